@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+class Database;
+
+inline const QString kAppTitle = QStringLiteral("Велорма");
+inline const QString kAppVersion = QStringLiteral("v.1.2.5");
+
+enum UserLevel { ulAdmin = 0, ulExpert = 1, ulUser = 2 };
+enum CardType { ctAbonement = 0, ctClubCard = 1 };
+enum ActionCode { acProgram = 0, acCard = 1 };
+enum ParAplCode {
+    pcUseInsurance = 51,
+    pcDBVersion = 52,
+    pcUseCardText = 53,
+    pcOrgName = 101,
+    pcDirector = 102,
+    pcAbonLine1 = 103,
+    pcAbonLine2 = 104,
+    pcClubCardLine = 105,
+    pcAbonLine = 106
+};
+enum ListKind {
+    lkZal = 1,
+    lkCards = 2,
+    lkClients = 3,
+    lkOrgs = 4,
+    lkRezOrg = 5,
+    lkUsers = 6,
+    lkVidSport = 7,
+    lkActions = 8
+};
+
+struct TUserApl {
+    int ID = 1;
+    QString Name = QStringLiteral("Admin");
+    int Uroven = ulAdmin;
+    QString Koment = QStringLiteral("system admin");
+};
+
+struct TIDName {
+    int ID = 0;
+    QString Name;
+};
+
+struct TPeriod {
+    QDateTime Beg;
+    QDateTime End;
+};
+
+// Settings of the workstation (from "AplConf.ini") and of this run.
+extern QString gAppPath;
+extern QString gPathBase;
+extern QString gDBFName;
+extern QString gPhotoDir;
+extern QString gPathPhotoLoad;
+extern TPeriod gPeriodCard;
+extern QString gEndUserStr;
+extern bool gQueryClose;
+extern bool gMonopolno;
+extern bool gLoginOK;
+extern int gWinCount;
+extern TUserApl gUserApl;
+
+// The price of a band and price type valid on a date; the fee receives the row's insurance fee and
+// keeps the caller's value when no price is found (then the answer is 0).
+double GetCenaSeans(Database& db, int idPeriod, int idTypeCen, double& fee, const QDateTime& date);
+// Stores price and fee of a band and price type from the date on: one row per day.
+void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& date, double price, double fee);
+// The hall's time-of-day band that holds the time (TimeBegin <= time < TimeEnd); 0 when none.
+int GetIDPeriodCena(Database& db, int idZal, const QDateTime& time);
+// The number to propose for a new card of the type: the largest so far plus 1.
+int GetNextNumCard(Database& db, int typeCard);
+// Appends one event of the signed-in user; the text is cut to 250 characters.
+void WriteActionLog(Database& db, int code, const QString& text);

@@ -1,0 +1,16 @@
+#include "app/UnitHeard.h"
+#include "app/prompt.h"
+#include "platform/GuardedApplication.h"
+#include "platform/LocaleFormat.h"
+
+int main(int argc, char** argv) {
+    GuardedApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Велорма"));
+    setupWorkstationLocale();
+
+    TfrmAPL frmAPL;
+    frmAPL.FormCreate();
+    auto* fprompt = new Tfprompt(frmAPL);
+    fprompt->show();
+    return app.exec();
+}

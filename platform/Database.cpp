@@ -1,0 +1,374 @@
+#include "platform/Database.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+
+#include <sqlite3.h>
+
+#include "platform/FileLock.h"
+#include "platform/TextCollation.h"
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 8000;
+const QString kStorageFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+QString nextConnectionName() {
+    static QAtomicInt counter;
+    return QStringLiteral("velorma_%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+[[noreturn]] void failConversion(const QVariant& value, const char* typeName) {
+    throw DbError(QStringLiteral("Значение \"%1\" не может быть преобразовано в тип %2")
+                      .arg(value.toString(), QString::fromLatin1(typeName)));
+}
+
+bool isNumeric(const QVariant& v) {
+    switch (v.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Double:
+        case QMetaType::Float:
+        case QMetaType::Bool:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Text typed by a person: the workstation's form first, then the C form.
+bool parseNumber(const QString& text, double* out) {
+    bool ok = false;
+    const QString trimmed = text.trimmed();
+    *out = QLocale().toDouble(trimmed, &ok);
+    if (!ok) {
+        *out = QLocale::c().toDouble(trimmed, &ok);
+    }
+    return ok;
+}
+
+QDateTime parseDateTimeText(const QString& text) {
+    const QString t = text.trimmed();
+    for (const QString& format : {kStorageFormat, QStringLiteral("yyyy-MM-dd")}) {
+        const QDateTime dt = QDateTime::fromString(t, format);
+        if (dt.isValid()) {
+            return dt;
+        }
+    }
+    const QLocale locale;
+    const QDateTime full = locale.toDateTime(t, locale.dateFormat(QLocale::ShortFormat) + QStringLiteral(" HH:mm:ss"));
+    if (full.isValid()) {
+        return full;
+    }
+    const QDate date = locale.toDate(t, QLocale::ShortFormat);
+    if (date.isValid()) {
+        return QDateTime(date, QTime(0, 0));
+    }
+    const QTime time = QTime::fromString(t, QStringLiteral("H:mm:ss"));
+    if (time.isValid()) {
+        return QDateTime(kZeroDate, time);
+    }
+    return QDateTime();
+}
+
+QDateTime toDateTimeValue(const QVariant& value, const char* typeName) {
+    switch (value.typeId()) {
+        case QMetaType::QDateTime:
+            return value.toDateTime();
+        case QMetaType::QDate:
+            return QDateTime(value.toDate(), QTime(0, 0));
+        case QMetaType::QTime:
+            return QDateTime(kZeroDate, value.toTime());
+        default:
+            break;
+    }
+    const QDateTime parsed = parseDateTimeText(value.toString());
+    if (!parsed.isValid()) {
+        failConversion(value, typeName);
+    }
+    return parsed;
+}
+
+QVariant toInteger(const QVariant& value) {
+    if (isNumeric(value)) {
+        return qRound64(value.toDouble());
+    }
+    bool ok = false;
+    const qlonglong n = value.toString().trimmed().toLongLong(&ok);
+    if (!ok) {
+        failConversion(value, "integer");
+    }
+    return n;
+}
+
+QVariant toFloat(const QVariant& value) {
+    if (isNumeric(value)) {
+        return value.toDouble();
+    }
+    double d = 0;
+    if (!parseNumber(value.toString(), &d)) {
+        failConversion(value, "float");
+    }
+    return d;
+}
+
+QVariant toBoolean(const QVariant& value) {
+    if (isNumeric(value)) {
+        return value.toDouble() != 0 ? 1 : 0;
+    }
+    const QString text = value.toString().trimmed().toLower();
+    if (text == QLatin1String("true")) {
+        return 1;
+    }
+    if (text == QLatin1String("false")) {
+        return 0;
+    }
+    double d = 0;
+    if (!parseNumber(text, &d)) {
+        failConversion(value, "Boolean");
+    }
+    return d != 0 ? 1 : 0;
+}
+
+sqlite3* sqliteHandle(const QSqlDatabase& db) {
+    const QVariant v = db.driver()->handle();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0) {
+        return *static_cast<sqlite3* const*>(v.constData());
+    }
+    return nullptr;
+}
+
+QString describe(const QSqlQuery& query) {
+    return query.lastError().text().trimmed();
+}
+
+}  // namespace
+
+DbError::DbError(const QString& message, const QString& statement, const char* where)
+    : std::runtime_error(message.toStdString()), m_text(message), m_where(QString::fromUtf8(where)) {
+    if (!statement.isEmpty()) {
+        m_text += QStringLiteral("\n\n") + statement;
+    }
+}
+
+Database::Database() : m_connectionName(nextConnectionName()) {}
+
+Database::~Database() {
+    close();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool Database::open(const QString& file, Mode mode) {
+    close();
+    if (!QFileInfo(file).isFile()) {
+        return false;
+    }
+    auto lock = std::make_unique<FileLock>();
+    if (!lock->tryLock(file + QStringLiteral(".lock"),
+                       mode == Mode::Exclusive ? FileLock::Kind::Exclusive : FileLock::Kind::Shared)) {
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
+                          ? QSqlDatabase::database(m_connectionName, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    db.setDatabaseName(file);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    if (!db.open()) {
+        return false;
+    }
+    sqlite3* handle = sqliteHandle(db);
+    if (!handle || !registerTextFunctions(handle)) {
+        db.close();
+        return false;
+    }
+    QSqlQuery check(db);
+    if (!check.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {  // not a database file
+        db.close();
+        return false;
+    }
+    m_file = file;
+    m_lock = std::move(lock);
+    return true;
+}
+
+void Database::close() {
+    if (QSqlDatabase::contains(m_connectionName)) {
+        QSqlDatabase::database(m_connectionName, false).close();
+    }
+    m_lock.reset();
+    m_file.clear();
+}
+
+bool Database::isOpen() const {
+    return QSqlDatabase::contains(m_connectionName) && QSqlDatabase::database(m_connectionName, false).isOpen();
+}
+
+QSqlDatabase Database::connection() const {
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+void Database::runScript(const QString& script) {
+    QString statement;
+    for (const QString& line : script.split(QLatin1Char('\n'))) {
+        if (line.trimmed().startsWith(QLatin1String("--"))) {
+            continue;
+        }
+        statement += line + QLatin1Char('\n');
+        if (line.trimmed().endsWith(QLatin1Char(';'))) {
+            SqlQuery(*this).exec(statement);
+            statement.clear();
+        }
+    }
+}
+
+QVariant toStorage(FieldType type, const QVariant& value) {
+    if (value.isNull() && type != FieldType::String) {
+        return QVariant();
+    }
+    switch (type) {
+        case FieldType::String:
+            return value.isNull() ? QVariant(QString()) : QVariant(value.toString());
+        case FieldType::Integer:
+            return toInteger(value);
+        case FieldType::Boolean:
+            return toBoolean(value);
+        case FieldType::Float:
+            return toFloat(value);
+        case FieldType::Date:
+        case FieldType::DateTime:
+            return dateTimeToStorage(toDateTimeValue(value, type == FieldType::Date ? "date" : "date-time"));
+        case FieldType::Time:
+            return dateTimeToStorage(QDateTime(kZeroDate, toDateTimeValue(value, "time").time()));
+    }
+    return QVariant();
+}
+
+QString dateTimeToStorage(const QDateTime& value) {
+    return value.toString(kStorageFormat);
+}
+
+QDateTime dateTimeFromStorage(const QVariant& stored) {
+    if (stored.isNull()) {
+        return QDateTime(kZeroDate, QTime(0, 0));
+    }
+    if (stored.typeId() == QMetaType::QDateTime) {
+        return stored.toDateTime();
+    }
+    const QDateTime parsed = parseDateTimeText(stored.toString());
+    return parsed.isValid() ? parsed : QDateTime(kZeroDate, QTime(0, 0));
+}
+
+SqlQuery::SqlQuery(Database& db) : m_db(db), m_query(db.connection()) {}
+
+SqlQuery& SqlQuery::addParam(const QString& name, FieldType type, const QVariant& value) {
+    m_params.push_back({name, type, toStorage(type, value)});
+    return *this;
+}
+
+void SqlQuery::setParamValue(const QString& name, const QVariant& value) {
+    for (Param& p : m_params) {
+        if (p.name == name) {
+            p.stored = toStorage(p.type, value);
+            return;
+        }
+    }
+    throw DbError(QStringLiteral("Параметр %1 не объявлен").arg(name));
+}
+
+void SqlQuery::prepareAndBind(QSqlQuery& query, const QString& sql) {
+    query.setForwardOnly(false);
+    if (!query.prepare(sql)) {
+        throw DbError(describe(query), sql, Q_FUNC_INFO);
+    }
+    for (const Param& p : m_params) {
+        const QRegularExpression named(QStringLiteral(":%1\\b").arg(QRegularExpression::escape(p.name)));
+        if (sql.contains(named)) {
+            query.bindValue(QLatin1Char(':') + p.name, p.stored);
+        }
+    }
+}
+
+void SqlQuery::exec(const QString& sql) {
+    m_query = QSqlQuery(m_db.connection());
+    prepareAndBind(m_query, sql);
+    if (!m_query.exec()) {
+        throw DbError(describe(m_query), sql, Q_FUNC_INFO);
+    }
+}
+
+QSqlQuery SqlQuery::prepared(const QString& sql) {
+    QSqlQuery query(m_db.connection());
+    prepareAndBind(query, sql);
+    return query;
+}
+
+QVariant SqlQuery::value(int column) const {
+    return m_query.value(column);
+}
+QVariant SqlQuery::value(const QString& field) const {
+    return m_query.value(field);
+}
+int SqlQuery::asInt(int column) const {
+    return value(column).toInt();
+}
+int SqlQuery::asInt(const QString& field) const {
+    return value(field).toInt();
+}
+double SqlQuery::asFloat(int column) const {
+    return value(column).toDouble();
+}
+double SqlQuery::asFloat(const QString& field) const {
+    return value(field).toDouble();
+}
+QString SqlQuery::asString(int column) const {
+    return value(column).toString();
+}
+QString SqlQuery::asString(const QString& field) const {
+    return value(field).toString();
+}
+QDateTime SqlQuery::asDateTime(int column) const {
+    return dateTimeFromStorage(value(column));
+}
+QDateTime SqlQuery::asDateTime(const QString& field) const {
+    return dateTimeFromStorage(value(field));
+}
+bool SqlQuery::asBool(const QString& field) const {
+    return value(field).toInt() != 0;
+}
+int SqlQuery::columnCount() const {
+    return m_query.record().count();
+}
+qint64 SqlQuery::lastInsertId() const {
+    return m_query.lastInsertId().toLongLong();
+}
+
+QVariant execScalar(Database& db, const QString& sql) {
+    SqlQuery query(db);
+    query.exec(sql);
+    return query.next() ? query.value(0) : QVariant();
+}
+
+Transaction::Transaction(Database& db) : m_db(db) {
+    static QAtomicInt counter;
+    m_name = QStringLiteral("tx%1").arg(counter.fetchAndAddRelaxed(1));
+    SqlQuery(m_db).exec(QStringLiteral("SAVEPOINT ") + m_name);
+}
+
+Transaction::~Transaction() {
+    if (!m_done) {
+        QSqlQuery q(m_db.connection());
+        q.exec(QStringLiteral("ROLLBACK TO ") + m_name);
+        q.exec(QStringLiteral("RELEASE ") + m_name);
+    }
+}
+
+void Transaction::commit() {
+    SqlQuery(m_db).exec(QStringLiteral("RELEASE ") + m_name);
+    m_done = true;
+}

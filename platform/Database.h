@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+class FileLock;
+
+// The date the old engine counts from: a time of day is stored on it.
+inline const QDate kZeroDate{1899, 12, 30};
+
+enum class FieldType { String, Integer, Boolean, Float, Date, Time, DateTime };
+
+// A database failure with its context; the general handler shows text().
+class DbError : public std::runtime_error {
+  public:
+    DbError(const QString& message, const QString& statement = QString(), const char* where = "");
+    QString text() const { return m_text; }
+    QString where() const { return m_where; }
+
+  private:
+    QString m_text;
+    QString m_where;
+};
+
+// One connection to the database file. Besides the SQLite handle it holds an advisory lock on
+// "<file>.lock": shared for read/write mode, exclusive for exclusive mode, both non-blocking.
+class Database {
+  public:
+    enum class Mode { ReadWrite, Exclusive };
+
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // False when the file is missing, locked out, or cannot be opened.
+    bool open(const QString& file, Mode mode = Mode::ReadWrite);
+    void close();
+    bool isOpen() const;
+    QString fileName() const { return m_file; }
+    QSqlDatabase connection() const;
+
+    // Runs a whole script of statements separated by ";" (schema files).
+    void runScript(const QString& script);
+
+  private:
+    QString m_connectionName;
+    QString m_file;
+    std::unique_ptr<FileLock> m_lock;
+};
+
+// Converts a typed value to the form it is stored in; throws DbError when it does not convert.
+QVariant toStorage(FieldType type, const QVariant& value);
+// Decoders of stored values; NULL reads as 0, 0.0, "" or the zero date.
+QDateTime dateTimeFromStorage(const QVariant& stored);
+QString dateTimeToStorage(const QDateTime& value);
+
+// A query or command with named, typed parameters. Parameters may be declared before the SQL text
+// is given; only those the text names are bound.
+class SqlQuery {
+  public:
+    explicit SqlQuery(Database& db);
+
+    SqlQuery& addParam(const QString& name, FieldType type, const QVariant& value);
+    void setParamValue(const QString& name, const QVariant& value);
+    void clearParams() { m_params.clear(); }
+
+    // Runs the statement; a SELECT is positioned before its first row.
+    void exec(const QString& sql);
+    bool next() { return m_query.next(); }
+    bool first() { return m_query.first(); }
+
+    QVariant value(int column) const;
+    QVariant value(const QString& field) const;
+    int asInt(int column) const;
+    int asInt(const QString& field) const;
+    double asFloat(int column) const;
+    double asFloat(const QString& field) const;
+    QString asString(int column) const;
+    QString asString(const QString& field) const;
+    QDateTime asDateTime(int column) const;
+    QDateTime asDateTime(const QString& field) const;
+    bool asBool(const QString& field) const;
+    int columnCount() const;
+
+    qint64 lastInsertId() const;
+    // The statement prepared and bound, for models that show a query.
+    QSqlQuery prepared(const QString& sql);
+
+  private:
+    struct Param {
+        QString name;
+        FieldType type;
+        QVariant stored;
+    };
+    void prepareAndBind(QSqlQuery& query, const QString& sql);
+
+    Database& m_db;
+    QSqlQuery m_query;
+    std::vector<Param> m_params;
+};
+
+// Runs one statement without parameters; returns the first column of the first row when there is one.
+QVariant execScalar(Database& db, const QString& sql);
+
+// Writes that belong together: commits in commit(), rolls back when left without it.
+class Transaction {
+  public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    void commit();
+
+  private:
+    Database& m_db;
+    QString m_name;
+    bool m_done = false;
+};

@@ -1,0 +1,44 @@
+#include "platform/LocaleFormat.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+#include "platform/Database.h"
+
+void setupWorkstationLocale() {
+    QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C) {
+        locale = QLocale(QLocale::Russian, QLocale::Russia);
+    }
+    // The workstation writes numbers without thousands grouping ("1000,0").
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    QLocale::setDefault(locale);
+}
+
+QString shortDateFormat() {
+    return QLocale().dateFormat(QLocale::ShortFormat);
+}
+
+QString longTimeFormat() {
+    QString format = QLocale().timeFormat(QLocale::LongFormat);
+    format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    return format.trimmed();
+}
+
+QString shortDateText(const QDate& date) {
+    return QLocale().toString(date, shortDateFormat());
+}
+
+QString longTimeText(const QTime& time) {
+    return QLocale().toString(time, longTimeFormat());
+}
+
+QString dateTimeDisplayText(const QDateTime& value) {
+    if (value.date() == kZeroDate) {
+        return longTimeText(value.time());
+    }
+    if (value.time() == QTime(0, 0)) {
+        return shortDateText(value.date());
+    }
+    return shortDateText(value.date()) + QLatin1Char(' ') + longTimeText(value.time());
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// The workstation's formats: those of the system locale, or Russian when the system has none.
+void setupWorkstationLocale();
+
+QString shortDateFormat();
+// The long time format without a time-zone name ("HH:mm:ss" under Russian).
+QString longTimeFormat();
+
+QString shortDateText(const QDate& date);
+QString longTimeText(const QTime& time);
+// A stored date-time as a grid shows it: the short date, then the long time unless it is midnight;
+// a time of day (on the zero date) as the long time alone.
+QString dateTimeDisplayText(const QDateTime& value);

@@ -1,0 +1,115 @@
+#include "platform/TextCollation.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+constexpr char16_t kSmallIo = u'ё';
+constexpr char16_t kSmallIe = u'е';
+
+// Folded letter plus a tie-break weight, so that Ё sorts beside Е but is not equal to it.
+int primaryWeight(char16_t c) {
+    return c == kSmallIo ? kSmallIe : c;
+}
+
+QString fold(const QString& text) {
+    return text.toCaseFolded();
+}
+
+int compareFolded(const QString& a, const QString& b) {
+    const qsizetype n = qMin(a.size(), b.size());
+    int secondary = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t ca = a.at(i).unicode();
+        const char16_t cb = b.at(i).unicode();
+        const int wa = primaryWeight(ca);
+        const int wb = primaryWeight(cb);
+        if (wa != wb) {
+            return wa < wb ? -1 : 1;
+        }
+        if (secondary == 0 && ca != cb) {
+            secondary = ca == kSmallIo ? 1 : -1;
+        }
+    }
+    if (a.size() != b.size()) {
+        return a.size() < b.size() ? -1 : 1;
+    }
+    return secondary;
+}
+
+bool likeFolded(const QString& p, qsizetype pi, const QString& t, qsizetype ti, QChar escape) {
+    while (pi < p.size()) {
+        const QChar pc = p.at(pi);
+        if (!escape.isNull() && pc == escape && pi + 1 < p.size()) {
+            if (ti >= t.size() || t.at(ti) != p.at(pi + 1)) {
+                return false;
+            }
+            pi += 2;
+            ++ti;
+        } else if (pc == u'%') {
+            while (pi < p.size() && p.at(pi) == u'%') {
+                ++pi;
+            }
+            if (pi == p.size()) {
+                return true;
+            }
+            for (qsizetype k = ti; k <= t.size(); ++k) {
+                if (likeFolded(p, pi, t, k, escape)) {
+                    return true;
+                }
+            }
+            return false;
+        } else {
+            if (ti >= t.size() || (pc != u'_' && pc != t.at(ti))) {
+                return false;
+            }
+            ++pi;
+            ++ti;
+        }
+    }
+    return ti == t.size();
+}
+
+int collate(void*, int lenA, const void* a, int lenB, const void* b) {
+    return compareText(QString::fromUtf8(static_cast<const char*>(a), lenA),
+                       QString::fromUtf8(static_cast<const char*>(b), lenB));
+}
+
+QString textArg(sqlite3_value* value) {
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return bytes ? QString::fromUtf8(bytes, sqlite3_value_bytes(value)) : QString();
+}
+
+void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    QChar escape;
+    if (argc == 3) {
+        const QString e = textArg(argv[2]);
+        if (e.size() != 1) {
+            sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
+            return;
+        }
+        escape = e.at(0);
+    }
+    sqlite3_result_int(context, likeText(textArg(argv[0]), textArg(argv[1]), escape) ? 1 : 0);
+}
+
+}  // namespace
+
+int compareText(const QString& a, const QString& b) {
+    return compareFolded(fold(a), fold(b));
+}
+
+bool likeText(const QString& pattern, const QString& text, QChar escape) {
+    return likeFolded(fold(pattern), 0, fold(text), 0, escape.isNull() ? escape : fold(QString(escape)).at(0));
+}
+
+bool registerTextFunctions(sqlite3* handle) {
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    return sqlite3_create_collation(handle, kTextCollation, SQLITE_UTF8, nullptr, collate) == SQLITE_OK &&
+           sqlite3_create_function(handle, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr) == SQLITE_OK &&
+           sqlite3_create_function(handle, "like", 3, flags, nullptr, likeFunction, nullptr, nullptr) == SQLITE_OK;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+enum class MsgIcon { Information, Warning, Error };
+// Yes and No are the buttons; Closed is any other way of leaving the question.
+enum class Answer { Yes, No, Closed };
+
+// Every message, question, file dialog and modal showing of the program goes through here, so that
+// tests can answer in place of a person. Texts keep the program's "\r" line breaks.
+class UiSeam {
+  public:
+    virtual ~UiSeam() = default;
+    virtual void message(QWidget* parent, const QString& text, MsgIcon icon, bool withCancel) = 0;
+    virtual Answer ask(QWidget* parent, const QString& text) = 0;
+    // Filters are "description|pattern|description|pattern"; an empty answer is a cancel.
+    virtual QString openFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) = 0;
+    virtual int execModal(QDialog& dialog) = 0;
+};
+
+// The seam in force: the real one unless a test installed its own.
+UiSeam& Ui();
+// Installs a seam (not owned); nullptr restores the real one.
+void installUi(UiSeam* seam);
+
+// Shorthands.
+void showMessage(QWidget* parent, const QString& text, MsgIcon icon = MsgIcon::Information, bool withCancel = false);
+Answer askYesNo(QWidget* parent, const QString& text);
+int execModal(QDialog& dialog);
+
+// Turns a "description|pattern|..." filter into Qt's form.
+QString toQtFilter(const QString& filter);
+
+// A save button answers OK before its handler runs; the handler resets the answer to keep the dialog
+// open. When the handler is left (also by an exception) with the answer still OK, the dialog closes.
+class SaveAnswer {
+  public:
+    explicit SaveAnswer(QDialog& dialog);
+    ~SaveAnswer();
+    void keepOpen();
+
+  private:
+    QDialog& m_dialog;
+    bool m_keepOpen = false;
+};

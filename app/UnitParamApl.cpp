@@ -1,0 +1,183 @@
+#include "app/UnitParamApl.h"
+
+#include <QDir>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <iterator>
+
+#include "app/UnitConst.h"
+#include "app/UnitHeard.h"
+#include "platform/Database.h"
+#include "platform/UiSeam.h"
+
+namespace {
+
+// How a row is read and written.
+enum class RowKind {
+    Par,         // a code of tParApl, saved as typed
+    WholePar,    // a code of tParApl, saved as a whole number
+    PathBase,    // gPathBase
+    QueryClose,  // gQueryClose, "1" for true
+};
+
+struct ParRow {
+    const char* caption;
+    RowKind kind;
+    int code;
+};
+
+// The grid's rows in the order they are shown and saved.
+const ParRow kRows[] = {
+    {"Наименование организации", RowKind::Par, pcOrgName},
+    {"Директор", RowKind::Par, pcDirector},
+    {"Путь к БД", RowKind::PathBase, 0},
+    {"Использовать страховку", RowKind::WholePar, pcUseInsurance},
+    {"Запрос перед выходом*", RowKind::QueryClose, 0},
+    {"Строка 1 на абонементе", RowKind::Par, pcAbonLine1},
+    {"Строка 2 на абонементе", RowKind::Par, pcAbonLine2},
+    {"Использовать доп.инфо на КК", RowKind::Par, pcUseCardText},
+    {"Строка при печати клубной карты", RowKind::Par, pcClubCardLine},
+    {"Строка при печати абонемента", RowKind::Par, pcAbonLine},
+};
+constexpr int kRowCount = int(std::size(kRows));
+constexpr int kKeyColumn = 0;
+constexpr int kValueColumn = 1;
+
+// Numbers in their shortest decimal form ("1", "0,5"); anything else as its text.
+QString parText(const QVariant& value) {
+    if (value.typeId() == QMetaType::Double) {
+        return QLocale().toString(value.toDouble(), 'f', QLocale::FloatingPointShortest);
+    }
+    return value.toString();
+}
+
+// The connection file is the folder followed directly by the file name, so the folder must end with
+// its separator for the next start to find the database.
+QString folderWithSeparator(const QString& folder) {
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')) || folder.endsWith(QDir::separator())) {
+        return folder;
+    }
+    return folder + QLatin1Char('/');
+}
+
+QLabel* newLegend(QWidget* parent, const char* name, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setStyleSheet(QStringLiteral("color: navy; font-weight: bold;"));
+    return label;
+}
+
+}  // namespace
+
+TfrmParAlp::TfrmParAlp(TfrmAPL& mainWindow, QWidget* parent) : QDialog(parent), m_main(mainWindow) {
+    setupUi();
+    FormCreate();
+}
+
+void TfrmParAlp::setupUi() {
+    setObjectName(QStringLiteral("frmParAlp"));
+    setWindowTitle(QStringLiteral("Параметры работы приложения"));
+
+    VLE_ParApl = new QTableWidget(kRowCount, 2, this);
+    VLE_ParApl->setObjectName(QStringLiteral("VLE_ParApl"));
+    VLE_ParApl->setHorizontalHeaderLabels({QStringLiteral("Параметр"), QStringLiteral("Значение")});
+    VLE_ParApl->verticalHeader()->hide();
+    VLE_ParApl->setColumnWidth(kKeyColumn, 185);
+    VLE_ParApl->horizontalHeader()->setStretchLastSection(true);
+
+    Panel2 = new QFrame(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFixedHeight(42);
+    Label2 = newLegend(Panel2, "Label2", QStringLiteral("Параметры:"));
+    Label1 = newLegend(Panel2, "Label1", QStringLiteral("1 - да; 0 - нет."));
+    Label5 = newLegend(Panel2, "Label5", QStringLiteral("* - индивидуальные настройки"));
+    btnSave = new QPushButton(QStringLiteral("Сохранить"), Panel2);
+    btnSave->setObjectName(QStringLiteral("btnSave"));
+    btnCancel = new QPushButton(QStringLiteral("Закрыть"), Panel2);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+
+    auto* panelLayout = new QGridLayout(Panel2);
+    panelLayout->setContentsMargins(4, 0, 4, 0);
+    panelLayout->setVerticalSpacing(0);
+    panelLayout->addWidget(Label2, 0, 0);
+    panelLayout->addWidget(Label1, 0, 1);
+    panelLayout->addWidget(Label5, 1, 0, 1, 2);
+    panelLayout->setColumnStretch(2, 1);
+    panelLayout->addWidget(btnSave, 0, 3, 2, 1);
+    panelLayout->addWidget(btnCancel, 0, 4, 2, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(VLE_ParApl);
+    layout->addWidget(Panel2);
+    setFixedSize(440, 355);
+
+    connect(btnSave, &QPushButton::clicked, this, &TfrmParAlp::btnSaveClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmParAlp::btnCancelClick);
+}
+
+void TfrmParAlp::setRow(int row, const QString& caption, const QString& value) {
+    auto* key = new QTableWidgetItem(caption);
+    key->setFlags(key->flags() & ~Qt::ItemIsEditable);
+    VLE_ParApl->setItem(row, kKeyColumn, key);
+    VLE_ParApl->setItem(row, kValueColumn, new QTableWidgetItem(value));
+}
+
+QString TfrmParAlp::rowText(int row) const {
+    return VLE_ParApl->item(row, kValueColumn)->text();
+}
+
+void TfrmParAlp::FormCreate() {
+    for (int row = 0; row < kRowCount; ++row) {
+        const ParRow& par = kRows[row];
+        QString value;
+        switch (par.kind) {
+            case RowKind::Par:
+            case RowKind::WholePar:
+                value = parText(m_main.GetParApl(par.code));
+                break;
+            case RowKind::PathBase:
+                value = gPathBase;
+                break;
+            case RowKind::QueryClose:
+                value = gQueryClose ? QStringLiteral("1") : QStringLiteral("0");
+                break;
+        }
+        setRow(row, QString::fromUtf8(par.caption), value);
+    }
+}
+
+// Row by row: a row that fails stops the saving, and the rows before it stay taken over.
+void TfrmParAlp::btnSaveClick() {
+    SaveAnswer answer(*this);
+    for (int row = 0; row < kRowCount; ++row) {
+        const ParRow& par = kRows[row];
+        const QString text = rowText(row);
+        switch (par.kind) {
+            case RowKind::Par:
+                m_main.SetParApl(par.code, text);
+                break;
+            case RowKind::WholePar:
+                m_main.SetParApl(par.code, toStorage(FieldType::Integer, text));
+                break;
+            case RowKind::PathBase:
+                gPathBase = folderWithSeparator(text);
+                break;
+            case RowKind::QueryClose:
+                gQueryClose = text == QLatin1String("1");
+                break;
+        }
+    }
+}
+
+void TfrmParAlp::btnCancelClick() {
+    reject();
+}

@@ -1,0 +1,240 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+#include "app/UnitEdUser.h"
+#include "app/UnitHeard.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+const QString kNoName = QStringLiteral("Не заполнено имя пользователя!");
+const QString kNameTaken = QStringLiteral(
+    "Пользователь с таким именем уже существует в системе!\rСмените имя пользователя и повторите попытку "
+    "сохранения!");
+const QString kUserRow = QStringLiteral("SELECT name, koment, passw, uroven FROM tUserApl WHERE ID=%1");
+
+QLineEdit* edit(TfrmEdUser& dialog, const char* name) {
+    return dialog.findChild<QLineEdit*>(QString::fromLatin1(name));
+}
+
+// The next widget that the tab key reaches.
+QWidget* nextTabStop(QWidget* widget) {
+    QWidget* next = widget->nextInFocusChain();
+    while (!(next->focusPolicy() & Qt::TabFocus)) {
+        next = next->nextInFocusChain();
+    }
+    return next;
+}
+
+QComboBox* levelBox(TfrmEdUser& dialog) {
+    return dialog.findChild<QComboBox*>(QStringLiteral("cbUroven"));
+}
+
+void fill(TfrmEdUser& dialog, const QString& name, const QString& password, const QString& comment) {
+    edit(dialog, "leUserName")->setText(name);
+    edit(dialog, "lePasw")->setText(password);
+    edit(dialog, "leInfo")->setText(comment);
+}
+
+}  // namespace
+
+class TestEdUser : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { pinRussianLocale(); }
+    void init();
+    void cleanup();
+
+    void buildsTheForm();
+    void loadsExistingUser();
+    void savesNewUserAtDefaultLevel();
+    void savesChosenLevelAndEmptyPassword();
+    void refusesEmptyName();
+    void acceptsNameOfSpaces();
+    void refusesTakenNameForNewUser_data();
+    void refusesTakenNameForNewUser();
+    void renamesExistingUserToTakenName();
+    void keepsNameAndLevelOfBuiltInAdmin();
+    void savesDeletedUserWithoutRow();
+    void cancelWritesNothing();
+
+  private:
+    int addUser(const QString& name, int level);
+    int userCount() { return scalar(m_db->db, "SELECT count(*) FROM tUserApl").toInt(); }
+
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<TfrmAPL> m_main;
+    std::unique_ptr<FakeUi> m_ui;
+};
+
+// The seam goes first and last, so that no message ever reaches a real box.
+void TestEdUser::cleanup() {
+    m_main.reset();
+    m_db.reset();
+    m_ui.reset();
+}
+
+void TestEdUser::init() {
+    m_ui = std::make_unique<FakeUi>();
+    m_db = std::make_unique<TestDatabase>();
+    m_main = std::make_unique<TfrmAPL>();
+    QVERIFY(m_main->ADOConnect.open(m_db->path()));
+}
+
+int TestEdUser::addUser(const QString& name, int level) {
+    SqlQuery command(m_db->db);
+    command.addParam(QStringLiteral("pName"), FieldType::String, name)
+        .addParam(QStringLiteral("pLevel"), FieldType::Integer, level);
+    command.exec(
+        QStringLiteral("INSERT INTO tUserApl (name, passw, koment, uroven) VALUES (:pName, 'pw', 'c', :pLevel)"));
+    return int(command.lastInsertId());
+}
+
+void TestEdUser::buildsTheForm() {
+    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь системы"));
+    QCOMPARE(edit(dialog, "lePasw")->echoMode(), QLineEdit::Password);
+    QComboBox* level = levelBox(dialog);
+    QVERIFY(!level->isEditable());
+    QCOMPARE(level->count(), 3);
+    QCOMPARE(level->itemText(0), QStringLiteral("Администратор"));
+    QCOMPARE(level->itemText(1), QStringLiteral("Опытный пользователь"));
+    QCOMPARE(level->itemText(2), QStringLiteral("Пользователь"));
+    QCOMPARE(level->currentIndex(), 0);
+    QCOMPARE(nextTabStop(edit(dialog, "leUserName")), edit(dialog, "leInfo"));
+    QCOMPARE(nextTabStop(edit(dialog, "leInfo")), edit(dialog, "lePasw"));
+    QCOMPARE(nextTabStop(edit(dialog, "lePasw")), static_cast<QWidget*>(level));
+}
+
+void TestEdUser::loadsExistingUser() {
+    const int id = addUser(QStringLiteral("Кассир"), 2);
+    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+    dialog.LoadUser(id);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь: ID=%1").arg(id));
+    QCOMPARE(edit(dialog, "leUserName")->text(), QStringLiteral("Кассир"));
+    QCOMPARE(edit(dialog, "lePasw")->text(), QStringLiteral("pw"));
+    QCOMPARE(edit(dialog, "leInfo")->text(), QStringLiteral("c"));
+    QCOMPARE(levelBox(dialog)->currentIndex(), 2);
+    QVERIFY(edit(dialog, "leUserName")->isEnabled());
+    QVERIFY(levelBox(dialog)->isEnabled());
+}
+
+void TestEdUser::savesNewUserAtDefaultLevel() {
+    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+    dialog.LoadUser(-1);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь системы: НОВЫЙ"));
+    fill(dialog, QStringLiteral("Petrov"), QStringLiteral("secret"), QStringLiteral("касса 2"));
+    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+    QVERIFY(m_ui->messages.isEmpty());
+    QCOMPARE(rows(m_db->db, "SELECT name, koment, passw, uroven FROM tUserApl WHERE ID>1"),
+             QStringList{"Petrov|касса 2|secret|0"});
+}
+
+void TestEdUser::savesChosenLevelAndEmptyPassword() {
+    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+    dialog.LoadUser(-1);
+    fill(dialog, QStringLiteral("Сидоров"), QString(), QString());
+    levelBox(dialog)->setCurrentIndex(1);
+    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+    QCOMPARE(rows(m_db->db, "SELECT name, koment, passw, uroven, typeof(passw) FROM tUserApl WHERE ID>1"),
+             QStringList{"Сидоров|||1|text"});
+}
+
+void TestEdUser::refusesEmptyName() {
+    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+    dialog.LoadUser(-1);
+    fill(dialog, QString(), QStringLiteral("secret"), QStringLiteral("x"));
+    QCOMPARE(pressButton(dialog, "btnSave"), 0);
+    QCOMPARE(m_ui->messageTexts(), QStringList{kNoName});
+    QCOMPARE(userCount(), 1);
+    QCOMPARE(edit(dialog, "lePasw")->text(), QStringLiteral("secret"));
+    // Another attempt after the refusal goes through.
+    edit(dialog, "leUserName")->setText(QStringLiteral("Новый"));
+    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+    QCOMPARE(userCount(), 2);
+}
+
+void TestEdUser::acceptsNameOfSpaces() {
+    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+    dialog.LoadUser(-1);
+    fill(dialog, QStringLiteral("   "), QString(), QString());
+    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+    QVERIFY(m_ui->messages.isEmpty());
+    QCOMPARE(scalar(m_db->db, "SELECT name FROM tUserApl WHERE ID>1").toString(), QStringLiteral("   "));
+}
+
+void TestEdUser::refusesTakenNameForNewUser_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("same") << QStringLiteral("Admin");
+    QTest::newRow("upper case") << QStringLiteral("ADMIN");
+    QTest::newRow("lower case") << QStringLiteral("admin");
+    QTest::newRow("cyrillic same") << QStringLiteral("Иванов");
+    QTest::newRow("cyrillic upper") << QStringLiteral("ИВАНОВ");
+    QTest::newRow("cyrillic lower") << QStringLiteral("иванов");
+}
+
+void TestEdUser::refusesTakenNameForNewUser() {
+    QFETCH(QString, typed);
+    addUser(QStringLiteral("Иванов"), 2);
+    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+    dialog.LoadUser(-1);
+    fill(dialog, typed, QStringLiteral("pw2"), QString());
+    QCOMPARE(pressButton(dialog, "btnSave"), 0);
+    QCOMPARE(m_ui->messageTexts(), QStringList{kNameTaken});
+    QCOMPARE(userCount(), 2);
+    QCOMPARE(edit(dialog, "leUserName")->text(), typed);
+}
+
+void TestEdUser::renamesExistingUserToTakenName() {
+    addUser(QStringLiteral("Иванов"), 2);
+    const int id = addUser(QStringLiteral("Петров"), 1);
+    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+    dialog.LoadUser(id);
+    edit(dialog, "leUserName")->setText(QStringLiteral("иванов"));
+    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+    QVERIFY(m_ui->messages.isEmpty());
+    QCOMPARE(rows(m_db->db, kUserRow.arg(id)), QStringList{"иванов|c|pw|1"});
+}
+
+void TestEdUser::keepsNameAndLevelOfBuiltInAdmin() {
+    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+    dialog.LoadUser(1);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь: ID=1"));
+    QVERIFY(!edit(dialog, "leUserName")->isEnabled());
+    QVERIFY(!levelBox(dialog)->isEnabled());
+    QVERIFY(edit(dialog, "lePasw")->isEnabled());
+    QVERIFY(edit(dialog, "leInfo")->isEnabled());
+    edit(dialog, "lePasw")->setText(QStringLiteral("новый"));
+    edit(dialog, "leInfo")->setText(QStringLiteral("главный"));
+    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+    QCOMPARE(rows(m_db->db, kUserRow.arg(1)), QStringList{"Admin|главный|новый|0"});
+}
+
+void TestEdUser::savesDeletedUserWithoutRow() {
+    const int id = addUser(QStringLiteral("Ушедший"), 2);
+    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+    scalar(m_db->db, QStringLiteral("DELETE FROM tUserApl WHERE ID=%1").arg(id));
+    dialog.LoadUser(id);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь: ID=%1").arg(id));
+    QVERIFY(edit(dialog, "leUserName")->text().isEmpty());
+    QVERIFY(edit(dialog, "lePasw")->text().isEmpty());
+    QVERIFY(edit(dialog, "leInfo")->text().isEmpty());
+    QCOMPARE(levelBox(dialog)->currentIndex(), 0);
+    edit(dialog, "leUserName")->setText(QStringLiteral("Вернувшийся"));
+    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+    QCOMPARE(rows(m_db->db, "SELECT ID, name FROM tUserApl"), QStringList{"1|Admin"});
+}
+
+void TestEdUser::cancelWritesNothing() {
+    const int id = addUser(QStringLiteral("Кассир"), 2);
+    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+    dialog.LoadUser(id);
+    fill(dialog, QStringLiteral("Другой"), QStringLiteral("x"), QStringLiteral("y"));
+    QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
+    QCOMPARE(rows(m_db->db, kUserRow.arg(id)), QStringList{"Кассир|c|pw|2"});
+}
+
+QTEST_MAIN(TestEdUser)
+#include "tst_eduser.moc"

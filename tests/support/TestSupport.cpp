@@ -54,7 +54,10 @@ FakeUi::FakeUi() {
 }
 
 FakeUi::~FakeUi() {
-    installUi(nullptr);
+    // A newer fake may already stand in; leave it in place.
+    if (&Ui() == this) {
+        installUi(nullptr);
+    }
 }
 
 void FakeUi::message(QWidget*, const QString& text, MsgIcon icon, bool) {

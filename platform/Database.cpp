@@ -300,6 +300,12 @@ void SqlQuery::exec(const QString& sql) {
     if (!m_query.exec()) {
         throw DbError(describe(m_query), sql, Q_FUNC_INFO);
     }
+    if (m_query.isSelect()) {
+        // Read the whole answer now: an unfinished statement keeps the file's read lock, and a write
+        // on this connection would then fail at once instead of waiting for another copy's write.
+        m_query.last();
+        m_query.seek(QSql::BeforeFirstRow);
+    }
 }
 
 QSqlQuery SqlQuery::prepared(const QString& sql) {
@@ -355,20 +361,32 @@ QVariant execScalar(Database& db, const QString& sql) {
 }
 
 Transaction::Transaction(Database& db) : m_db(db) {
+    sqlite3* handle = sqliteHandle(m_db.connection());
+    if (handle && sqlite3_get_autocommit(handle)) {
+        // The outermost level takes the write lock at once, through the busy timeout: a deferred
+        // transaction that has read could not wait for another copy's write and would fail at once.
+        SqlQuery(m_db).exec(QStringLiteral("BEGIN IMMEDIATE"));
+        return;
+    }
     static QAtomicInt counter;
     m_name = QStringLiteral("tx%1").arg(counter.fetchAndAddRelaxed(1));
     SqlQuery(m_db).exec(QStringLiteral("SAVEPOINT ") + m_name);
 }
 
 Transaction::~Transaction() {
-    if (!m_done) {
-        QSqlQuery q(m_db.connection());
+    if (m_done) {
+        return;
+    }
+    QSqlQuery q(m_db.connection());
+    if (m_name.isEmpty()) {
+        q.exec(QStringLiteral("ROLLBACK"));
+    } else {
         q.exec(QStringLiteral("ROLLBACK TO ") + m_name);
         q.exec(QStringLiteral("RELEASE ") + m_name);
     }
 }
 
 void Transaction::commit() {
-    SqlQuery(m_db).exec(QStringLiteral("RELEASE ") + m_name);
+    SqlQuery(m_db).exec(m_name.isEmpty() ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE ") + m_name);
     m_done = true;
 }

@@ -111,7 +111,8 @@ class SqlQuery {
 // Runs one statement without parameters; returns the first column of the first row when there is one.
 QVariant execScalar(Database& db, const QString& sql);
 
-// Writes that belong together: commits in commit(), rolls back when left without it.
+// Writes that belong together: commits in commit(), rolls back when left without it. The outermost level
+// takes the write lock when it begins; inner levels are savepoints.
 class Transaction {
   public:
     explicit Transaction(Database& db);
@@ -120,6 +121,6 @@ class Transaction {
 
   private:
     Database& m_db;
-    QString m_name;
+    QString m_name;  // the savepoint of an inner level; empty for the outermost
     bool m_done = false;
 };

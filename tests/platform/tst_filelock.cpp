@@ -1,0 +1,281 @@
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <cstdio>
+
+#include "platform/Database.h"
+#include "platform/FileLock.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// Set in the environment of a re-launched copy of this executable: it then acts as another running
+// copy of the program that holds the database open in the given mode until its stdin closes.
+const char kHolderVariable[] = "VELORMA_LOCK_HOLDER";
+constexpr int kChildWaitMs = 10000;
+
+Database::Mode modeFromName(const QString& name) {
+    return name == QLatin1String("exclusive") ? Database::Mode::Exclusive : Database::Mode::ReadWrite;
+}
+
+int runHolder(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2) {
+        return 2;
+    }
+    Database db;
+    const bool opened = db.open(args.at(1), modeFromName(qEnvironmentVariable(kHolderVariable)));
+    std::fputs(opened ? "ready\n" : "failed\n", stdout);
+    std::fflush(stdout);
+    while (std::fgetc(stdin) != EOF) {
+    }
+    return 0;
+}
+
+// Another running copy of the program, in its own process.
+class HolderProcess {
+  public:
+    HolderProcess(const QString& database, const QString& mode) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kHolderVariable), mode);
+        m_process.setProcessEnvironment(env);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(QCoreApplication::applicationFilePath(), {database});
+    }
+    ~HolderProcess() { stop(); }
+
+    // "ready" when the copy opened the database, "failed" when it could not.
+    QString answer() {
+        if (!m_process.waitForStarted(kChildWaitMs)) {
+            return QStringLiteral("not started");
+        }
+        while (!m_process.canReadLine()) {
+            if (!m_process.waitForReadyRead(kChildWaitMs)) {
+                return QStringLiteral("no answer");
+            }
+        }
+        return QString::fromLatin1(m_process.readLine()).trimmed();
+    }
+
+    // Ends the copy the way a program ends: its handles close with it.
+    bool stop() {
+        if (m_process.state() == QProcess::NotRunning) {
+            return true;
+        }
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(kChildWaitMs)) {
+            m_process.kill();
+            m_process.waitForFinished(kChildWaitMs);
+            return false;
+        }
+        return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+    }
+
+  private:
+    QProcess m_process;
+};
+
+}  // namespace
+
+class TestFileLock : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void otherProcessDecidesOurOpen_data();
+    void otherProcessDecidesOurOpen();
+    void otherProcessCannotTakeWhatWeHold_data();
+    void otherProcessCannotTakeWhatWeHold();
+    void exclusiveSucceedsAfterHolderEnds_data();
+    void exclusiveSucceedsAfterHolderEnds();
+    void twoConnectionsInOneProcess_data();
+    void twoConnectionsInOneProcess();
+    void closingReleasesTheLock();
+    void failedOpenHoldsNoLock();
+    void lockFileBesideDatabase();
+
+  private:
+    std::unique_ptr<FakeUi> m_ui;
+    std::unique_ptr<TestDatabase> m_db;
+};
+
+void TestFileLock::init() {
+    pinRussianLocale();
+    m_ui = std::make_unique<FakeUi>();
+    m_db = std::make_unique<TestDatabase>();
+    // Only the connections a case opens itself hold the file.
+    m_db->db.close();
+}
+
+void TestFileLock::cleanup() {
+    m_db.reset();
+    m_ui.reset();
+}
+
+void TestFileLock::otherProcessDecidesOurOpen_data() {
+    QTest::addColumn<QString>("holderMode");
+    QTest::addColumn<QString>("ourMode");
+    QTest::addColumn<bool>("opens");
+
+    QTest::newRow("shared + shared") << "readwrite"
+                                     << "readwrite" << true;
+    QTest::newRow("shared + exclusive") << "readwrite"
+                                        << "exclusive" << false;
+    QTest::newRow("exclusive + shared") << "exclusive"
+                                        << "readwrite" << false;
+    QTest::newRow("exclusive + exclusive") << "exclusive"
+                                           << "exclusive" << false;
+}
+
+void TestFileLock::otherProcessDecidesOurOpen() {
+    QFETCH(QString, holderMode);
+    QFETCH(QString, ourMode);
+    QFETCH(bool, opens);
+
+    HolderProcess holder(m_db->path(), holderMode);
+    QCOMPARE(holder.answer(), QStringLiteral("ready"));
+
+    Database ours;
+    QCOMPARE(ours.open(m_db->path(), modeFromName(ourMode)), opens);
+    QCOMPARE(ours.isOpen(), opens);
+    if (opens) {
+        QCOMPARE(scalar(ours, QStringLiteral("SELECT name FROM tUserApl WHERE ID=1")).toString(),
+                 QStringLiteral("Admin"));
+    }
+    QVERIFY(holder.stop());
+}
+
+void TestFileLock::otherProcessCannotTakeWhatWeHold_data() {
+    QTest::addColumn<QString>("ourMode");
+    QTest::addColumn<QString>("holderMode");
+    QTest::addColumn<QString>("answer");
+
+    QTest::newRow("we shared, other shared") << "readwrite"
+                                             << "readwrite"
+                                             << "ready";
+    QTest::newRow("we shared, other exclusive") << "readwrite"
+                                                << "exclusive"
+                                                << "failed";
+    QTest::newRow("we exclusive, other shared") << "exclusive"
+                                                << "readwrite"
+                                                << "failed";
+    QTest::newRow("we exclusive, other exclusive") << "exclusive"
+                                                   << "exclusive"
+                                                   << "failed";
+}
+
+void TestFileLock::otherProcessCannotTakeWhatWeHold() {
+    QFETCH(QString, ourMode);
+    QFETCH(QString, holderMode);
+    QFETCH(QString, answer);
+
+    Database ours;
+    QVERIFY(ours.open(m_db->path(), modeFromName(ourMode)));
+    HolderProcess other(m_db->path(), holderMode);
+    QCOMPARE(other.answer(), answer);
+    QVERIFY(other.stop());
+}
+
+void TestFileLock::exclusiveSucceedsAfterHolderEnds_data() {
+    QTest::addColumn<QString>("holderMode");
+    QTest::newRow("holder was shared") << "readwrite";
+    QTest::newRow("holder was exclusive") << "exclusive";
+}
+
+void TestFileLock::exclusiveSucceedsAfterHolderEnds() {
+    QFETCH(QString, holderMode);
+
+    HolderProcess holder(m_db->path(), holderMode);
+    QCOMPARE(holder.answer(), QStringLiteral("ready"));
+    Database ours;
+    QVERIFY(!ours.open(m_db->path(), Database::Mode::Exclusive));
+    QVERIFY(holder.stop());
+
+    QVERIFY(ours.open(m_db->path(), Database::Mode::Exclusive));
+    QCOMPARE(scalar(ours, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
+}
+
+void TestFileLock::twoConnectionsInOneProcess_data() {
+    QTest::addColumn<QString>("firstMode");
+    QTest::addColumn<QString>("secondMode");
+    QTest::addColumn<bool>("opens");
+
+    QTest::newRow("shared + shared") << "readwrite"
+                                     << "readwrite" << true;
+    QTest::newRow("shared + exclusive") << "readwrite"
+                                        << "exclusive" << false;
+    QTest::newRow("exclusive + shared") << "exclusive"
+                                        << "readwrite" << false;
+    QTest::newRow("exclusive + exclusive") << "exclusive"
+                                           << "exclusive" << false;
+}
+
+void TestFileLock::twoConnectionsInOneProcess() {
+    QFETCH(QString, firstMode);
+    QFETCH(QString, secondMode);
+    QFETCH(bool, opens);
+
+    Database first;
+    QVERIFY(first.open(m_db->path(), modeFromName(firstMode)));
+    Database second;
+    QCOMPARE(second.open(m_db->path(), modeFromName(secondMode)), opens);
+    // A refused open leaves the first connection working.
+    QVERIFY(first.isOpen());
+    QCOMPARE(scalar(first, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
+}
+
+void TestFileLock::closingReleasesTheLock() {
+    Database first;
+    QVERIFY(first.open(m_db->path(), Database::Mode::Exclusive));
+    Database second;
+    QVERIFY(!second.open(m_db->path()));
+    first.close();
+    QVERIFY(!first.isOpen());
+    QVERIFY(second.open(m_db->path(), Database::Mode::Exclusive));
+    QVERIFY(!first.open(m_db->path()));
+}
+
+void TestFileLock::failedOpenHoldsNoLock() {
+    Database first;
+    QVERIFY(first.open(m_db->path()));
+    Database refused;
+    QVERIFY(!refused.open(m_db->path(), Database::Mode::Exclusive));
+    first.close();
+    // Had the refused attempt kept anything, this would fail.
+    Database exclusive;
+    QVERIFY(exclusive.open(m_db->path(), Database::Mode::Exclusive));
+
+    Database missing;
+    QVERIFY(!missing.open(m_db->folder() + QStringLiteral("nothing.mdb")));
+    QVERIFY(!QFile::exists(m_db->folder() + QStringLiteral("nothing.mdb")));
+}
+
+void TestFileLock::lockFileBesideDatabase() {
+    const QString lockPath = m_db->path() + QStringLiteral(".lock");
+    Database db;
+    QVERIFY(db.open(m_db->path(), Database::Mode::Exclusive));
+    QVERIFY(QFile::exists(lockPath));
+    FileLock lock;
+    QVERIFY(!lock.tryLock(lockPath, FileLock::Kind::Shared));
+    db.close();
+    QVERIFY(lock.tryLock(lockPath, FileLock::Kind::Shared));
+    FileLock second;
+    QVERIFY(second.tryLock(lockPath, FileLock::Kind::Shared));
+    QVERIFY(!db.open(m_db->path(), Database::Mode::Exclusive));
+}
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet(kHolderVariable)) {
+        return runHolder(argc, argv);
+    }
+    QCoreApplication app(argc, argv);
+    TestFileLock test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_filelock.moc"

@@ -18,15 +18,15 @@ void pinRussianLocale();
 
 // A fresh database built from the schema in a temporary folder, open on db.
 class TestDatabase {
+    // The folder outlives the connection.
+    QTemporaryDir m_dir;
+    QString m_path;
+
   public:
     TestDatabase();
     QString path() const { return m_path; }
     QString folder() const { return m_dir.path() + QLatin1Char('/'); }
     Database db;
-
-  private:
-    QTemporaryDir m_dir;
-    QString m_path;
 };
 
 // Builds an empty database file from the schema; the connection is left closed.

@@ -1,0 +1,437 @@
+#include "app/UnitSprTXT.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <map>
+
+#include "app/SprGrid.h"
+#include "app/UnitEdUser.h"
+#include "cards/unitPeriod.h"
+#include "platform/Database.h"
+#include "platform/LocaleFormat.h"
+#include "platform/UiSeam.h"
+
+namespace {
+
+const QString SELECT_ZAL_SQL = QStringLiteral("SELECT * FROM tZal;");
+const QString SELECT_CARDS_SQL = QStringLiteral(
+    "SELECT tCard.ID, tCard.Num, iif(tCard.TypeCard=0,'Абонемент','Клубная карта') as NameType, "
+    "ifnull(Family,'')||' '||ifnull(Name,'')||' '||ifnull(Otchestvo,'') as fio, "
+    "tCard.DateOpen, tCard.DateClose, tCard.TypeCard FROM tCard, tClient "
+    "WHERE ((tCard.ID_Client=tClient.ID) AND (tCard.DateClose BETWEEN :pDT_Beg AND :pDT_End)) "
+    "ORDER BY tCard.ID;");
+// The true length of the card list: the grid reads its rows only as far as they are shown.
+const QString COUNT_CARDS_SQL = QStringLiteral(
+    "SELECT COUNT(*) FROM tCard, tClient "
+    "WHERE ((tCard.ID_Client=tClient.ID) AND (tCard.DateClose BETWEEN :pDT_Beg AND :pDT_End));");
+const QString SELECT_CLIENTS_SQL = QStringLiteral("SELECT * FROM tClient ORDER BY Family;");
+const QString SELECT_ORGS_SQL = QStringLiteral("SELECT * FROM tOrg ORDER BY Name;");
+const QString SELECT_REZORG_SQL = QStringLiteral(
+    "SELECT tOrg.Name, tRezOrg.*, tOrg.info FROM tRezOrg, tOrg WHERE tRezOrg.ID_Org=tOrg.ID ORDER BY Name, Num;");
+const QString SELECT_USERS_SQL = QStringLiteral("SELECT * FROM tUserApl;");
+const QString SELECT_VIDSPORT_SQL = QStringLiteral("SELECT * FROM tVidSport;");
+const QString SELECT_ACTIONS_SQL = QStringLiteral(
+    "SELECT LA.ID, LA.dt_action, LA.kod_action, LA.ActionStr, tUserApl.name "
+    "FROM tListActionUsers LA, tUserApl WHERE LA.id_user=tUserApl.ID ORDER BY LA.dt_action");
+
+const QString DELETE_CARD_DETAIL_SQL = QStringLiteral("DELETE FROM %1 WHERE ID_Card=%2;");
+const QString DELETE_CARD_SQL = QStringLiteral("DELETE FROM tCard WHERE ID=%1;");
+const QString SELECT_CLIENT_CARDS_SQL = QStringLiteral("SELECT ID FROM tCard WHERE ID_Client=%1;");
+const QString DELETE_CLIENT_SQL = QStringLiteral("DELETE FROM tClient WHERE ID=%1;");
+const QString DELETE_USER_SQL = QStringLiteral("DELETE FROM tUserApl WHERE ID=%1;");
+
+const QString kDesignCaption = QStringLiteral("Справочник");
+const QString kActionsCaption = QStringLiteral("Журнал событий");
+const QString kCardCaption = QStringLiteral("Справочник: Карты клиентов [%1 - %2] - всего записей %3");
+const QString kAskDelete = QStringLiteral("Удалить запись?");
+const QString kClientHasCards =
+    QStringLiteral("Нельзя удалить выбранного клиента,!\rна него выписаны карты в количестве: ");
+const QString kUserUndeletable = QStringLiteral("Нельзя удалить выбранного пользователя!");
+const QString kNotImplemented = QStringLiteral("Пока не реализовано :(");
+
+const QString kParamBeg = QStringLiteral("pDT_Beg");
+const QString kParamEnd = QStringLiteral("pDT_End");
+constexpr int kAdminUserId = 1;
+
+// What a kind lists: its statement, hidden fields, titled fields, and whether "Открыть" shows.
+struct KindList {
+    int kind;
+    QString sql;
+    QStringList hidden;
+    QList<SprColumn> columns;
+    bool showOpen;
+};
+
+const QList<KindList> kLists = {
+    {lkZal, SELECT_ZAL_SQL, {QStringLiteral("ID")}, {}, true},
+    {lkCards,
+     SELECT_CARDS_SQL,
+     {QStringLiteral("ID"), QStringLiteral("TypeCard")},
+     {{QStringLiteral("Num"), QStringLiteral("Номер"), 10},
+      {QStringLiteral("NameType"), QStringLiteral("Тип"), 15},
+      {QStringLiteral("fio"), QStringLiteral("Клиент"), 50},
+      {QStringLiteral("DateOpen"), QStringLiteral("Дата открытия"), 15},
+      {QStringLiteral("DateClose"), QStringLiteral("Дата закрытия"), 15}},
+     false},
+    {lkClients, SELECT_CLIENTS_SQL, {QStringLiteral("ID")}, {}, false},
+    {lkOrgs,
+     SELECT_ORGS_SQL,
+     {QStringLiteral("ID")},
+     {{QStringLiteral("Name"), QStringLiteral("Наименование"), 35},
+      {QStringLiteral("info"), QStringLiteral("Доп. инфо"), 100}},
+     false},
+    {lkRezOrg,
+     SELECT_REZORG_SQL,
+     {QStringLiteral("ID"), QStringLiteral("ID_Org")},
+     {{QStringLiteral("Name"), QStringLiteral("Организация"), 35},
+      {QStringLiteral("Num"), QStringLiteral("Договор"), 10},
+      {QStringLiteral("Summa"), QStringLiteral("Сумма"), 10},
+      {QStringLiteral("info"), QStringLiteral("Доп. инфо"), 90}},
+     false},
+    {lkUsers,
+     SELECT_USERS_SQL,
+     {QStringLiteral("ID"), QStringLiteral("passw"), QStringLiteral("uroven")},
+     {{QStringLiteral("name"), QStringLiteral("Наименование"), 60},
+      {QStringLiteral("koment"), QStringLiteral("Комментарий"), 80}},
+     false},
+    {lkVidSport,
+     SELECT_VIDSPORT_SQL,
+     {QStringLiteral("ID")},
+     {{QStringLiteral("NameVidSp"), QStringLiteral("Наименование вида спорта"), 60},
+      {QStringLiteral("info"), QStringLiteral("Доп. инфо"), 100}},
+     true},
+    {lkActions,
+     SELECT_ACTIONS_SQL,
+     {QStringLiteral("ID")},
+     {{QStringLiteral("dt_action"), QStringLiteral("Дата/Время"), 25},
+      {QStringLiteral("kod_action"), QStringLiteral("Код события"), 10},
+      {QStringLiteral("ActionStr"), QStringLiteral("Действие"), 70}},
+     false},
+};
+
+const KindList* findList(int kind) {
+    for (const KindList& list : kLists) {
+        if (list.kind == kind) {
+            return &list;
+        }
+    }
+    return nullptr;
+}
+
+// Creates a form with the list window as parent and loads it with a row ID.
+using FormFactory = std::unique_ptr<QDialog> (*)(Database& db, QWidget* parent, int id);
+
+template <class Form, void (Form::*Load)(int)>
+std::unique_ptr<QDialog> makeForm(Database& db, QWidget* parent, int id) {
+    auto form = std::make_unique<Form>(db, parent);
+    (form.get()->*Load)(id);
+    return form;
+}
+
+// The editor of each kind. A kind without an entry opens nothing.
+const std::map<int, FormFactory> kEditors = {
+    {lkUsers, &makeForm<TfrmEdUser, &TfrmEdUser::LoadUser>},
+};
+
+// The weekly timetable of a sports type (lkVidSport) joins here once it is built; until then
+// "Открыть" and a double-click in the sports types open nothing.
+const std::map<int, FormFactory> kTimetables = {};
+
+FormFactory findForm(const std::map<int, FormFactory>& forms, int kind) {
+    const auto found = forms.find(kind);
+    return found != forms.end() ? found->second : nullptr;
+}
+
+QToolButton* newToolButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(hint);
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setAutoRaise(true);
+    return button;
+}
+
+QAction* newMenuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(QString::fromLatin1(name));
+    item->setShortcut(shortcut);
+    return item;
+}
+
+}  // namespace
+
+TfrmSprTxt::TfrmSprTxt(Database& db, QWidget* parent) : QWidget(parent), m_db(db) {
+    setupUi();
+    FormCreate();
+}
+
+TfrmSprTxt::~TfrmSprTxt() = default;
+
+void TfrmSprTxt::setupUi() {
+    setObjectName(QStringLiteral("frmSprTxt"));
+    setWindowTitle(kDesignCaption);
+    resize(631, 429);
+
+    MainMenu1 = new QMenu(QStringLiteral("Действие"), this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    N_Open = newMenuItem(MainMenu1, "N_Open", QStringLiteral("Открыть"), QKeySequence(Qt::ALT | Qt::Key_O));
+    N_Open->setVisible(false);
+    N_Open->setEnabled(false);
+    N_split = MainMenu1->addSeparator();
+    N_split->setObjectName(QStringLiteral("N_split"));
+    N_split->setVisible(false);
+    N_New = newMenuItem(MainMenu1, "N_New", QStringLiteral("Новый"), QKeySequence(Qt::ALT | Qt::Key_N));
+    N_Edit = newMenuItem(MainMenu1, "N_Edit", QStringLiteral("Изменить"), QKeySequence(Qt::ALT | Qt::Key_E));
+    N_Del = newMenuItem(MainMenu1, "N_Del", QStringLiteral("Удалить"), QKeySequence(Qt::ALT | Qt::Key_D));
+    N_SplPan = MainMenu1->addSeparator();
+    N_SplPan->setObjectName(QStringLiteral("N_SplPan"));
+    N_ViewPan = newMenuItem(MainMenu1, "N_ViewPan", QStringLiteral("Панель"), QKeySequence());
+    N_ViewPan->setCheckable(true);
+    N_ViewPan->setChecked(true);
+
+    cbTopPan = new QFrame(this);
+    cbTopPan->setObjectName(QStringLiteral("cbTopPan"));
+    cbTopPan->setFrameShape(QFrame::StyledPanel);
+    tbEdRec = new QToolBar(cbTopPan);
+    tbEdRec->setObjectName(QStringLiteral("tbEdRec"));
+    btnNew = newToolButton(tbEdRec, "btnNew", QStringLiteral("Новый"), QStyle::SP_FileIcon);
+    btnEdit = newToolButton(tbEdRec, "btnEdit", QStringLiteral("Изменить"), QStyle::SP_FileDialogDetailedView);
+    btnDel = newToolButton(tbEdRec, "btnDel", QStringLiteral("Удалить"), QStyle::SP_TrashIcon);
+    btnRefresh = newToolButton(tbEdRec, "btnRefresh", QStringLiteral("Обновить"), QStyle::SP_BrowserReload);
+    btnPeriod =
+        newToolButton(tbEdRec, "btnPeriod", QStringLiteral("Сменить период"), QStyle::SP_FileDialogContentsView);
+    tbEdRec->addWidget(btnNew);
+    tbEdRec->addWidget(btnEdit);
+    tbEdRec->addWidget(btnDel);
+    tbEdRec->addSeparator();
+    tbEdRec->addWidget(btnRefresh);
+    m_periodAction = tbEdRec->addWidget(btnPeriod);
+    m_periodAction->setVisible(false);
+    auto* barLayout = new QHBoxLayout(cbTopPan);
+    barLayout->setContentsMargins(2, 2, 2, 2);
+    barLayout->addWidget(tbEdRec);
+    barLayout->addStretch();
+
+    DBGridSpr = new SprGrid(this);
+    DBGridSpr->setObjectName(QStringLiteral("DBGridSpr"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(cbTopPan);
+    layout->addWidget(DBGridSpr);
+
+    connect(N_Open, &QAction::triggered, this, &TfrmSprTxt::N_OpenClick);
+    connect(N_New, &QAction::triggered, this, &TfrmSprTxt::N_NewClick);
+    connect(N_Edit, &QAction::triggered, this, &TfrmSprTxt::N_EditClick);
+    connect(N_Del, &QAction::triggered, this, &TfrmSprTxt::N_DelClick);
+    // The item ticks itself when chosen; the tool bar follows the tick.
+    connect(N_ViewPan, &QAction::toggled, cbTopPan, &QWidget::setVisible);
+    connect(btnNew, &QToolButton::clicked, this, &TfrmSprTxt::N_NewClick);
+    connect(btnEdit, &QToolButton::clicked, this, &TfrmSprTxt::N_EditClick);
+    connect(btnDel, &QToolButton::clicked, this, &TfrmSprTxt::N_DelClick);
+    connect(btnRefresh, &QToolButton::clicked, this, &TfrmSprTxt::btnRefreshClick);
+    connect(btnPeriod, &QToolButton::clicked, this, &TfrmSprTxt::btnPeriodClick);
+    connect(DBGridSpr, &SprGrid::cellClick, this, &TfrmSprTxt::DBGridSprCellClick);
+    connect(DBGridSpr, &SprGrid::dblClick, this, &TfrmSprTxt::DBGridSprDblClick);
+    connect(DBGridSpr, &SprGrid::enterPressed, this, [this] { DBGridSprKeyDown(Qt::Key_Return); });
+}
+
+void TfrmSprTxt::FormCreate() {
+    FPeriod = gPeriodCard;
+}
+
+void TfrmSprTxt::LoadSpr(int kind) {
+    FTypeSpr = kind;
+    const KindList* list = findList(kind);
+    if (!list) {
+        DBGridSpr->clearList();
+        return;
+    }
+    const QString sql = list->sql;
+    DBGridSpr->load(
+        [this, sql] {
+            SqlQuery query(m_db);
+            bindPeriod(query);
+            return query.prepared(sql);
+        },
+        list->hidden, list->columns);
+    if (list->showOpen) {
+        N_split->setVisible(true);
+        N_Open->setVisible(true);
+        N_Open->setEnabled(findForm(kTimetables, kind) != nullptr);
+    }
+    if (kind == lkCards) {
+        m_periodAction->setVisible(true);
+        writeCardCaption();
+    } else if (kind == lkActions) {
+        setWindowTitle(kActionsCaption);
+    }
+}
+
+// Every list query declares the period; only the card list's statement names it.
+void TfrmSprTxt::bindPeriod(SqlQuery& query) const {
+    query.addParam(kParamBeg, FieldType::DateTime, FPeriod.Beg).addParam(kParamEnd, FieldType::DateTime, FPeriod.End);
+}
+
+int TfrmSprTxt::currentId() const {
+    return DBGridSpr->currentValue(QStringLiteral("ID")).toInt();
+}
+
+void TfrmSprTxt::writeCardCaption() {
+    SqlQuery count(m_db);
+    bindPeriod(count);
+    count.exec(COUNT_CARDS_SQL);
+    const int rows = count.next() ? count.asInt(0) : 0;
+    setWindowTitle(
+        kCardCaption.arg(shortDateText(FPeriod.Beg.date()), shortDateText(FPeriod.End.date()), QString::number(rows)));
+}
+
+std::unique_ptr<QDialog> TfrmSprTxt::createEditor(int id) {
+    const FormFactory make = findForm(kEditors, FTypeSpr);
+    return make ? make(m_db, this, id) : nullptr;
+}
+
+std::unique_ptr<QDialog> TfrmSprTxt::createTimetable(int id) {
+    const FormFactory make = findForm(kTimetables, FTypeSpr);
+    return make ? make(m_db, this, id) : nullptr;
+}
+
+// Shows a form modally and frees it; true when it answered OK.
+bool TfrmSprTxt::showModal(std::unique_ptr<QDialog> form) {
+    return form && execModal(*form) == QDialog::Accepted;
+}
+
+void TfrmSprTxt::N_NewClick() {
+    if (showModal(createEditor(-1))) {
+        DBGridSpr->requery(0);
+    }
+}
+
+void TfrmSprTxt::N_EditClick() {
+    if (!DBGridSpr->hasCurrentRow()) {
+        return;
+    }
+    const int row = DBGridSpr->currentRowNumber();
+    if (showModal(createEditor(currentId()))) {
+        DBGridSpr->requery(row);
+    }
+}
+
+void TfrmSprTxt::N_OpenClick() {
+    if (DBGridSpr->hasCurrentRow()) {
+        showModal(createTimetable(currentId()));
+    }
+}
+
+void TfrmSprTxt::N_DelClick() {
+    if (!DBGridSpr->hasCurrentRow() || askYesNo(this, kAskDelete) == Answer::No) {
+        return;
+    }
+    const QString id = QString::number(currentId());
+    switch (FTypeSpr) {
+        case lkCards:
+            deleteCard(id);
+            break;
+        case lkClients:
+            deleteClient(id);
+            break;
+        case lkUsers:
+            deleteUser(id);
+            break;
+        default:
+            showMessage(this, kNotImplemented);
+            break;
+    }
+}
+
+// Visits or halls and the card go together: a failure leaves the card with its detail rows.
+void TfrmSprTxt::deleteCard(const QString& id) {
+    const bool subscription = DBGridSpr->currentValue(QStringLiteral("TypeCard")).toInt() == ctAbonement;
+    const QString detail = subscription ? QStringLiteral("tWorkGurnal") : QStringLiteral("tWorkClubCard");
+    {
+        Transaction transaction(m_db);
+        SqlQuery command(m_db);
+        command.exec(DELETE_CARD_DETAIL_SQL.arg(detail, id));
+        command.exec(DELETE_CARD_SQL.arg(id));
+        transaction.commit();
+    }
+    DBGridSpr->requery(0);
+    writeCardCaption();
+}
+
+void TfrmSprTxt::deleteClient(const QString& id) {
+    SqlQuery cards(m_db);
+    cards.exec(SELECT_CLIENT_CARDS_SQL.arg(id));
+    int count = 0;
+    while (cards.next()) {
+        ++count;
+    }
+    if (count > 0) {
+        showMessage(this, kClientHasCards + QString::number(count));
+        return;
+    }
+    SqlQuery(m_db).exec(DELETE_CLIENT_SQL.arg(id));
+    DBGridSpr->requery(0);
+}
+
+void TfrmSprTxt::deleteUser(const QString& id) {
+    if (id.toInt() == kAdminUserId) {
+        showMessage(this, kUserUndeletable);
+        return;
+    }
+    SqlQuery(m_db).exec(DELETE_USER_SQL.arg(id));
+    DBGridSpr->requery(0);
+}
+
+void TfrmSprTxt::btnPeriodClick() {
+    TfrmPeriod dialog(this);
+    dialog.SetPeriod(FPeriod);
+    if (execModal(dialog) != QDialog::Accepted) {
+        return;
+    }
+    FPeriod = dialog.FPeriod;
+    gPeriodCard = FPeriod;
+    DBGridSpr->requery(0);
+    writeCardCaption();
+}
+
+void TfrmSprTxt::btnRefreshClick() {
+    DBGridSpr->requery(DBGridSpr->currentRowNumber());
+    if (FTypeSpr == lkCards) {
+        writeCardCaption();
+    }
+}
+
+void TfrmSprTxt::N_ViewPanClick() {
+    N_ViewPan->toggle();
+}
+
+void TfrmSprTxt::DBGridSprCellClick() {
+    DBGridSpr->noteCellClick();
+}
+
+void TfrmSprTxt::DBGridSprDblClick() {
+    if (!DBGridSpr->takeDoubleClick()) {
+        return;
+    }
+    if (FTypeSpr == lkVidSport) {
+        N_OpenClick();
+    } else {
+        N_EditClick();
+    }
+}
+
+void TfrmSprTxt::DBGridSprKeyDown(int key) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        N_EditClick();
+    }
+}

@@ -4,13 +4,20 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QToolBar>
 
 #include "app/UnitConst.h"
+#include "app/UnitParamApl.h"
+#include "app/UnitSprTXT.h"
+#include "app/about.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
 
@@ -59,22 +66,34 @@ bool readIniBool(QSettings& ini, const QString& key, bool fallback) {
 }  // namespace
 
 TfrmAPL::TfrmAPL(QWidget* parent) : QMainWindow(parent) {
+    Q_INIT_RESOURCE(icons);
     setupUi();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - frameGeometry().center());
+    }
 }
 
-TfrmAPL::~TfrmAPL() = default;
+TfrmAPL::~TfrmAPL() {
+    // Closing the list windows while the frame is torn down must not reach back into it.
+    disconnect(m_mdiArea, nullptr, this, nullptr);
+}
 
 void TfrmAPL::setupUi() {
     setObjectName(QStringLiteral("frmAPL"));
     setWindowTitle(kAppTitle);
     resize(944, 816);
-
-    N_Servis = menuBar()->addMenu(QStringLiteral("Сервис"));
-    N_Servis->setObjectName(QStringLiteral("N_Servis"));
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPixelSize(11);
+    setFont(tahoma);
 
     m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setObjectName(QStringLiteral("MdiArea"));
     m_mdiArea->setBackground(palette().dark());
     setCentralWidget(m_mdiArea);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TfrmAPL::mergeActionMenu);
+
+    setupMenus();
+    setupToolBars();
 
     StatBarPanel1 = new QLabel(this);
     StatBarPanel1->setObjectName(QStringLiteral("StatBarPanel1"));
@@ -84,6 +103,285 @@ void TfrmAPL::setupUi() {
     statusBar()->setObjectName(QStringLiteral("StatBar"));
     statusBar()->addWidget(StatBarPanel1);
     statusBar()->addWidget(panel2);
+}
+
+namespace {
+
+QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {}) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
+    return action;
+}
+
+QMenu* addMenu(QMenuBar* bar, const char* name, const QString& caption) {
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(QString::fromLatin1(name));
+    return menu;
+}
+
+}  // namespace
+
+void TfrmAPL::setupMenus() {
+    QMenuBar* bar = menuBar();
+    QMenu* file = addMenu(bar, "N1", QStringLiteral("Файл"));
+    connect(addItem(file, "N2", QStringLiteral("Закрыть")), &QAction::triggered, this, &TfrmAPL::N2Click);
+
+    QMenu* view = addMenu(bar, "N3", QStringLiteral("Вид"));
+    N_PanBtn = addItem(view, "N_PanBtn", QStringLiteral("Панель кнопок"));
+    N_PanBtn->setCheckable(true);
+    N_PanBtn->setChecked(true);
+    // The tick is inverted by the handler itself, not by the menu.
+    connect(N_PanBtn, &QAction::triggered, this, [this] {
+        N_PanBtn->setChecked(!N_PanBtn->isChecked());
+        N_PanBtnClick();
+    });
+
+    QMenu* spr = addMenu(bar, "N_Spr", QStringLiteral("Справочник"));
+    connect(addItem(spr, "N_Zal", QStringLiteral("Залы"), QKeySequence(Qt::ALT | Qt::Key_Z)), &QAction::triggered, this,
+            &TfrmAPL::N_ZalClick);
+    connect(addItem(spr, "N_Client", QStringLiteral("Клиенты"), QKeySequence(Qt::ALT | Qt::Key_S)), &QAction::triggered,
+            this, &TfrmAPL::N_ClientClick);
+    connect(addItem(spr, "N_Org", QStringLiteral("Организации"), QKeySequence(Qt::ALT | Qt::Key_O)),
+            &QAction::triggered, this, &TfrmAPL::N_OrgClick);
+    spr->addSeparator()->setObjectName(QStringLiteral("N4"));
+    connect(addItem(spr, "N_VS", QStringLiteral("Виды спорта")), &QAction::triggered, this, &TfrmAPL::N_VSClick);
+
+    m_workMenu = addMenu(bar, "N_Work", QStringLiteral("Работа"));
+    connect(addItem(m_workMenu, "N_AddCard", QStringLiteral("Добавить карту")), &QAction::triggered, this,
+            &TfrmAPL::N_AddCardClick);
+    addItem(m_workMenu, "N_AddRez", QStringLiteral("Добавить резерв"));
+    m_workMenu->addSeparator()->setObjectName(QStringLiteral("N11"));
+    connect(addItem(m_workMenu, "N_Cards", QStringLiteral("Карты клиентов")), &QAction::triggered, this,
+            &TfrmAPL::N_CardsClick);
+    connect(addItem(m_workMenu, "N_RezOrg", QStringLiteral("Резервы организаций")), &QAction::triggered, this,
+            &TfrmAPL::N_RezOrgClick);
+
+    QMenu* reports = addMenu(bar, "N_Rep", QStringLiteral("Отчеты"));
+    connect(addItem(reports, "N_Rep_RGS", QStringLiteral("Список застрахованных лиц")), &QAction::triggered, this,
+            &TfrmAPL::N_Rep_RGSClick);
+    connect(addItem(reports, "N_Rep_Card", QStringLiteral("Выданные карты")), &QAction::triggered, this,
+            &TfrmAPL::N_Rep_CardClick);
+
+    N_Servis = addMenu(bar, "N_Servis", QStringLiteral("Сервис"));
+    connect(addItem(N_Servis, "N_ParApl", QStringLiteral("Параметры")), &QAction::triggered, this,
+            &TfrmAPL::N_ParAplClick);
+    connect(addItem(N_Servis, "N_UserApl", QStringLiteral("Пользователи")), &QAction::triggered, this,
+            &TfrmAPL::N_UserAplClick);
+    N_Servis->addSeparator()->setObjectName(QStringLiteral("N_DopMenu"));
+    connect(addItem(N_Servis, "N_SprAction", QStringLiteral("Журнал событий")), &QAction::triggered, this,
+            &TfrmAPL::N_SprActionClick);
+
+    WindowMDI = addMenu(bar, "WindowMDI", QStringLiteral("Окно"));
+    N12 = new QAction(QStringLiteral("Горизонтально"), this);
+    N12->setObjectName(QStringLiteral("N12"));
+    ileVertically1 = new QAction(QStringLiteral("Вертикально"), this);
+    ileVertically1->setObjectName(QStringLiteral("ileVertically1"));
+    Cascade1 = new QAction(QStringLiteral("Каскадом"), this);
+    Cascade1->setObjectName(QStringLiteral("Cascade1"));
+    connect(N12, &QAction::triggered, this, &TfrmAPL::TileHorizontally);
+    connect(ileVertically1, &QAction::triggered, this, &TfrmAPL::TileVertically);
+    connect(Cascade1, &QAction::triggered, m_mdiArea, &QMdiArea::cascadeSubWindows);
+    connect(WindowMDI, &QMenu::aboutToShow, this, &TfrmAPL::updateWindowMenu);
+    updateWindowMenu();
+
+    QMenu* help = addMenu(bar, "N6", QStringLiteral("Помощь"));
+    connect(addItem(help, "N7", QStringLiteral("О программе...")), &QAction::triggered, this, &TfrmAPL::N7Click);
+}
+
+void TfrmAPL::setupToolBars() {
+    struct Button {
+        QToolBar* bar;
+        const char* name;
+        QString icon;
+        QString caption;
+        QString hint;
+        void (TfrmAPL::*handler)();
+    };
+    tbSpr = addToolBar(QStringLiteral("tbSpr"));
+    tbSpr->setObjectName(QStringLiteral("tbSpr"));
+    tbWork = addToolBar(QStringLiteral("tbWork"));
+    tbWork->setObjectName(QStringLiteral("tbWork"));
+    const Button buttons[] = {
+        {tbSpr, "btnZal", QStringLiteral("zal"), QStringLiteral("Залы"), QStringLiteral("Залы"), &TfrmAPL::N_ZalClick},
+        {tbSpr, "btnClients", QStringLiteral("clients"), QStringLiteral("Клиенты"), QStringLiteral("Клиенты"),
+         &TfrmAPL::N_ClientClick},
+        {tbSpr, "btnOrg", QStringLiteral("org"), QStringLiteral("Орг-ции"), QStringLiteral("Организации"),
+         &TfrmAPL::N_OrgClick},
+        {tbWork, "ToolButton3", QStringLiteral("cards"), QStringLiteral("Карты"), QStringLiteral("Карты клиентов"),
+         &TfrmAPL::N_CardsClick},
+        {tbWork, "btnRezOrg", QStringLiteral("rezerv"), QStringLiteral("Резервы"),
+         QStringLiteral("Резервы организаций"), &TfrmAPL::N_RezOrgClick},
+    };
+    for (const Button& b : buttons) {
+        QAction* action = b.bar->addAction(QIcon(QStringLiteral(":/icons/%1.png").arg(b.icon)), b.caption);
+        action->setObjectName(QString::fromLatin1(b.name));
+        action->setToolTip(b.hint);
+        connect(action, &QAction::triggered, this, b.handler);
+        if (QWidget* button = b.bar->widgetForAction(action)) {
+            button->setMinimumSize(b.bar == tbSpr ? QSize(52, 36) : QSize(50, 36));
+        }
+        b.bar->addSeparator();
+    }
+    for (QToolBar* bar : {tbSpr, tbWork}) {
+        bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        bar->setIconSize(QSize(24, 24));
+        bar->setMovable(false);
+    }
+}
+
+void TfrmAPL::N_ZalClick() {
+    OpenSpr(lkZal, QStringLiteral("Залы"));
+}
+void TfrmAPL::N_ClientClick() {
+    OpenSpr(lkClients, QStringLiteral("Клиенты"));
+}
+void TfrmAPL::N_OrgClick() {
+    OpenSpr(lkOrgs, QStringLiteral("Организации"));
+}
+void TfrmAPL::N_VSClick() {
+    OpenSpr(lkVidSport, QStringLiteral("ВИДЫ СПОРТА"));
+}
+void TfrmAPL::N_CardsClick() {
+    OpenSpr(lkCards, QStringLiteral("Карты клиентов"));
+}
+void TfrmAPL::N_RezOrgClick() {
+    OpenSpr(lkRezOrg, QStringLiteral("Резервы организаций"));
+}
+void TfrmAPL::N_UserAplClick() {
+    OpenSpr(lkUsers, QStringLiteral("ПОЛЬЗОВАТЕЛИ"));
+}
+void TfrmAPL::N_SprActionClick() {
+    OpenSpr(lkActions, QStringLiteral("Журнал событий"));
+}
+
+// The card form and the two report dialogs are wired here as they are built.
+void TfrmAPL::N_AddCardClick() {}
+void TfrmAPL::N_Rep_CardClick() {}
+void TfrmAPL::N_Rep_RGSClick() {}
+
+void TfrmAPL::N_ParAplClick() {
+    TfrmParAlp dialog(*this, this);
+    execModal(dialog);
+}
+
+void TfrmAPL::N7Click() {
+    TAboutBox about(*this, this);
+    execModal(about);
+}
+
+void TfrmAPL::N_PanBtnClick() {
+    N_PanBtn->setChecked(!N_PanBtn->isChecked());
+    tbSpr->setVisible(N_PanBtn->isChecked());
+    tbWork->setVisible(N_PanBtn->isChecked());
+}
+
+void TfrmAPL::N2Click() {
+    close();
+}
+
+QList<TfrmSprTxt*> TfrmAPL::listWindows() const {
+    QList<TfrmSprTxt*> windows;
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* list = qobject_cast<TfrmSprTxt*>(sub->widget())) {
+            windows << list;
+        }
+    }
+    return windows;
+}
+
+void TfrmAPL::OpenSpr(int kind, const QString& name) {
+    for (TfrmSprTxt* list : listWindows()) {
+        if (list->FTypeSpr == kind) {
+            auto* sub = qobject_cast<QMdiSubWindow*>(list->parentWidget());
+            if (sub->isMinimized()) {
+                sub->showNormal();
+            }
+            sub->show();
+            m_mdiArea->setActiveSubWindow(sub);
+            return;
+        }
+    }
+    if (kind < 1 || kind > 20) {
+        return;
+    }
+    auto* list = new TfrmSprTxt(ADOConnect);
+    QMdiSubWindow* sub = m_mdiArea->addSubWindow(list);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->resize(631, 429);
+    list->setWindowTitle(QStringLiteral("Справочник: ") + name);
+    sub->show();
+    m_mdiArea->setActiveSubWindow(sub);
+    list->LoadSpr(kind);
+    ++gWinCount;
+    list->setProperty("Tag", gWinCount);
+}
+
+void TfrmAPL::mergeActionMenu(QMdiSubWindow* active) {
+    if (m_mergedMenu) {
+        menuBar()->removeAction(m_mergedMenu);
+        m_mergedMenu = nullptr;
+    }
+    auto* list = active ? qobject_cast<TfrmSprTxt*>(active->widget()) : nullptr;
+    if (list) {
+        m_mergedMenu = list->MainMenu1->menuAction();
+        menuBar()->insertAction(m_workMenu->menuAction(), m_mergedMenu);
+    }
+}
+
+void TfrmAPL::updateWindowMenu() {
+    WindowMDI->clear();
+    const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow* sub : windows) {
+        QAction* action = WindowMDI->addAction(sub->windowTitle());
+        action->setCheckable(true);
+        action->setChecked(sub == m_mdiArea->activeSubWindow());
+        connect(action, &QAction::triggered, this, [this, sub] {
+            if (sub->isMinimized()) {
+                sub->showNormal();
+            }
+            m_mdiArea->setActiveSubWindow(sub);
+        });
+    }
+    if (!windows.isEmpty()) {
+        WindowMDI->addSeparator();
+    }
+    for (QAction* action : {N12, ileVertically1, Cascade1}) {
+        action->setEnabled(!windows.isEmpty());
+        WindowMDI->addAction(action);
+    }
+}
+
+void TfrmAPL::TileHorizontally() {
+    tile(Qt::Vertical);
+}
+void TfrmAPL::TileVertically() {
+    tile(Qt::Horizontal);
+}
+
+// Horizontal tiling stacks the windows one above another; vertical tiling sets them side by side.
+void TfrmAPL::tile(Qt::Orientation orientation) {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList(QMdiArea::StackingOrder)) {
+        if (!sub->isMinimized() && sub->isVisible()) {
+            windows << sub;
+        }
+    }
+    if (windows.isEmpty()) {
+        return;
+    }
+    const QRect area = m_mdiArea->viewport()->rect();
+    const int count = static_cast<int>(windows.size());
+    for (int i = 0; i < count; ++i) {
+        windows[i]->showNormal();
+        if (orientation == Qt::Vertical) {
+            const int h = area.height() / count;
+            windows[i]->setGeometry(0, i * h, area.width(), h);
+        } else {
+            const int w = area.width() / count;
+            windows[i]->setGeometry(i * w, 0, w, area.height());
+        }
+    }
 }
 
 QString TfrmAPL::connectionFile() {

@@ -5,9 +5,13 @@
 
 #include "platform/Database.h"
 
+class QAction;
 class QLabel;
 class QMenu;
 class QMdiArea;
+class QMdiSubWindow;
+class QToolBar;
+class TfrmSprTxt;
 
 // The main window: owns the one database connection for the whole run.
 class TfrmAPL : public QMainWindow {
@@ -35,10 +39,22 @@ class TfrmAPL : public QMainWindow {
     static void ReadIni();
     static void WriteIni();
 
+    // Brings the list window of a kind forward, or creates it captioned "Справочник: " + name.
+    void OpenSpr(int kind, const QString& name);
+    QList<TfrmSprTxt*> listWindows() const;
+    QMdiArea* mdiArea() const { return m_mdiArea; }
+
     Database ADOConnect;
     int FIDWorkUser = 0;
     int FParNotFound = 0;
     QMenu* N_Servis = nullptr;
+    QMenu* WindowMDI = nullptr;
+    QAction* N_PanBtn = nullptr;
+    QAction* N12 = nullptr;
+    QAction* ileVertically1 = nullptr;
+    QAction* Cascade1 = nullptr;
+    QToolBar* tbSpr = nullptr;
+    QToolBar* tbWork = nullptr;
     QLabel* StatBarPanel1 = nullptr;
 
   public slots:
@@ -46,14 +62,39 @@ class TfrmAPL : public QMainWindow {
     bool FormCloseQuery();
     void FormClose();
 
+    void N_ZalClick();
+    void N_ClientClick();
+    void N_OrgClick();
+    void N_VSClick();
+    void N_CardsClick();
+    void N_RezOrgClick();
+    void N_UserAplClick();
+    void N_SprActionClick();
+    void N_AddCardClick();
+    void N_Rep_CardClick();
+    void N_Rep_RGSClick();
+    void N_ParAplClick();
+    void N7Click();
+    void N_PanBtnClick();
+    void N2Click();
+    void TileHorizontally();
+    void TileVertically();
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void setupUi();
+    void setupMenus();
+    void setupToolBars();
+    void updateWindowMenu();
+    void mergeActionMenu(QMdiSubWindow* active);
+    void tile(Qt::Orientation orientation);
 
     QMdiArea* m_mdiArea = nullptr;
     bool m_shown = false;
     bool m_connectFailed = false;
+    QMenu* m_workMenu = nullptr;
+    QAction* m_mergedMenu = nullptr;
 };

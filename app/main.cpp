@@ -1,3 +1,5 @@
+#include <QIcon>
+
 #include "app/UnitHeard.h"
 #include "app/prompt.h"
 #include "platform/GuardedApplication.h"
@@ -9,6 +11,7 @@ int main(int argc, char** argv) {
     setupWorkstationLocale();
 
     TfrmAPL frmAPL;
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velorma.png")));
     frmAPL.FormCreate();
     auto* fprompt = new Tfprompt(frmAPL);
     fprompt->show();

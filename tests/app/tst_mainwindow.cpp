@@ -1,0 +1,268 @@
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolBar>
+
+#include "app/SprGrid.h"
+#include "app/UnitConst.h"
+#include "app/UnitHeard.h"
+#include "app/UnitSprTXT.h"
+#include "app/about.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+QStringList menuTitles(QMainWindow& window) {
+    QStringList titles;
+    for (QAction* action : window.menuBar()->actions()) {
+        if (action->isVisible()) {
+            titles << action->text();
+        }
+    }
+    return titles;
+}
+
+QStringList captions(TfrmAPL& main) {
+    QStringList titles;
+    for (TfrmSprTxt* list : main.listWindows()) {
+        titles << list->windowTitle();
+    }
+    return titles;
+}
+
+QAction* action(QWidget& owner, const char* name) {
+    auto* found = owner.findChild<QAction*>(QString::fromLatin1(name));
+    if (!found) {
+        qFatal("no action %s", name);
+    }
+    return found;
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void captionsPerKind_data();
+    void captionsPerKind();
+    void openSprKeepsOneWindowPerKind();
+    void openSprRestoresMinimised();
+    void reopenedWindowTakesNextTag();
+    void kindOutsideRangeOpensNothing();
+    void mergedMenuBarFollowsActiveListWindow();
+    void windowMenuListsWindowsAndEnablesArranging();
+    void panelItemTogglesBothToolBars();
+    void serviceMenuHiddenAboveLevelZero();
+    void aboutBoxShowsDatabaseVersion();
+    void parametersDialogOpensModally();
+    void toolButtonsRunTheirMenuCommands();
+
+  private:
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<FakeUi> m_ui;
+    std::unique_ptr<TfrmAPL> m_main;
+};
+
+void TestMainWindow::init() {
+    pinRussianLocale();
+    m_db = std::make_unique<TestDatabase>();
+    m_ui = std::make_unique<FakeUi>();
+    gPathBase = m_db->folder();
+    gDBFName = QStringLiteral("dbVelorma.mdb");
+    gUserApl = TUserApl();
+    gMonopolno = false;
+    gLoginOK = true;
+    gQueryClose = false;
+    gWinCount = 0;
+    gPeriodCard = {QDateTime::currentDateTime(), QDateTime::currentDateTime()};
+    gAppPath = m_db->folder();
+    m_main = std::make_unique<TfrmAPL>();
+    m_main->show();
+    QVERIFY(m_main->ADOConnect.isOpen());
+}
+
+void TestMainWindow::cleanup() {
+    m_main.reset();
+    m_ui.reset();
+    m_db.reset();
+}
+
+void TestMainWindow::captionsPerKind_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("halls") << "N_Zal"
+                           << "Справочник: Залы";
+    QTest::newRow("clients") << "N_Client"
+                             << "Справочник: Клиенты";
+    QTest::newRow("organisations") << "N_Org"
+                                   << "Справочник: Организации";
+    QTest::newRow("sports types") << "N_VS"
+                                  << "Справочник: ВИДЫ СПОРТА";
+    QTest::newRow("reservations") << "N_RezOrg"
+                                  << "Справочник: Резервы организаций";
+    QTest::newRow("users") << "N_UserApl"
+                           << "Справочник: ПОЛЬЗОВАТЕЛИ";
+    QTest::newRow("event log") << "N_SprAction"
+                               << "Журнал событий";
+}
+
+void TestMainWindow::captionsPerKind() {
+    QFETCH(QString, item);
+    QFETCH(QString, caption);
+    action(*m_main, item.toLatin1().constData())->trigger();
+    QCOMPARE(captions(*m_main), QStringList{caption});
+    QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), caption);
+}
+
+void TestMainWindow::openSprKeepsOneWindowPerKind() {
+    m_main->N_ClientClick();
+    m_main->N_ZalClick();
+    QCOMPARE(m_main->mdiArea()->activeSubWindow()->widget()->windowTitle(), QStringLiteral("Справочник: Залы"));
+    m_main->N_ClientClick();
+    QCOMPARE(m_main->listWindows().size(), 2);
+    QCOMPARE(m_main->mdiArea()->activeSubWindow()->widget()->windowTitle(), QStringLiteral("Справочник: Клиенты"));
+    QCOMPARE(gWinCount, 2);
+}
+
+void TestMainWindow::openSprRestoresMinimised() {
+    m_main->N_ClientClick();
+    QMdiSubWindow* sub = m_main->mdiArea()->activeSubWindow();
+    m_main->N_ZalClick();
+    sub->showMinimized();
+    QVERIFY(sub->isMinimized());
+    m_main->N_ClientClick();
+    QVERIFY(!sub->isMinimized());
+    QCOMPARE(m_main->mdiArea()->activeSubWindow(), sub);
+}
+
+void TestMainWindow::reopenedWindowTakesNextTag() {
+    m_main->N_ClientClick();
+    QCOMPARE(m_main->listWindows().first()->property("Tag").toInt(), 1);
+    m_main->mdiArea()->activeSubWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(m_main->listWindows().isEmpty());
+    SqlQuery(m_db->db).exec(QStringLiteral("INSERT INTO tClient (Family) VALUES ('Иванов')"));
+    m_main->N_ClientClick();
+    QCOMPARE(m_main->listWindows().size(), 1);
+    QCOMPARE(m_main->listWindows().first()->property("Tag").toInt(), 2);
+    QCOMPARE(m_main->listWindows().first()->DBGridSpr->model()->rowCount(), 1);
+}
+
+void TestMainWindow::kindOutsideRangeOpensNothing() {
+    m_main->OpenSpr(21, QStringLiteral("X"));
+    m_main->OpenSpr(0, QStringLiteral("X"));
+    QVERIFY(m_main->listWindows().isEmpty());
+    QCOMPARE(gWinCount, 0);
+}
+
+void TestMainWindow::mergedMenuBarFollowsActiveListWindow() {
+    const QStringList bare{"Файл", "Вид", "Справочник", "Работа", "Отчеты", "Сервис", "Окно", "Помощь"};
+    QCOMPARE(menuTitles(*m_main), bare);
+    m_main->N_ClientClick();
+    QCOMPARE(menuTitles(*m_main),
+             QStringList({"Файл", "Вид", "Справочник", "Действие", "Работа", "Отчеты", "Сервис", "Окно", "Помощь"}));
+    m_main->N_ZalClick();
+    QCOMPARE(menuTitles(*m_main).count(QStringLiteral("Действие")), 1);
+    m_main->mdiArea()->closeAllSubWindows();
+    QCOMPARE(menuTitles(*m_main), bare);
+}
+
+void TestMainWindow::windowMenuListsWindowsAndEnablesArranging() {
+    emit m_main->WindowMDI->aboutToShow();
+    QVERIFY(!m_main->N12->isEnabled());
+    QVERIFY(!m_main->ileVertically1->isEnabled());
+    QVERIFY(!m_main->Cascade1->isEnabled());
+
+    m_main->N_ClientClick();
+    m_main->N_ZalClick();
+    emit m_main->WindowMDI->aboutToShow();
+    QStringList items;
+    for (QAction* a : m_main->WindowMDI->actions()) {
+        if (!a->isSeparator()) {
+            items << a->text();
+        }
+    }
+    QCOMPARE(items,
+             QStringList({"Справочник: Клиенты", "Справочник: Залы", "Горизонтально", "Вертикально", "Каскадом"}));
+    QVERIFY(m_main->N12->isEnabled());
+    m_main->WindowMDI->actions().first()->trigger();
+    QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("Справочник: Клиенты"));
+
+    m_main->N12->trigger();
+    const auto windows = m_main->mdiArea()->subWindowList();
+    QCOMPARE(windows[0]->width(), windows[1]->width());
+    QVERIFY(windows[0]->y() != windows[1]->y());
+    m_main->ileVertically1->trigger();
+    QCOMPARE(windows[0]->height(), windows[1]->height());
+    QVERIFY(windows[0]->x() != windows[1]->x());
+}
+
+void TestMainWindow::panelItemTogglesBothToolBars() {
+    QVERIFY(m_main->N_PanBtn->isChecked());
+    QVERIFY(m_main->tbSpr->isVisible());
+    m_main->N_PanBtn->trigger();
+    QVERIFY(!m_main->N_PanBtn->isChecked());
+    QVERIFY(!m_main->tbSpr->isVisible());
+    QVERIFY(!m_main->tbWork->isVisible());
+    m_main->N_PanBtn->trigger();
+    QVERIFY(m_main->N_PanBtn->isChecked());
+    QVERIFY(m_main->tbSpr->isVisible());
+    QVERIFY(m_main->tbWork->isVisible());
+}
+
+void TestMainWindow::serviceMenuHiddenAboveLevelZero() {
+    m_main->SetUserLevel(ulExpert);
+    QVERIFY(!menuTitles(*m_main).contains(QStringLiteral("Сервис")));
+    m_main->SetUserLevel(ulUser);
+    QVERIFY(!menuTitles(*m_main).contains(QStringLiteral("Сервис")));
+    m_main->SetUserLevel(ulAdmin);
+    QVERIFY(menuTitles(*m_main).contains(QStringLiteral("Сервис")));
+}
+
+void TestMainWindow::aboutBoxShowsDatabaseVersion() {
+    QString label;
+    m_ui->modalHandlers.push_back([&label](QDialog& dialog) {
+        label = static_cast<TAboutBox&>(dialog).Version->text();
+        return pressButton(dialog, "OKButton");
+    });
+    action(*m_main, "N7")->trigger();
+    QCOMPARE(m_ui->modalClasses, QStringList{"TAboutBox"});
+    QCOMPARE(label, QStringLiteral("v.1.2.5.1"));
+}
+
+void TestMainWindow::parametersDialogOpensModally() {
+    m_ui->modalHandlers.push_back([](QDialog& dialog) {
+        auto* grid = dialog.findChild<QTableWidget*>(QStringLiteral("VLE_ParApl"));
+        grid->item(0, 1)->setText(QStringLiteral("Бассейн \"Волна\""));
+        return pressButton(dialog, "btnSave");
+    });
+    action(*m_main, "N_ParApl")->trigger();
+    QCOMPARE(m_ui->modalClasses, QStringList{"TfrmParAlp"});
+    QCOMPARE(m_main->GetParApl(pcOrgName).toString(), QStringLiteral("Бассейн \"Волна\""));
+}
+
+void TestMainWindow::toolButtonsRunTheirMenuCommands() {
+    const QList<std::pair<const char*, QString>> buttons{
+        {"btnZal", "Справочник: Залы"},
+        {"btnClients", "Справочник: Клиенты"},
+        {"btnOrg", "Справочник: Организации"},
+        {"ToolButton3", "Справочник: Карты клиентов"},
+        {"btnRezOrg", "Справочник: Резервы организаций"},
+    };
+    for (const auto& [name, caption] : buttons) {
+        action(*m_main, name)->trigger();
+        QVERIFY2(m_main->mdiArea()->activeSubWindow()->windowTitle().startsWith(caption), name);
+    }
+    QCOMPARE(m_main->listWindows().size(), 5);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -7,6 +7,8 @@ class Database;
 
 inline const QString kAppTitle = QStringLiteral("Велорма");
 inline const QString kAppVersion = QStringLiteral("v.1.2.5");
+inline const QString kDbAccessErrorText =
+    QStringLiteral("Ошибка при доступе к базе данных!\rВозможно она уже запущена в монопольном режиме!");
 
 enum UserLevel { ulAdmin = 0, ulExpert = 1, ulUser = 2 };
 enum CardType { ctAbonement = 0, ctClubCard = 1 };

@@ -29,8 +29,6 @@ const QString SELECT_PAR_SQL = QStringLiteral("SELECT * FROM tParApl WHERE (ParK
 const QString UPDATE_PAR_SQL = QStringLiteral("UPDATE tParApl SET %1 WHERE ParKod=%2;");
 const QString INSERT_PAR_SQL = QStringLiteral("INSERT INTO tParApl (ParKod, %1) VALUES (%2, %3);");
 
-const QString kDbOpenError =
-    QStringLiteral("Ошибка при доступе к базе данных!\rВозможно она уже запущена в монопольном режиме!");
 const QString kDbDialogTitle = QStringLiteral("Выбор базы данных...");
 const QString kDbDialogFilter = QStringLiteral("*.mdb (MS Acces)|*.mdb");
 constexpr int kCurrentDBVersion = 1;
@@ -421,16 +419,24 @@ void TfrmAPL::WriteIni() {
 void TfrmAPL::FormCreate(const QString& appPath) {
     gAppPath = appPath.isEmpty() ? QCoreApplication::applicationDirPath() + QLatin1Char('/') : appPath;
     ReadIni();
-    if (!QFileInfo(connectionFile()).isFile()) {
-        const QString picked = Ui().openFileName(this, kDbDialogTitle, gPathBase, kDbDialogFilter);
-        if (picked.isEmpty()) {
-            return;
-        }
-        const QFileInfo info(picked);
-        gPathBase = info.absolutePath() + QLatin1Char('/');
-        gDBFName = info.fileName();
+    if (!EnsureDatabaseFile(this)) {
+        return;
     }
     gUserApl = TUserApl();
+}
+
+bool TfrmAPL::EnsureDatabaseFile(QWidget* parent) {
+    if (QFileInfo(connectionFile()).isFile()) {
+        return true;
+    }
+    const QString picked = Ui().openFileName(parent, kDbDialogTitle, gPathBase, kDbDialogFilter);
+    if (picked.isEmpty()) {
+        return false;
+    }
+    const QFileInfo info(picked);
+    gPathBase = info.absolutePath() + QLatin1Char('/');
+    gDBFName = info.fileName();
+    return true;
 }
 
 void TfrmAPL::showEvent(QShowEvent* event) {
@@ -450,7 +456,7 @@ void TfrmAPL::FormShow() {
     }
     setWindowTitle(caption);
     if (!ADOConnect.open(connectionFile(), mode)) {
-        showMessage(this, kDbOpenError, MsgIcon::Error);
+        showMessage(this, kDbAccessErrorText, MsgIcon::Error);
         m_connectFailed = true;
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;

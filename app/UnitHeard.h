@@ -35,6 +35,8 @@ class TfrmAPL : public QMainWindow {
     void UpDateDB();
 
     static QString connectionFile();
+    // When the database file is missing, asks for one; false when the person cancels.
+    static bool EnsureDatabaseFile(QWidget* parent);
     static QString iniFile();
     static void ReadIni();
     static void WriteIni();

@@ -1,7 +1,6 @@
 #include "app/prompt.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -25,8 +24,6 @@ namespace {
 const QString SELECT_USER_SQL = QStringLiteral("SELECT * FROM tUserApl WHERE ((name=:pLogin) and (passw=:pPassw));");
 const QString DELETE_WORK_USERS_SQL = QStringLiteral("DELETE FROM tWorkUser;");
 
-const QString kDbOpenError =
-    QStringLiteral("Ошибка при доступе к базе данных!\rВозможно она уже запущена в монопольном режиме!");
 const QString kWrongLogin =
     QStringLiteral("Пароль или логин введены не верно. \rПроверьте раскладку клавиатуры и Caps Lock.");
 constexpr int kFirstOpacity = 14;
@@ -147,19 +144,12 @@ void Tfprompt::TimeBlinkTimer() {
 }
 
 bool Tfprompt::CheckPass() {
-    if (!QFileInfo(TfrmAPL::connectionFile()).isFile()) {
-        const QString picked = Ui().openFileName(this, QStringLiteral("Выбор базы данных..."), gPathBase,
-                                                 QStringLiteral("*.mdb (MS Acces)|*.mdb"));
-        if (picked.isEmpty()) {
-            return false;
-        }
-        const QFileInfo info(picked);
-        gPathBase = info.absolutePath() + QLatin1Char('/');
-        gDBFName = info.fileName();
+    if (!TfrmAPL::EnsureDatabaseFile(this)) {
+        return false;
     }
     Database connection;
     if (!connection.open(TfrmAPL::connectionFile(), Database::Mode::ReadWrite)) {
-        showMessage(this, kDbOpenError, MsgIcon::Error);
+        showMessage(this, kDbAccessErrorText, MsgIcon::Error);
         return false;
     }
     bool found = false;

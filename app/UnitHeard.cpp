@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 
 #include "app/UnitConst.h"
@@ -307,6 +308,10 @@ void TfrmAPL::OpenSpr(int kind, const QString& name) {
     QMdiSubWindow* sub = m_mdiArea->addSubWindow(list);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(631, 429);
+    // New windows step down and right from the top left, as an ordinary frame places them.
+    const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    const int place = static_cast<int>(m_mdiArea->subWindowList().size() - 1) % 8;
+    sub->move(place * step, place * step);
     list->setWindowTitle(QStringLiteral("Справочник: ") + name);
     sub->show();
     m_mdiArea->setActiveSubWindow(sub);

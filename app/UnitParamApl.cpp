@@ -89,7 +89,12 @@ void TfrmParAlp::setupUi() {
     VLE_ParApl->setObjectName(QStringLiteral("VLE_ParApl"));
     VLE_ParApl->setHorizontalHeaderLabels({QStringLiteral("Параметр"), QStringLiteral("Значение")});
     VLE_ParApl->verticalHeader()->hide();
-    VLE_ParApl->setColumnWidth(kKeyColumn, 185);
+    VLE_ParApl->verticalHeader()->setDefaultSectionSize(VLE_ParApl->fontMetrics().height() + 8);
+    VLE_ParApl->setWordWrap(false);
+    // The captions are read in full; the value column takes the rest.
+    VLE_ParApl->setColumnWidth(
+        kKeyColumn,
+        qMax(185, VLE_ParApl->fontMetrics().horizontalAdvance(QStringLiteral("Строка при печати клубной карты")) + 16));
     VLE_ParApl->horizontalHeader()->setStretchLastSection(true);
 
     Panel2 = new QFrame(this);

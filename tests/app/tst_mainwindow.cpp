@@ -54,36 +54,30 @@ class TestMainWindow : public QObject {
     void captionsPerKind_data();
     void captionsPerKind();
     void openSprKeepsOneWindowPerKind();
-    void openSprRestoresMinimised();
     void reopenedWindowTakesNextTag();
     void kindOutsideRangeOpensNothing();
     void mergedMenuBarFollowsActiveListWindow();
     void windowMenuListsWindowsAndEnablesArranging();
     void panelItemTogglesBothToolBars();
-    void serviceMenuHiddenAboveLevelZero();
     void aboutBoxShowsDatabaseVersion();
     void parametersDialogOpensModally();
-    void toolButtonsRunTheirMenuCommands();
 
   private:
-    std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<FakeUi> m_ui;
+    std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<TfrmAPL> m_main;
 };
 
 void TestMainWindow::init() {
     pinRussianLocale();
-    m_db = std::make_unique<TestDatabase>();
     m_ui = std::make_unique<FakeUi>();
-    gPathBase = m_db->folder();
+    m_db = std::make_unique<TestDatabase>();
+    resetProgramGlobals();
+    gAppPath = gPathBase = m_db->folder();
     gDBFName = QStringLiteral("dbVelorma.mdb");
-    gUserApl = TUserApl();
-    gMonopolno = false;
     gLoginOK = true;
     gQueryClose = false;
-    gWinCount = 0;
     gPeriodCard = {QDateTime::currentDateTime(), QDateTime::currentDateTime()};
-    gAppPath = m_db->folder();
     m_main = std::make_unique<TfrmAPL>();
     m_main->show();
     QVERIFY(m_main->ADOConnect.isOpen());
@@ -91,8 +85,8 @@ void TestMainWindow::init() {
 
 void TestMainWindow::cleanup() {
     m_main.reset();
-    m_ui.reset();
     m_db.reset();
+    m_ui.reset();
 }
 
 void TestMainWindow::captionsPerKind_data() {
@@ -112,6 +106,18 @@ void TestMainWindow::captionsPerKind_data() {
                            << "Справочник: ПОЛЬЗОВАТЕЛИ";
     QTest::newRow("event log") << "N_SprAction"
                                << "Журнал событий";
+    QTest::newRow("halls button") << "btnZal"
+                                  << "Справочник: Залы";
+    QTest::newRow("clients button") << "btnClients"
+                                    << "Справочник: Клиенты";
+    QTest::newRow("organisations button") << "btnOrg"
+                                          << "Справочник: Организации";
+    QTest::newRow("reservations button") << "btnRezOrg"
+                                         << "Справочник: Резервы организаций";
+    const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    const QString cards = QStringLiteral("Справочник: Карты клиентов [%1 - %1] - всего записей 0").arg(today);
+    QTest::newRow("cards menu") << "N_Cards" << cards;
+    QTest::newRow("cards button") << "ToolButton3" << cards;
 }
 
 void TestMainWindow::captionsPerKind() {
@@ -124,23 +130,15 @@ void TestMainWindow::captionsPerKind() {
 
 void TestMainWindow::openSprKeepsOneWindowPerKind() {
     m_main->N_ClientClick();
-    m_main->N_ZalClick();
-    QCOMPARE(m_main->mdiArea()->activeSubWindow()->widget()->windowTitle(), QStringLiteral("Справочник: Залы"));
-    m_main->N_ClientClick();
-    QCOMPARE(m_main->listWindows().size(), 2);
-    QCOMPARE(m_main->mdiArea()->activeSubWindow()->widget()->windowTitle(), QStringLiteral("Справочник: Клиенты"));
-    QCOMPARE(gWinCount, 2);
-}
-
-void TestMainWindow::openSprRestoresMinimised() {
-    m_main->N_ClientClick();
     QMdiSubWindow* sub = m_main->mdiArea()->activeSubWindow();
     m_main->N_ZalClick();
+    QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("Справочник: Залы"));
     sub->showMinimized();
-    QVERIFY(sub->isMinimized());
     m_main->N_ClientClick();
     QVERIFY(!sub->isMinimized());
     QCOMPARE(m_main->mdiArea()->activeSubWindow(), sub);
+    QCOMPARE(captions(*m_main), QStringList({"Справочник: Клиенты", "Справочник: Залы"}));
+    QCOMPARE(gWinCount, 2);
 }
 
 void TestMainWindow::reopenedWindowTakesNextTag() {
@@ -218,15 +216,6 @@ void TestMainWindow::panelItemTogglesBothToolBars() {
     QVERIFY(m_main->tbWork->isVisible());
 }
 
-void TestMainWindow::serviceMenuHiddenAboveLevelZero() {
-    m_main->SetUserLevel(ulExpert);
-    QVERIFY(!menuTitles(*m_main).contains(QStringLiteral("Сервис")));
-    m_main->SetUserLevel(ulUser);
-    QVERIFY(!menuTitles(*m_main).contains(QStringLiteral("Сервис")));
-    m_main->SetUserLevel(ulAdmin);
-    QVERIFY(menuTitles(*m_main).contains(QStringLiteral("Сервис")));
-}
-
 void TestMainWindow::aboutBoxShowsDatabaseVersion() {
     QString label;
     m_ui->modalHandlers.push_back([&label](QDialog& dialog) {
@@ -247,21 +236,6 @@ void TestMainWindow::parametersDialogOpensModally() {
     action(*m_main, "N_ParApl")->trigger();
     QCOMPARE(m_ui->modalClasses, QStringList{"TfrmParAlp"});
     QCOMPARE(m_main->GetParApl(pcOrgName).toString(), QStringLiteral("Бассейн \"Волна\""));
-}
-
-void TestMainWindow::toolButtonsRunTheirMenuCommands() {
-    const QList<std::pair<const char*, QString>> buttons{
-        {"btnZal", "Справочник: Залы"},
-        {"btnClients", "Справочник: Клиенты"},
-        {"btnOrg", "Справочник: Организации"},
-        {"ToolButton3", "Справочник: Карты клиентов"},
-        {"btnRezOrg", "Справочник: Резервы организаций"},
-    };
-    for (const auto& [name, caption] : buttons) {
-        action(*m_main, name)->trigger();
-        QVERIFY2(m_main->mdiArea()->activeSubWindow()->windowTitle().startsWith(caption), name);
-    }
-    QCOMPARE(m_main->listWindows().size(), 5);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -7,86 +7,40 @@
 #include "app/UnitSelSpr.h"
 #include "tests/support/TestSupport.h"
 
-namespace {
-
-void exec(Database& db, const QString& sql) {
-    SqlQuery(db).exec(sql);
-}
-
-int insert(Database& db, const QString& sql) {
-    SqlQuery query(db);
-    query.exec(sql);
-    return int(query.lastInsertId());
-}
-
-QStringList visibleTitles(const SprGrid& grid) {
-    QStringList titles;
-    for (int column = 0; column < grid.sprModel()->columnCount(); ++column) {
-        if (!grid.isColumnHidden(column)) {
-            titles << grid.sprModel()->headerData(column, Qt::Horizontal).toString();
-        }
-    }
-    return titles;
-}
-
-// Each row's shown columns joined by "|".
-QStringList shownRows(const SprGrid& grid) {
-    const SprModel* model = grid.sprModel();
-    QStringList result;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < model->columnCount(); ++column) {
-            if (!grid.isColumnHidden(column)) {
-                cells << model->data(model->index(row, column)).toString();
-            }
-        }
-        result << cells.join(QLatin1Char('|'));
-    }
-    return result;
-}
-
-void selectRow(SprGrid& grid, int row) {
-    grid.setCurrentIndex(grid.sprModel()->index(row, 1));
-}
-
-}  // namespace
-
 class TestSelSpr : public QObject {
     Q_OBJECT
 
   private slots:
-    void initTestCase() { pinRussianLocale(); }
     void init();
     void cleanup();
 
     void buildsTheDialog();
-    void listsClientsByFamilyThenName();
-    void answersClientNameJoinedByBlanks();
+    void listsAndAnswersEachKind_data();
+    void listsAndAnswersEachKind();
     void clientWithoutPatronymicEndsInBlank();
     void emptyListAnswersZero_data();
     void emptyListAnswersZero();
     void doubleClickNeedsCellClick();
     void doubleClickOnTitlesDoesNothing();
-    void listsAndAnswersOrganisations();
-    void listsAndAnswersSportsTypes();
     void cancelLeavesAnswer();
     void otherKindLeavesListEmpty();
 
   private:
     Database& db() { return m_db->db; }
 
-    std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<FakeUi> m_ui;
+    std::unique_ptr<TestDatabase> m_db;
 };
 
 void TestSelSpr::init() {
-    m_db = std::make_unique<TestDatabase>();
+    pinRussianLocale();
     m_ui = std::make_unique<FakeUi>();
+    m_db = std::make_unique<TestDatabase>();
 }
 
 void TestSelSpr::cleanup() {
-    m_ui.reset();
     m_db.reset();
+    m_ui.reset();
 }
 
 void TestSelSpr::buildsTheDialog() {
@@ -96,37 +50,60 @@ void TestSelSpr::buildsTheDialog() {
     QCOMPARE(dialog.btnCancel->text(), QStringLiteral("Отменить"));
     QCOMPARE(dialog.FSelect.ID, 0);
     QVERIFY(dialog.FSelect.Name.isEmpty());
-    QCOMPARE(dialog.DBGridSpr->editTriggers(), QAbstractItemView::NoEditTriggers);
-    QCOMPARE(dialog.DBGridSpr->selectionBehavior(), QAbstractItemView::SelectRows);
 }
 
-void TestSelSpr::listsClientsByFamilyThenName() {
-    exec(db(),
-         "INSERT INTO tClient (Family, Name, Otchestvo) VALUES ('Петров', 'Иван', 'Ильич'), "
-         "('Иванов', 'Сергей', 'Олегович'), ('иванов', 'Алексей', 'Петрович')");
-    TfrmSelectSpr dialog(db(), nullptr);
-    dialog.LoadSpr(lkClients);
+void TestSelSpr::listsAndAnswersEachKind_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("values");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("wide");  // the first field and its width in characters
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("answer");  // the name the last row answers
 
-    QCOMPARE(dialog.FTypeSpr, int(lkClients));
-    QCOMPARE(visibleTitles(*dialog.DBGridSpr), QStringList({"Фамилия", "Имя", "Отчество"}));
-    QVERIFY(dialog.DBGridSpr->isColumnHidden(dialog.DBGridSpr->sprModel()->fieldColumn("ID")));
-    QCOMPARE(shownRows(*dialog.DBGridSpr),
-             QStringList({"иванов|Алексей|Петрович", "Иванов|Сергей|Олегович", "Петров|Иван|Ильич"}));
-    const int charWidth = dialog.DBGridSpr->fontMetrics().averageCharWidth();
-    QCOMPARE(dialog.DBGridSpr->columnWidth(dialog.DBGridSpr->sprModel()->fieldColumn("Family")), 40 * charWidth);
-    QCOMPARE(dialog.DBGridSpr->currentRowNumber(), 0);
+    QTest::newRow("clients by family then name")
+        << int(lkClients)
+        << "INSERT INTO tClient (Family, Name, Otchestvo) VALUES ('Петров', 'Иван', 'Ильич'), "
+           "('Яковлев', 'Олег', 'Юрьевич'), ('иванов', 'Алексей', 'Петрович'), ('Иванов', 'Сергей', 'Олегович')"
+        << QStringList{"Фамилия", "Имя", "Отчество"}
+        << QStringList{"иванов|Алексей|Петрович", "Иванов|Сергей|Олегович", "Петров|Иван|Ильич", "Яковлев|Олег|Юрьевич"}
+        << "Family" << 40 << "Яковлев Олег Юрьевич";
+    QTest::newRow("organisations")
+        << int(lkOrgs) << "INSERT INTO tOrg (Name, info) VALUES ('ЗАО Вектор', 'Москва'), ('АО Альфа', 'Тверь')"
+        << QStringList{"Наименование организации", "Доп.инфо"} << QStringList{"АО Альфа|Тверь", "ЗАО Вектор|Москва"}
+        << "Name" << 40 << "ЗАО Вектор";
+    QTest::newRow("sports types")
+        << int(lkVidSport)
+        << "INSERT INTO tVidSport (NameVidSp, info) VALUES ('Плавание', 'бассейн'), ('Аквааэробика', 'группа')"
+        << QStringList{"Наименование вида спорта", "Доп.инфо"} << QStringList{"Аквааэробика|группа", "Плавание|бассейн"}
+        << "NameVidSp" << 70 << "Плавание";
 }
 
-void TestSelSpr::answersClientNameJoinedByBlanks() {
-    exec(db(), "INSERT INTO tClient (Family, Name, Otchestvo) VALUES ('Петров', 'Иван', 'Ильич')");
-    const int id = insert(db(), "INSERT INTO tClient (Family, Name, Otchestvo) VALUES ('Яковлев', 'Олег', 'Юрьевич')");
+void TestSelSpr::listsAndAnswersEachKind() {
+    QFETCH(int, kind);
+    QFETCH(QString, values);
+    QFETCH(QStringList, titles);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, wide);
+    QFETCH(int, width);
+    QFETCH(QString, answer);
+    exec(db(), values);
     TfrmSelectSpr dialog(db(), nullptr);
-    dialog.LoadSpr(lkClients);
-    selectRow(*dialog.DBGridSpr, 1);
+    dialog.LoadSpr(kind);
+    SprGrid& grid = *dialog.DBGridSpr;
+
+    QCOMPARE(dialog.FTypeSpr, kind);
+    QCOMPARE(visibleTitles(grid), titles);
+    QCOMPARE(shownRows(grid), shown);
+    QCOMPARE(grid.columnWidth(grid.sprModel()->fieldColumn(wide)), width * grid.fontMetrics().averageCharWidth());
+    QCOMPARE(grid.currentRowNumber(), 0);
+    selectRow(grid, int(shown.size()) - 1);
+    const int id = grid.currentValue(QStringLiteral("ID")).toInt();
+    QVERIFY(id > 0);
 
     QCOMPARE(pressButton(dialog, "btnSelect"), int(QDialog::Accepted));
     QCOMPARE(dialog.FSelect.ID, id);
-    QCOMPARE(dialog.FSelect.Name, QStringLiteral("Яковлев Олег Юрьевич"));
+    QCOMPARE(dialog.FSelect.Name, answer);
 }
 
 void TestSelSpr::clientWithoutPatronymicEndsInBlank() {
@@ -198,34 +175,6 @@ void TestSelSpr::doubleClickOnTitlesDoesNothing() {
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.FSelect.ID, id);
     QCOMPARE(dialog.FSelect.Name, QStringLiteral("ООО Ромашка"));
-}
-
-void TestSelSpr::listsAndAnswersOrganisations() {
-    exec(db(), "INSERT INTO tOrg (Name, info) VALUES ('ЗАО Вектор', 'Москва')");
-    const int id = insert(db(), "INSERT INTO tOrg (Name, info) VALUES ('АО Альфа', 'Тверь')");
-    TfrmSelectSpr dialog(db(), nullptr);
-    dialog.LoadSpr(lkOrgs);
-
-    QCOMPARE(visibleTitles(*dialog.DBGridSpr), QStringList({"Наименование организации", "Доп.инфо"}));
-    QCOMPARE(shownRows(*dialog.DBGridSpr), QStringList({"АО Альфа|Тверь", "ЗАО Вектор|Москва"}));
-    QCOMPARE(pressButton(dialog, "btnSelect"), int(QDialog::Accepted));
-    QCOMPARE(dialog.FSelect.ID, id);
-    QCOMPARE(dialog.FSelect.Name, QStringLiteral("АО Альфа"));
-}
-
-void TestSelSpr::listsAndAnswersSportsTypes() {
-    exec(db(), "INSERT INTO tVidSport (NameVidSp, info) VALUES ('Плавание', 'бассейн')");
-    const int id = insert(db(), "INSERT INTO tVidSport (NameVidSp, info) VALUES ('Аквааэробика', 'группа')");
-    TfrmSelectSpr dialog(db(), nullptr);
-    dialog.LoadSpr(lkVidSport);
-
-    QCOMPARE(visibleTitles(*dialog.DBGridSpr), QStringList({"Наименование вида спорта", "Доп.инфо"}));
-    QCOMPARE(shownRows(*dialog.DBGridSpr), QStringList({"Аквааэробика|группа", "Плавание|бассейн"}));
-    const int charWidth = dialog.DBGridSpr->fontMetrics().averageCharWidth();
-    QCOMPARE(dialog.DBGridSpr->columnWidth(dialog.DBGridSpr->sprModel()->fieldColumn("NameVidSp")), 70 * charWidth);
-    QCOMPARE(pressButton(dialog, "btnSelect"), int(QDialog::Accepted));
-    QCOMPARE(dialog.FSelect.ID, id);
-    QCOMPARE(dialog.FSelect.Name, QStringLiteral("Аквааэробика"));
 }
 
 void TestSelSpr::cancelLeavesAnswer() {

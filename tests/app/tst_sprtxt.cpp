@@ -17,96 +17,11 @@
 namespace {
 
 const QString kAskDelete = QStringLiteral("Удалить запись?");
-const QString kNotImplemented = QStringLiteral("Пока не реализовано :(");
-const QString kClientHasCards =
-    QStringLiteral("Нельзя удалить выбранного клиента,!\rна него выписаны карты в количестве: ");
-const QString kUserUndeletable = QStringLiteral("Нельзя удалить выбранного пользователя!");
-const QString kCardsName = QStringLiteral("Справочник: Карты клиентов");
+const QString kCardsCaption = QStringLiteral("Справочник: Карты клиентов [%1] - всего записей %2");
+const QString kMarch = QStringLiteral("01.03.2024 - 31.03.2024");
 
-QDateTime at(const QString& text) {
-    return QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
-
-void exec(Database& db, const QString& sql) {
-    SqlQuery(db).exec(sql);
-}
-
-int insert(Database& db, const QString& sql) {
-    SqlQuery query(db);
-    query.exec(sql);
-    return int(query.lastInsertId());
-}
-
-int addClient(Database& db, const QString& family, const QString& name, const QString& otchestvo = QString()) {
-    SqlQuery query(db);
-    query.addParam(QStringLiteral("pF"), FieldType::String, family)
-        .addParam(QStringLiteral("pN"), FieldType::String, name)
-        .addParam(QStringLiteral("pO"), FieldType::String, otchestvo);
-    query.exec(otchestvo.isNull()
-                   ? QStringLiteral("INSERT INTO tClient (Family, Name, Otchestvo) VALUES (:pF, :pN, NULL)")
-                   : QStringLiteral("INSERT INTO tClient (Family, Name, Otchestvo) VALUES (:pF, :pN, :pO)"));
-    return int(query.lastInsertId());
-}
-
-int addCard(Database& db, int num, int type, const QString& dateClose, int clientId) {
-    SqlQuery query(db);
-    query.addParam(QStringLiteral("pOpen"), FieldType::DateTime, at(dateClose).addDays(-30))
-        .addParam(QStringLiteral("pClose"), FieldType::DateTime, at(dateClose));
-    query.exec(QStringLiteral("INSERT INTO tCard (Num, TypeCard, DateOpen, DateClose, ID_Client) "
-                              "VALUES (%1, %2, :pOpen, :pClose, %3)")
-                   .arg(num)
-                   .arg(type)
-                   .arg(clientId));
-    return int(query.lastInsertId());
-}
-
-int addUser(Database& db, const QString& name) {
-    SqlQuery query(db);
-    query.addParam(QStringLiteral("pName"), FieldType::String, name);
-    query.exec(QStringLiteral("INSERT INTO tUserApl (name, passw, koment, uroven) VALUES (:pName, '', '', 2)"));
-    return int(query.lastInsertId());
-}
-
-int count(Database& db, const QString& sql) {
-    return scalar(db, sql).toInt();
-}
-
-// The titles of the shown columns, in order.
-QStringList visibleTitles(const SprGrid& grid) {
-    QStringList titles;
-    for (int column = 0; column < grid.sprModel()->columnCount(); ++column) {
-        if (!grid.isColumnHidden(column)) {
-            titles << grid.sprModel()->headerData(column, Qt::Horizontal).toString();
-        }
-    }
-    return titles;
-}
-
-QStringList hiddenFields(const SprGrid& grid) {
-    QStringList fields;
-    for (int column = 0; column < grid.sprModel()->columnCount(); ++column) {
-        if (grid.isColumnHidden(column)) {
-            fields << grid.sprModel()->record().fieldName(column);
-        }
-    }
-    return fields;
-}
-
-QString cell(const SprGrid& grid, int row, const QString& field) {
-    const SprModel* model = grid.sprModel();
-    return model->data(model->index(row, model->fieldColumn(field))).toString();
-}
-
-QStringList column(const SprGrid& grid, const QString& field) {
-    QStringList values;
-    for (int row = 0; row < grid.sprModel()->rowCount(); ++row) {
-        values << cell(grid, row, field);
-    }
-    return values;
-}
-
-void selectRow(SprGrid& grid, int row) {
-    grid.setCurrentIndex(grid.sprModel()->index(row, 1));
+int count(Database& db, const QString& table) {
+    return scalar(db, QStringLiteral("SELECT count(*) FROM ") + table).toInt();
 }
 
 // Stands in for the editors and the timetable not built yet: each opens a plain dialog named after
@@ -135,26 +50,22 @@ class TestSprTxt : public QObject {
     Q_OBJECT
 
   private slots:
-    void initTestCase() { pinRussianLocale(); }
     void init();
     void cleanup();
 
-    void keepsCaptionGivenByOpener_data();
-    void keepsCaptionGivenByOpener();
+    void columnsAndCaptionPerKind_data();
+    void columnsAndCaptionPerKind();
     void cardCaptionShowsPeriodAndCount_data();
     void cardCaptionShowsPeriodAndCount();
     void cardListTakesPeriodWithTimeOfDay();
     void periodIsCopiedAtCreation();
-    void columnsPerKind_data();
-    void columnsPerKind();
     void widthsInCharacters();
     void menuAndToolBar();
-    void toolBarFollowsPanelItem();
     void defaultDisplayText_data();
     void defaultDisplayText();
     void gridShowsDefaultForms();
-    void deletesSubscriptionWithItsVisitsOnly();
-    void deletesClubCardWithItsHallsOnly();
+    void deletesCardWithItsOwnDetailRows_data();
+    void deletesCardWithItsOwnDetailRows();
     void cardDeleteIsAllOrNothing();
     void answerNoDeletesNothing_data();
     void answerNoDeletesNothing();
@@ -164,8 +75,8 @@ class TestSprTxt : public QObject {
     void deletesOtherUserOnAnyOtherAnswer();
     void otherKindsAreNotImplemented_data();
     void otherKindsAreNotImplemented();
+    void refreshKeepsRowNumber_data();
     void refreshKeepsRowNumber();
-    void refreshGoesToLastRowOfShorterList();
     void refreshReachesRowBeyondFirstFetch();
     void refreshRewritesOnlyCardCaption();
     void longListReleasesFileOnceRead();
@@ -174,8 +85,8 @@ class TestSprTxt : public QObject {
     void sportsTypesEnterEditsDoubleClickOpensTimetable();
     void sportsTypesOpenNothingYet();
     void emptyListActionsDoNothing();
-    void newUserThroughEditorRequeriesToFirstRow();
-    void editUserRequeriesToSameRow();
+    void editorSaveRequeries_data();
+    void editorSaveRequeries();
     void cancelledEditorLeavesList();
     void newCardKeepsCaptionCount();
     void periodButtonTakesChosenDays();
@@ -183,27 +94,30 @@ class TestSprTxt : public QObject {
 
   private:
     Database& db() { return m_db->db; }
-    std::unique_ptr<TfrmSprTxt> openList(int kind, const QString& name = QStringLiteral("Список"));
+    std::unique_ptr<TfrmSprTxt> openList(int kind);
     void loadCards(int n);
+    // A client with one subscription that has a visit, a hall, and user "Петров".
+    void fillEveryKind();
 
-    std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<FakeUi> m_ui;
+    std::unique_ptr<TestDatabase> m_db;
 };
 
 void TestSprTxt::init() {
-    m_db = std::make_unique<TestDatabase>();
+    pinRussianLocale();
     m_ui = std::make_unique<FakeUi>();
+    m_db = std::make_unique<TestDatabase>();
     gPeriodCard = {at("2024-03-01 00:00:00"), at("2024-03-31 23:59:59")};
 }
 
 void TestSprTxt::cleanup() {
-    m_ui.reset();
     m_db.reset();
+    m_ui.reset();
 }
 
-std::unique_ptr<TfrmSprTxt> TestSprTxt::openList(int kind, const QString& name) {
+std::unique_ptr<TfrmSprTxt> TestSprTxt::openList(int kind) {
     auto window = std::make_unique<TfrmSprTxt>(db());
-    window->setWindowTitle(QStringLiteral("Справочник: ") + name);
+    window->setWindowTitle(QStringLiteral("Справочник: Список"));
     window->LoadSpr(kind);
     return window;
 }
@@ -217,33 +131,43 @@ void TestSprTxt::loadCards(int n) {
     transaction.commit();
 }
 
-void TestSprTxt::keepsCaptionGivenByOpener_data() {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("halls") << int(lkZal) << "Залы"
-                           << "Справочник: Залы";
-    QTest::newRow("clients") << int(lkClients) << "Клиенты"
-                             << "Справочник: Клиенты";
-    QTest::newRow("organisations") << int(lkOrgs) << "Организации"
-                                   << "Справочник: Организации";
-    QTest::newRow("reservations") << int(lkRezOrg) << "Резервы организаций"
-                                  << "Справочник: Резервы организаций";
-    QTest::newRow("users") << int(lkUsers) << "ПОЛЬЗОВАТЕЛИ"
-                           << "Справочник: ПОЛЬЗОВАТЕЛИ";
-    QTest::newRow("sports types") << int(lkVidSport) << "ВИДЫ СПОРТА"
-                                  << "Справочник: ВИДЫ СПОРТА";
-    QTest::newRow("event log") << int(lkActions) << "Журнал событий"
-                               << "Журнал событий";
-    QTest::newRow("unknown kind") << 9 << "Прочее"
-                                  << "Справочник: Прочее";
+void TestSprTxt::fillEveryKind() {
+    const int client = addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"));
+    const int card = addCard(db(), 1, ctAbonement, QStringLiteral("2024-03-12 10:00:00"), client);
+    exec(db(), QStringLiteral("INSERT INTO tWorkGurnal (ID_Card, ID_Zal) VALUES (%1, 1)").arg(card));
+    exec(db(), QStringLiteral("INSERT INTO tZal (NameZal) VALUES ('Бассейн')"));
+    addUser(db(), QStringLiteral("Петров"));
 }
 
-void TestSprTxt::keepsCaptionGivenByOpener() {
+void TestSprTxt::columnsAndCaptionPerKind_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QString>("caption");
+
+    const QString given = QStringLiteral("Справочник: Список");
+    QTest::newRow("halls") << int(lkZal) << QStringList{"NameZal", "CountMest", "RezervMest", "info", "StrTXTCard"}
+                           << given;
+    QTest::newRow("cards") << int(lkCards) << QStringList{"Номер", "Тип", "Клиент", "Дата открытия", "Дата закрытия"}
+                           << kCardsCaption.arg(kMarch).arg(0);
+    QTest::newRow("clients") << int(lkClients) << QStringList{"Family", "Name",  "Otchestvo",  "Sex",  "Birthday",
+                                                              "Photo",  "Adres", "Profession", "Info", "NoRGS"}
+                             << given;
+    QTest::newRow("organisations") << int(lkOrgs) << QStringList{"Наименование", "Доп. инфо"} << given;
+    QTest::newRow("reservations") << int(lkRezOrg) << QStringList{"Организация", "Договор", "Сумма", "Доп. инфо"}
+                                  << given;
+    QTest::newRow("users") << int(lkUsers) << QStringList{"Наименование", "Комментарий"} << given;
+    QTest::newRow("sports types") << int(lkVidSport) << QStringList{"Наименование вида спорта", "Доп. инфо"} << given;
+    QTest::newRow("event log") << int(lkActions) << QStringList{"Дата/Время", "Код события", "Действие", "name"}
+                               << QStringLiteral("Журнал событий");
+    QTest::newRow("unknown kind") << 9 << QStringList{} << given;
+}
+
+void TestSprTxt::columnsAndCaptionPerKind() {
     QFETCH(int, kind);
-    QFETCH(QString, name);
+    QFETCH(QStringList, titles);
     QFETCH(QString, caption);
-    const auto window = openList(kind, name);
+    const auto window = openList(kind);
+    QCOMPARE(visibleTitles(*window->DBGridSpr), titles);
     QCOMPARE(window->windowTitle(), caption);
     QCOMPARE(window->FTypeSpr, kind);
 }
@@ -258,10 +182,8 @@ void TestSprTxt::cardCaptionShowsPeriodAndCount_data() {
 void TestSprTxt::cardCaptionShowsPeriodAndCount() {
     QFETCH(int, cards);
     loadCards(cards);
-    const auto window = openList(lkCards, QStringLiteral("Карты клиентов"));
-    QCOMPARE(window->windowTitle(),
-             kCardsName + QStringLiteral(" [01.03.2024 - 31.03.2024] - всего записей ") + QString::number(cards));
-    QVERIFY(window->DBGridSpr->sprModel()->rowCount() <= cards);
+    const auto window = openList(lkCards);
+    QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(cards));
     QCOMPARE(window->DBGridSpr->currentRowNumber(), cards > 0 ? 0 : -1);
 }
 
@@ -276,12 +198,10 @@ void TestSprTxt::cardListTakesPeriodWithTimeOfDay() {
     addCard(db(), 5, ctAbonement, QStringLiteral("2024-03-15 12:00:00"), 999);
 
     const auto window = openList(lkCards);
-    const SprGrid& grid = *window->DBGridSpr;
-    QCOMPARE(column(grid, "Num"), QStringList({"2", "3"}));
-    QCOMPARE(column(grid, "NameType"), QStringList({"Абонемент", "Клубная карта"}));
-    QCOMPARE(column(grid, "fio"), QStringList({"Иванов Иван ", "Петрова Анна Ильинична"}));
-    QCOMPARE(column(grid, "DateClose"), QStringList({"01.03.2024 10:00:00", "31.03.2024 23:59:59"}));
-    QVERIFY(window->windowTitle().endsWith(QStringLiteral("] - всего записей 2")));
+    QCOMPARE(shownRows(*window->DBGridSpr),
+             QStringList({"2|Абонемент|Иванов Иван |31.01.2024 10:00:00|01.03.2024 10:00:00",
+                          "3|Клубная карта|Петрова Анна Ильинична|01.03.2024 23:59:59|31.03.2024 23:59:59"}));
+    QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(2));
 }
 
 void TestSprTxt::periodIsCopiedAtCreation() {
@@ -290,38 +210,7 @@ void TestSprTxt::periodIsCopiedAtCreation() {
     gPeriodCard = {at("2025-01-01 00:00:00"), at("2025-01-31 23:59:59")};
     window->LoadSpr(lkCards);
     QCOMPARE(window->FPeriod.Beg, at("2024-03-01 00:00:00"));
-    QCOMPARE(window->windowTitle(), kCardsName + QStringLiteral(" [01.03.2024 - 31.03.2024] - всего записей 1"));
-}
-
-void TestSprTxt::columnsPerKind_data() {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QStringList>("titles");
-    QTest::addColumn<QStringList>("hidden");
-    QTest::newRow("halls") << int(lkZal) << QStringList{"NameZal", "CountMest", "RezervMest", "info", "StrTXTCard"}
-                           << QStringList{"ID"};
-    QTest::newRow("cards") << int(lkCards) << QStringList{"Номер", "Тип", "Клиент", "Дата открытия", "Дата закрытия"}
-                           << QStringList{"ID", "TypeCard"};
-    QTest::newRow("clients") << int(lkClients) << QStringList{"Family", "Name",  "Otchestvo",  "Sex",  "Birthday",
-                                                              "Photo",  "Adres", "Profession", "Info", "NoRGS"}
-                             << QStringList{"ID"};
-    QTest::newRow("organisations") << int(lkOrgs) << QStringList{"Наименование", "Доп. инфо"} << QStringList{"ID"};
-    QTest::newRow("reservations") << int(lkRezOrg) << QStringList{"Организация", "Договор", "Сумма", "Доп. инфо"}
-                                  << QStringList{"ID", "ID_Org"};
-    QTest::newRow("users") << int(lkUsers) << QStringList{"Наименование", "Комментарий"}
-                           << QStringList{"ID", "passw", "uroven"};
-    QTest::newRow("sports types") << int(lkVidSport) << QStringList{"Наименование вида спорта", "Доп. инфо"}
-                                  << QStringList{"ID"};
-    QTest::newRow("event log") << int(lkActions) << QStringList{"Дата/Время", "Код события", "Действие", "name"}
-                               << QStringList{"ID"};
-}
-
-void TestSprTxt::columnsPerKind() {
-    QFETCH(int, kind);
-    QFETCH(QStringList, titles);
-    QFETCH(QStringList, hidden);
-    const auto window = openList(kind);
-    QCOMPARE(visibleTitles(*window->DBGridSpr), titles);
-    QCOMPARE(hiddenFields(*window->DBGridSpr), hidden);
+    QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(1));
 }
 
 void TestSprTxt::widthsInCharacters() {
@@ -331,48 +220,35 @@ void TestSprTxt::widthsInCharacters() {
     QCOMPARE(grid.columnWidth(grid.sprModel()->fieldColumn("Name")), 35 * charWidth);
     QCOMPARE(grid.columnWidth(grid.sprModel()->fieldColumn("Num")), 10 * charWidth);
     QCOMPARE(grid.columnWidth(grid.sprModel()->fieldColumn("info")), 90 * charWidth);
+    QVERIFY(grid.isColumnHidden(grid.sprModel()->fieldColumn("ID_Org")));
     QVERIFY(grid.horizontalHeader()->font().bold());
-    QCOMPARE(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
-    QCOMPARE(grid.selectionBehavior(), QAbstractItemView::SelectRows);
 }
 
 void TestSprTxt::menuAndToolBar() {
     const auto halls = openList(lkZal);
-    QCOMPARE(halls->MainMenu1->title(), QStringLiteral("Действие"));
     QStringList captions;
     for (QAction* item : halls->MainMenu1->actions()) {
         captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
     }
+    QCOMPARE(halls->MainMenu1->title(), QStringLiteral("Действие"));
     QCOMPARE(captions, QStringList({"Открыть", "-", "Новый", "Изменить", "Удалить", "-", "Панель"}));
-    QCOMPARE(halls->N_Open->shortcut(), QKeySequence(Qt::ALT | Qt::Key_O));
-    QCOMPARE(halls->N_Del->shortcut(), QKeySequence(Qt::ALT | Qt::Key_D));
-    QVERIFY(halls->N_Open->isVisible());
-    QVERIFY(halls->N_split->isVisible());
+    QVERIFY(halls->N_Open->isVisible() && halls->N_split->isVisible());
     QVERIFY(!halls->N_Open->isEnabled());
-    QVERIFY(halls->N_ViewPan->isChecked());
     halls->show();
     QVERIFY(!halls->btnPeriod->isVisible());
+    // The panel item ticks itself and the tool bar follows.
+    halls->N_ViewPanClick();
+    QVERIFY(!halls->N_ViewPan->isChecked());
+    QVERIFY(!halls->cbTopPan->isVisible());
+    halls->N_ViewPan->trigger();
+    QVERIFY(halls->cbTopPan->isVisible());
 
     const auto users = openList(lkUsers);
-    QVERIFY(!users->N_Open->isVisible());
-    QVERIFY(!users->N_split->isVisible());
-    QVERIFY(users->N_SplPan->isVisible());
+    QVERIFY(!users->N_Open->isVisible() && !users->N_split->isVisible());
 
     const auto cards = openList(lkCards);
     cards->show();
     QVERIFY(cards->btnPeriod->isVisible());
-    QCOMPARE(cards->btnPeriod->toolTip(), QStringLiteral("Сменить период"));
-}
-
-void TestSprTxt::toolBarFollowsPanelItem() {
-    const auto window = openList(lkZal);
-    QVERIFY(window->cbTopPan->isVisibleTo(window.get()));
-    window->N_ViewPanClick();
-    QVERIFY(!window->N_ViewPan->isChecked());
-    QVERIFY(!window->cbTopPan->isVisibleTo(window.get()));
-    window->N_ViewPan->trigger();
-    QVERIFY(window->N_ViewPan->isChecked());
-    QVERIFY(window->cbTopPan->isVisibleTo(window.get()));
 }
 
 void TestSprTxt::defaultDisplayText_data() {
@@ -396,34 +272,42 @@ void TestSprTxt::defaultDisplayText() {
 
 void TestSprTxt::gridShowsDefaultForms() {
     exec(db(),
-         "INSERT INTO tListActionUsers (dt_action, id_user, kod_action, ActionStr) "
-         "VALUES ('2024-03-05 14:07:09', 1, 1, 'Создана карта №7')");
-    exec(db(),
-         "INSERT INTO tListActionUsers (dt_action, id_user, kod_action, ActionStr) "
-         "VALUES ('2024-03-01 08:00:00', 1, 0, 'Запуск программы')");
-    const auto log = openList(lkActions);
-    QCOMPARE(column(*log->DBGridSpr, "dt_action"), QStringList({"01.03.2024 08:00:00", "05.03.2024 14:07:09"}));
-    QCOMPARE(column(*log->DBGridSpr, "name"), QStringList({"Admin", "Admin"}));
+         "INSERT INTO tListActionUsers (dt_action, id_user, kod_action, ActionStr) VALUES "
+         "('2024-03-05 14:07:09', 1, 1, 'Создана карта №7'), ('2024-03-01 08:00:00', 1, 0, 'Запуск программы')");
+    QCOMPARE(shownRows(*openList(lkActions)->DBGridSpr), QStringList({"01.03.2024 08:00:00|0|Запуск программы|Admin",
+                                                                      "05.03.2024 14:07:09|1|Создана карта №7|Admin"}));
 
     exec(db(), "INSERT INTO tClient (Family, Birthday) VALUES ('Сидоров', '1980-07-01 00:00:00')");
-    const auto clients = openList(lkClients);
-    QCOMPARE(cell(*clients->DBGridSpr, 0, "Birthday"), QStringLiteral("01.07.1980"));
+    QCOMPARE(column(*openList(lkClients)->DBGridSpr, "Birthday"), QStringList{"01.07.1980"});
 
     exec(db(), "INSERT INTO tOrg (Name) VALUES ('ООО Ромашка')");
     exec(db(), "INSERT INTO tRezOrg (Num, ID_Org, Summa) VALUES (12, 1, 1500.5)");
-    const auto reservations = openList(lkRezOrg);
-    QCOMPARE(cell(*reservations->DBGridSpr, 0, "Summa"), QStringLiteral("1500,5"));
-    QCOMPARE(cell(*reservations->DBGridSpr, 0, "Name"), QStringLiteral("ООО Ромашка"));
+    QCOMPARE(shownRows(*openList(lkRezOrg)->DBGridSpr), QStringList{"ООО Ромашка|12|1500,5|"});
 }
 
-void TestSprTxt::deletesSubscriptionWithItsVisitsOnly() {
+void TestSprTxt::deletesCardWithItsOwnDetailRows_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("detail");  // the rows that go with a card of the type
+    QTest::addColumn<QString>("other");   // the rows that stay
+    QTest::newRow("subscription") << int(ctAbonement) << "tWorkGurnal"
+                                  << "tWorkClubCard";
+    QTest::newRow("club card") << int(ctClubCard) << "tWorkClubCard"
+                               << "tWorkGurnal";
+}
+
+void TestSprTxt::deletesCardWithItsOwnDetailRows() {
+    QFETCH(int, type);
+    QFETCH(QString, detail);
+    QFETCH(QString, other);
     const int client = addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"));
-    const int other = addCard(db(), 1, ctAbonement, QStringLiteral("2024-03-10 10:00:00"), client);
-    const int card = addCard(db(), 2, ctAbonement, QStringLiteral("2024-03-12 10:00:00"), client);
-    for (int id : {other, card, card}) {
-        exec(db(), QStringLiteral("INSERT INTO tWorkGurnal (ID_Card, ID_Zal) VALUES (%1, 1)").arg(id));
+    const int kept = addCard(db(), 1, type, QStringLiteral("2024-03-10 10:00:00"), client);
+    const int card = addCard(db(), 2, type, QStringLiteral("2024-03-12 10:00:00"), client);
+    for (const QString& table : {detail, other}) {
+        exec(db(), QStringLiteral("INSERT INTO %1 (ID_Card, ID_Zal) VALUES (%2, 1), (%3, 1), (%3, 2)")
+                       .arg(table)
+                       .arg(kept)
+                       .arg(card));
     }
-    exec(db(), QStringLiteral("INSERT INTO tWorkClubCard (ID_Card, ID_Zal) VALUES (%1, 1)").arg(card));
     const auto window = openList(lkCards);
     selectRow(*window->DBGridSpr, 1);
 
@@ -431,40 +315,22 @@ void TestSprTxt::deletesSubscriptionWithItsVisitsOnly() {
 
     QCOMPARE(m_ui->questions, QStringList{kAskDelete});
     QVERIFY(m_ui->messages.isEmpty());
-    QCOMPARE(rows(db(), "SELECT ID FROM tCard"), QStringList{QString::number(other)});
-    QCOMPARE(rows(db(), "SELECT ID_Card FROM tWorkGurnal"), QStringList{QString::number(other)});
-    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM tWorkClubCard WHERE ID_Card=%1").arg(card)), 1);
+    QCOMPARE(rows(db(), "SELECT ID FROM tCard"), QStringList{QString::number(kept)});
+    QCOMPARE(rows(db(), "SELECT ID_Card FROM " + detail), QStringList{QString::number(kept)});
+    QCOMPARE(count(db(), other), 3);
     QCOMPARE(window->DBGridSpr->currentRowNumber(), 0);
-    QVERIFY(window->windowTitle().endsWith(QStringLiteral("] - всего записей 1")));
-}
-
-void TestSprTxt::deletesClubCardWithItsHallsOnly() {
-    const int client = addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"));
-    const int card = addCard(db(), 1, ctClubCard, QStringLiteral("2024-03-12 10:00:00"), client);
-    exec(db(), QStringLiteral("INSERT INTO tWorkClubCard (ID_Card, ID_Zal) VALUES (%1, 1), (%1, 2)").arg(card));
-    exec(db(), QStringLiteral("INSERT INTO tWorkGurnal (ID_Card, ID_Zal) VALUES (%1, 1)").arg(card));
-    const auto window = openList(lkCards);
-
-    window->N_DelClick();
-
-    QCOMPARE(count(db(), "SELECT count(*) FROM tCard"), 0);
-    QCOMPARE(count(db(), "SELECT count(*) FROM tWorkClubCard"), 0);
-    QCOMPARE(count(db(), "SELECT count(*) FROM tWorkGurnal"), 1);
-    QCOMPARE(window->DBGridSpr->currentRowNumber(), -1);
-    QVERIFY(window->windowTitle().endsWith(QStringLiteral("] - всего записей 0")));
+    QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(1));
 }
 
 void TestSprTxt::cardDeleteIsAllOrNothing() {
-    const int client = addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"));
-    const int card = addCard(db(), 1, ctAbonement, QStringLiteral("2024-03-12 10:00:00"), client);
-    exec(db(), QStringLiteral("INSERT INTO tWorkGurnal (ID_Card, ID_Zal) VALUES (%1, 1)").arg(card));
+    fillEveryKind();
     exec(db(), "CREATE TRIGGER keepCards BEFORE DELETE ON tCard BEGIN SELECT RAISE(ABORT, 'locked'); END;");
     const auto window = openList(lkCards);
 
     QVERIFY_THROWS_EXCEPTION(DbError, window->N_DelClick());
 
-    QCOMPARE(count(db(), "SELECT count(*) FROM tCard"), 1);
-    QCOMPARE(count(db(), "SELECT count(*) FROM tWorkGurnal"), 1);
+    QCOMPARE(count(db(), "tCard"), 1);
+    QCOMPARE(count(db(), "tWorkGurnal"), 1);
 }
 
 void TestSprTxt::answerNoDeletesNothing_data() {
@@ -477,11 +343,7 @@ void TestSprTxt::answerNoDeletesNothing_data() {
 
 void TestSprTxt::answerNoDeletesNothing() {
     QFETCH(int, kind);
-    const int client = addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"));
-    const int card = addCard(db(), 1, ctAbonement, QStringLiteral("2024-03-12 10:00:00"), client);
-    exec(db(), QStringLiteral("INSERT INTO tWorkGurnal (ID_Card, ID_Zal) VALUES (%1, 1)").arg(card));
-    exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
-    addUser(db(), QStringLiteral("Петров"));
+    fillEveryKind();
     const auto window = openList(kind);
     selectRow(*window->DBGridSpr, window->DBGridSpr->sprModel()->rowCount() - 1);
     const QString caption = window->windowTitle();
@@ -491,10 +353,10 @@ void TestSprTxt::answerNoDeletesNothing() {
 
     QCOMPARE(m_ui->questions, QStringList{kAskDelete});
     QVERIFY(m_ui->messages.isEmpty());
-    QCOMPARE(count(db(), "SELECT count(*) FROM tCard") + count(db(), "SELECT count(*) FROM tWorkGurnal") +
-                 count(db(), "SELECT count(*) FROM tClient") + count(db(), "SELECT count(*) FROM tUserApl") +
-                 count(db(), "SELECT count(*) FROM tZal"),
-             6);
+    for (const char* table : {"tCard", "tWorkGurnal", "tClient", "tZal"}) {
+        QCOMPARE(count(db(), QString::fromLatin1(table)), 1);
+    }
+    QCOMPARE(count(db(), "tUserApl"), 2);
     QCOMPARE(window->windowTitle(), caption);
 }
 
@@ -509,21 +371,22 @@ void TestSprTxt::refusesClientWithCards() {
     window->N_DelClick();
 
     QCOMPARE(m_ui->questions, QStringList{kAskDelete});
-    QCOMPARE(m_ui->messageTexts(), QStringList{kClientHasCards + QStringLiteral("2")});
-    QCOMPARE(count(db(), "SELECT count(*) FROM tClient"), 2);
+    QCOMPARE(m_ui->messageTexts(),
+             QStringList{"Нельзя удалить выбранного клиента,!\rна него выписаны карты в количестве: 2"});
+    QCOMPARE(count(db(), "tClient"), 2);
     QCOMPARE(window->DBGridSpr->currentRowNumber(), 1);
 }
 
 void TestSprTxt::deletesClientWithoutCards() {
     addClient(db(), QStringLiteral("Алексеев"), QStringLiteral("Пётр"));
-    const int client = addClient(db(), QStringLiteral("Борисов"), QStringLiteral("Иван"));
+    addClient(db(), QStringLiteral("Борисов"), QStringLiteral("Иван"));
     const auto window = openList(lkClients);
     selectRow(*window->DBGridSpr, 1);
 
     window->N_DelClick();
 
     QVERIFY(m_ui->messages.isEmpty());
-    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM tClient WHERE ID=%1").arg(client)), 0);
+    QCOMPARE(rows(db(), "SELECT Family FROM tClient"), QStringList{"Алексеев"});
     QCOMPARE(column(*window->DBGridSpr, "Family"), QStringList{"Алексеев"});
     QCOMPARE(window->DBGridSpr->currentRowNumber(), 0);
 }
@@ -535,8 +398,8 @@ void TestSprTxt::neverDeletesUserOne() {
     window->N_DelClick();
 
     QCOMPARE(m_ui->questions, QStringList{kAskDelete});
-    QCOMPARE(m_ui->messageTexts(), QStringList{kUserUndeletable});
-    QCOMPARE(count(db(), "SELECT count(*) FROM tUserApl"), 2);
+    QCOMPARE(m_ui->messageTexts(), QStringList{"Нельзя удалить выбранного пользователя!"});
+    QCOMPARE(count(db(), "tUserApl"), 2);
 }
 
 void TestSprTxt::deletesOtherUserOnAnyOtherAnswer() {
@@ -550,7 +413,7 @@ void TestSprTxt::deletesOtherUserOnAnyOtherAnswer() {
 
     QVERIFY(m_ui->messages.isEmpty());
     QCOMPARE(rows(db(), "SELECT name FROM tUserApl ORDER BY ID"), QStringList({"Admin", "Петров"}));
-    QCOMPARE(window->DBGridSpr->sprModel()->rowCount(), 2);
+    QCOMPARE(column(*window->DBGridSpr, "name"), QStringList({"Admin", "Петров"}));
     QCOMPARE(window->DBGridSpr->currentRowNumber(), 0);
 }
 
@@ -569,49 +432,43 @@ void TestSprTxt::otherKindsAreNotImplemented() {
     exec(db(), "INSERT INTO tOrg (Name) VALUES ('ООО Ромашка')");
     exec(db(), "INSERT INTO tRezOrg (Num, ID_Org, Summa) VALUES (1, 1, 0)");
     exec(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Аквааэробика')");
-    exec(db(),
-         "INSERT INTO tListActionUsers (dt_action, id_user, kod_action, ActionStr) "
-         "VALUES ('2024-03-05 14:07:09', 1, 0, 'Запуск программы')");
+    WriteActionLog(db(), acProgram, QStringLiteral("Запуск программы"));
     const auto window = openList(kind);
 
     window->N_DelClick();
 
     QCOMPARE(m_ui->questions, QStringList{kAskDelete});
-    QCOMPARE(m_ui->messageTexts(), QStringList{kNotImplemented});
-    QCOMPARE(count(db(),
-                   "SELECT (SELECT count(*) FROM tZal) + (SELECT count(*) FROM tOrg) + "
-                   "(SELECT count(*) FROM tRezOrg) + (SELECT count(*) FROM tVidSport) + "
-                   "(SELECT count(*) FROM tListActionUsers)"),
-             5);
+    QCOMPARE(m_ui->messageTexts(), QStringList{"Пока не реализовано :("});
+    for (const char* table : {"tZal", "tOrg", "tRezOrg", "tVidSport", "tListActionUsers"}) {
+        QCOMPARE(count(db(), QString::fromLatin1(table)), 1);
+    }
+}
+
+void TestSprTxt::refreshKeepsRowNumber_data() {
+    QTest::addColumn<QString>("removed");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("same number") << "'Бойко'" << 3 << 3 << "Зуев";
+    QTest::newRow("shorter list: its last row") << "'Жуков', 'Зуев'" << 4 << 2 << "Гусев";
 }
 
 void TestSprTxt::refreshKeepsRowNumber() {
-    for (const char* name : {"Бойко", "Гусев", "Жуков", "Зуев"}) {
-        addUser(db(), QString::fromUtf8(name));
+    QFETCH(QString, removed);
+    QFETCH(int, selected);
+    QFETCH(int, row);
+    QFETCH(QString, name);
+    for (const char* user : {"Бойко", "Гусев", "Жуков", "Зуев"}) {
+        addUser(db(), QString::fromUtf8(user));
     }
     const auto window = openList(lkUsers);
-    selectRow(*window->DBGridSpr, 3);
-    exec(db(), "DELETE FROM tUserApl WHERE name='Бойко'");
+    selectRow(*window->DBGridSpr, selected);
+    exec(db(), "DELETE FROM tUserApl WHERE name IN (" + removed + ")");
 
     window->btnRefreshClick();
 
-    QCOMPARE(window->DBGridSpr->currentRowNumber(), 3);
-    QCOMPARE(window->DBGridSpr->currentValue("name").toString(), QStringLiteral("Зуев"));
-}
-
-void TestSprTxt::refreshGoesToLastRowOfShorterList() {
-    for (const char* name : {"Бойко", "Гусев", "Жуков", "Зуев"}) {
-        addUser(db(), QString::fromUtf8(name));
-    }
-    const auto window = openList(lkUsers);
-    selectRow(*window->DBGridSpr, 4);
-    exec(db(), "DELETE FROM tUserApl WHERE name IN ('Жуков', 'Зуев')");
-
-    window->btnRefreshClick();
-
-    QCOMPARE(window->DBGridSpr->sprModel()->rowCount(), 3);
-    QCOMPARE(window->DBGridSpr->currentRowNumber(), 2);
-    QCOMPARE(window->DBGridSpr->currentValue("name").toString(), QStringLiteral("Гусев"));
+    QCOMPARE(window->DBGridSpr->currentRowNumber(), row);
+    QCOMPARE(window->DBGridSpr->currentValue("name").toString(), name);
 }
 
 void TestSprTxt::refreshReachesRowBeyondFirstFetch() {
@@ -627,17 +484,17 @@ void TestSprTxt::refreshReachesRowBeyondFirstFetch() {
 
     QCOMPARE(grid.currentRowNumber(), 900);
     QCOMPARE(grid.currentValue("Num").toInt(), 901);
-    QVERIFY(grid.sprModel()->rowCount() < 2000);
 
     exec(db(), "DELETE FROM tCard WHERE Num > 500");
     window->btnRefreshClick();
     QCOMPARE(grid.currentRowNumber(), 499);
-    QVERIFY(window->windowTitle().endsWith(QStringLiteral("] - всего записей 500")));
+    QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(500));
 }
 
 void TestSprTxt::refreshRewritesOnlyCardCaption() {
     exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
-    const auto halls = openList(lkZal, QStringLiteral("Залы"));
+    const auto halls = openList(lkZal);
+    halls->setWindowTitle(QStringLiteral("Справочник: Залы"));
     exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Тренажерный зал')");
     halls->btnRefreshClick();
     QCOMPARE(halls->windowTitle(), QStringLiteral("Справочник: Залы"));
@@ -647,7 +504,7 @@ void TestSprTxt::refreshRewritesOnlyCardCaption() {
     const auto cards = openList(lkCards);
     addCard(db(), 2, ctClubCard, QStringLiteral("2024-03-20 10:00:00"), 1);
     cards->btnRefreshClick();
-    QCOMPARE(cards->windowTitle(), kCardsName + QStringLiteral(" [01.03.2024 - 31.03.2024] - всего записей 2"));
+    QCOMPARE(cards->windowTitle(), kCardsCaption.arg(kMarch).arg(2));
 }
 
 void TestSprTxt::longListReleasesFileOnceRead() {
@@ -665,7 +522,7 @@ void TestSprTxt::longListReleasesFileOnceRead() {
     write.start();
     exec(otherWorkstation, "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
     QVERIFY(write.elapsed() < 2000);
-    QCOMPARE(count(db(), "SELECT count(*) FROM tZal"), 1);
+    QCOMPARE(count(db(), "tZal"), 1);
 }
 
 void TestSprTxt::doubleClickNeedsCellClick() {
@@ -689,20 +546,18 @@ void TestSprTxt::doubleClickOnTitlesDoesNothing() {
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     SprGrid& grid = *window->DBGridSpr;
-    const QRect firstRow = grid.visualRect(grid.sprModel()->index(0, 1));
+    const QPoint firstRow = grid.visualRect(grid.sprModel()->index(0, 1)).center();
+    QHeaderView* titles = grid.horizontalHeader();
+    const QPoint title(titles->sectionViewportPosition(1) + titles->sectionSize(1) / 2, titles->height() / 2);
 
     // A widget double-click is a click followed by the double-click event.
-    const auto doubleClick = [](QWidget* target, const QPoint& at) {
-        QTest::mouseClick(target, Qt::LeftButton, {}, at);
-        QTest::mouseDClick(target, Qt::LeftButton, {}, at);
-    };
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, firstRow.center());
-    QHeaderView* titles = grid.horizontalHeader();
-    const int x = titles->sectionViewportPosition(1) + titles->sectionSize(1) / 2;
-    doubleClick(titles->viewport(), QPoint(x, titles->height() / 2));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, firstRow);
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, title);
+    QTest::mouseDClick(titles->viewport(), Qt::LeftButton, {}, title);
     QVERIFY(m_ui->modalClasses.isEmpty());
 
-    doubleClick(grid.viewport(), firstRow.center());
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, firstRow);
+    QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, firstRow);
     QCOMPARE(m_ui->modalClasses, QStringList{"TfrmEdUser"});
 }
 
@@ -757,24 +612,18 @@ void TestSprTxt::emptyListActionsDoNothing() {
     QCOMPARE(window->DBGridSpr->currentRowNumber(), -1);
 }
 
-void TestSprTxt::newUserThroughEditorRequeriesToFirstRow() {
-    addUser(db(), QStringLiteral("Петров"));
-    const auto window = openList(lkUsers);
-    selectRow(*window->DBGridSpr, 1);
-    m_ui->modalHandlers.push_back([](QDialog& dialog) {
-        auto& editor = static_cast<TfrmEdUser&>(dialog);
-        editor.leUserName->setText(QStringLiteral("Сидоров"));
-        return pressButton(dialog, "btnSave");
-    });
-
-    window->btnNew->click();
-
-    QCOMPARE(m_ui->modalClasses, QStringList{"TfrmEdUser"});
-    QCOMPARE(column(*window->DBGridSpr, "name"), QStringList({"Admin", "Петров", "Сидоров"}));
-    QCOMPARE(window->DBGridSpr->currentRowNumber(), 0);
+void TestSprTxt::editorSaveRequeries_data() {
+    QTest::addColumn<bool>("isNew");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<int>("row");
+    QTest::newRow("new user: first row") << true << QStringList{"Admin", "Петров", "Сидоров", "Новый"} << 0;
+    QTest::newRow("edited user: same row") << false << QStringList{"Admin", "Новый", "Сидоров"} << 1;
 }
 
-void TestSprTxt::editUserRequeriesToSameRow() {
+void TestSprTxt::editorSaveRequeries() {
+    QFETCH(bool, isNew);
+    QFETCH(QStringList, names);
+    QFETCH(int, row);
     addUser(db(), QStringLiteral("Петров"));
     addUser(db(), QStringLiteral("Сидоров"));
     const auto window = openList(lkUsers);
@@ -783,15 +632,15 @@ void TestSprTxt::editUserRequeriesToSameRow() {
     m_ui->modalHandlers.push_back([&loaded](QDialog& dialog) {
         auto& editor = static_cast<TfrmEdUser&>(dialog);
         loaded = editor.leUserName->text();
-        editor.leInfo->setText(QStringLiteral("кассир"));
+        editor.leUserName->setText(QStringLiteral("Новый"));
         return pressButton(dialog, "btnSave");
     });
 
-    window->N_EditClick();
+    isNew ? window->btnNew->click() : window->btnEdit->click();
 
-    QCOMPARE(loaded, QStringLiteral("Петров"));
-    QCOMPARE(window->DBGridSpr->currentRowNumber(), 1);
-    QCOMPARE(cell(*window->DBGridSpr, 1, "koment"), QStringLiteral("кассир"));
+    QCOMPARE(loaded, isNew ? QString() : QStringLiteral("Петров"));
+    QCOMPARE(column(*window->DBGridSpr, "name"), names);
+    QCOMPARE(window->DBGridSpr->currentRowNumber(), row);
 }
 
 void TestSprTxt::cancelledEditorLeavesList() {
@@ -809,7 +658,6 @@ void TestSprTxt::newCardKeepsCaptionCount() {
     loadCards(1);
     ProbeSprTxt window(db());
     window.LoadSpr(lkCards);
-    const QString caption = window.windowTitle();
     m_ui->modalHandlers.push_back([this](QDialog&) {
         addCard(db(), 2, ctAbonement, QStringLiteral("2024-03-20 10:00:00"), 1);
         return int(QDialog::Accepted);
@@ -818,7 +666,7 @@ void TestSprTxt::newCardKeepsCaptionCount() {
     window.N_NewClick();
 
     QCOMPARE(window.DBGridSpr->sprModel()->rowCount(), 2);
-    QCOMPARE(window.windowTitle(), caption);
+    QCOMPARE(window.windowTitle(), kCardsCaption.arg(kMarch).arg(1));
 }
 
 void TestSprTxt::periodButtonTakesChosenDays() {
@@ -845,13 +693,12 @@ void TestSprTxt::periodButtonTakesChosenDays() {
     QCOMPARE(gPeriodCard.Beg, window->FPeriod.Beg);
     QCOMPARE(gPeriodCard.End, window->FPeriod.End);
     QCOMPARE(column(*window->DBGridSpr, "Num"), QStringList({"2", "3"}));
-    QCOMPARE(window->windowTitle(), kCardsName + QStringLiteral(" [01.04.2024 - 10.04.2024] - всего записей 2"));
+    QCOMPARE(window->windowTitle(), kCardsCaption.arg(QStringLiteral("01.04.2024 - 10.04.2024")).arg(2));
 }
 
 void TestSprTxt::periodButtonCancelChangesNothing() {
     loadCards(1);
     const auto window = openList(lkCards);
-    const QString caption = window->windowTitle();
     m_ui->modalHandlers.push_back([](QDialog& dialog) {
         static_cast<TfrmPeriod&>(dialog).dtpFirst->setDate(QDate(2024, 4, 1));
         return pressButton(dialog, "btnCancel");
@@ -861,7 +708,7 @@ void TestSprTxt::periodButtonCancelChangesNothing() {
 
     QCOMPARE(window->FPeriod.Beg, at("2024-03-01 00:00:00"));
     QCOMPARE(gPeriodCard.Beg, at("2024-03-01 00:00:00"));
-    QCOMPARE(window->windowTitle(), caption);
+    QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(1));
 }
 
 QTEST_MAIN(TestSprTxt)

@@ -87,16 +87,11 @@ class TestFileLock : public QObject {
     void init();
     void cleanup();
 
-    void otherProcessDecidesOurOpen_data();
-    void otherProcessDecidesOurOpen();
-    void otherProcessCannotTakeWhatWeHold_data();
-    void otherProcessCannotTakeWhatWeHold();
+    void secondOpenFollowsLockModes_data();
+    void secondOpenFollowsLockModes();
     void exclusiveSucceedsAfterHolderEnds_data();
     void exclusiveSucceedsAfterHolderEnds();
-    void twoConnectionsInOneProcess_data();
-    void twoConnectionsInOneProcess();
-    void closingReleasesTheLock();
-    void failedOpenHoldsNoLock();
+    void closingOrFailingLeavesNoLock();
     void lockFileBesideDatabase();
 
   private:
@@ -117,68 +112,56 @@ void TestFileLock::cleanup() {
     m_ui.reset();
 }
 
-void TestFileLock::otherProcessDecidesOurOpen_data() {
-    QTest::addColumn<QString>("holderMode");
-    QTest::addColumn<QString>("ourMode");
+void TestFileLock::secondOpenFollowsLockModes_data() {
+    QTest::addColumn<QString>("where");  // who opens second: "ours", "process" or "connection"
+    QTest::addColumn<QString>("firstMode");
+    QTest::addColumn<QString>("secondMode");
     QTest::addColumn<bool>("opens");
 
-    QTest::newRow("shared + shared") << "readwrite"
-                                     << "readwrite" << true;
-    QTest::newRow("shared + exclusive") << "readwrite"
-                                        << "exclusive" << false;
-    QTest::newRow("exclusive + shared") << "exclusive"
-                                        << "readwrite" << false;
-    QTest::newRow("exclusive + exclusive") << "exclusive"
-                                           << "exclusive" << false;
+    for (const char* where : {"ours", "process", "connection"}) {
+        for (const char* first : {"readwrite", "exclusive"}) {
+            for (const char* second : {"readwrite", "exclusive"}) {
+                const bool opens = qstrcmp(first, "readwrite") == 0 && qstrcmp(second, "readwrite") == 0;
+                QTest::addRow("%s: %s then %s", where, first, second)
+                    << QString::fromLatin1(where) << QString::fromLatin1(first) << QString::fromLatin1(second) << opens;
+            }
+        }
+    }
 }
 
-void TestFileLock::otherProcessDecidesOurOpen() {
-    QFETCH(QString, holderMode);
-    QFETCH(QString, ourMode);
+// "ours": another process holds first and we open; "process": we hold and another process opens;
+// "connection": two connections of one process.
+void TestFileLock::secondOpenFollowsLockModes() {
+    QFETCH(QString, where);
+    QFETCH(QString, firstMode);
+    QFETCH(QString, secondMode);
     QFETCH(bool, opens);
 
-    HolderProcess holder(m_db->path(), holderMode);
-    QCOMPARE(holder.answer(), QStringLiteral("ready"));
-
-    Database ours;
-    QCOMPARE(ours.open(m_db->path(), modeFromName(ourMode)), opens);
-    QCOMPARE(ours.isOpen(), opens);
-    if (opens) {
-        QCOMPARE(scalar(ours, QStringLiteral("SELECT name FROM tUserApl WHERE ID=1")).toString(),
-                 QStringLiteral("Admin"));
+    if (where == QLatin1String("ours")) {
+        HolderProcess holder(m_db->path(), firstMode);
+        QCOMPARE(holder.answer(), QStringLiteral("ready"));
+        Database ours;
+        QCOMPARE(ours.open(m_db->path(), modeFromName(secondMode)), opens);
+        QCOMPARE(ours.isOpen(), opens);
+        if (opens) {
+            QCOMPARE(scalar(ours, QStringLiteral("SELECT name FROM tUserApl WHERE ID=1")).toString(),
+                     QStringLiteral("Admin"));
+        }
+        QVERIFY(holder.stop());
+        return;
     }
-    QVERIFY(holder.stop());
-}
-
-void TestFileLock::otherProcessCannotTakeWhatWeHold_data() {
-    QTest::addColumn<QString>("ourMode");
-    QTest::addColumn<QString>("holderMode");
-    QTest::addColumn<QString>("answer");
-
-    QTest::newRow("we shared, other shared") << "readwrite"
-                                             << "readwrite"
-                                             << "ready";
-    QTest::newRow("we shared, other exclusive") << "readwrite"
-                                                << "exclusive"
-                                                << "failed";
-    QTest::newRow("we exclusive, other shared") << "exclusive"
-                                                << "readwrite"
-                                                << "failed";
-    QTest::newRow("we exclusive, other exclusive") << "exclusive"
-                                                   << "exclusive"
-                                                   << "failed";
-}
-
-void TestFileLock::otherProcessCannotTakeWhatWeHold() {
-    QFETCH(QString, ourMode);
-    QFETCH(QString, holderMode);
-    QFETCH(QString, answer);
-
-    Database ours;
-    QVERIFY(ours.open(m_db->path(), modeFromName(ourMode)));
-    HolderProcess other(m_db->path(), holderMode);
-    QCOMPARE(other.answer(), answer);
-    QVERIFY(other.stop());
+    Database first;
+    QVERIFY(first.open(m_db->path(), modeFromName(firstMode)));
+    if (where == QLatin1String("process")) {
+        HolderProcess other(m_db->path(), secondMode);
+        QCOMPARE(other.answer(), opens ? QStringLiteral("ready") : QStringLiteral("failed"));
+        QVERIFY(other.stop());
+    } else {
+        Database second;
+        QCOMPARE(second.open(m_db->path(), modeFromName(secondMode)), opens);
+    }
+    // A refused open leaves the first connection working.
+    QCOMPARE(scalar(first, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
 }
 
 void TestFileLock::exclusiveSucceedsAfterHolderEnds_data() {
@@ -200,55 +183,17 @@ void TestFileLock::exclusiveSucceedsAfterHolderEnds() {
     QCOMPARE(scalar(ours, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
 }
 
-void TestFileLock::twoConnectionsInOneProcess_data() {
-    QTest::addColumn<QString>("firstMode");
-    QTest::addColumn<QString>("secondMode");
-    QTest::addColumn<bool>("opens");
-
-    QTest::newRow("shared + shared") << "readwrite"
-                                     << "readwrite" << true;
-    QTest::newRow("shared + exclusive") << "readwrite"
-                                        << "exclusive" << false;
-    QTest::newRow("exclusive + shared") << "exclusive"
-                                        << "readwrite" << false;
-    QTest::newRow("exclusive + exclusive") << "exclusive"
-                                           << "exclusive" << false;
-}
-
-void TestFileLock::twoConnectionsInOneProcess() {
-    QFETCH(QString, firstMode);
-    QFETCH(QString, secondMode);
-    QFETCH(bool, opens);
-
-    Database first;
-    QVERIFY(first.open(m_db->path(), modeFromName(firstMode)));
-    Database second;
-    QCOMPARE(second.open(m_db->path(), modeFromName(secondMode)), opens);
-    // A refused open leaves the first connection working.
-    QVERIFY(first.isOpen());
-    QCOMPARE(scalar(first, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
-}
-
-void TestFileLock::closingReleasesTheLock() {
-    Database first;
-    QVERIFY(first.open(m_db->path(), Database::Mode::Exclusive));
-    Database second;
-    QVERIFY(!second.open(m_db->path()));
-    first.close();
-    QVERIFY(!first.isOpen());
-    QVERIFY(second.open(m_db->path(), Database::Mode::Exclusive));
-    QVERIFY(!first.open(m_db->path()));
-}
-
-void TestFileLock::failedOpenHoldsNoLock() {
+void TestFileLock::closingOrFailingLeavesNoLock() {
     Database first;
     QVERIFY(first.open(m_db->path()));
     Database refused;
     QVERIFY(!refused.open(m_db->path(), Database::Mode::Exclusive));
     first.close();
-    // Had the refused attempt kept anything, this would fail.
+    QVERIFY(!first.isOpen());
+    // Had the close or the refused attempt kept anything, this would fail.
     Database exclusive;
     QVERIFY(exclusive.open(m_db->path(), Database::Mode::Exclusive));
+    QVERIFY(!first.open(m_db->path()));
 
     Database missing;
     QVERIFY(!missing.open(m_db->folder() + QStringLiteral("nothing.mdb")));

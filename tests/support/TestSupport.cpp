@@ -5,10 +5,28 @@
 #include <QLocale>
 #include <QTest>
 
+#include "app/SprGrid.h"
+#include "app/UnitConst.h"
+
 void pinRussianLocale() {
     QLocale locale(QLocale::Russian, QLocale::Russia);
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     QLocale::setDefault(locale);
+}
+
+void resetProgramGlobals() {
+    gAppPath.clear();
+    gPathBase.clear();
+    gDBFName.clear();
+    gPhotoDir.clear();
+    gPathPhotoLoad.clear();
+    gPeriodCard = TPeriod();
+    gEndUserStr.clear();
+    gQueryClose = true;
+    gMonopolno = false;
+    gLoginOK = false;
+    gWinCount = 0;
+    gUserApl = TUserApl();
 }
 
 void createDatabaseFile(const QString& path) {
@@ -47,6 +65,99 @@ QStringList rows(Database& db, const QString& sql) {
         result << columns.join(QLatin1Char('|'));
     }
     return result;
+}
+
+void exec(Database& db, const QString& sql) {
+    SqlQuery(db).exec(sql);
+}
+
+int insert(Database& db, const QString& sql) {
+    SqlQuery query(db);
+    query.exec(sql);
+    return int(query.lastInsertId());
+}
+
+QDateTime at(const QString& text) {
+    return QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+int addUser(Database& db, const QString& name, const QString& password, int level, const QString& koment) {
+    SqlQuery command(db);
+    command.addParam(QStringLiteral("pName"), FieldType::String, name)
+        .addParam(QStringLiteral("pPassw"), FieldType::String, password)
+        .addParam(QStringLiteral("pKoment"), FieldType::String, koment)
+        .addParam(QStringLiteral("pLevel"), FieldType::Integer, level);
+    command.exec(QStringLiteral(
+        "INSERT INTO tUserApl (name, passw, koment, uroven) VALUES (:pName, :pPassw, :pKoment, :pLevel)"));
+    return int(command.lastInsertId());
+}
+
+int addWorkUser(Database& db, int idUser) {
+    return insert(db, QStringLiteral("INSERT INTO tWorkUser (id_user) VALUES (%1)").arg(idUser));
+}
+
+int addClient(Database& db, const QString& family, const QString& name, const QString& otchestvo) {
+    SqlQuery command(db);
+    command.addParam(QStringLiteral("pF"), FieldType::String, family)
+        .addParam(QStringLiteral("pN"), FieldType::String, name)
+        .addParam(QStringLiteral("pO"), FieldType::String, otchestvo);
+    command.exec(QStringLiteral("INSERT INTO tClient (Family, Name, Otchestvo) VALUES (:pF, :pN, %1)")
+                     .arg(otchestvo.isNull() ? QStringLiteral("NULL") : QStringLiteral(":pO")));
+    return int(command.lastInsertId());
+}
+
+int addCard(Database& db, int num, int type, const QString& dateClose, int clientId) {
+    SqlQuery command(db);
+    command.addParam(QStringLiteral("pOpen"), FieldType::DateTime, at(dateClose).addDays(-30))
+        .addParam(QStringLiteral("pClose"), FieldType::DateTime, at(dateClose));
+    command.exec(QStringLiteral("INSERT INTO tCard (Num, TypeCard, DateOpen, DateClose, ID_Client) "
+                                "VALUES (%1, %2, :pOpen, :pClose, %3)")
+                     .arg(num)
+                     .arg(type)
+                     .arg(clientId));
+    return int(command.lastInsertId());
+}
+
+namespace {
+
+QStringList gridRows(const SprGrid& grid, const std::function<bool(int)>& shows) {
+    const SprModel* model = grid.sprModel();
+    QStringList result;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStringList cells;
+        for (int col = 0; col < model->columnCount(); ++col) {
+            if (shows(col)) {
+                cells << model->data(model->index(row, col)).toString();
+            }
+        }
+        result << cells.join(QLatin1Char('|'));
+    }
+    return result;
+}
+
+}  // namespace
+
+QStringList visibleTitles(const SprGrid& grid) {
+    QStringList titles;
+    for (int col = 0; col < grid.sprModel()->columnCount(); ++col) {
+        if (!grid.isColumnHidden(col)) {
+            titles << grid.sprModel()->headerData(col, Qt::Horizontal).toString();
+        }
+    }
+    return titles;
+}
+
+QStringList shownRows(const SprGrid& grid) {
+    return gridRows(grid, [&grid](int col) { return !grid.isColumnHidden(col); });
+}
+
+QStringList column(const SprGrid& grid, const QString& field) {
+    const int wanted = grid.sprModel()->fieldColumn(field);
+    return gridRows(grid, [wanted](int col) { return col == wanted; });
+}
+
+void selectRow(SprGrid& grid, int row) {
+    grid.setCurrentIndex(grid.sprModel()->index(row, 1));
 }
 
 FakeUi::FakeUi() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QDialog>
 #include <QList>
 #include <QStringList>
@@ -13,8 +14,12 @@
 #include "platform/Database.h"
 #include "platform/UiSeam.h"
 
+class SprGrid;
+
 // Pins the workstation formats to Russian, as the program shows them on a Russian system.
 void pinRussianLocale();
+// Puts the program's settings and sign-in globals back to their start-of-run values.
+void resetProgramGlobals();
 
 // A fresh database built from the schema in a temporary folder, open on db.
 class TestDatabase {
@@ -35,6 +40,27 @@ void createDatabaseFile(const QString& path);
 QVariant scalar(Database& db, const QString& sql);
 // All rows of a query, each row's columns joined by "|".
 QStringList rows(Database& db, const QString& sql);
+// Runs a statement; insert() answers the new row's ID.
+void exec(Database& db, const QString& sql);
+int insert(Database& db, const QString& sql);
+
+// A stored date-time from "yyyy-MM-dd HH:mm:ss".
+QDateTime at(const QString& text);
+int addUser(Database& db, const QString& name, const QString& password = QString(), int level = 2,
+            const QString& koment = QString());
+int addWorkUser(Database& db, int idUser);
+// A null patronymic is stored as NULL.
+int addClient(Database& db, const QString& family, const QString& name, const QString& otchestvo = QString());
+// A card closing at dateClose, opened thirty days before.
+int addCard(Database& db, int num, int type, const QString& dateClose, int clientId);
+
+// The titles of a grid's shown columns, in order.
+QStringList visibleTitles(const SprGrid& grid);
+// Each row's shown columns joined by "|".
+QStringList shownRows(const SprGrid& grid);
+// One field of every row, as shown.
+QStringList column(const SprGrid& grid, const QString& field);
+void selectRow(SprGrid& grid, int row);
 
 struct RecordedMessage {
     QString text;

@@ -111,9 +111,7 @@ class TestHeard : public QObject {
 };
 
 void TestHeard::init() {
-    pinRussianLocale();
-    m_ui = std::make_unique<FakeUi>();
-    m_db = std::make_unique<TestDatabase>();
+    startCase(m_ui, m_db);
     m_app = std::make_unique<QTemporaryDir>();
     resetProgramGlobals();
 }
@@ -125,8 +123,7 @@ void TestHeard::cleanup() {
         }
     }
     m_app.reset();
-    m_db.reset();
-    m_ui.reset();
+    endCase(m_ui, m_db);
 }
 
 void TestHeard::writeIni(const QStringList& lines) {

@@ -69,9 +69,7 @@ class TestMainWindow : public QObject {
 };
 
 void TestMainWindow::init() {
-    pinRussianLocale();
-    m_ui = std::make_unique<FakeUi>();
-    m_db = std::make_unique<TestDatabase>();
+    startCase(m_ui, m_db);
     resetProgramGlobals();
     gAppPath = gPathBase = m_db->folder();
     gDBFName = QStringLiteral("dbVelorma.mdb");
@@ -85,8 +83,7 @@ void TestMainWindow::init() {
 
 void TestMainWindow::cleanup() {
     m_main.reset();
-    m_db.reset();
-    m_ui.reset();
+    endCase(m_ui, m_db);
 }
 
 void TestMainWindow::captionsPerKind_data() {

@@ -80,14 +80,11 @@ class TestParamApl : public QObject {
 // The seam goes first and last, so that no message ever reaches a real box.
 void TestParamApl::cleanup() {
     m_main.reset();
-    m_db.reset();
-    m_ui.reset();
+    endCase(m_ui, m_db);
 }
 
 void TestParamApl::init() {
-    pinRussianLocale();
-    m_ui = std::make_unique<FakeUi>();
-    m_db = std::make_unique<TestDatabase>();
+    startCase(m_ui, m_db);
     m_main = std::make_unique<TfrmAPL>();
     QVERIFY(m_main->ADOConnect.open(m_db->path()));
     gPathBase = kStartPath;

@@ -33,14 +33,11 @@ class TestSelSpr : public QObject {
 };
 
 void TestSelSpr::init() {
-    pinRussianLocale();
-    m_ui = std::make_unique<FakeUi>();
-    m_db = std::make_unique<TestDatabase>();
+    startCase(m_ui, m_db);
 }
 
 void TestSelSpr::cleanup() {
-    m_db.reset();
-    m_ui.reset();
+    endCase(m_ui, m_db);
 }
 
 void TestSelSpr::buildsTheDialog() {
@@ -158,19 +155,11 @@ void TestSelSpr::doubleClickOnTitlesDoesNothing() {
     dialog.LoadSpr(lkOrgs);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    SprGrid& grid = *dialog.DBGridSpr;
-    const QPoint firstRow = grid.visualRect(grid.sprModel()->index(0, 1)).center();
-    QHeaderView* titles = grid.horizontalHeader();
-    const QPoint title(titles->sectionViewportPosition(1) + titles->sectionSize(1) / 2, titles->height() / 2);
-
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, firstRow);
-    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, title);
-    QTest::mouseDClick(titles->viewport(), Qt::LeftButton, {}, title);
+    doubleClickTitleAfterCellClick(*dialog.DBGridSpr);
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.FSelect.ID, 0);
 
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, firstRow);
-    QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, firstRow);
+    doubleClickFirstRow(*dialog.DBGridSpr);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.FSelect.ID, id);

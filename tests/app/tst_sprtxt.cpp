@@ -104,15 +104,12 @@ class TestSprTxt : public QObject {
 };
 
 void TestSprTxt::init() {
-    pinRussianLocale();
-    m_ui = std::make_unique<FakeUi>();
-    m_db = std::make_unique<TestDatabase>();
+    startCase(m_ui, m_db);
     gPeriodCard = {at("2024-03-01 00:00:00"), at("2024-03-31 23:59:59")};
 }
 
 void TestSprTxt::cleanup() {
-    m_db.reset();
-    m_ui.reset();
+    endCase(m_ui, m_db);
 }
 
 std::unique_ptr<TfrmSprTxt> TestSprTxt::openList(int kind) {
@@ -545,19 +542,10 @@ void TestSprTxt::doubleClickOnTitlesDoesNothing() {
     const auto window = openList(lkUsers);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    SprGrid& grid = *window->DBGridSpr;
-    const QPoint firstRow = grid.visualRect(grid.sprModel()->index(0, 1)).center();
-    QHeaderView* titles = grid.horizontalHeader();
-    const QPoint title(titles->sectionViewportPosition(1) + titles->sectionSize(1) / 2, titles->height() / 2);
-
-    // A widget double-click is a click followed by the double-click event.
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, firstRow);
-    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, title);
-    QTest::mouseDClick(titles->viewport(), Qt::LeftButton, {}, title);
+    doubleClickTitleAfterCellClick(*window->DBGridSpr);
     QVERIFY(m_ui->modalClasses.isEmpty());
 
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, firstRow);
-    QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, firstRow);
+    doubleClickFirstRow(*window->DBGridSpr);
     QCOMPARE(m_ui->modalClasses, QStringList{"TfrmEdUser"});
 }
 

@@ -82,15 +82,12 @@ class TestUnitConst : public QObject {
 };
 
 void TestUnitConst::init() {
-    pinRussianLocale();
-    m_ui = std::make_unique<FakeUi>();
-    m_db = std::make_unique<TestDatabase>();
+    startCase(m_ui, m_db);
     gUserApl = TUserApl();
 }
 
 void TestUnitConst::cleanup() {
-    m_db.reset();
-    m_ui.reset();
+    endCase(m_ui, m_db);
 }
 
 void TestUnitConst::findsPriceValidOnDate_data() {

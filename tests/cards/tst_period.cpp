@@ -37,14 +37,11 @@ class TestPeriod : public QObject {
 };
 
 void TestPeriod::init() {
-    pinRussianLocale();
-    m_ui = std::make_unique<FakeUi>();
-    m_db = std::make_unique<TestDatabase>();
+    startCase(m_ui, m_db);
 }
 
 void TestPeriod::cleanup() {
-    m_db.reset();
-    m_ui.reset();
+    endCase(m_ui, m_db);
 }
 
 void TestPeriod::buildsTheForm() {

@@ -165,15 +165,12 @@ class TestDatabaseLayer : public QObject {
 };
 
 void TestDatabaseLayer::init() {
-    pinRussianLocale();
-    m_ui = std::make_unique<FakeUi>();
-    m_db = std::make_unique<TestDatabase>();
+    startCase(m_ui, m_db);
     exec(m_db->db, QStringLiteral("CREATE TABLE tBind (ID INTEGER PRIMARY KEY AUTOINCREMENT, v);"));
 }
 
 void TestDatabaseLayer::cleanup() {
-    m_db.reset();
-    m_ui.reset();
+    endCase(m_ui, m_db);
 }
 
 void TestDatabaseLayer::bindsEachFieldType_data() {

@@ -100,16 +100,13 @@ class TestFileLock : public QObject {
 };
 
 void TestFileLock::init() {
-    pinRussianLocale();
-    m_ui = std::make_unique<FakeUi>();
-    m_db = std::make_unique<TestDatabase>();
+    startCase(m_ui, m_db);
     // Only the connections a case opens itself hold the file.
     m_db->db.close();
 }
 
 void TestFileLock::cleanup() {
-    m_db.reset();
-    m_ui.reset();
+    endCase(m_ui, m_db);
 }
 
 void TestFileLock::secondOpenFollowsLockModes_data() {

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QFile>
+#include <QHeaderView>
 #include <QLocale>
 #include <QTest>
 
@@ -160,6 +161,20 @@ void selectRow(SprGrid& grid, int row) {
     grid.setCurrentIndex(grid.sprModel()->index(row, 1));
 }
 
+void doubleClickFirstRow(SprGrid& grid) {
+    const QPoint cell = grid.visualRect(grid.sprModel()->index(0, 1)).center();
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, cell);
+}
+
+void doubleClickTitleAfterCellClick(SprGrid& grid) {
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.sprModel()->index(0, 1)).center());
+    QHeaderView* titles = grid.horizontalHeader();
+    const QPoint title(titles->sectionViewportPosition(1) + titles->sectionSize(1) / 2, titles->height() / 2);
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, title);
+    QTest::mouseDClick(titles->viewport(), Qt::LeftButton, {}, title);
+}
+
 FakeUi::FakeUi() {
     installUi(this);
 }
@@ -215,6 +230,17 @@ QStringList FakeUi::messageTexts() const {
         texts << m.text;
     }
     return texts;
+}
+
+void startCase(std::unique_ptr<FakeUi>& ui, std::unique_ptr<TestDatabase>& db) {
+    pinRussianLocale();
+    ui = std::make_unique<FakeUi>();
+    db = std::make_unique<TestDatabase>();
+}
+
+void endCase(std::unique_ptr<FakeUi>& ui, std::unique_ptr<TestDatabase>& db) {
+    db.reset();
+    ui.reset();
 }
 
 int pressButton(QDialog& dialog, const char* name) {

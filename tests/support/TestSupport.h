@@ -61,6 +61,10 @@ QStringList shownRows(const SprGrid& grid);
 // One field of every row, as shown.
 QStringList column(const SprGrid& grid, const QString& field);
 void selectRow(SprGrid& grid, int row);
+// Mouse double-clicks, each after a click as a real one comes: on the first row's cell first clicked,
+// then on the title of the second column.
+void doubleClickTitleAfterCellClick(SprGrid& grid);
+void doubleClickFirstRow(SprGrid& grid);
 
 struct RecordedMessage {
     QString text;
@@ -90,6 +94,10 @@ class FakeUi : public UiSeam {
 
     QStringList messageTexts() const;
 };
+
+// A case's fresh start: the locale pinned, then a new FakeUi and database; endCase frees them in reverse.
+void startCase(std::unique_ptr<FakeUi>& ui, std::unique_ptr<TestDatabase>& db);
+void endCase(std::unique_ptr<FakeUi>& ui, std::unique_ptr<TestDatabase>& db);
 
 // Presses a dialog's button found by object name and answers the dialog's result.
 int pressButton(QDialog& dialog, const char* name);

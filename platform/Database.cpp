@@ -136,6 +136,11 @@ QVariant toBoolean(const QVariant& value) {
     return d != 0 ? 1 : 0;
 }
 
+// The driver binds a null QString as SQL NULL; a text parameter always stores text, even empty.
+QVariant nonNullText(const QString& text) {
+    return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
+}
+
 sqlite3* sqliteHandle(const QSqlDatabase& db) {
     const QVariant v = db.driver()->handle();
     if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0) {
@@ -233,7 +238,7 @@ QVariant toStorage(FieldType type, const QVariant& value) {
     }
     switch (type) {
         case FieldType::String:
-            return value.isNull() ? QVariant(QString()) : QVariant(value.toString());
+            return nonNullText(value.toString());
         case FieldType::Integer:
             return toInteger(value);
         case FieldType::Boolean:

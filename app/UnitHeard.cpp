@@ -19,6 +19,7 @@
 #include "app/UnitParamApl.h"
 #include "app/UnitSprTXT.h"
 #include "app/about.h"
+#include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
 
@@ -106,13 +107,6 @@ void TfrmAPL::setupUi() {
 
 namespace {
 
-QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {}) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setShortcut(shortcut);
-    return action;
-}
-
 QMenu* addMenu(QMenuBar* bar, const char* name, const QString& caption) {
     QMenu* menu = bar->addMenu(caption);
     menu->setObjectName(QString::fromLatin1(name));
@@ -124,10 +118,10 @@ QMenu* addMenu(QMenuBar* bar, const char* name, const QString& caption) {
 void TfrmAPL::setupMenus() {
     QMenuBar* bar = menuBar();
     QMenu* file = addMenu(bar, "N1", QStringLiteral("Файл"));
-    connect(addItem(file, "N2", QStringLiteral("Закрыть")), &QAction::triggered, this, &TfrmAPL::N2Click);
+    connect(addMenuItem(file, "N2", QStringLiteral("Закрыть")), &QAction::triggered, this, &TfrmAPL::N2Click);
 
     QMenu* view = addMenu(bar, "N3", QStringLiteral("Вид"));
-    N_PanBtn = addItem(view, "N_PanBtn", QStringLiteral("Панель кнопок"));
+    N_PanBtn = addMenuItem(view, "N_PanBtn", QStringLiteral("Панель кнопок"));
     N_PanBtn->setCheckable(true);
     N_PanBtn->setChecked(true);
     // The tick is inverted by the handler itself, not by the menu.
@@ -137,38 +131,38 @@ void TfrmAPL::setupMenus() {
     });
 
     QMenu* spr = addMenu(bar, "N_Spr", QStringLiteral("Справочник"));
-    connect(addItem(spr, "N_Zal", QStringLiteral("Залы"), QKeySequence(Qt::ALT | Qt::Key_Z)), &QAction::triggered, this,
-            &TfrmAPL::N_ZalClick);
-    connect(addItem(spr, "N_Client", QStringLiteral("Клиенты"), QKeySequence(Qt::ALT | Qt::Key_S)), &QAction::triggered,
-            this, &TfrmAPL::N_ClientClick);
-    connect(addItem(spr, "N_Org", QStringLiteral("Организации"), QKeySequence(Qt::ALT | Qt::Key_O)),
+    connect(addMenuItem(spr, "N_Zal", QStringLiteral("Залы"), QKeySequence(Qt::ALT | Qt::Key_Z)), &QAction::triggered,
+            this, &TfrmAPL::N_ZalClick);
+    connect(addMenuItem(spr, "N_Client", QStringLiteral("Клиенты"), QKeySequence(Qt::ALT | Qt::Key_S)),
+            &QAction::triggered, this, &TfrmAPL::N_ClientClick);
+    connect(addMenuItem(spr, "N_Org", QStringLiteral("Организации"), QKeySequence(Qt::ALT | Qt::Key_O)),
             &QAction::triggered, this, &TfrmAPL::N_OrgClick);
     spr->addSeparator()->setObjectName(QStringLiteral("N4"));
-    connect(addItem(spr, "N_VS", QStringLiteral("Виды спорта")), &QAction::triggered, this, &TfrmAPL::N_VSClick);
+    connect(addMenuItem(spr, "N_VS", QStringLiteral("Виды спорта")), &QAction::triggered, this, &TfrmAPL::N_VSClick);
 
     m_workMenu = addMenu(bar, "N_Work", QStringLiteral("Работа"));
-    connect(addItem(m_workMenu, "N_AddCard", QStringLiteral("Добавить карту")), &QAction::triggered, this,
+    connect(addMenuItem(m_workMenu, "N_AddCard", QStringLiteral("Добавить карту")), &QAction::triggered, this,
             &TfrmAPL::N_AddCardClick);
-    addItem(m_workMenu, "N_AddRez", QStringLiteral("Добавить резерв"));
+    addMenuItem(m_workMenu, "N_AddRez", QStringLiteral("Добавить резерв"));
     m_workMenu->addSeparator()->setObjectName(QStringLiteral("N11"));
-    connect(addItem(m_workMenu, "N_Cards", QStringLiteral("Карты клиентов")), &QAction::triggered, this,
+    connect(addMenuItem(m_workMenu, "N_Cards", QStringLiteral("Карты клиентов")), &QAction::triggered, this,
             &TfrmAPL::N_CardsClick);
-    connect(addItem(m_workMenu, "N_RezOrg", QStringLiteral("Резервы организаций")), &QAction::triggered, this,
+    connect(addMenuItem(m_workMenu, "N_RezOrg", QStringLiteral("Резервы организаций")), &QAction::triggered, this,
             &TfrmAPL::N_RezOrgClick);
 
     QMenu* reports = addMenu(bar, "N_Rep", QStringLiteral("Отчеты"));
-    connect(addItem(reports, "N_Rep_RGS", QStringLiteral("Список застрахованных лиц")), &QAction::triggered, this,
+    connect(addMenuItem(reports, "N_Rep_RGS", QStringLiteral("Список застрахованных лиц")), &QAction::triggered, this,
             &TfrmAPL::N_Rep_RGSClick);
-    connect(addItem(reports, "N_Rep_Card", QStringLiteral("Выданные карты")), &QAction::triggered, this,
+    connect(addMenuItem(reports, "N_Rep_Card", QStringLiteral("Выданные карты")), &QAction::triggered, this,
             &TfrmAPL::N_Rep_CardClick);
 
     N_Servis = addMenu(bar, "N_Servis", QStringLiteral("Сервис"));
-    connect(addItem(N_Servis, "N_ParApl", QStringLiteral("Параметры")), &QAction::triggered, this,
+    connect(addMenuItem(N_Servis, "N_ParApl", QStringLiteral("Параметры")), &QAction::triggered, this,
             &TfrmAPL::N_ParAplClick);
-    connect(addItem(N_Servis, "N_UserApl", QStringLiteral("Пользователи")), &QAction::triggered, this,
+    connect(addMenuItem(N_Servis, "N_UserApl", QStringLiteral("Пользователи")), &QAction::triggered, this,
             &TfrmAPL::N_UserAplClick);
     N_Servis->addSeparator()->setObjectName(QStringLiteral("N_DopMenu"));
-    connect(addItem(N_Servis, "N_SprAction", QStringLiteral("Журнал событий")), &QAction::triggered, this,
+    connect(addMenuItem(N_Servis, "N_SprAction", QStringLiteral("Журнал событий")), &QAction::triggered, this,
             &TfrmAPL::N_SprActionClick);
 
     WindowMDI = addMenu(bar, "WindowMDI", QStringLiteral("Окно"));
@@ -185,7 +179,7 @@ void TfrmAPL::setupMenus() {
     updateWindowMenu();
 
     QMenu* help = addMenu(bar, "N6", QStringLiteral("Помощь"));
-    connect(addItem(help, "N7", QStringLiteral("О программе...")), &QAction::triggered, this, &TfrmAPL::N7Click);
+    connect(addMenuItem(help, "N7", QStringLiteral("О программе...")), &QAction::triggered, this, &TfrmAPL::N7Click);
 }
 
 void TfrmAPL::setupToolBars() {

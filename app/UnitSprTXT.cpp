@@ -16,6 +16,7 @@
 #include "app/UnitEdUser.h"
 #include "cards/unitPeriod.h"
 #include "platform/Database.h"
+#include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
 
@@ -159,13 +160,6 @@ QToolButton* newToolButton(QWidget* parent, const char* name, const QString& hin
     return button;
 }
 
-QAction* newMenuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut) {
-    QAction* item = menu->addAction(caption);
-    item->setObjectName(QString::fromLatin1(name));
-    item->setShortcut(shortcut);
-    return item;
-}
-
 }  // namespace
 
 TfrmSprTxt::TfrmSprTxt(Database& db, QWidget* parent) : QWidget(parent), m_db(db) {
@@ -182,18 +176,18 @@ void TfrmSprTxt::setupUi() {
 
     MainMenu1 = new QMenu(QStringLiteral("Действие"), this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    N_Open = newMenuItem(MainMenu1, "N_Open", QStringLiteral("Открыть"), QKeySequence(Qt::ALT | Qt::Key_O));
+    N_Open = addMenuItem(MainMenu1, "N_Open", QStringLiteral("Открыть"), QKeySequence(Qt::ALT | Qt::Key_O));
     N_Open->setVisible(false);
     N_Open->setEnabled(false);
     N_split = MainMenu1->addSeparator();
     N_split->setObjectName(QStringLiteral("N_split"));
     N_split->setVisible(false);
-    N_New = newMenuItem(MainMenu1, "N_New", QStringLiteral("Новый"), QKeySequence(Qt::ALT | Qt::Key_N));
-    N_Edit = newMenuItem(MainMenu1, "N_Edit", QStringLiteral("Изменить"), QKeySequence(Qt::ALT | Qt::Key_E));
-    N_Del = newMenuItem(MainMenu1, "N_Del", QStringLiteral("Удалить"), QKeySequence(Qt::ALT | Qt::Key_D));
+    N_New = addMenuItem(MainMenu1, "N_New", QStringLiteral("Новый"), QKeySequence(Qt::ALT | Qt::Key_N));
+    N_Edit = addMenuItem(MainMenu1, "N_Edit", QStringLiteral("Изменить"), QKeySequence(Qt::ALT | Qt::Key_E));
+    N_Del = addMenuItem(MainMenu1, "N_Del", QStringLiteral("Удалить"), QKeySequence(Qt::ALT | Qt::Key_D));
     N_SplPan = MainMenu1->addSeparator();
     N_SplPan->setObjectName(QStringLiteral("N_SplPan"));
-    N_ViewPan = newMenuItem(MainMenu1, "N_ViewPan", QStringLiteral("Панель"), QKeySequence());
+    N_ViewPan = addMenuItem(MainMenu1, "N_ViewPan", QStringLiteral("Панель"));
     N_ViewPan->setCheckable(true);
     N_ViewPan->setChecked(true);
 

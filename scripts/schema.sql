@@ -76,7 +76,7 @@ CREATE TABLE tCard (
     ID_TypeCen INTEGER DEFAULT 0
 );
 CREATE INDEX ixCardTypeNum ON tCard (TypeCard, Num);
-CREATE INDEX ixCardDateClose ON tCard (DateClose);
+CREATE INDEX ixCardDateClose ON tCard (DateClose, ID_Client);
 CREATE INDEX ixCardDateRec ON tCard (DateRec);
 CREATE INDEX ixCardClient ON tCard (ID_Client);
 CREATE INDEX ixCardOrg ON tCard (ID_Org);

@@ -9,12 +9,6 @@
 #include "app/SprGrid.h"
 #include "app/UnitConst.h"
 
-void pinRussianLocale() {
-    QLocale locale(QLocale::Russian, QLocale::Russia);
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    QLocale::setDefault(locale);
-}
-
 void resetProgramGlobals() {
     gAppPath.clear();
     gPathBase.clear();
@@ -30,28 +24,13 @@ void resetProgramGlobals() {
     gUserApl = TUserApl();
 }
 
-void createDatabaseFile(const QString& path) {
+TestDatabase::TestDatabase() : m_path(m_dir.path() + QStringLiteral("/dbVelorma.mdb")) {
     QFile schema(QStringLiteral(VELORMA_SCHEMA_FILE));
-    if (!schema.open(QIODevice::ReadOnly)) {
-        qFatal("schema file missing");
-    }
-    QFile(path).open(QIODevice::WriteOnly);
-    Database db;
-    if (!db.open(path)) {
-        qFatal("cannot open a new database");
+    QFile(m_path).open(QIODevice::WriteOnly);
+    if (!schema.open(QIODevice::ReadOnly) || !db.open(m_path)) {
+        qFatal("cannot build the test database");
     }
     db.runScript(QString::fromUtf8(schema.readAll()));
-}
-
-TestDatabase::TestDatabase() : m_path(m_dir.path() + QStringLiteral("/dbVelorma.mdb")) {
-    createDatabaseFile(m_path);
-    if (!db.open(m_path)) {
-        qFatal("cannot open the test database");
-    }
-}
-
-QVariant scalar(Database& db, const QString& sql) {
-    return execScalar(db, sql);
 }
 
 QStringList rows(Database& db, const QString& sql) {
@@ -91,10 +70,6 @@ int addUser(Database& db, const QString& name, const QString& password, int leve
     command.exec(QStringLiteral(
         "INSERT INTO tUserApl (name, passw, koment, uroven) VALUES (:pName, :pPassw, :pKoment, :pLevel)"));
     return int(command.lastInsertId());
-}
-
-int addWorkUser(Database& db, int idUser) {
-    return insert(db, QStringLiteral("INSERT INTO tWorkUser (id_user) VALUES (%1)").arg(idUser));
 }
 
 int addClient(Database& db, const QString& family, const QString& name, const QString& otchestvo) {
@@ -175,13 +150,8 @@ void doubleClickTitleAfterCellClick(SprGrid& grid) {
     QTest::mouseDClick(titles->viewport(), Qt::LeftButton, {}, title);
 }
 
-FakeUi::FakeUi() {
-    installUi(this);
-}
-
 FakeUi::~FakeUi() {
-    // A newer fake may already stand in; leave it in place.
-    if (&Ui() == this) {
+    if (&Ui() == this) {  // a newer fake may already stand in
         installUi(nullptr);
     }
 }
@@ -190,24 +160,26 @@ void FakeUi::message(QWidget*, const QString& text, MsgIcon icon, bool) {
     messages.append({text, icon});
 }
 
+namespace {
+template <typename T>
+T takeFront(std::deque<T>& queue, T fallback) {
+    if (queue.empty()) {
+        return fallback;
+    }
+    T front = std::move(queue.front());
+    queue.pop_front();
+    return front;
+}
+}  // namespace
+
 Answer FakeUi::ask(QWidget*, const QString& text) {
     questions << text;
-    if (answers.empty()) {
-        return Answer::Yes;
-    }
-    const Answer answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return takeFront(answers, Answer::Yes);
 }
 
 QString FakeUi::openFileName(QWidget*, const QString& title, const QString&, const QString&) {
     fileDialogTitles << title;
-    if (fileAnswers.empty()) {
-        return QString();
-    }
-    const QString answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
+    return takeFront(fileAnswers, QString());
 }
 
 QString FakeUi::saveFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) {
@@ -216,12 +188,8 @@ QString FakeUi::saveFileName(QWidget* parent, const QString& title, const QStrin
 
 int FakeUi::execModal(QDialog& dialog) {
     modalClasses << QString::fromLatin1(dialog.metaObject()->className());
-    if (modalHandlers.empty()) {
-        return QDialog::Rejected;
-    }
-    auto handler = std::move(modalHandlers.front());
-    modalHandlers.pop_front();
-    return handler(dialog);
+    const auto handler = takeFront(modalHandlers, {});
+    return handler ? handler(dialog) : int(QDialog::Rejected);
 }
 
 QStringList FakeUi::messageTexts() const {
@@ -233,7 +201,9 @@ QStringList FakeUi::messageTexts() const {
 }
 
 void startCase(std::unique_ptr<FakeUi>& ui, std::unique_ptr<TestDatabase>& db) {
-    pinRussianLocale();
+    QLocale locale(QLocale::Russian, QLocale::Russia);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    QLocale::setDefault(locale);
     ui = std::make_unique<FakeUi>();
     db = std::make_unique<TestDatabase>();
 }

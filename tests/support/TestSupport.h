@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QDialog>
-#include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -16,15 +15,12 @@
 
 class SprGrid;
 
-// Pins the workstation formats to Russian, as the program shows them on a Russian system.
-void pinRussianLocale();
 // Puts the program's settings and sign-in globals back to their start-of-run values.
 void resetProgramGlobals();
 
 // A fresh database built from the schema in a temporary folder, open on db.
 class TestDatabase {
-    // The folder outlives the connection.
-    QTemporaryDir m_dir;
+    QTemporaryDir m_dir;  // outlives the connection
     QString m_path;
 
   public:
@@ -34,21 +30,18 @@ class TestDatabase {
     Database db;
 };
 
-// Builds an empty database file from the schema; the connection is left closed.
-void createDatabaseFile(const QString& path);
-
-QVariant scalar(Database& db, const QString& sql);
+inline QVariant scalar(Database& db, const QString& sql) {
+    return execScalar(db, sql);
+}
 // All rows of a query, each row's columns joined by "|".
 QStringList rows(Database& db, const QString& sql);
-// Runs a statement; insert() answers the new row's ID.
 void exec(Database& db, const QString& sql);
+// Runs an insert and answers the new row's ID.
 int insert(Database& db, const QString& sql);
-
 // A stored date-time from "yyyy-MM-dd HH:mm:ss".
 QDateTime at(const QString& text);
 int addUser(Database& db, const QString& name, const QString& password = QString(), int level = 2,
             const QString& koment = QString());
-int addWorkUser(Database& db, int idUser);
 // A null patronymic is stored as NULL.
 int addClient(Database& db, const QString& family, const QString& name, const QString& otchestvo = QString());
 // A card closing at dateClose, opened thirty days before.
@@ -61,8 +54,8 @@ QStringList shownRows(const SprGrid& grid);
 // One field of every row, as shown.
 QStringList column(const SprGrid& grid, const QString& field);
 void selectRow(SprGrid& grid, int row);
-// Mouse double-clicks, each after a click as a real one comes: on the first row's cell first clicked,
-// then on the title of the second column.
+// Mouse double-clicks, each after a click as a real one comes: on the first row's cell, or on the
+// title of the second column after a cell click.
 void doubleClickTitleAfterCellClick(SprGrid& grid);
 void doubleClickFirstRow(SprGrid& grid);
 
@@ -74,7 +67,7 @@ struct RecordedMessage {
 // Stands in for the person: records messages, answers questions and drives modal dialogs.
 class FakeUi : public UiSeam {
   public:
-    FakeUi();
+    FakeUi() { installUi(this); }
     ~FakeUi() override;
 
     void message(QWidget* parent, const QString& text, MsgIcon icon, bool withCancel) override;
@@ -82,6 +75,7 @@ class FakeUi : public UiSeam {
     QString openFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) override;
     int execModal(QDialog& dialog) override;
+    QStringList messageTexts() const;
 
     QList<RecordedMessage> messages;
     QStringList questions;
@@ -91,11 +85,9 @@ class FakeUi : public UiSeam {
     // Each modal showing takes the next handler; it works the dialog and answers its result.
     std::deque<std::function<int(QDialog&)>> modalHandlers;
     QStringList modalClasses;
-
-    QStringList messageTexts() const;
 };
 
-// A case's fresh start: the locale pinned, then a new FakeUi and database; endCase frees them in reverse.
+// A case's fresh start: the locale pinned to Russian, then a new FakeUi and database; endCase frees them.
 void startCase(std::unique_ptr<FakeUi>& ui, std::unique_ptr<TestDatabase>& db);
 void endCase(std::unique_ptr<FakeUi>& ui, std::unique_ptr<TestDatabase>& db);
 

@@ -43,24 +43,150 @@ class TestEdUser : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
-    void cleanup();
+    void init() {
+        startCase(m_ui, m_db);
+        m_main = std::make_unique<TfrmAPL>();
+        QVERIFY(m_main->ADOConnect.open(m_db->path()));
+    }
+    void cleanup() {
+        m_main.reset();
+        endCase(m_ui, m_db);
+    }
 
-    void buildsTheForm();
-    void loadsExistingUser();
-    void savesNewUserAtDefaultLevel();
-    void savesChosenLevelAndEmptyPassword();
-    void refusesEmptyName();
-    void acceptsNameOfSpaces();
-    void refusesTakenNameForNewUser_data();
-    void refusesTakenNameForNewUser();
-    void renamesExistingUserToTakenName();
-    void keepsNameAndLevelOfBuiltInAdmin();
-    void savesDeletedUserWithoutRow();
-    void cancelWritesNothing();
+    void buildsTheForm() {
+        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь системы"));
+        QCOMPARE(edit(dialog, "lePasw")->echoMode(), QLineEdit::Password);
+        QComboBox* level = levelBox(dialog);
+        QVERIFY(!level->isEditable());
+        QCOMPARE(level->count(), 3);
+        QCOMPARE(level->itemText(0), QStringLiteral("Администратор"));
+        QCOMPARE(level->itemText(1), QStringLiteral("Опытный пользователь"));
+        QCOMPARE(level->itemText(2), QStringLiteral("Пользователь"));
+        QCOMPARE(level->currentIndex(), 0);
+        QCOMPARE(nextTabStop(edit(dialog, "leUserName")), edit(dialog, "leInfo"));
+        QCOMPARE(nextTabStop(edit(dialog, "leInfo")), edit(dialog, "lePasw"));
+        QCOMPARE(nextTabStop(edit(dialog, "lePasw")), static_cast<QWidget*>(level));
+    }
+    void loadsExistingUser() {
+        const int id = addUser(QStringLiteral("Кассир"), 2);
+        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+        dialog.LoadUser(id);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь: ID=%1").arg(id));
+        QCOMPARE(edit(dialog, "leUserName")->text(), QStringLiteral("Кассир"));
+        QCOMPARE(edit(dialog, "lePasw")->text(), QStringLiteral("pw"));
+        QCOMPARE(edit(dialog, "leInfo")->text(), QStringLiteral("c"));
+        QCOMPARE(levelBox(dialog)->currentIndex(), 2);
+        QVERIFY(edit(dialog, "leUserName")->isEnabled());
+        QVERIFY(levelBox(dialog)->isEnabled());
+    }
+    void savesNewUserAtDefaultLevel() {
+        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+        dialog.LoadUser(-1);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь системы: НОВЫЙ"));
+        fill(dialog, QStringLiteral("Petrov"), QStringLiteral("secret"), QStringLiteral("касса 2"));
+        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        QVERIFY(m_ui->messages.isEmpty());
+        QCOMPARE(rows(m_db->db, "SELECT name, koment, passw, uroven FROM tUserApl WHERE ID>1"),
+                 QStringList{"Petrov|касса 2|secret|0"});
+    }
+    void savesChosenLevelAndEmptyPassword() {
+        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+        dialog.LoadUser(-1);
+        fill(dialog, QStringLiteral("Сидоров"), QString(), QString());
+        levelBox(dialog)->setCurrentIndex(1);
+        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(rows(m_db->db, "SELECT name, koment, passw, uroven, typeof(passw) FROM tUserApl WHERE ID>1"),
+                 QStringList{"Сидоров|||1|text"});
+    }
+    void refusesEmptyName() {
+        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+        dialog.LoadUser(-1);
+        fill(dialog, QString(), QStringLiteral("secret"), QStringLiteral("x"));
+        QCOMPARE(pressButton(dialog, "btnSave"), 0);
+        QCOMPARE(m_ui->messageTexts(), QStringList{kNoName});
+        QCOMPARE(userCount(), 1);
+        QCOMPARE(edit(dialog, "lePasw")->text(), QStringLiteral("secret"));
+        // Another attempt after the refusal goes through.
+        edit(dialog, "leUserName")->setText(QStringLiteral("Новый"));
+        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(userCount(), 2);
+    }
+    void acceptsNameOfSpaces() {
+        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+        dialog.LoadUser(-1);
+        fill(dialog, QStringLiteral("   "), QString(), QString());
+        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        QVERIFY(m_ui->messages.isEmpty());
+        QCOMPARE(scalar(m_db->db, "SELECT name FROM tUserApl WHERE ID>1").toString(), QStringLiteral("   "));
+    }
+    void refusesTakenNameForNewUser_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("upper case") << QStringLiteral("ADMIN");
+        QTest::newRow("cyrillic same") << QStringLiteral("Иванов");
+        QTest::newRow("cyrillic lower") << QStringLiteral("иванов");
+    }
+    void refusesTakenNameForNewUser() {
+        QFETCH(QString, typed);
+        addUser(QStringLiteral("Иванов"), 2);
+        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+        dialog.LoadUser(-1);
+        fill(dialog, typed, QStringLiteral("pw2"), QString());
+        QCOMPARE(pressButton(dialog, "btnSave"), 0);
+        QCOMPARE(m_ui->messageTexts(), QStringList{kNameTaken});
+        QCOMPARE(userCount(), 2);
+        QCOMPARE(edit(dialog, "leUserName")->text(), typed);
+    }
+    void renamesExistingUserToTakenName() {
+        addUser(QStringLiteral("Иванов"), 2);
+        const int id = addUser(QStringLiteral("Петров"), 1);
+        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+        dialog.LoadUser(id);
+        edit(dialog, "leUserName")->setText(QStringLiteral("иванов"));
+        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        QVERIFY(m_ui->messages.isEmpty());
+        QCOMPARE(rows(m_db->db, kUserRow.arg(id)), QStringList{"иванов|c|pw|1"});
+    }
+    void keepsNameAndLevelOfBuiltInAdmin() {
+        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+        dialog.LoadUser(1);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь: ID=1"));
+        QVERIFY(!edit(dialog, "leUserName")->isEnabled());
+        QVERIFY(!levelBox(dialog)->isEnabled());
+        QVERIFY(edit(dialog, "lePasw")->isEnabled());
+        QVERIFY(edit(dialog, "leInfo")->isEnabled());
+        edit(dialog, "lePasw")->setText(QStringLiteral("новый"));
+        edit(dialog, "leInfo")->setText(QStringLiteral("главный"));
+        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(rows(m_db->db, kUserRow.arg(1)), QStringList{"Admin|главный|новый|0"});
+    }
+    void savesDeletedUserWithoutRow() {
+        const int id = addUser(QStringLiteral("Ушедший"), 2);
+        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+        scalar(m_db->db, QStringLiteral("DELETE FROM tUserApl WHERE ID=%1").arg(id));
+        dialog.LoadUser(id);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь: ID=%1").arg(id));
+        QVERIFY(edit(dialog, "leUserName")->text().isEmpty());
+        QVERIFY(edit(dialog, "lePasw")->text().isEmpty());
+        QVERIFY(edit(dialog, "leInfo")->text().isEmpty());
+        QCOMPARE(levelBox(dialog)->currentIndex(), 0);
+        edit(dialog, "leUserName")->setText(QStringLiteral("Вернувшийся"));
+        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(rows(m_db->db, "SELECT ID, name FROM tUserApl"), QStringList{"1|Admin"});
+    }
+    void cancelWritesNothing() {
+        const int id = addUser(QStringLiteral("Кассир"), 2);
+        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+        dialog.LoadUser(id);
+        fill(dialog, QStringLiteral("Другой"), QStringLiteral("x"), QStringLiteral("y"));
+        QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
+        QCOMPARE(rows(m_db->db, kUserRow.arg(id)), QStringList{"Кассир|c|pw|2"});
+    }
 
   private:
-    int addUser(const QString& name, int level);
+    int addUser(const QString& name, int level) {
+        return ::addUser(m_db->db, name, QStringLiteral("pw"), level, QStringLiteral("c"));
+    }
     int userCount() { return scalar(m_db->db, "SELECT count(*) FROM tUserApl").toInt(); }
 
     std::unique_ptr<TestDatabase> m_db;
@@ -69,161 +195,5 @@ class TestEdUser : public QObject {
 };
 
 // The seam goes first and last, so that no message ever reaches a real box.
-void TestEdUser::cleanup() {
-    m_main.reset();
-    endCase(m_ui, m_db);
-}
-
-void TestEdUser::init() {
-    startCase(m_ui, m_db);
-    m_main = std::make_unique<TfrmAPL>();
-    QVERIFY(m_main->ADOConnect.open(m_db->path()));
-}
-
-int TestEdUser::addUser(const QString& name, int level) {
-    return ::addUser(m_db->db, name, QStringLiteral("pw"), level, QStringLiteral("c"));
-}
-
-void TestEdUser::buildsTheForm() {
-    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь системы"));
-    QCOMPARE(edit(dialog, "lePasw")->echoMode(), QLineEdit::Password);
-    QComboBox* level = levelBox(dialog);
-    QVERIFY(!level->isEditable());
-    QCOMPARE(level->count(), 3);
-    QCOMPARE(level->itemText(0), QStringLiteral("Администратор"));
-    QCOMPARE(level->itemText(1), QStringLiteral("Опытный пользователь"));
-    QCOMPARE(level->itemText(2), QStringLiteral("Пользователь"));
-    QCOMPARE(level->currentIndex(), 0);
-    QCOMPARE(nextTabStop(edit(dialog, "leUserName")), edit(dialog, "leInfo"));
-    QCOMPARE(nextTabStop(edit(dialog, "leInfo")), edit(dialog, "lePasw"));
-    QCOMPARE(nextTabStop(edit(dialog, "lePasw")), static_cast<QWidget*>(level));
-}
-
-void TestEdUser::loadsExistingUser() {
-    const int id = addUser(QStringLiteral("Кассир"), 2);
-    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-    dialog.LoadUser(id);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь: ID=%1").arg(id));
-    QCOMPARE(edit(dialog, "leUserName")->text(), QStringLiteral("Кассир"));
-    QCOMPARE(edit(dialog, "lePasw")->text(), QStringLiteral("pw"));
-    QCOMPARE(edit(dialog, "leInfo")->text(), QStringLiteral("c"));
-    QCOMPARE(levelBox(dialog)->currentIndex(), 2);
-    QVERIFY(edit(dialog, "leUserName")->isEnabled());
-    QVERIFY(levelBox(dialog)->isEnabled());
-}
-
-void TestEdUser::savesNewUserAtDefaultLevel() {
-    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-    dialog.LoadUser(-1);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь системы: НОВЫЙ"));
-    fill(dialog, QStringLiteral("Petrov"), QStringLiteral("secret"), QStringLiteral("касса 2"));
-    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-    QVERIFY(m_ui->messages.isEmpty());
-    QCOMPARE(rows(m_db->db, "SELECT name, koment, passw, uroven FROM tUserApl WHERE ID>1"),
-             QStringList{"Petrov|касса 2|secret|0"});
-}
-
-void TestEdUser::savesChosenLevelAndEmptyPassword() {
-    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-    dialog.LoadUser(-1);
-    fill(dialog, QStringLiteral("Сидоров"), QString(), QString());
-    levelBox(dialog)->setCurrentIndex(1);
-    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-    QCOMPARE(rows(m_db->db, "SELECT name, koment, passw, uroven, typeof(passw) FROM tUserApl WHERE ID>1"),
-             QStringList{"Сидоров|||1|text"});
-}
-
-void TestEdUser::refusesEmptyName() {
-    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-    dialog.LoadUser(-1);
-    fill(dialog, QString(), QStringLiteral("secret"), QStringLiteral("x"));
-    QCOMPARE(pressButton(dialog, "btnSave"), 0);
-    QCOMPARE(m_ui->messageTexts(), QStringList{kNoName});
-    QCOMPARE(userCount(), 1);
-    QCOMPARE(edit(dialog, "lePasw")->text(), QStringLiteral("secret"));
-    // Another attempt after the refusal goes through.
-    edit(dialog, "leUserName")->setText(QStringLiteral("Новый"));
-    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-    QCOMPARE(userCount(), 2);
-}
-
-void TestEdUser::acceptsNameOfSpaces() {
-    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-    dialog.LoadUser(-1);
-    fill(dialog, QStringLiteral("   "), QString(), QString());
-    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-    QVERIFY(m_ui->messages.isEmpty());
-    QCOMPARE(scalar(m_db->db, "SELECT name FROM tUserApl WHERE ID>1").toString(), QStringLiteral("   "));
-}
-
-void TestEdUser::refusesTakenNameForNewUser_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::newRow("upper case") << QStringLiteral("ADMIN");
-    QTest::newRow("cyrillic same") << QStringLiteral("Иванов");
-    QTest::newRow("cyrillic lower") << QStringLiteral("иванов");
-}
-
-void TestEdUser::refusesTakenNameForNewUser() {
-    QFETCH(QString, typed);
-    addUser(QStringLiteral("Иванов"), 2);
-    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-    dialog.LoadUser(-1);
-    fill(dialog, typed, QStringLiteral("pw2"), QString());
-    QCOMPARE(pressButton(dialog, "btnSave"), 0);
-    QCOMPARE(m_ui->messageTexts(), QStringList{kNameTaken});
-    QCOMPARE(userCount(), 2);
-    QCOMPARE(edit(dialog, "leUserName")->text(), typed);
-}
-
-void TestEdUser::renamesExistingUserToTakenName() {
-    addUser(QStringLiteral("Иванов"), 2);
-    const int id = addUser(QStringLiteral("Петров"), 1);
-    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-    dialog.LoadUser(id);
-    edit(dialog, "leUserName")->setText(QStringLiteral("иванов"));
-    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-    QVERIFY(m_ui->messages.isEmpty());
-    QCOMPARE(rows(m_db->db, kUserRow.arg(id)), QStringList{"иванов|c|pw|1"});
-}
-
-void TestEdUser::keepsNameAndLevelOfBuiltInAdmin() {
-    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-    dialog.LoadUser(1);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь: ID=1"));
-    QVERIFY(!edit(dialog, "leUserName")->isEnabled());
-    QVERIFY(!levelBox(dialog)->isEnabled());
-    QVERIFY(edit(dialog, "lePasw")->isEnabled());
-    QVERIFY(edit(dialog, "leInfo")->isEnabled());
-    edit(dialog, "lePasw")->setText(QStringLiteral("новый"));
-    edit(dialog, "leInfo")->setText(QStringLiteral("главный"));
-    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-    QCOMPARE(rows(m_db->db, kUserRow.arg(1)), QStringList{"Admin|главный|новый|0"});
-}
-
-void TestEdUser::savesDeletedUserWithoutRow() {
-    const int id = addUser(QStringLiteral("Ушедший"), 2);
-    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-    scalar(m_db->db, QStringLiteral("DELETE FROM tUserApl WHERE ID=%1").arg(id));
-    dialog.LoadUser(id);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь: ID=%1").arg(id));
-    QVERIFY(edit(dialog, "leUserName")->text().isEmpty());
-    QVERIFY(edit(dialog, "lePasw")->text().isEmpty());
-    QVERIFY(edit(dialog, "leInfo")->text().isEmpty());
-    QCOMPARE(levelBox(dialog)->currentIndex(), 0);
-    edit(dialog, "leUserName")->setText(QStringLiteral("Вернувшийся"));
-    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-    QCOMPARE(rows(m_db->db, "SELECT ID, name FROM tUserApl"), QStringList{"1|Admin"});
-}
-
-void TestEdUser::cancelWritesNothing() {
-    const int id = addUser(QStringLiteral("Кассир"), 2);
-    TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-    dialog.LoadUser(id);
-    fill(dialog, QStringLiteral("Другой"), QStringLiteral("x"), QStringLiteral("y"));
-    QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
-    QCOMPARE(rows(m_db->db, kUserRow.arg(id)), QStringList{"Кассир|c|pw|2"});
-}
-
 QTEST_MAIN(TestEdUser)
 #include "tst_eduser.moc"

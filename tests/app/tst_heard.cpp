@@ -75,7 +75,6 @@ class TestHeard : public QObject {
         const QDateTime before = QDateTime::currentDateTime();
         auto main = startProgram();
         const QDateTime after = QDateTime::currentDateTime();
-
         QCOMPARE(m_ui->fileDialogTitles, QStringList(kDbDialogTitle));
         QCOMPARE(gAppPath, appFolder());
         QCOMPARE(gPathBase, m_db->folder());
@@ -106,7 +105,6 @@ class TestHeard : public QObject {
         QCOMPARE(gPeriodCard.End, at("2024-02-29 00:00:00"));
         QCOMPARE(gEndUserStr, QStringLiteral("Иванов"));
         QVERIFY(!gQueryClose);
-
         // Written back on close after sign-in, with the period's days and the new user.
         QFile::remove(iniPath());
         gPeriodCard = {at("2024-01-10 00:00:00"), at("2024-02-20 23:59:59")};
@@ -127,7 +125,6 @@ class TestHeard : public QObject {
     void readsPeriodDates_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QDate>("date");  // null: the moment of start
-
         QTest::newRow("not a date") << "abc" << QDate();
         QTest::newRow("impossible date") << "31.02.2024" << QDate();
         QTest::newRow("other format") << "2024-03-05" << QDate();
@@ -141,7 +138,6 @@ class TestHeard : public QObject {
         const QDateTime before = QDateTime::currentDateTime();
         main.FormCreate(appFolder());
         const QDateTime after = QDateTime::currentDateTime();
-
         for (const QDateTime& read : {gPeriodCard.Beg, gPeriodCard.End}) {
             if (date.isNull()) {
                 QVERIFY(read >= before && read <= after);
@@ -156,7 +152,6 @@ class TestHeard : public QObject {
         QTest::addColumn<QVariant>("first");
         QTest::addColumn<QVariant>("second");
         QTest::addColumn<QString>("stored");  // after the second write
-
         QTest::newRow("50: date-time") << 50 << QVariant(at("2024-03-05 10:20:30"))
                                        << QVariant(at("2025-01-02 08:00:00")) << "50|2025-01-02 08:00:00||";
         QTest::newRow("51: number") << 51 << QVariant(0) << QVariant(1) << "51||1|";
@@ -170,11 +165,9 @@ class TestHeard : public QObject {
         QFETCH(QVariant, second);
         QFETCH(QString, stored);
         auto main = connectedWindow();
-
         main->SetParApl(code, first);
         main->SetParApl(code, second);
         QCOMPARE(rows(m_db->db, kParsSql), QStringList(stored));
-
         main->FParNotFound = 1;
         const QVariant read = main->GetParApl(code);
         QCOMPARE(main->FParNotFound, 0);
@@ -212,7 +205,6 @@ class TestHeard : public QObject {
         auto main = connectedWindow();
         QVERIFY_THROWS_EXCEPTION(DbError, main->SetParApl(code, value));
         QCOMPARE(rows(m_db->db, kParsSql), QStringList());
-
         main->SetParApl(code, code < 51 ? QVariant(at("2024-03-05 00:00:00")) : QVariant(1));
         const QStringList before = rows(m_db->db, kParsSql);
         QVERIFY_THROWS_EXCEPTION(DbError, main->SetParApl(code, value));
@@ -222,7 +214,6 @@ class TestHeard : public QObject {
         QTest::addColumn<QVariant>("stored");  // null: no row
         QTest::addColumn<QString>("after");
         QTest::addColumn<bool>("message");
-
         QTest::newRow("missing") << QVariant() << "52||1|" << true;
         QTest::newRow("zero") << QVariant(0) << "52||1|" << true;
         QTest::newRow("negative") << QVariant(-3) << "52||1|" << true;
@@ -241,7 +232,6 @@ class TestHeard : public QObject {
         main->UpDateDB();
         QCOMPARE(rows(m_db->db, kParsSql), QStringList(after));
         QCOMPARE(m_ui->messageTexts(), message ? QStringList(kVersionMessage) : QStringList());
-
         // The next start finds nothing to do.
         m_ui->messages.clear();
         main->UpDateDB();
@@ -345,7 +335,6 @@ class TestHeard : public QObject {
                 QCOMPARE(m_ui->messages.first().icon, MsgIcon::Information);
             }
         }
-
         m_ui->answers = {answer};
         if (closeBy == QLatin1String("esc")) {
             QTest::keyClick(prompt->login, Qt::Key_Escape);
@@ -413,7 +402,6 @@ class TestHeard : public QObject {
         QVERIFY(m_ui->messages.isEmpty());
         QVERIFY(!prompt.isNull());
         QVERIFY(!gLoginOK);
-
         m_ui->fileAnswers.push_back(m_db->path());
         signIn(prompt, QStringLiteral("Admin"));
         QCOMPARE(m_ui->fileDialogTitles.size(), 3);
@@ -446,7 +434,6 @@ class TestHeard : public QObject {
             signIn(openPrompt(*main), QStringLiteral("Петров"), QStringLiteral("1"), true);
             QVERIFY(gLoginOK);
         }
-
         QCOMPARE(m_ui->messageTexts(), QStringList(kDbAccessError));
         QVERIFY(!main->ADOConnect.isOpen());
         QTRY_VERIFY_WITH_TIMEOUT(!main->isVisible(), 2000);
@@ -465,7 +452,6 @@ class TestHeard : public QObject {
         QVERIFY(second->FIDWorkUser > first->FIDWorkUser && first->FIDWorkUser > 0);
         QCOMPARE(workUserRows(m_db->db),
                  QStringList({workRow(first->FIDWorkUser, 1), workRow(second->FIDWorkUser, 1)}));
-
         QVERIFY(first->close());
         QCOMPARE(workUserRows(m_db->db), QStringList(workRow(second->FIDWorkUser, 1)));
         QVERIFY(second->close());

@@ -48,192 +48,168 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
-    void cleanup();
+    void init() {
+        startCase(m_ui, m_db);
+        resetProgramGlobals();
+        gAppPath = gPathBase = m_db->folder();
+        gDBFName = QStringLiteral("dbVelorma.mdb");
+        gLoginOK = true;
+        gQueryClose = false;
+        gPeriodCard = {QDateTime::currentDateTime(), QDateTime::currentDateTime()};
+        m_main = std::make_unique<TfrmAPL>();
+        m_main->show();
+        QVERIFY(m_main->ADOConnect.isOpen());
+    }
+    void cleanup() {
+        m_main.reset();
+        endCase(m_ui, m_db);
+    }
 
-    void captionsPerKind_data();
-    void captionsPerKind();
-    void openSprKeepsOneWindowPerKind();
-    void reopenedWindowTakesNextTag();
-    void kindOutsideRangeOpensNothing();
-    void mergedMenuBarFollowsActiveListWindow();
-    void windowMenuListsWindowsAndEnablesArranging();
-    void panelItemTogglesBothToolBars();
-    void aboutBoxShowsDatabaseVersion();
-    void parametersDialogOpensModally();
+    void captionsPerKind_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("halls") << "N_Zal"
+                               << "Справочник: Залы";
+        QTest::newRow("clients") << "N_Client"
+                                 << "Справочник: Клиенты";
+        QTest::newRow("organisations") << "N_Org"
+                                       << "Справочник: Организации";
+        QTest::newRow("sports types") << "N_VS"
+                                      << "Справочник: ВИДЫ СПОРТА";
+        QTest::newRow("reservations") << "N_RezOrg"
+                                      << "Справочник: Резервы организаций";
+        QTest::newRow("users") << "N_UserApl"
+                               << "Справочник: ПОЛЬЗОВАТЕЛИ";
+        QTest::newRow("event log") << "N_SprAction"
+                                   << "Журнал событий";
+        QTest::newRow("halls button") << "btnZal"
+                                      << "Справочник: Залы";
+        QTest::newRow("clients button") << "btnClients"
+                                        << "Справочник: Клиенты";
+        QTest::newRow("organisations button") << "btnOrg"
+                                              << "Справочник: Организации";
+        QTest::newRow("reservations button") << "btnRezOrg"
+                                             << "Справочник: Резервы организаций";
+        const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+        const QString cards = QStringLiteral("Справочник: Карты клиентов [%1 - %1] - всего записей 0").arg(today);
+        QTest::newRow("cards menu") << "N_Cards" << cards;
+        QTest::newRow("cards button") << "ToolButton3" << cards;
+    }
+    void captionsPerKind() {
+        QFETCH(QString, item);
+        QFETCH(QString, caption);
+        action(*m_main, item.toLatin1().constData())->trigger();
+        QCOMPARE(captions(*m_main), QStringList{caption});
+        QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), caption);
+    }
+    void openSprKeepsOneWindowPerKind() {
+        m_main->N_ClientClick();
+        QMdiSubWindow* sub = m_main->mdiArea()->activeSubWindow();
+        m_main->N_ZalClick();
+        QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("Справочник: Залы"));
+        sub->showMinimized();
+        m_main->N_ClientClick();
+        QVERIFY(!sub->isMinimized());
+        QCOMPARE(m_main->mdiArea()->activeSubWindow(), sub);
+        QCOMPARE(captions(*m_main), QStringList({"Справочник: Клиенты", "Справочник: Залы"}));
+        QCOMPARE(gWinCount, 2);
+    }
+    void reopenedWindowTakesNextTag() {
+        m_main->N_ClientClick();
+        QCOMPARE(m_main->listWindows().first()->property("Tag").toInt(), 1);
+        m_main->mdiArea()->activeSubWindow()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(m_main->listWindows().isEmpty());
+        SqlQuery(m_db->db).exec(QStringLiteral("INSERT INTO tClient (Family) VALUES ('Иванов')"));
+        m_main->N_ClientClick();
+        QCOMPARE(m_main->listWindows().size(), 1);
+        QCOMPARE(m_main->listWindows().first()->property("Tag").toInt(), 2);
+        QCOMPARE(m_main->listWindows().first()->DBGridSpr->model()->rowCount(), 1);
+    }
+    void kindOutsideRangeOpensNothing() {
+        m_main->OpenSpr(21, QStringLiteral("X"));
+        m_main->OpenSpr(0, QStringLiteral("X"));
+        QVERIFY(m_main->listWindows().isEmpty());
+        QCOMPARE(gWinCount, 0);
+    }
+    void mergedMenuBarFollowsActiveListWindow() {
+        const QStringList bare{"Файл", "Вид", "Справочник", "Работа", "Отчеты", "Сервис", "Окно", "Помощь"};
+        QCOMPARE(menuTitles(*m_main), bare);
+        m_main->N_ClientClick();
+        QCOMPARE(menuTitles(*m_main), QStringList({"Файл", "Вид", "Справочник", "Действие", "Работа", "Отчеты",
+                                                   "Сервис", "Окно", "Помощь"}));
+        m_main->N_ZalClick();
+        QCOMPARE(menuTitles(*m_main).count(QStringLiteral("Действие")), 1);
+        m_main->mdiArea()->closeAllSubWindows();
+        QCOMPARE(menuTitles(*m_main), bare);
+    }
+    void windowMenuListsWindowsAndEnablesArranging() {
+        emit m_main->WindowMDI->aboutToShow();
+        QVERIFY(!m_main->N12->isEnabled());
+        QVERIFY(!m_main->ileVertically1->isEnabled());
+        QVERIFY(!m_main->Cascade1->isEnabled());
+
+        m_main->N_ClientClick();
+        m_main->N_ZalClick();
+        emit m_main->WindowMDI->aboutToShow();
+        QStringList items;
+        for (QAction* a : m_main->WindowMDI->actions()) {
+            if (!a->isSeparator()) {
+                items << a->text();
+            }
+        }
+        QCOMPARE(items,
+                 QStringList({"Справочник: Клиенты", "Справочник: Залы", "Горизонтально", "Вертикально", "Каскадом"}));
+        QVERIFY(m_main->N12->isEnabled());
+        m_main->WindowMDI->actions().first()->trigger();
+        QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("Справочник: Клиенты"));
+
+        m_main->N12->trigger();
+        const auto windows = m_main->mdiArea()->subWindowList();
+        QCOMPARE(windows[0]->width(), windows[1]->width());
+        QVERIFY(windows[0]->y() != windows[1]->y());
+        m_main->ileVertically1->trigger();
+        QCOMPARE(windows[0]->height(), windows[1]->height());
+        QVERIFY(windows[0]->x() != windows[1]->x());
+    }
+    void panelItemTogglesBothToolBars() {
+        QVERIFY(m_main->N_PanBtn->isChecked());
+        QVERIFY(m_main->tbSpr->isVisible());
+        m_main->N_PanBtn->trigger();
+        QVERIFY(!m_main->N_PanBtn->isChecked());
+        QVERIFY(!m_main->tbSpr->isVisible());
+        QVERIFY(!m_main->tbWork->isVisible());
+        m_main->N_PanBtn->trigger();
+        QVERIFY(m_main->N_PanBtn->isChecked());
+        QVERIFY(m_main->tbSpr->isVisible());
+        QVERIFY(m_main->tbWork->isVisible());
+    }
+    void aboutBoxShowsDatabaseVersion() {
+        QString label;
+        m_ui->modalHandlers.push_back([&label](QDialog& dialog) {
+            label = static_cast<TAboutBox&>(dialog).Version->text();
+            return pressButton(dialog, "OKButton");
+        });
+        action(*m_main, "N7")->trigger();
+        QCOMPARE(m_ui->modalClasses, QStringList{"TAboutBox"});
+        QCOMPARE(label, QStringLiteral("v.1.2.5.1"));
+    }
+    void parametersDialogOpensModally() {
+        m_ui->modalHandlers.push_back([](QDialog& dialog) {
+            auto* grid = dialog.findChild<QTableWidget*>(QStringLiteral("VLE_ParApl"));
+            grid->item(0, 1)->setText(QStringLiteral("Бассейн \"Волна\""));
+            return pressButton(dialog, "btnSave");
+        });
+        action(*m_main, "N_ParApl")->trigger();
+        QCOMPARE(m_ui->modalClasses, QStringList{"TfrmParAlp"});
+        QCOMPARE(m_main->GetParApl(pcOrgName).toString(), QStringLiteral("Бассейн \"Волна\""));
+    }
 
   private:
     std::unique_ptr<FakeUi> m_ui;
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<TfrmAPL> m_main;
 };
-
-void TestMainWindow::init() {
-    startCase(m_ui, m_db);
-    resetProgramGlobals();
-    gAppPath = gPathBase = m_db->folder();
-    gDBFName = QStringLiteral("dbVelorma.mdb");
-    gLoginOK = true;
-    gQueryClose = false;
-    gPeriodCard = {QDateTime::currentDateTime(), QDateTime::currentDateTime()};
-    m_main = std::make_unique<TfrmAPL>();
-    m_main->show();
-    QVERIFY(m_main->ADOConnect.isOpen());
-}
-
-void TestMainWindow::cleanup() {
-    m_main.reset();
-    endCase(m_ui, m_db);
-}
-
-void TestMainWindow::captionsPerKind_data() {
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("halls") << "N_Zal"
-                           << "Справочник: Залы";
-    QTest::newRow("clients") << "N_Client"
-                             << "Справочник: Клиенты";
-    QTest::newRow("organisations") << "N_Org"
-                                   << "Справочник: Организации";
-    QTest::newRow("sports types") << "N_VS"
-                                  << "Справочник: ВИДЫ СПОРТА";
-    QTest::newRow("reservations") << "N_RezOrg"
-                                  << "Справочник: Резервы организаций";
-    QTest::newRow("users") << "N_UserApl"
-                           << "Справочник: ПОЛЬЗОВАТЕЛИ";
-    QTest::newRow("event log") << "N_SprAction"
-                               << "Журнал событий";
-    QTest::newRow("halls button") << "btnZal"
-                                  << "Справочник: Залы";
-    QTest::newRow("clients button") << "btnClients"
-                                    << "Справочник: Клиенты";
-    QTest::newRow("organisations button") << "btnOrg"
-                                          << "Справочник: Организации";
-    QTest::newRow("reservations button") << "btnRezOrg"
-                                         << "Справочник: Резервы организаций";
-    const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
-    const QString cards = QStringLiteral("Справочник: Карты клиентов [%1 - %1] - всего записей 0").arg(today);
-    QTest::newRow("cards menu") << "N_Cards" << cards;
-    QTest::newRow("cards button") << "ToolButton3" << cards;
-}
-
-void TestMainWindow::captionsPerKind() {
-    QFETCH(QString, item);
-    QFETCH(QString, caption);
-    action(*m_main, item.toLatin1().constData())->trigger();
-    QCOMPARE(captions(*m_main), QStringList{caption});
-    QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), caption);
-}
-
-void TestMainWindow::openSprKeepsOneWindowPerKind() {
-    m_main->N_ClientClick();
-    QMdiSubWindow* sub = m_main->mdiArea()->activeSubWindow();
-    m_main->N_ZalClick();
-    QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("Справочник: Залы"));
-    sub->showMinimized();
-    m_main->N_ClientClick();
-    QVERIFY(!sub->isMinimized());
-    QCOMPARE(m_main->mdiArea()->activeSubWindow(), sub);
-    QCOMPARE(captions(*m_main), QStringList({"Справочник: Клиенты", "Справочник: Залы"}));
-    QCOMPARE(gWinCount, 2);
-}
-
-void TestMainWindow::reopenedWindowTakesNextTag() {
-    m_main->N_ClientClick();
-    QCOMPARE(m_main->listWindows().first()->property("Tag").toInt(), 1);
-    m_main->mdiArea()->activeSubWindow()->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(m_main->listWindows().isEmpty());
-    SqlQuery(m_db->db).exec(QStringLiteral("INSERT INTO tClient (Family) VALUES ('Иванов')"));
-    m_main->N_ClientClick();
-    QCOMPARE(m_main->listWindows().size(), 1);
-    QCOMPARE(m_main->listWindows().first()->property("Tag").toInt(), 2);
-    QCOMPARE(m_main->listWindows().first()->DBGridSpr->model()->rowCount(), 1);
-}
-
-void TestMainWindow::kindOutsideRangeOpensNothing() {
-    m_main->OpenSpr(21, QStringLiteral("X"));
-    m_main->OpenSpr(0, QStringLiteral("X"));
-    QVERIFY(m_main->listWindows().isEmpty());
-    QCOMPARE(gWinCount, 0);
-}
-
-void TestMainWindow::mergedMenuBarFollowsActiveListWindow() {
-    const QStringList bare{"Файл", "Вид", "Справочник", "Работа", "Отчеты", "Сервис", "Окно", "Помощь"};
-    QCOMPARE(menuTitles(*m_main), bare);
-    m_main->N_ClientClick();
-    QCOMPARE(menuTitles(*m_main),
-             QStringList({"Файл", "Вид", "Справочник", "Действие", "Работа", "Отчеты", "Сервис", "Окно", "Помощь"}));
-    m_main->N_ZalClick();
-    QCOMPARE(menuTitles(*m_main).count(QStringLiteral("Действие")), 1);
-    m_main->mdiArea()->closeAllSubWindows();
-    QCOMPARE(menuTitles(*m_main), bare);
-}
-
-void TestMainWindow::windowMenuListsWindowsAndEnablesArranging() {
-    emit m_main->WindowMDI->aboutToShow();
-    QVERIFY(!m_main->N12->isEnabled());
-    QVERIFY(!m_main->ileVertically1->isEnabled());
-    QVERIFY(!m_main->Cascade1->isEnabled());
-
-    m_main->N_ClientClick();
-    m_main->N_ZalClick();
-    emit m_main->WindowMDI->aboutToShow();
-    QStringList items;
-    for (QAction* a : m_main->WindowMDI->actions()) {
-        if (!a->isSeparator()) {
-            items << a->text();
-        }
-    }
-    QCOMPARE(items,
-             QStringList({"Справочник: Клиенты", "Справочник: Залы", "Горизонтально", "Вертикально", "Каскадом"}));
-    QVERIFY(m_main->N12->isEnabled());
-    m_main->WindowMDI->actions().first()->trigger();
-    QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("Справочник: Клиенты"));
-
-    m_main->N12->trigger();
-    const auto windows = m_main->mdiArea()->subWindowList();
-    QCOMPARE(windows[0]->width(), windows[1]->width());
-    QVERIFY(windows[0]->y() != windows[1]->y());
-    m_main->ileVertically1->trigger();
-    QCOMPARE(windows[0]->height(), windows[1]->height());
-    QVERIFY(windows[0]->x() != windows[1]->x());
-}
-
-void TestMainWindow::panelItemTogglesBothToolBars() {
-    QVERIFY(m_main->N_PanBtn->isChecked());
-    QVERIFY(m_main->tbSpr->isVisible());
-    m_main->N_PanBtn->trigger();
-    QVERIFY(!m_main->N_PanBtn->isChecked());
-    QVERIFY(!m_main->tbSpr->isVisible());
-    QVERIFY(!m_main->tbWork->isVisible());
-    m_main->N_PanBtn->trigger();
-    QVERIFY(m_main->N_PanBtn->isChecked());
-    QVERIFY(m_main->tbSpr->isVisible());
-    QVERIFY(m_main->tbWork->isVisible());
-}
-
-void TestMainWindow::aboutBoxShowsDatabaseVersion() {
-    QString label;
-    m_ui->modalHandlers.push_back([&label](QDialog& dialog) {
-        label = static_cast<TAboutBox&>(dialog).Version->text();
-        return pressButton(dialog, "OKButton");
-    });
-    action(*m_main, "N7")->trigger();
-    QCOMPARE(m_ui->modalClasses, QStringList{"TAboutBox"});
-    QCOMPARE(label, QStringLiteral("v.1.2.5.1"));
-}
-
-void TestMainWindow::parametersDialogOpensModally() {
-    m_ui->modalHandlers.push_back([](QDialog& dialog) {
-        auto* grid = dialog.findChild<QTableWidget*>(QStringLiteral("VLE_ParApl"));
-        grid->item(0, 1)->setText(QStringLiteral("Бассейн \"Волна\""));
-        return pressButton(dialog, "btnSave");
-    });
-    action(*m_main, "N_ParApl")->trigger();
-    QCOMPARE(m_ui->modalClasses, QStringList{"TfrmParAlp"});
-    QCOMPARE(m_main->GetParApl(pcOrgName).toString(), QStringLiteral("Бассейн \"Волна\""));
-}
 
 QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

@@ -54,22 +54,147 @@ class TestParamApl : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
-    void cleanup();
+    void init() {
+        startCase(m_ui, m_db);
+        m_main = std::make_unique<TfrmAPL>();
+        QVERIFY(m_main->ADOConnect.open(m_db->path()));
+        gPathBase = kStartPath;
+        gQueryClose = true;
+    }
+    void cleanup() {
+        m_main.reset();
+        endCase(m_ui, m_db);
+    }
 
-    void fillsCaptionsWithReadOnlyKeys();
-    void fillsNeverStoredCodesAsZero();
-    void showsNumbersInShortestForm();
-    void savesUnchangedNeverStoredCodes();
-    void stopsAtInsuranceNotWhole_data();
-    void stopsAtInsuranceNotWhole();
-    void stopsAtCardTextNotNumber();
-    void readsQueryCloseOnlyFromOne_data();
-    void readsQueryCloseOnlyFromOne();
-    void endsPathWithSeparator_data();
-    void endsPathWithSeparator();
-    void keepsTextWithEqualsSign();
-    void closeWritesNothing();
+    void fillsCaptionsWithReadOnlyKeys() {
+        TfrmParAlp dialog(*m_main, nullptr);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Параметры работы приложения"));
+        QTableWidget& table = grid(dialog);
+        QCOMPARE(table.rowCount(), kCaptions.size());
+        QCOMPARE(table.horizontalHeaderItem(0)->text(), QStringLiteral("Параметр"));
+        QCOMPARE(table.horizontalHeaderItem(1)->text(), QStringLiteral("Значение"));
+        for (int row = 0; row < kCaptions.size(); ++row) {
+            QCOMPARE(table.item(row, 0)->text(), kCaptions[row]);
+            QVERIFY(!(table.item(row, 0)->flags() & Qt::ItemIsEditable));
+            QVERIFY(table.item(row, 1)->flags() & Qt::ItemIsEditable);
+        }
+    }
+    void fillsNeverStoredCodesAsZero() {
+        gQueryClose = false;
+        TfrmParAlp dialog(*m_main, nullptr);
+        for (int row : {1, 2, 4, 6, 7, 8, 9, 10}) {
+            QCOMPARE(valueAt(dialog, row), QStringLiteral("0"));
+        }
+        QCOMPARE(valueAt(dialog, 3), kStartPath);
+        QCOMPARE(valueAt(dialog, 5), QStringLiteral("0"));
+    }
+    void showsNumbersInShortestForm() {
+        m_main->SetParApl(pcUseInsurance, 1);
+        m_main->SetParApl(pcUseCardText, 2.5);
+        m_main->SetParApl(pcOrgName, QStringLiteral("ООО «Вело»"));
+        TfrmParAlp dialog(*m_main, nullptr);
+        QCOMPARE(valueAt(dialog, 1), QStringLiteral("ООО «Вело»"));
+        QCOMPARE(valueAt(dialog, 4), QStringLiteral("1"));
+        QCOMPARE(valueAt(dialog, 5), QStringLiteral("1"));
+        QCOMPARE(valueAt(dialog, 8), QStringLiteral("2,5"));
+    }
+    void savesUnchangedNeverStoredCodes() {
+        TfrmParAlp dialog(*m_main, nullptr);
+        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(rows(m_db->db, kStoredRows),
+                 QStringList({"51|0|", "53|0|", "101||0", "102||0", "103||0", "104||0", "105||0", "106||0"}));
+        QCOMPARE(scalar(m_db->db, "SELECT count(*) FROM tParApl WHERE typeof(snachInt)<>'real' AND ParKod<101").toInt(),
+                 0);
+        QCOMPARE(gPathBase, kStartPath);
+        QVERIFY(gQueryClose);
+    }
+    void stopsAtInsuranceNotWhole_data() {
+        QTest::addColumn<QString>("insurance");
+        QTest::newRow("fraction") << QStringLiteral("1,5");
+        QTest::newRow("word") << QStringLiteral("да");
+    }
+    void stopsAtInsuranceNotWhole() {
+        QFETCH(QString, insurance);
+        TfrmParAlp dialog(*m_main, nullptr);
+        fillAllRows(dialog);
+        setValueAt(dialog, 4, insurance);
+        QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(rows(m_db->db, kStoredRows), QStringList({"101||ООО Спорт", "102||Петров"}));
+        QCOMPARE(gPathBase, QStringLiteral("/data/base/"));
+        // Row 5 holds "0": the flag would have turned false had the saving gone on.
+        QVERIFY(gQueryClose);
+    }
+    void stopsAtCardTextNotNumber() {
+        m_main->SetParApl(pcUseCardText, 1);
+        TfrmParAlp dialog(*m_main, nullptr);
+        fillAllRows(dialog);
+        setValueAt(dialog, 8, QStringLiteral("да"));
+        QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(rows(m_db->db, kStoredRows), QStringList({"51|1|", "53|1|", "101||ООО Спорт", "102||Петров",
+                                                           "103||Строка один", "104||Строка два"}));
+        QCOMPARE(scalar(m_db->db, "SELECT typeof(snachInt) FROM tParApl WHERE ParKod=53").toString(),
+                 QStringLiteral("real"));
+        QVERIFY(!gQueryClose);
+    }
+    void readsQueryCloseOnlyFromOne_data() {
+        QTest::addColumn<bool>("before");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("after");
+        QTest::newRow("zero") << true << QStringLiteral("0") << false;
+        QTest::newRow("word") << true << QStringLiteral("нет") << false;
+        QTest::newRow("one with space") << true << QStringLiteral(" 1") << false;
+        QTest::newRow("one") << false << QStringLiteral("1") << true;
+    }
+    void readsQueryCloseOnlyFromOne() {
+        QFETCH(bool, before);
+        QFETCH(QString, text);
+        QFETCH(bool, after);
+        gQueryClose = before;
+        TfrmParAlp dialog(*m_main, nullptr);
+        setValueAt(dialog, 5, text);
+        pressButton(dialog, "btnSave");
+        QCOMPARE(gQueryClose, after);
+        QVERIFY(m_ui->messages.isEmpty());
+    }
+    void endsPathWithSeparator_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("held");
+        QTest::newRow("without separator") << QStringLiteral("/data/base") << QStringLiteral("/data/base/");
+        QTest::newRow("with separator") << QStringLiteral("/data/base/") << QStringLiteral("/data/base/");
+        QTest::newRow("empty") << QString() << QString();
+    }
+    void endsPathWithSeparator() {
+        QFETCH(QString, typed);
+        QFETCH(QString, held);
+        TfrmParAlp dialog(*m_main, nullptr);
+        setValueAt(dialog, 3, typed);
+        pressButton(dialog, "btnSave");
+        QCOMPARE(gPathBase, held);
+    }
+    void keepsTextWithEqualsSign() {
+        const QString text = QStringLiteral("Директор = И.И. Иванов; \"a=b\"");
+        {
+            TfrmParAlp dialog(*m_main, nullptr);
+            setValueAt(dialog, 2, text);
+            pressButton(dialog, "btnSave");
+        }
+        QCOMPARE(scalar(m_db->db, "SELECT snachStr FROM tParApl WHERE ParKod=102").toString(), text);
+        TfrmParAlp reopened(*m_main, nullptr);
+        QCOMPARE(valueAt(reopened, 2), text);
+    }
+    void closeWritesNothing() {
+        TfrmParAlp dialog(*m_main, nullptr);
+        fillAllRows(dialog);
+        QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
+        TfrmParAlp closedByBox(*m_main, nullptr);
+        fillAllRows(closedByBox);
+        closedByBox.close();
+        QCOMPARE(scalar(m_db->db, "SELECT count(*) FROM tParApl").toInt(), 0);
+        QCOMPARE(gPathBase, kStartPath);
+        QVERIFY(gQueryClose);
+    }
 
   private:
     std::unique_ptr<TestDatabase> m_db;
@@ -78,159 +203,5 @@ class TestParamApl : public QObject {
 };
 
 // The seam goes first and last, so that no message ever reaches a real box.
-void TestParamApl::cleanup() {
-    m_main.reset();
-    endCase(m_ui, m_db);
-}
-
-void TestParamApl::init() {
-    startCase(m_ui, m_db);
-    m_main = std::make_unique<TfrmAPL>();
-    QVERIFY(m_main->ADOConnect.open(m_db->path()));
-    gPathBase = kStartPath;
-    gQueryClose = true;
-}
-
-void TestParamApl::fillsCaptionsWithReadOnlyKeys() {
-    TfrmParAlp dialog(*m_main, nullptr);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Параметры работы приложения"));
-    QTableWidget& table = grid(dialog);
-    QCOMPARE(table.rowCount(), kCaptions.size());
-    QCOMPARE(table.horizontalHeaderItem(0)->text(), QStringLiteral("Параметр"));
-    QCOMPARE(table.horizontalHeaderItem(1)->text(), QStringLiteral("Значение"));
-    for (int row = 0; row < kCaptions.size(); ++row) {
-        QCOMPARE(table.item(row, 0)->text(), kCaptions[row]);
-        QVERIFY(!(table.item(row, 0)->flags() & Qt::ItemIsEditable));
-        QVERIFY(table.item(row, 1)->flags() & Qt::ItemIsEditable);
-    }
-}
-
-void TestParamApl::fillsNeverStoredCodesAsZero() {
-    gQueryClose = false;
-    TfrmParAlp dialog(*m_main, nullptr);
-    for (int row : {1, 2, 4, 6, 7, 8, 9, 10}) {
-        QCOMPARE(valueAt(dialog, row), QStringLiteral("0"));
-    }
-    QCOMPARE(valueAt(dialog, 3), kStartPath);
-    QCOMPARE(valueAt(dialog, 5), QStringLiteral("0"));
-}
-
-void TestParamApl::showsNumbersInShortestForm() {
-    m_main->SetParApl(pcUseInsurance, 1);
-    m_main->SetParApl(pcUseCardText, 2.5);
-    m_main->SetParApl(pcOrgName, QStringLiteral("ООО «Вело»"));
-    TfrmParAlp dialog(*m_main, nullptr);
-    QCOMPARE(valueAt(dialog, 1), QStringLiteral("ООО «Вело»"));
-    QCOMPARE(valueAt(dialog, 4), QStringLiteral("1"));
-    QCOMPARE(valueAt(dialog, 5), QStringLiteral("1"));
-    QCOMPARE(valueAt(dialog, 8), QStringLiteral("2,5"));
-}
-
-void TestParamApl::savesUnchangedNeverStoredCodes() {
-    TfrmParAlp dialog(*m_main, nullptr);
-    QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-    QCOMPARE(rows(m_db->db, kStoredRows),
-             QStringList({"51|0|", "53|0|", "101||0", "102||0", "103||0", "104||0", "105||0", "106||0"}));
-    QCOMPARE(scalar(m_db->db, "SELECT count(*) FROM tParApl WHERE typeof(snachInt)<>'real' AND ParKod<101").toInt(), 0);
-    QCOMPARE(gPathBase, kStartPath);
-    QVERIFY(gQueryClose);
-}
-
-void TestParamApl::stopsAtInsuranceNotWhole_data() {
-    QTest::addColumn<QString>("insurance");
-    QTest::newRow("fraction") << QStringLiteral("1,5");
-    QTest::newRow("word") << QStringLiteral("да");
-}
-
-void TestParamApl::stopsAtInsuranceNotWhole() {
-    QFETCH(QString, insurance);
-    TfrmParAlp dialog(*m_main, nullptr);
-    fillAllRows(dialog);
-    setValueAt(dialog, 4, insurance);
-    QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(rows(m_db->db, kStoredRows), QStringList({"101||ООО Спорт", "102||Петров"}));
-    QCOMPARE(gPathBase, QStringLiteral("/data/base/"));
-    // Row 5 holds "0": the flag would have turned false had the saving gone on.
-    QVERIFY(gQueryClose);
-}
-
-void TestParamApl::stopsAtCardTextNotNumber() {
-    m_main->SetParApl(pcUseCardText, 1);
-    TfrmParAlp dialog(*m_main, nullptr);
-    fillAllRows(dialog);
-    setValueAt(dialog, 8, QStringLiteral("да"));
-    QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(rows(m_db->db, kStoredRows),
-             QStringList({"51|1|", "53|1|", "101||ООО Спорт", "102||Петров", "103||Строка один", "104||Строка два"}));
-    QCOMPARE(scalar(m_db->db, "SELECT typeof(snachInt) FROM tParApl WHERE ParKod=53").toString(),
-             QStringLiteral("real"));
-    QVERIFY(!gQueryClose);
-}
-
-void TestParamApl::readsQueryCloseOnlyFromOne_data() {
-    QTest::addColumn<bool>("before");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("after");
-    QTest::newRow("zero") << true << QStringLiteral("0") << false;
-    QTest::newRow("word") << true << QStringLiteral("нет") << false;
-    QTest::newRow("one with space") << true << QStringLiteral(" 1") << false;
-    QTest::newRow("one") << false << QStringLiteral("1") << true;
-}
-
-void TestParamApl::readsQueryCloseOnlyFromOne() {
-    QFETCH(bool, before);
-    QFETCH(QString, text);
-    QFETCH(bool, after);
-    gQueryClose = before;
-    TfrmParAlp dialog(*m_main, nullptr);
-    setValueAt(dialog, 5, text);
-    pressButton(dialog, "btnSave");
-    QCOMPARE(gQueryClose, after);
-    QVERIFY(m_ui->messages.isEmpty());
-}
-
-void TestParamApl::endsPathWithSeparator_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("held");
-    QTest::newRow("without separator") << QStringLiteral("/data/base") << QStringLiteral("/data/base/");
-    QTest::newRow("with separator") << QStringLiteral("/data/base/") << QStringLiteral("/data/base/");
-    QTest::newRow("empty") << QString() << QString();
-}
-
-void TestParamApl::endsPathWithSeparator() {
-    QFETCH(QString, typed);
-    QFETCH(QString, held);
-    TfrmParAlp dialog(*m_main, nullptr);
-    setValueAt(dialog, 3, typed);
-    pressButton(dialog, "btnSave");
-    QCOMPARE(gPathBase, held);
-}
-
-void TestParamApl::keepsTextWithEqualsSign() {
-    const QString text = QStringLiteral("Директор = И.И. Иванов; \"a=b\"");
-    {
-        TfrmParAlp dialog(*m_main, nullptr);
-        setValueAt(dialog, 2, text);
-        pressButton(dialog, "btnSave");
-    }
-    QCOMPARE(scalar(m_db->db, "SELECT snachStr FROM tParApl WHERE ParKod=102").toString(), text);
-    TfrmParAlp reopened(*m_main, nullptr);
-    QCOMPARE(valueAt(reopened, 2), text);
-}
-
-void TestParamApl::closeWritesNothing() {
-    TfrmParAlp dialog(*m_main, nullptr);
-    fillAllRows(dialog);
-    QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
-    TfrmParAlp closedByBox(*m_main, nullptr);
-    fillAllRows(closedByBox);
-    closedByBox.close();
-    QCOMPARE(scalar(m_db->db, "SELECT count(*) FROM tParApl").toInt(), 0);
-    QCOMPARE(gPathBase, kStartPath);
-    QVERIFY(gQueryClose);
-}
-
 QTEST_MAIN(TestParamApl)
 #include "tst_paramapl.moc"

@@ -11,19 +11,145 @@ class TestSelSpr : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
-    void cleanup();
+    void init() { startCase(m_ui, m_db); }
+    void cleanup() { endCase(m_ui, m_db); }
 
-    void buildsTheDialog();
-    void listsAndAnswersEachKind_data();
-    void listsAndAnswersEachKind();
-    void clientWithoutPatronymicEndsInBlank();
-    void emptyListAnswersZero_data();
-    void emptyListAnswersZero();
-    void doubleClickNeedsCellClick();
-    void doubleClickOnTitlesDoesNothing();
-    void cancelLeavesAnswer();
-    void otherKindLeavesListEmpty();
+    void buildsTheDialog() {
+        TfrmSelectSpr dialog(db(), nullptr);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("frmSelectSpr"));
+        QCOMPARE(dialog.btnSelect->text(), QStringLiteral("Выбрать"));
+        QCOMPARE(dialog.btnCancel->text(), QStringLiteral("Отменить"));
+        QCOMPARE(dialog.FSelect.ID, 0);
+        QVERIFY(dialog.FSelect.Name.isEmpty());
+    }
+    void listsAndAnswersEachKind_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("values");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("wide");  // the first field and its width in characters
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("answer");  // the name the last row answers
+
+        QTest::newRow("clients by family then name")
+            << int(lkClients)
+            << "INSERT INTO tClient (Family, Name, Otchestvo) VALUES ('Петров', 'Иван', 'Ильич'), "
+               "('Яковлев', 'Олег', 'Юрьевич'), ('иванов', 'Алексей', 'Петрович'), ('Иванов', 'Сергей', 'Олегович')"
+            << QStringList{"Фамилия", "Имя", "Отчество"}
+            << QStringList{"иванов|Алексей|Петрович", "Иванов|Сергей|Олегович", "Петров|Иван|Ильич",
+                           "Яковлев|Олег|Юрьевич"}
+            << "Family" << 40 << "Яковлев Олег Юрьевич";
+        QTest::newRow("organisations")
+            << int(lkOrgs) << "INSERT INTO tOrg (Name, info) VALUES ('ЗАО Вектор', 'Москва'), ('АО Альфа', 'Тверь')"
+            << QStringList{"Наименование организации", "Доп.инфо"} << QStringList{"АО Альфа|Тверь", "ЗАО Вектор|Москва"}
+            << "Name" << 40 << "ЗАО Вектор";
+        QTest::newRow("sports types")
+            << int(lkVidSport)
+            << "INSERT INTO tVidSport (NameVidSp, info) VALUES ('Плавание', 'бассейн'), ('Аквааэробика', 'группа')"
+            << QStringList{"Наименование вида спорта", "Доп.инфо"}
+            << QStringList{"Аквааэробика|группа", "Плавание|бассейн"} << "NameVidSp" << 70 << "Плавание";
+    }
+    void listsAndAnswersEachKind() {
+        QFETCH(int, kind);
+        QFETCH(QString, values);
+        QFETCH(QStringList, titles);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, wide);
+        QFETCH(int, width);
+        QFETCH(QString, answer);
+        exec(db(), values);
+        TfrmSelectSpr dialog(db(), nullptr);
+        dialog.LoadSpr(kind);
+        SprGrid& grid = *dialog.DBGridSpr;
+
+        QCOMPARE(dialog.FTypeSpr, kind);
+        QCOMPARE(visibleTitles(grid), titles);
+        QCOMPARE(shownRows(grid), shown);
+        QCOMPARE(grid.columnWidth(grid.sprModel()->fieldColumn(wide)), width * grid.fontMetrics().averageCharWidth());
+        QCOMPARE(grid.currentRowNumber(), 0);
+        selectRow(grid, int(shown.size()) - 1);
+        const int id = grid.currentValue(QStringLiteral("ID")).toInt();
+        QVERIFY(id > 0);
+
+        QCOMPARE(pressButton(dialog, "btnSelect"), int(QDialog::Accepted));
+        QCOMPARE(dialog.FSelect.ID, id);
+        QCOMPARE(dialog.FSelect.Name, answer);
+    }
+    void clientWithoutPatronymicEndsInBlank() {
+        exec(db(), "INSERT INTO tClient (Family, Name, Otchestvo) VALUES ('Смит', 'Джон', NULL)");
+        TfrmSelectSpr dialog(db(), nullptr);
+        dialog.LoadSpr(lkClients);
+
+        QCOMPARE(pressButton(dialog, "btnSelect"), int(QDialog::Accepted));
+        QCOMPARE(dialog.FSelect.Name, QStringLiteral("Смит Джон "));
+    }
+    void emptyListAnswersZero_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("clients") << int(lkClients) << "  ";
+        QTest::newRow("organisations") << int(lkOrgs) << "";
+        QTest::newRow("sports types") << int(lkVidSport) << "";
+    }
+    void emptyListAnswersZero() {
+        QFETCH(int, kind);
+        QFETCH(QString, name);
+        TfrmSelectSpr dialog(db(), nullptr);
+        dialog.LoadSpr(kind);
+        dialog.FSelect = {5, QStringLiteral("прежний")};
+
+        QCOMPARE(pressButton(dialog, "btnSelect"), int(QDialog::Accepted));
+        QCOMPARE(dialog.FSelect.ID, 0);
+        QCOMPARE(dialog.FSelect.Name, name);
+    }
+    void doubleClickNeedsCellClick() {
+        const int id = insert(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Плавание')");
+        TfrmSelectSpr dialog(db(), nullptr);
+        dialog.LoadSpr(lkVidSport);
+
+        dialog.setResult(0);
+        dialog.DBGridSprDblClick();
+        QCOMPARE(dialog.result(), 0);
+        QCOMPARE(dialog.FSelect.ID, 0);
+
+        dialog.DBGridSprCellClick();
+        dialog.DBGridSprDblClick();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.FSelect.ID, id);
+        QCOMPARE(dialog.FSelect.Name, QStringLiteral("Плавание"));
+    }
+    void doubleClickOnTitlesDoesNothing() {
+        const int id = insert(db(), "INSERT INTO tOrg (Name, info) VALUES ('ООО Ромашка', 'склад')");
+        TfrmSelectSpr dialog(db(), nullptr);
+        dialog.LoadSpr(lkOrgs);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        doubleClickTitleAfterCellClick(*dialog.DBGridSpr);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.FSelect.ID, 0);
+
+        doubleClickFirstRow(*dialog.DBGridSpr);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.FSelect.ID, id);
+        QCOMPARE(dialog.FSelect.Name, QStringLiteral("ООО Ромашка"));
+    }
+    void cancelLeavesAnswer() {
+        exec(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Плавание')");
+        TfrmSelectSpr dialog(db(), nullptr);
+        dialog.LoadSpr(lkVidSport);
+
+        QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
+        QCOMPARE(dialog.FSelect.ID, 0);
+        QVERIFY(dialog.FSelect.Name.isEmpty());
+    }
+    void otherKindLeavesListEmpty() {
+        exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
+        TfrmSelectSpr dialog(db(), nullptr);
+        dialog.LoadSpr(lkZal);
+        QCOMPARE(dialog.FTypeSpr, int(lkZal));
+        QCOMPARE(dialog.DBGridSpr->sprModel()->rowCount(), 0);
+        QCOMPARE(dialog.DBGridSpr->sprModel()->columnCount(), 0);
+    }
 
   private:
     Database& db() { return m_db->db; }
@@ -31,159 +157,6 @@ class TestSelSpr : public QObject {
     std::unique_ptr<FakeUi> m_ui;
     std::unique_ptr<TestDatabase> m_db;
 };
-
-void TestSelSpr::init() {
-    startCase(m_ui, m_db);
-}
-
-void TestSelSpr::cleanup() {
-    endCase(m_ui, m_db);
-}
-
-void TestSelSpr::buildsTheDialog() {
-    TfrmSelectSpr dialog(db(), nullptr);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("frmSelectSpr"));
-    QCOMPARE(dialog.btnSelect->text(), QStringLiteral("Выбрать"));
-    QCOMPARE(dialog.btnCancel->text(), QStringLiteral("Отменить"));
-    QCOMPARE(dialog.FSelect.ID, 0);
-    QVERIFY(dialog.FSelect.Name.isEmpty());
-}
-
-void TestSelSpr::listsAndAnswersEachKind_data() {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("values");
-    QTest::addColumn<QStringList>("titles");
-    QTest::addColumn<QStringList>("shown");
-    QTest::addColumn<QString>("wide");  // the first field and its width in characters
-    QTest::addColumn<int>("width");
-    QTest::addColumn<QString>("answer");  // the name the last row answers
-
-    QTest::newRow("clients by family then name")
-        << int(lkClients)
-        << "INSERT INTO tClient (Family, Name, Otchestvo) VALUES ('Петров', 'Иван', 'Ильич'), "
-           "('Яковлев', 'Олег', 'Юрьевич'), ('иванов', 'Алексей', 'Петрович'), ('Иванов', 'Сергей', 'Олегович')"
-        << QStringList{"Фамилия", "Имя", "Отчество"}
-        << QStringList{"иванов|Алексей|Петрович", "Иванов|Сергей|Олегович", "Петров|Иван|Ильич", "Яковлев|Олег|Юрьевич"}
-        << "Family" << 40 << "Яковлев Олег Юрьевич";
-    QTest::newRow("organisations")
-        << int(lkOrgs) << "INSERT INTO tOrg (Name, info) VALUES ('ЗАО Вектор', 'Москва'), ('АО Альфа', 'Тверь')"
-        << QStringList{"Наименование организации", "Доп.инфо"} << QStringList{"АО Альфа|Тверь", "ЗАО Вектор|Москва"}
-        << "Name" << 40 << "ЗАО Вектор";
-    QTest::newRow("sports types")
-        << int(lkVidSport)
-        << "INSERT INTO tVidSport (NameVidSp, info) VALUES ('Плавание', 'бассейн'), ('Аквааэробика', 'группа')"
-        << QStringList{"Наименование вида спорта", "Доп.инфо"} << QStringList{"Аквааэробика|группа", "Плавание|бассейн"}
-        << "NameVidSp" << 70 << "Плавание";
-}
-
-void TestSelSpr::listsAndAnswersEachKind() {
-    QFETCH(int, kind);
-    QFETCH(QString, values);
-    QFETCH(QStringList, titles);
-    QFETCH(QStringList, shown);
-    QFETCH(QString, wide);
-    QFETCH(int, width);
-    QFETCH(QString, answer);
-    exec(db(), values);
-    TfrmSelectSpr dialog(db(), nullptr);
-    dialog.LoadSpr(kind);
-    SprGrid& grid = *dialog.DBGridSpr;
-
-    QCOMPARE(dialog.FTypeSpr, kind);
-    QCOMPARE(visibleTitles(grid), titles);
-    QCOMPARE(shownRows(grid), shown);
-    QCOMPARE(grid.columnWidth(grid.sprModel()->fieldColumn(wide)), width * grid.fontMetrics().averageCharWidth());
-    QCOMPARE(grid.currentRowNumber(), 0);
-    selectRow(grid, int(shown.size()) - 1);
-    const int id = grid.currentValue(QStringLiteral("ID")).toInt();
-    QVERIFY(id > 0);
-
-    QCOMPARE(pressButton(dialog, "btnSelect"), int(QDialog::Accepted));
-    QCOMPARE(dialog.FSelect.ID, id);
-    QCOMPARE(dialog.FSelect.Name, answer);
-}
-
-void TestSelSpr::clientWithoutPatronymicEndsInBlank() {
-    exec(db(), "INSERT INTO tClient (Family, Name, Otchestvo) VALUES ('Смит', 'Джон', NULL)");
-    TfrmSelectSpr dialog(db(), nullptr);
-    dialog.LoadSpr(lkClients);
-
-    QCOMPARE(pressButton(dialog, "btnSelect"), int(QDialog::Accepted));
-    QCOMPARE(dialog.FSelect.Name, QStringLiteral("Смит Джон "));
-}
-
-void TestSelSpr::emptyListAnswersZero_data() {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("clients") << int(lkClients) << "  ";
-    QTest::newRow("organisations") << int(lkOrgs) << "";
-    QTest::newRow("sports types") << int(lkVidSport) << "";
-}
-
-void TestSelSpr::emptyListAnswersZero() {
-    QFETCH(int, kind);
-    QFETCH(QString, name);
-    TfrmSelectSpr dialog(db(), nullptr);
-    dialog.LoadSpr(kind);
-    dialog.FSelect = {5, QStringLiteral("прежний")};
-
-    QCOMPARE(pressButton(dialog, "btnSelect"), int(QDialog::Accepted));
-    QCOMPARE(dialog.FSelect.ID, 0);
-    QCOMPARE(dialog.FSelect.Name, name);
-}
-
-void TestSelSpr::doubleClickNeedsCellClick() {
-    const int id = insert(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Плавание')");
-    TfrmSelectSpr dialog(db(), nullptr);
-    dialog.LoadSpr(lkVidSport);
-
-    dialog.setResult(0);
-    dialog.DBGridSprDblClick();
-    QCOMPARE(dialog.result(), 0);
-    QCOMPARE(dialog.FSelect.ID, 0);
-
-    dialog.DBGridSprCellClick();
-    dialog.DBGridSprDblClick();
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.FSelect.ID, id);
-    QCOMPARE(dialog.FSelect.Name, QStringLiteral("Плавание"));
-}
-
-void TestSelSpr::doubleClickOnTitlesDoesNothing() {
-    const int id = insert(db(), "INSERT INTO tOrg (Name, info) VALUES ('ООО Ромашка', 'склад')");
-    TfrmSelectSpr dialog(db(), nullptr);
-    dialog.LoadSpr(lkOrgs);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    doubleClickTitleAfterCellClick(*dialog.DBGridSpr);
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(dialog.FSelect.ID, 0);
-
-    doubleClickFirstRow(*dialog.DBGridSpr);
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.FSelect.ID, id);
-    QCOMPARE(dialog.FSelect.Name, QStringLiteral("ООО Ромашка"));
-}
-
-void TestSelSpr::cancelLeavesAnswer() {
-    exec(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Плавание')");
-    TfrmSelectSpr dialog(db(), nullptr);
-    dialog.LoadSpr(lkVidSport);
-
-    QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
-    QCOMPARE(dialog.FSelect.ID, 0);
-    QVERIFY(dialog.FSelect.Name.isEmpty());
-}
-
-void TestSelSpr::otherKindLeavesListEmpty() {
-    exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
-    TfrmSelectSpr dialog(db(), nullptr);
-    dialog.LoadSpr(lkZal);
-    QCOMPARE(dialog.FTypeSpr, int(lkZal));
-    QCOMPARE(dialog.DBGridSpr->sprModel()->rowCount(), 0);
-    QCOMPARE(dialog.DBGridSpr->sprModel()->columnCount(), 0);
-}
 
 QTEST_MAIN(TestSelSpr)
 #include "tst_selspr.moc"

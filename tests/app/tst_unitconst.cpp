@@ -61,201 +61,173 @@ class TestUnitConst : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
-    void cleanup();
+    void init() {
+        startCase(m_ui, m_db);
+        gUserApl = TUserApl();
+    }
+    void cleanup() { endCase(m_ui, m_db); }
 
-    void findsPriceValidOnDate_data();
-    void findsPriceValidOnDate();
-    void keepsPricesOfOtherBandsAndTypesApart();
-    void storesOnePricePerDayBandAndType();
-    void findsBandOfTime_data();
-    void findsBandOfTime();
-    void numbersCardsPerType_data();
-    void numbersCardsPerType();
-    void writesEventOfSignedInUser();
-    void cutsEventTextTo250_data();
-    void cutsEventTextTo250();
+    void findsPriceValidOnDate_data() {
+        QTest::addColumn<QList<Price>>("prices");
+        QTest::addColumn<QDateTime>("asked");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<double>("fee");
+
+        const QDate d(2024, 3, 5);
+        QTest::newRow("dated on the day, asked later that day")
+            << QList<Price>{{d, 150, 10}} << at(d, QTime(18, 45)) << 150.0 << 10.0;
+        QTest::newRow("dated a day later") << QList<Price>{{d.addDays(1), 150, 10}} << at(d) << 0.0 << kCallerFee;
+        QTest::newRow("latest of several")
+            << QList<Price>{{d.addDays(-30), 100, 1}, {d.addDays(-2), 120, 2}, {d.addDays(-10), 110, 3}} << at(d)
+            << 120.0 << 2.0;
+        QTest::newRow("latest before a later one")
+            << QList<Price>{{d.addDays(-5), 100, 1}, {d.addDays(3), 200, 2}} << at(d) << 100.0 << 1.0;
+        QTest::newRow("none") << QList<Price>{} << at(d) << 0.0 << kCallerFee;
+        QTest::newRow("empty fee reads 0") << QList<Price>{{d.addDays(-1), 90, QVariant()}} << at(d) << 90.0 << 0.0;
+        QTest::newRow("zero price found") << QList<Price>{{d.addDays(-1), 0, 5}} << at(d) << 0.0 << 5.0;
+        QTest::newRow("across a year") << QList<Price>{{QDate(2023, 12, 31), 80, 4}} << at(QDate(2024, 1, 1)) << 80.0
+                                       << 4.0;
+    }
+    void findsPriceValidOnDate() {
+        QFETCH(QList<Price>, prices);
+        QFETCH(QDateTime, asked);
+        QFETCH(double, price);
+        QFETCH(double, fee);
+        for (const Price& p : prices) {
+            addPrice(m_db->db, kBand, kTypeCen, p.day, p.price, p.fee);
+        }
+        double callerFee = kCallerFee;
+        QCOMPARE(GetCenaSeans(m_db->db, kBand, kTypeCen, callerFee, asked), price);
+        QCOMPARE(callerFee, fee);
+    }
+    void keepsPricesOfOtherBandsAndTypesApart() {
+        const QDate d(2024, 3, 5);
+        addPrice(m_db->db, kBand + 1, kTypeCen, d, 300, 30);
+        addPrice(m_db->db, kBand, kTypeCen + 1, d, 400, 40);
+        addPrice(m_db->db, 0, kTypeCen, d, 500, 50);
+        double fee = kCallerFee;
+        QCOMPARE(GetCenaSeans(m_db->db, kBand, kTypeCen, fee, at(d)), 0.0);
+        QCOMPARE(fee, kCallerFee);
+        QCOMPARE(GetCenaSeans(m_db->db, 0, kTypeCen, fee, at(d)), 500.0);
+        QCOMPARE(fee, 50.0);
+    }
+    void storesOnePricePerDayBandAndType() {
+        const QDate d(2024, 3, 5);
+        SetCenaSeans(m_db->db, kBand, kTypeCen, at(d, QTime(9, 15)), 150, 10);
+        SetCenaSeans(m_db->db, kBand, kTypeCen, at(d, QTime(17, 40, 5)), 175.5, 12.5);
+        SetCenaSeans(m_db->db, kBand, kTypeCen, at(d.addDays(1), QTime(9, 15)), 160, 11);
+        SetCenaSeans(m_db->db, kBand, kTypeCen + 1, at(d), 170, 0);
+        QCOMPARE(rows(m_db->db, SELECT_PRICES_SQL),
+                 QStringList({"3|4|2024-03-05 00:00:00|175.5|12.5", "3|5|2024-03-05 00:00:00|170|0",
+                              "3|4|2024-03-06 00:00:00|160|11"}));
+
+        double fee = 0;
+        QCOMPARE(GetCenaSeans(m_db->db, kBand, kTypeCen, fee, at(d)), 175.5);
+        QCOMPARE(fee, 12.5);
+    }
+    void findsBandOfTime_data() {
+        QTest::addColumn<QList<QTime>>("bands");  // begin, end, begin, end, ...
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<int>("bandIndex");  // -1: none
+
+        const QList<QTime> dayAndEvening = {QTime(7, 0), QTime(16, 0), QTime(16, 0), QTime(22, 0)};
+        QTest::newRow("begin included") << dayAndEvening << QTime(7, 0) << 0;
+        QTest::newRow("inside") << dayAndEvening << QTime(12, 30) << 0;
+        QTest::newRow("end excluded, next begins") << dayAndEvening << QTime(16, 0) << 1;
+        QTest::newRow("a second before the end") << dayAndEvening << QTime(21, 59, 59) << 1;
+        QTest::newRow("end of the last excluded") << dayAndEvening << QTime(22, 0) << -1;
+        QTest::newRow("before all") << dayAndEvening << QTime(6, 59) << -1;
+        QTest::newRow("band ending at midnight never matches")
+            << QList<QTime>{QTime(20, 0), QTime(0, 0)} << QTime(21, 0) << -1;
+        QTest::newRow("band ending at midnight, not even at its begin")
+            << QList<QTime>{QTime(20, 0), QTime(0, 0)} << QTime(20, 0) << -1;
+        QTest::newRow("reversed band never matches") << QList<QTime>{QTime(18, 0), QTime(9, 0)} << QTime(12, 0) << -1;
+        QTest::newRow("empty band never matches") << QList<QTime>{QTime(9, 0), QTime(9, 0)} << QTime(9, 0) << -1;
+        QTest::newRow("overlap: earliest begin wins")
+            << QList<QTime>{QTime(10, 0), QTime(20, 0), QTime(8, 0), QTime(12, 0)} << QTime(11, 0) << 1;
+        QTest::newRow("overlap: later band where the earlier has ended")
+            << QList<QTime>{QTime(10, 0), QTime(20, 0), QTime(8, 0), QTime(12, 0)} << QTime(12, 0) << 0;
+        QTest::newRow("no bands") << QList<QTime>{} << QTime(12, 0) << -1;
+    }
+    void findsBandOfTime() {
+        QFETCH(QList<QTime>, bands);
+        QFETCH(QTime, time);
+        QFETCH(int, bandIndex);
+
+        // A band of another hall that would hold every time of the day.
+        addBand(m_db->db, kHall + 1, QTime(0, 0), QTime(23, 59, 59));
+        QList<int> ids;
+        for (int i = 0; i + 1 < bands.size(); i += 2) {
+            ids << addBand(m_db->db, kHall, bands[i], bands[i + 1]);
+        }
+        QCOMPARE(GetIDPeriodCena(m_db->db, kHall, timeOfDay(time)), bandIndex < 0 ? 0 : ids.at(bandIndex));
+    }
+    void numbersCardsPerType_data() {
+        QTest::addColumn<QList<int>>("subscriptions");
+        QTest::addColumn<QList<int>>("clubCards");
+        QTest::addColumn<int>("nextSubscription");
+        QTest::addColumn<int>("nextClubCard");
+
+        QTest::newRow("no cards") << QList<int>{} << QList<int>{} << 1 << 1;
+        QTest::newRow("types counted apart") << QList<int>{1, 2, 7} << QList<int>{40, 3} << 8 << 41;
+        QTest::newRow("order of entry does not matter") << QList<int>{12, 3, 9} << QList<int>{2, 1} << 13 << 3;
+    }
+    void numbersCardsPerType() {
+        QFETCH(QList<int>, subscriptions);
+        QFETCH(QList<int>, clubCards);
+        QFETCH(int, nextSubscription);
+        QFETCH(int, nextClubCard);
+        for (int num : subscriptions) {
+            SqlQuery(m_db->db).exec(INSERT_CARD_SQL.arg(num).arg(int(ctAbonement)));
+        }
+        for (int num : clubCards) {
+            SqlQuery(m_db->db).exec(INSERT_CARD_SQL.arg(num).arg(int(ctClubCard)));
+        }
+        QCOMPARE(GetNextNumCard(m_db->db, ctAbonement), nextSubscription);
+        QCOMPARE(GetNextNumCard(m_db->db, ctClubCard), nextClubCard);
+        // Asking again proposes the same: nothing is reserved.
+        QCOMPARE(GetNextNumCard(m_db->db, ctAbonement), nextSubscription);
+    }
+    void writesEventOfSignedInUser() {
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+        gUserApl.ID = 5;
+        WriteActionLog(m_db->db, acCard, QStringLiteral("Создана карта №12"));
+        gUserApl.ID = 8;
+        WriteActionLog(m_db->db, acProgram, QStringLiteral("Завершение программы"));
+        const QDateTime after = QDateTime::currentDateTime().addSecs(1);
+
+        QCOMPARE(rows(m_db->db, SELECT_LOG_SQL), QStringList({"5|1|Создана карта №12", "8|0|Завершение программы"}));
+        SqlQuery query(m_db->db);
+        query.exec(QStringLiteral("SELECT dt_action FROM tListActionUsers;"));
+        while (query.next()) {
+            const QDateTime stamp = query.asDateTime(0);
+            QVERIFY2(stamp >= before && stamp <= after, qPrintable(query.asString(0)));
+        }
+    }
+    void cutsEventTextTo250_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("250") << 250 << 250;
+        QTest::newRow("251") << 251 << 250;
+        QTest::newRow("1000") << 1000 << 250;
+    }
+    void cutsEventTextTo250() {
+        QFETCH(int, length);
+        QFETCH(int, stored);
+        QString text;
+        for (int i = 0; i < length; ++i) {
+            text += QStringLiteral("абвгдеёжзийклмнопрстуфхцчшщъыьэюя").at(i % 33);
+        }
+        WriteActionLog(m_db->db, acCard, text);
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT ActionStr FROM tListActionUsers")).toString(),
+                 text.left(stored));
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT length(ActionStr) FROM tListActionUsers")).toInt(), stored);
+    }
 
   private:
     std::unique_ptr<FakeUi> m_ui;
     std::unique_ptr<TestDatabase> m_db;
 };
-
-void TestUnitConst::init() {
-    startCase(m_ui, m_db);
-    gUserApl = TUserApl();
-}
-
-void TestUnitConst::cleanup() {
-    endCase(m_ui, m_db);
-}
-
-void TestUnitConst::findsPriceValidOnDate_data() {
-    QTest::addColumn<QList<Price>>("prices");
-    QTest::addColumn<QDateTime>("asked");
-    QTest::addColumn<double>("price");
-    QTest::addColumn<double>("fee");
-
-    const QDate d(2024, 3, 5);
-    QTest::newRow("dated on the day, asked later that day")
-        << QList<Price>{{d, 150, 10}} << at(d, QTime(18, 45)) << 150.0 << 10.0;
-    QTest::newRow("dated a day later") << QList<Price>{{d.addDays(1), 150, 10}} << at(d) << 0.0 << kCallerFee;
-    QTest::newRow("latest of several") << QList<Price>{{d.addDays(-30), 100, 1},
-                                                       {d.addDays(-2), 120, 2},
-                                                       {d.addDays(-10), 110, 3}}
-                                       << at(d) << 120.0 << 2.0;
-    QTest::newRow("latest before a later one")
-        << QList<Price>{{d.addDays(-5), 100, 1}, {d.addDays(3), 200, 2}} << at(d) << 100.0 << 1.0;
-    QTest::newRow("none") << QList<Price>{} << at(d) << 0.0 << kCallerFee;
-    QTest::newRow("empty fee reads 0") << QList<Price>{{d.addDays(-1), 90, QVariant()}} << at(d) << 90.0 << 0.0;
-    QTest::newRow("zero price found") << QList<Price>{{d.addDays(-1), 0, 5}} << at(d) << 0.0 << 5.0;
-    QTest::newRow("across a year") << QList<Price>{{QDate(2023, 12, 31), 80, 4}} << at(QDate(2024, 1, 1)) << 80.0
-                                   << 4.0;
-}
-
-void TestUnitConst::findsPriceValidOnDate() {
-    QFETCH(QList<Price>, prices);
-    QFETCH(QDateTime, asked);
-    QFETCH(double, price);
-    QFETCH(double, fee);
-    for (const Price& p : prices) {
-        addPrice(m_db->db, kBand, kTypeCen, p.day, p.price, p.fee);
-    }
-    double callerFee = kCallerFee;
-    QCOMPARE(GetCenaSeans(m_db->db, kBand, kTypeCen, callerFee, asked), price);
-    QCOMPARE(callerFee, fee);
-}
-
-void TestUnitConst::keepsPricesOfOtherBandsAndTypesApart() {
-    const QDate d(2024, 3, 5);
-    addPrice(m_db->db, kBand + 1, kTypeCen, d, 300, 30);
-    addPrice(m_db->db, kBand, kTypeCen + 1, d, 400, 40);
-    addPrice(m_db->db, 0, kTypeCen, d, 500, 50);
-    double fee = kCallerFee;
-    QCOMPARE(GetCenaSeans(m_db->db, kBand, kTypeCen, fee, at(d)), 0.0);
-    QCOMPARE(fee, kCallerFee);
-    QCOMPARE(GetCenaSeans(m_db->db, 0, kTypeCen, fee, at(d)), 500.0);
-    QCOMPARE(fee, 50.0);
-}
-
-void TestUnitConst::storesOnePricePerDayBandAndType() {
-    const QDate d(2024, 3, 5);
-    SetCenaSeans(m_db->db, kBand, kTypeCen, at(d, QTime(9, 15)), 150, 10);
-    SetCenaSeans(m_db->db, kBand, kTypeCen, at(d, QTime(17, 40, 5)), 175.5, 12.5);
-    SetCenaSeans(m_db->db, kBand, kTypeCen, at(d.addDays(1), QTime(9, 15)), 160, 11);
-    SetCenaSeans(m_db->db, kBand, kTypeCen + 1, at(d), 170, 0);
-    QCOMPARE(rows(m_db->db, SELECT_PRICES_SQL),
-             QStringList({"3|4|2024-03-05 00:00:00|175.5|12.5", "3|5|2024-03-05 00:00:00|170|0",
-                          "3|4|2024-03-06 00:00:00|160|11"}));
-
-    double fee = 0;
-    QCOMPARE(GetCenaSeans(m_db->db, kBand, kTypeCen, fee, at(d)), 175.5);
-    QCOMPARE(fee, 12.5);
-}
-
-void TestUnitConst::findsBandOfTime_data() {
-    QTest::addColumn<QList<QTime>>("bands");  // begin, end, begin, end, ...
-    QTest::addColumn<QTime>("time");
-    QTest::addColumn<int>("bandIndex");  // -1: none
-
-    const QList<QTime> dayAndEvening = {QTime(7, 0), QTime(16, 0), QTime(16, 0), QTime(22, 0)};
-    QTest::newRow("begin included") << dayAndEvening << QTime(7, 0) << 0;
-    QTest::newRow("inside") << dayAndEvening << QTime(12, 30) << 0;
-    QTest::newRow("end excluded, next begins") << dayAndEvening << QTime(16, 0) << 1;
-    QTest::newRow("a second before the end") << dayAndEvening << QTime(21, 59, 59) << 1;
-    QTest::newRow("end of the last excluded") << dayAndEvening << QTime(22, 0) << -1;
-    QTest::newRow("before all") << dayAndEvening << QTime(6, 59) << -1;
-    QTest::newRow("band ending at midnight never matches")
-        << QList<QTime>{QTime(20, 0), QTime(0, 0)} << QTime(21, 0) << -1;
-    QTest::newRow("band ending at midnight, not even at its begin")
-        << QList<QTime>{QTime(20, 0), QTime(0, 0)} << QTime(20, 0) << -1;
-    QTest::newRow("reversed band never matches") << QList<QTime>{QTime(18, 0), QTime(9, 0)} << QTime(12, 0) << -1;
-    QTest::newRow("empty band never matches") << QList<QTime>{QTime(9, 0), QTime(9, 0)} << QTime(9, 0) << -1;
-    QTest::newRow("overlap: earliest begin wins")
-        << QList<QTime>{QTime(10, 0), QTime(20, 0), QTime(8, 0), QTime(12, 0)} << QTime(11, 0) << 1;
-    QTest::newRow("overlap: later band where the earlier has ended")
-        << QList<QTime>{QTime(10, 0), QTime(20, 0), QTime(8, 0), QTime(12, 0)} << QTime(12, 0) << 0;
-    QTest::newRow("no bands") << QList<QTime>{} << QTime(12, 0) << -1;
-}
-
-void TestUnitConst::findsBandOfTime() {
-    QFETCH(QList<QTime>, bands);
-    QFETCH(QTime, time);
-    QFETCH(int, bandIndex);
-
-    // A band of another hall that would hold every time of the day.
-    addBand(m_db->db, kHall + 1, QTime(0, 0), QTime(23, 59, 59));
-    QList<int> ids;
-    for (int i = 0; i + 1 < bands.size(); i += 2) {
-        ids << addBand(m_db->db, kHall, bands[i], bands[i + 1]);
-    }
-    QCOMPARE(GetIDPeriodCena(m_db->db, kHall, timeOfDay(time)), bandIndex < 0 ? 0 : ids.at(bandIndex));
-}
-
-void TestUnitConst::numbersCardsPerType_data() {
-    QTest::addColumn<QList<int>>("subscriptions");
-    QTest::addColumn<QList<int>>("clubCards");
-    QTest::addColumn<int>("nextSubscription");
-    QTest::addColumn<int>("nextClubCard");
-
-    QTest::newRow("no cards") << QList<int>{} << QList<int>{} << 1 << 1;
-    QTest::newRow("types counted apart") << QList<int>{1, 2, 7} << QList<int>{40, 3} << 8 << 41;
-    QTest::newRow("order of entry does not matter") << QList<int>{12, 3, 9} << QList<int>{2, 1} << 13 << 3;
-}
-
-void TestUnitConst::numbersCardsPerType() {
-    QFETCH(QList<int>, subscriptions);
-    QFETCH(QList<int>, clubCards);
-    QFETCH(int, nextSubscription);
-    QFETCH(int, nextClubCard);
-    for (int num : subscriptions) {
-        SqlQuery(m_db->db).exec(INSERT_CARD_SQL.arg(num).arg(int(ctAbonement)));
-    }
-    for (int num : clubCards) {
-        SqlQuery(m_db->db).exec(INSERT_CARD_SQL.arg(num).arg(int(ctClubCard)));
-    }
-    QCOMPARE(GetNextNumCard(m_db->db, ctAbonement), nextSubscription);
-    QCOMPARE(GetNextNumCard(m_db->db, ctClubCard), nextClubCard);
-    // Asking again proposes the same: nothing is reserved.
-    QCOMPARE(GetNextNumCard(m_db->db, ctAbonement), nextSubscription);
-}
-
-void TestUnitConst::writesEventOfSignedInUser() {
-    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-    gUserApl.ID = 5;
-    WriteActionLog(m_db->db, acCard, QStringLiteral("Создана карта №12"));
-    gUserApl.ID = 8;
-    WriteActionLog(m_db->db, acProgram, QStringLiteral("Завершение программы"));
-    const QDateTime after = QDateTime::currentDateTime().addSecs(1);
-
-    QCOMPARE(rows(m_db->db, SELECT_LOG_SQL), QStringList({"5|1|Создана карта №12", "8|0|Завершение программы"}));
-    SqlQuery query(m_db->db);
-    query.exec(QStringLiteral("SELECT dt_action FROM tListActionUsers;"));
-    while (query.next()) {
-        const QDateTime stamp = query.asDateTime(0);
-        QVERIFY2(stamp >= before && stamp <= after, qPrintable(query.asString(0)));
-    }
-}
-
-void TestUnitConst::cutsEventTextTo250_data() {
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("stored");
-    QTest::newRow("250") << 250 << 250;
-    QTest::newRow("251") << 251 << 250;
-    QTest::newRow("1000") << 1000 << 250;
-}
-
-void TestUnitConst::cutsEventTextTo250() {
-    QFETCH(int, length);
-    QFETCH(int, stored);
-    QString text;
-    for (int i = 0; i < length; ++i) {
-        text += QStringLiteral("абвгдеёжзийклмнопрстуфхцчшщъыьэюя").at(i % 33);
-    }
-    WriteActionLog(m_db->db, acCard, text);
-    QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT ActionStr FROM tListActionUsers")).toString(), text.left(stored));
-    QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT length(ActionStr) FROM tListActionUsers")).toInt(), stored);
-}
 
 QTEST_GUILESS_MAIN(TestUnitConst)
 #include "tst_unitconst.moc"

@@ -22,89 +22,71 @@ class TestPeriod : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
-    void cleanup();
+    void init() { startCase(m_ui, m_db); }
+    void cleanup() { endCase(m_ui, m_db); }
 
-    void buildsTheForm();
-    void answersWholeDays_data();
-    void answersWholeDays();
-    void answersChosenDates();
-    void cancelKeepsGivenPeriod();
+    void buildsTheForm() {
+        TfrmPeriod dialog(nullptr);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Выбор периода отбора"));
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Дата начала:"));
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Дата конца:"));
+        for (const char* name : {"dtpFirst", "dtpEnd"}) {
+            QVERIFY(picker(dialog, name)->calendarPopup());
+            QCOMPARE(picker(dialog, name)->displayFormat(), shortDateFormat());
+        }
+        QCOMPARE(picker(dialog, "dtpFirst")->time(), QTime(0, 0, 0));
+        QCOMPARE(picker(dialog, "dtpEnd")->time(), QTime(23, 59, 59));
+    }
+    void answersWholeDays_data() {
+        QTest::addColumn<QDateTime>("beg");
+        QTest::addColumn<QDateTime>("end");
+        QTest::addColumn<QDateTime>("answerBeg");
+        QTest::addColumn<QDateTime>("answerEnd");
+        QTest::newRow("times of day") << at(2024, 3, 1, 8, 30) << at(2024, 3, 31, 10, 15) << at(2024, 3, 1, 0, 0)
+                                      << at(2024, 3, 31, 23, 59, 59);
+        QTest::newRow("midnights") << at(2024, 3, 1, 0, 0) << at(2024, 3, 31, 0, 0) << at(2024, 3, 1, 0, 0)
+                                   << at(2024, 3, 31, 23, 59, 59);
+        QTest::newRow("same day") << at(2024, 2, 29, 12, 0) << at(2024, 2, 29, 12, 0) << at(2024, 2, 29, 0, 0)
+                                  << at(2024, 2, 29, 23, 59, 59);
+        QTest::newRow("end before begin")
+            << at(2024, 5, 10, 9, 0) << at(2024, 5, 1, 9, 0) << at(2024, 5, 10, 0, 0) << at(2024, 5, 1, 23, 59, 59);
+    }
+    void answersWholeDays() {
+        QFETCH(QDateTime, beg);
+        QFETCH(QDateTime, end);
+        QFETCH(QDateTime, answerBeg);
+        QFETCH(QDateTime, answerEnd);
+        TfrmPeriod dialog(nullptr);
+        dialog.SetPeriod({beg, end});
+        QCOMPARE(picker(dialog, "dtpFirst")->date(), beg.date());
+        QCOMPARE(picker(dialog, "dtpEnd")->text(), end.date().toString(QStringLiteral("dd.MM.yyyy")));
+        QCOMPARE(pressButton(dialog, "btnOk"), int(QDialog::Accepted));
+        QCOMPARE(dialog.FPeriod.Beg, answerBeg);
+        QCOMPARE(dialog.FPeriod.End, answerEnd);
+    }
+    void answersChosenDates() {
+        TfrmPeriod dialog(nullptr);
+        dialog.SetPeriod({at(2024, 1, 5, 14, 0), at(2024, 1, 6, 14, 0)});
+        picker(dialog, "dtpFirst")->setDate(QDate(2024, 3, 1));
+        picker(dialog, "dtpEnd")->setDate(QDate(2024, 3, 31));
+        QCOMPARE(pressButton(dialog, "btnOk"), int(QDialog::Accepted));
+        QCOMPARE(dialog.FPeriod.Beg, at(2024, 3, 1, 0, 0));
+        QCOMPARE(dialog.FPeriod.End, at(2024, 3, 31, 23, 59, 59));
+    }
+    void cancelKeepsGivenPeriod() {
+        const TPeriod given{at(2024, 3, 1, 8, 30), at(2024, 3, 31, 10, 15)};
+        TfrmPeriod dialog(nullptr);
+        dialog.SetPeriod(given);
+        picker(dialog, "dtpFirst")->setDate(QDate(2024, 4, 1));
+        QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
+        QCOMPARE(dialog.FPeriod.Beg, given.Beg);
+        QCOMPARE(dialog.FPeriod.End, given.End);
+    }
 
   private:
     std::unique_ptr<FakeUi> m_ui;
     std::unique_ptr<TestDatabase> m_db;
 };
-
-void TestPeriod::init() {
-    startCase(m_ui, m_db);
-}
-
-void TestPeriod::cleanup() {
-    endCase(m_ui, m_db);
-}
-
-void TestPeriod::buildsTheForm() {
-    TfrmPeriod dialog(nullptr);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Выбор периода отбора"));
-    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Дата начала:"));
-    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Дата конца:"));
-    for (const char* name : {"dtpFirst", "dtpEnd"}) {
-        QVERIFY(picker(dialog, name)->calendarPopup());
-        QCOMPARE(picker(dialog, name)->displayFormat(), shortDateFormat());
-    }
-    QCOMPARE(picker(dialog, "dtpFirst")->time(), QTime(0, 0, 0));
-    QCOMPARE(picker(dialog, "dtpEnd")->time(), QTime(23, 59, 59));
-}
-
-void TestPeriod::answersWholeDays_data() {
-    QTest::addColumn<QDateTime>("beg");
-    QTest::addColumn<QDateTime>("end");
-    QTest::addColumn<QDateTime>("answerBeg");
-    QTest::addColumn<QDateTime>("answerEnd");
-    QTest::newRow("times of day") << at(2024, 3, 1, 8, 30) << at(2024, 3, 31, 10, 15) << at(2024, 3, 1, 0, 0)
-                                  << at(2024, 3, 31, 23, 59, 59);
-    QTest::newRow("midnights") << at(2024, 3, 1, 0, 0) << at(2024, 3, 31, 0, 0) << at(2024, 3, 1, 0, 0)
-                               << at(2024, 3, 31, 23, 59, 59);
-    QTest::newRow("same day") << at(2024, 2, 29, 12, 0) << at(2024, 2, 29, 12, 0) << at(2024, 2, 29, 0, 0)
-                              << at(2024, 2, 29, 23, 59, 59);
-    QTest::newRow("end before begin") << at(2024, 5, 10, 9, 0) << at(2024, 5, 1, 9, 0) << at(2024, 5, 10, 0, 0)
-                                      << at(2024, 5, 1, 23, 59, 59);
-}
-
-void TestPeriod::answersWholeDays() {
-    QFETCH(QDateTime, beg);
-    QFETCH(QDateTime, end);
-    QFETCH(QDateTime, answerBeg);
-    QFETCH(QDateTime, answerEnd);
-    TfrmPeriod dialog(nullptr);
-    dialog.SetPeriod({beg, end});
-    QCOMPARE(picker(dialog, "dtpFirst")->date(), beg.date());
-    QCOMPARE(picker(dialog, "dtpEnd")->text(), end.date().toString(QStringLiteral("dd.MM.yyyy")));
-    QCOMPARE(pressButton(dialog, "btnOk"), int(QDialog::Accepted));
-    QCOMPARE(dialog.FPeriod.Beg, answerBeg);
-    QCOMPARE(dialog.FPeriod.End, answerEnd);
-}
-
-void TestPeriod::answersChosenDates() {
-    TfrmPeriod dialog(nullptr);
-    dialog.SetPeriod({at(2024, 1, 5, 14, 0), at(2024, 1, 6, 14, 0)});
-    picker(dialog, "dtpFirst")->setDate(QDate(2024, 3, 1));
-    picker(dialog, "dtpEnd")->setDate(QDate(2024, 3, 31));
-    QCOMPARE(pressButton(dialog, "btnOk"), int(QDialog::Accepted));
-    QCOMPARE(dialog.FPeriod.Beg, at(2024, 3, 1, 0, 0));
-    QCOMPARE(dialog.FPeriod.End, at(2024, 3, 31, 23, 59, 59));
-}
-
-void TestPeriod::cancelKeepsGivenPeriod() {
-    const TPeriod given{at(2024, 3, 1, 8, 30), at(2024, 3, 31, 10, 15)};
-    TfrmPeriod dialog(nullptr);
-    dialog.SetPeriod(given);
-    picker(dialog, "dtpFirst")->setDate(QDate(2024, 4, 1));
-    QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
-    QCOMPARE(dialog.FPeriod.Beg, given.Beg);
-    QCOMPARE(dialog.FPeriod.End, given.End);
-}
 
 QTEST_MAIN(TestPeriod)
 #include "tst_period.moc"

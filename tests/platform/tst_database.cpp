@@ -139,260 +139,197 @@ class TestDatabaseLayer : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
-    void cleanup();
+    void init() {
+        startCase(m_ui, m_db);
+        exec(m_db->db, QStringLiteral("CREATE TABLE tBind (ID INTEGER PRIMARY KEY AUTOINCREMENT, v);"));
+    }
+    void cleanup() { endCase(m_ui, m_db); }
 
-    void bindsEachFieldType_data();
-    void bindsEachFieldType();
-    void bindsAndReadsNull_data();
-    void bindsAndReadsNull();
-    void refusesValueOfWrongType_data();
-    void refusesValueOfWrongType();
-    void comparesWithoutLetterCase_data();
-    void comparesWithoutLetterCase();
-    void likeIgnoresLetterCase_data();
-    void likeIgnoresLetterCase();
-    void ordersInRussianAlphabet();
-    void nestsTransactions_data();
-    void nestsTransactions();
-    void rollsBackTransactionOnException();
-    void writerWaitsForAnotherWriter_data();
-    void writerWaitsForAnotherWriter();
+    void bindsEachFieldType_data() {
+        QTest::addColumn<FieldType>("type");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QVariant>("readBack");
+        const QDate day(2024, 3, 5);
+        const auto row = [](const char* name, FieldType type, const QVariant& value, const char* stored,
+                            const QVariant& readBack) {
+            QTest::newRow(name) << type << value << QString::fromUtf8(stored) << readBack;
+        };
+        row("cyrillic string", FieldType::String, QStringLiteral("Ёжиков «Клуб» №1"), "text|Ёжиков «Клуб» №1",
+            QStringLiteral("Ёжиков «Клуб» №1"));
+        row("integer from text", FieldType::Integer, QStringLiteral(" -7 "), "integer|-7", -7);
+        row("boolean false", FieldType::Boolean, false, "integer|0", false);
+        row("boolean from number", FieldType::Boolean, 5, "integer|1", true);
+        row("float", FieldType::Float, 1234.5, "real|1234.5", 1234.5);
+        row("float russian text", FieldType::Float, QStringLiteral("12,25"), "real|12.25", 12.25);
+        row("date", FieldType::Date, day, "text|2024-03-05 00:00:00", QDateTime(day, QTime(0, 0)));
+        row("date keeps its time", FieldType::Date, QDateTime(day, QTime(18, 30, 15)), "text|2024-03-05 18:30:15",
+            QDateTime(day, QTime(18, 30, 15)));
+        row("date from short text", FieldType::Date, QStringLiteral("05.03.2024"), "text|2024-03-05 00:00:00",
+            QDateTime(day, QTime(0, 0)));
+        row("time drops the date", FieldType::Time, QDateTime(day, QTime(21, 0)), "text|1899-12-30 21:00:00",
+            QDateTime(kZeroDate, QTime(21, 0)));
+        row("time from text", FieldType::Time, QStringLiteral("9:05:00"), "text|1899-12-30 09:05:00",
+            QDateTime(kZeroDate, QTime(9, 5)));
+        row("date-time from text", FieldType::DateTime, QStringLiteral("05.03.2024 10:20:30"),
+            "text|2024-03-05 10:20:30", QDateTime(day, QTime(10, 20, 30)));
+        // No value: NULL, read as the type's zero; but text stays text.
+        row("null string", FieldType::String, QVariant(), "text|", QString());
+        row("empty string", FieldType::String, QString(""), "text|", QString());
+        row("null integer", FieldType::Integer, QVariant(), "null|", 0);
+        row("null boolean", FieldType::Boolean, QVariant(), "null|", false);
+        row("null float", FieldType::Float, QVariant(), "null|", 0.0);
+        row("null date", FieldType::Date, QVariant(), "null|", kZeroMidnight);
+        row("null time", FieldType::Time, QVariant(), "null|", kZeroMidnight);
+        row("null date-time", FieldType::DateTime, QVariant(), "null|", kZeroMidnight);
+    }
+    void bindsEachFieldType() {
+        QFETCH(FieldType, type);
+        QFETCH(QVariant, value);
+        QFETCH(QString, stored);
+        QFETCH(QVariant, readBack);
+        insertBound(m_db->db, type, value);
+        QCOMPARE(storedBound(m_db->db), QStringList(stored));
+        QCOMPARE(readBound(m_db->db, type), readBack);
+    }
+    void refusesValueOfWrongType_data() {
+        QTest::addColumn<FieldType>("type");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("word as float") << FieldType::Float << "да";
+        QTest::newRow("empty text as float") << FieldType::Float << "";
+        QTest::newRow("word as integer") << FieldType::Integer << "abc";
+        QTest::newRow("fraction text as integer") << FieldType::Integer << "1,5";
+        QTest::newRow("word as boolean") << FieldType::Boolean << "да";
+        QTest::newRow("word as date") << FieldType::Date << "abc";
+        QTest::newRow("impossible date") << FieldType::Date << "31.02.2024";
+        QTest::newRow("word as date-time") << FieldType::DateTime << "вчера";
+        QTest::newRow("impossible time") << FieldType::Time << "25:00:00";
+    }
+    void refusesValueOfWrongType() {
+        QFETCH(FieldType, type);
+        QFETCH(QString, value);
+        QVERIFY_THROWS_EXCEPTION(DbError, insertBound(m_db->db, type, value));
+        // A declared parameter refuses a new value the same way.
+        SqlQuery command(m_db->db);
+        command.addParam(QStringLiteral("pV"), type, QVariant());
+        QVERIFY_THROWS_EXCEPTION(DbError, command.setParamValue(QStringLiteral("pV"), value));
+        QCOMPARE(storedBound(m_db->db), QStringList());
+    }
+    void comparesWithoutLetterCase_data() {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("sought");
+        QTest::addColumn<QStringList>("found");
+        const auto row = [](const char* name, const char* where, const char* sought, const QStringList& found) {
+            QTest::newRow(name) << QString(where) << QString::fromUtf8(sought) << found;
+        };
+        row("= latin upper", "=", "ADMIN", {"Admin"});
+        row("= cyrillic mixed", "=", "иВаНоВ", {"Иванов", "ИВАНОВ"});
+        row("= yo upper and lower", "=", "ёлкин", {"ЁЛКИН"});
+        row("= yo is not ye", "=", "елкин", {});
+        row("= prefix is not equal", "=", "иван", {});
+        row("like cyrillic start", "LIKE", "ив%", {"Иванов", "ИВАНОВ", "ИВАШОВ"});
+        row("like cyrillic anywhere", "LIKE", "%ив%", {"Иванов", "ИВАНОВ", "ИВАШОВ", "Сивцов"});
+        row("like cyrillic upper pattern", "LIKE", "%ИВА%", {"Иванов", "ИВАНОВ", "ИВАШОВ"});
+        row("like one letter", "LIKE", "_ванов", {"Иванов", "ИВАНОВ"});
+        row("like latin", "LIKE", "%SPORT%", {"Sport Club"});
+        row("like yo", "LIKE", "ёж%", {"Ёжиков"});
+        row("like whole word only", "LIKE", "ив", {});
+    }
+    void comparesWithoutLetterCase() {
+        QFETCH(QString, where);
+        QFETCH(QString, sought);
+        QFETCH(QStringList, found);
+        for (const char* name :
+             {"Admin", "Иванов", "ИВАНОВ", "ИВАШОВ", "Сивцов", "Петров", "Sport Club", "Ёжиков", "Ежов", "ЁЛКИН"}) {
+            addOrg(m_db->db, QString::fromUtf8(name));
+        }
+        QCOMPARE(orgNames(m_db->db, "WHERE Name " + where + " :pText", sought), found);
+    }
+    void ordersInRussianAlphabet() {
+        const QStringList sorted = {"абрамов", "Борисов",   "Егоров", "Еж",    "Ёж",     "Ёлкин",
+                                    "Жуков",   "жуковский", "Эмин",   "юрьев", "Яковлев"};
+        for (const char* name :
+             {"Яковлев", "Ёлкин", "Жуков", "Эмин", "Ёж", "абрамов", "юрьев", "Егоров", "Борисов", "жуковский", "Еж"}) {
+            addOrg(m_db->db, QString::fromUtf8(name));
+        }
+        QCOMPARE(rows(m_db->db, QStringLiteral("SELECT Name FROM tOrg ORDER BY Name")), sorted);
+        QStringList descending = sorted;
+        std::reverse(descending.begin(), descending.end());
+        QCOMPARE(rows(m_db->db, QStringLiteral("SELECT Name FROM tOrg ORDER BY Name DESC")), descending);
+    }
+    void nestsTransactions_data() {
+        QTest::addColumn<bool>("commitInner");
+        QTest::addColumn<bool>("commitOuter");
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("both committed") << true << true
+                                        << QStringList{"внешняя", "внутренняя", "снова внешняя", "после"};
+        QTest::newRow("inner rolled back") << false << true << QStringList{"внешняя", "снова внешняя", "после"};
+        QTest::newRow("outer left without commit") << true << false << QStringList{"после"};
+    }
+    void nestsTransactions() {
+        QFETCH(bool, commitInner);
+        QFETCH(bool, commitOuter);
+        QFETCH(QStringList, kept);
+        {
+            Transaction outer(m_db->db);
+            addOrg(m_db->db, QStringLiteral("внешняя"));
+            {
+                Transaction inner(m_db->db);
+                addOrg(m_db->db, QStringLiteral("внутренняя"));
+                if (commitInner) {
+                    inner.commit();
+                }
+            }
+            addOrg(m_db->db, QStringLiteral("снова внешняя"));
+            if (commitOuter) {
+                outer.commit();
+            }
+        }
+        // The connection writes on its own again after the transaction has ended.
+        addOrg(m_db->db, QStringLiteral("после"));
+        QCOMPARE(committedOrgNames(m_db->path()), kept);
+    }
+    void rollsBackTransactionOnException() {
+        auto failingSave = [this] {
+            Transaction transaction(m_db->db);
+            addOrg(m_db->db, QStringLiteral("Половина"));
+            exec(m_db->db, QStringLiteral("INSERT INTO tNoSuchTable (x) VALUES (1);"));
+            transaction.commit();
+        };
+        QVERIFY_THROWS_EXCEPTION(DbError, failingSave());
+        QCOMPARE(orgNames(m_db->db), QStringList());
+    }
+    void writerWaitsForAnotherWriter_data() {
+        QTest::addColumn<WriteKind>("kind");
+        QTest::newRow("plain insert") << WriteKind::Plain;
+        QTest::newRow("update while a read is open") << WriteKind::AfterOpenRead;
+        QTest::newRow("transaction that reads then writes") << WriteKind::ReadThenWriteTransaction;
+    }
+    void writerWaitsForAnotherWriter() {
+        QFETCH(WriteKind, kind);
+        addOrg(m_db->db, QStringLiteral("old"));
+        QElapsedTimer clock;
+        {
+            WriteHolder holder(m_db->path());
+            QVERIFY(holder.holding());
+            clock.start();
+            try {
+                writeWhileHeld(m_db->db, kind);
+            } catch (const DbError& e) {
+                QFAIL(qPrintable(e.text()));
+            }
+        }
+        // The write went through only after the holder had committed, so it waited.
+        QVERIFY2(clock.elapsed() >= WriteHolder::kHoldMs / 2, qPrintable(QString::number(clock.elapsed())));
+        const QStringList names = orgNames(m_db->db);
+        QVERIFY(names.contains(QStringLiteral("holder")));
+        QVERIFY(names.contains(QStringLiteral("mine")));
+    }
 
   private:
     std::unique_ptr<FakeUi> m_ui;
     std::unique_ptr<TestDatabase> m_db;
 };
-
-void TestDatabaseLayer::init() {
-    startCase(m_ui, m_db);
-    exec(m_db->db, QStringLiteral("CREATE TABLE tBind (ID INTEGER PRIMARY KEY AUTOINCREMENT, v);"));
-}
-
-void TestDatabaseLayer::cleanup() {
-    endCase(m_ui, m_db);
-}
-
-void TestDatabaseLayer::bindsEachFieldType_data() {
-    QTest::addColumn<FieldType>("type");
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QVariant>("readBack");
-
-    const QDate day(2024, 3, 5);
-    const auto row = [](const char* name, FieldType type, const QVariant& value, const char* stored,
-                        const QVariant& readBack) {
-        QTest::newRow(name) << type << value << QString::fromUtf8(stored) << readBack;
-    };
-    row("cyrillic string", FieldType::String, QStringLiteral("Ёжиков «Клуб» №1"), "text|Ёжиков «Клуб» №1",
-        QStringLiteral("Ёжиков «Клуб» №1"));
-    row("integer from text", FieldType::Integer, QStringLiteral(" -7 "), "integer|-7", -7);
-    row("boolean false", FieldType::Boolean, false, "integer|0", false);
-    row("boolean from number", FieldType::Boolean, 5, "integer|1", true);
-    row("float", FieldType::Float, 1234.5, "real|1234.5", 1234.5);
-    row("float russian text", FieldType::Float, QStringLiteral("12,25"), "real|12.25", 12.25);
-    row("date", FieldType::Date, day, "text|2024-03-05 00:00:00", QDateTime(day, QTime(0, 0)));
-    row("date keeps its time", FieldType::Date, QDateTime(day, QTime(18, 30, 15)), "text|2024-03-05 18:30:15",
-        QDateTime(day, QTime(18, 30, 15)));
-    row("date from short text", FieldType::Date, QStringLiteral("05.03.2024"), "text|2024-03-05 00:00:00",
-        QDateTime(day, QTime(0, 0)));
-    row("time drops the date", FieldType::Time, QDateTime(day, QTime(21, 0)), "text|1899-12-30 21:00:00",
-        QDateTime(kZeroDate, QTime(21, 0)));
-    row("time from text", FieldType::Time, QStringLiteral("9:05:00"), "text|1899-12-30 09:05:00",
-        QDateTime(kZeroDate, QTime(9, 5)));
-    row("date-time from text", FieldType::DateTime, QStringLiteral("05.03.2024 10:20:30"), "text|2024-03-05 10:20:30",
-        QDateTime(day, QTime(10, 20, 30)));
-}
-
-void TestDatabaseLayer::bindsEachFieldType() {
-    QFETCH(FieldType, type);
-    QFETCH(QVariant, value);
-    QFETCH(QString, stored);
-    QFETCH(QVariant, readBack);
-
-    insertBound(m_db->db, type, value);
-    QCOMPARE(storedBound(m_db->db), QStringList(stored));
-    QCOMPARE(readBound(m_db->db, type), readBack);
-}
-
-void TestDatabaseLayer::bindsAndReadsNull_data() {
-    QTest::addColumn<FieldType>("type");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QVariant>("readBack");
-
-    QTest::newRow("integer") << FieldType::Integer << "null|" << QVariant(0);
-    QTest::newRow("boolean") << FieldType::Boolean << "null|" << QVariant(false);
-    QTest::newRow("float") << FieldType::Float << "null|" << QVariant(0.0);
-    QTest::newRow("date") << FieldType::Date << "null|" << QVariant(kZeroMidnight);
-    QTest::newRow("time") << FieldType::Time << "null|" << QVariant(kZeroMidnight);
-    QTest::newRow("date-time") << FieldType::DateTime << "null|" << QVariant(kZeroMidnight);
-}
-
-void TestDatabaseLayer::bindsAndReadsNull() {
-    QFETCH(FieldType, type);
-    QFETCH(QString, stored);
-    QFETCH(QVariant, readBack);
-
-    insertBound(m_db->db, type, QVariant());
-    QCOMPARE(storedBound(m_db->db), QStringList(stored));
-    QCOMPARE(readBound(m_db->db, type), readBack);
-}
-
-void TestDatabaseLayer::refusesValueOfWrongType_data() {
-    QTest::addColumn<FieldType>("type");
-    QTest::addColumn<QString>("value");
-
-    QTest::newRow("word as float") << FieldType::Float << "да";
-    QTest::newRow("empty text as float") << FieldType::Float << "";
-    QTest::newRow("word as integer") << FieldType::Integer << "abc";
-    QTest::newRow("fraction text as integer") << FieldType::Integer << "1,5";
-    QTest::newRow("word as boolean") << FieldType::Boolean << "да";
-    QTest::newRow("word as date") << FieldType::Date << "abc";
-    QTest::newRow("impossible date") << FieldType::Date << "31.02.2024";
-    QTest::newRow("word as date-time") << FieldType::DateTime << "вчера";
-    QTest::newRow("impossible time") << FieldType::Time << "25:00:00";
-}
-
-void TestDatabaseLayer::refusesValueOfWrongType() {
-    QFETCH(FieldType, type);
-    QFETCH(QString, value);
-
-    QVERIFY_THROWS_EXCEPTION(DbError, insertBound(m_db->db, type, value));
-    // A declared parameter refuses a new value the same way.
-    SqlQuery command(m_db->db);
-    command.addParam(QStringLiteral("pV"), type, QVariant());
-    QVERIFY_THROWS_EXCEPTION(DbError, command.setParamValue(QStringLiteral("pV"), value));
-    QCOMPARE(storedBound(m_db->db), QStringList());
-}
-
-void TestDatabaseLayer::comparesWithoutLetterCase_data() {
-    QTest::addColumn<QString>("sought");
-    QTest::addColumn<QStringList>("found");
-
-    QTest::newRow("latin upper") << "ADMIN" << QStringList{"Admin"};
-    QTest::newRow("cyrillic mixed") << "иВаНоВ" << QStringList{"Иванов", "ИВАНОВ"};
-    QTest::newRow("yo upper and lower") << "ёлкин" << QStringList{"ЁЛКИН"};
-    QTest::newRow("yo is not ye") << "елкин" << QStringList{};
-    QTest::newRow("prefix is not equal") << "иван" << QStringList{};
-}
-
-void TestDatabaseLayer::comparesWithoutLetterCase() {
-    QFETCH(QString, sought);
-    QFETCH(QStringList, found);
-    for (const char* name : {"Admin", "Иванов", "ИВАНОВ", "Петров", "ЁЛКИН"}) {
-        addOrg(m_db->db, QString::fromUtf8(name));
-    }
-    QCOMPARE(orgNames(m_db->db, QStringLiteral("WHERE Name=:pText"), sought), found);
-}
-
-void TestDatabaseLayer::likeIgnoresLetterCase_data() {
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QStringList>("found");
-
-    QTest::newRow("cyrillic start") << "ив%" << QStringList{"Иванов", "ИВАШОВ"};
-    QTest::newRow("cyrillic anywhere") << "%ив%" << QStringList{"Иванов", "ИВАШОВ", "Сивцов"};
-    QTest::newRow("cyrillic upper pattern") << "%ИВА%" << QStringList{"Иванов", "ИВАШОВ"};
-    QTest::newRow("one letter") << "_ванов" << QStringList{"Иванов"};
-    QTest::newRow("latin") << "%SPORT%" << QStringList{"Sport Club"};
-    QTest::newRow("yo") << "ёж%" << QStringList{"Ёжиков"};
-    QTest::newRow("whole word only") << "ив" << QStringList{};
-}
-
-void TestDatabaseLayer::likeIgnoresLetterCase() {
-    QFETCH(QString, pattern);
-    QFETCH(QStringList, found);
-    for (const char* name : {"Иванов", "ИВАШОВ", "Сивцов", "Петров", "Sport Club", "Ёжиков", "Ежов"}) {
-        addOrg(m_db->db, QString::fromUtf8(name));
-    }
-    QCOMPARE(orgNames(m_db->db, QStringLiteral("WHERE Name LIKE :pText"), pattern), found);
-}
-
-void TestDatabaseLayer::ordersInRussianAlphabet() {
-    const QStringList sorted = {"абрамов", "Борисов",   "Егоров", "Еж",    "Ёж",     "Ёлкин",
-                                "Жуков",   "жуковский", "Эмин",   "юрьев", "Яковлев"};
-    for (const char* name :
-         {"Яковлев", "Ёлкин", "Жуков", "Эмин", "Ёж", "абрамов", "юрьев", "Егоров", "Борисов", "жуковский", "Еж"}) {
-        addOrg(m_db->db, QString::fromUtf8(name));
-    }
-    QCOMPARE(rows(m_db->db, QStringLiteral("SELECT Name FROM tOrg ORDER BY Name")), sorted);
-    QStringList descending = sorted;
-    std::reverse(descending.begin(), descending.end());
-    QCOMPARE(rows(m_db->db, QStringLiteral("SELECT Name FROM tOrg ORDER BY Name DESC")), descending);
-}
-
-void TestDatabaseLayer::nestsTransactions_data() {
-    QTest::addColumn<bool>("commitInner");
-    QTest::addColumn<bool>("commitOuter");
-    QTest::addColumn<QStringList>("kept");
-
-    QTest::newRow("both committed") << true << true << QStringList{"внешняя", "внутренняя", "снова внешняя", "после"};
-    QTest::newRow("inner rolled back") << false << true << QStringList{"внешняя", "снова внешняя", "после"};
-    QTest::newRow("outer left without commit") << true << false << QStringList{"после"};
-}
-
-void TestDatabaseLayer::nestsTransactions() {
-    QFETCH(bool, commitInner);
-    QFETCH(bool, commitOuter);
-    QFETCH(QStringList, kept);
-    {
-        Transaction outer(m_db->db);
-        addOrg(m_db->db, QStringLiteral("внешняя"));
-        {
-            Transaction inner(m_db->db);
-            addOrg(m_db->db, QStringLiteral("внутренняя"));
-            if (commitInner) {
-                inner.commit();
-            }
-        }
-        addOrg(m_db->db, QStringLiteral("снова внешняя"));
-        if (commitOuter) {
-            outer.commit();
-        }
-    }
-    // The connection writes on its own again after the transaction has ended.
-    addOrg(m_db->db, QStringLiteral("после"));
-    QCOMPARE(committedOrgNames(m_db->path()), kept);
-}
-
-void TestDatabaseLayer::rollsBackTransactionOnException() {
-    auto failingSave = [this] {
-        Transaction transaction(m_db->db);
-        addOrg(m_db->db, QStringLiteral("Половина"));
-        exec(m_db->db, QStringLiteral("INSERT INTO tNoSuchTable (x) VALUES (1);"));
-        transaction.commit();
-    };
-    QVERIFY_THROWS_EXCEPTION(DbError, failingSave());
-    QCOMPARE(orgNames(m_db->db), QStringList());
-}
-
-void TestDatabaseLayer::writerWaitsForAnotherWriter_data() {
-    QTest::addColumn<WriteKind>("kind");
-    QTest::newRow("plain insert") << WriteKind::Plain;
-    QTest::newRow("update while a read is open") << WriteKind::AfterOpenRead;
-    QTest::newRow("transaction that reads then writes") << WriteKind::ReadThenWriteTransaction;
-}
-
-void TestDatabaseLayer::writerWaitsForAnotherWriter() {
-    QFETCH(WriteKind, kind);
-    addOrg(m_db->db, QStringLiteral("old"));
-
-    QElapsedTimer clock;
-    {
-        WriteHolder holder(m_db->path());
-        QVERIFY(holder.holding());
-        clock.start();
-        try {
-            writeWhileHeld(m_db->db, kind);
-        } catch (const DbError& e) {
-            QFAIL(qPrintable(e.text()));
-        }
-    }
-    // The write went through only after the holder had committed, so it waited.
-    QVERIFY2(clock.elapsed() >= WriteHolder::kHoldMs / 2, qPrintable(QString::number(clock.elapsed())));
-    const QStringList names = orgNames(m_db->db);
-    QVERIFY(names.contains(QStringLiteral("holder")));
-    QVERIFY(names.contains(QStringLiteral("mine")));
-}
 
 QTEST_GUILESS_MAIN(TestDatabaseLayer)
 #include "tst_database.moc"

@@ -84,133 +84,116 @@ class TestFileLock : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
-    void cleanup();
+    void init() {
+        startCase(m_ui, m_db);
+        // Only the connections a case opens itself hold the file.
+        m_db->db.close();
+    }
+    void cleanup() { endCase(m_ui, m_db); }
 
-    void secondOpenFollowsLockModes_data();
-    void secondOpenFollowsLockModes();
-    void exclusiveSucceedsAfterHolderEnds_data();
-    void exclusiveSucceedsAfterHolderEnds();
-    void closingOrFailingLeavesNoLock();
-    void lockFileBesideDatabase();
+    void secondOpenFollowsLockModes_data() {
+        QTest::addColumn<QString>("where");  // who opens second: "ours", "process" or "connection"
+        QTest::addColumn<QString>("firstMode");
+        QTest::addColumn<QString>("secondMode");
+        QTest::addColumn<bool>("opens");
+
+        for (const char* where : {"ours", "process", "connection"}) {
+            for (const char* first : {"readwrite", "exclusive"}) {
+                for (const char* second : {"readwrite", "exclusive"}) {
+                    const bool opens = qstrcmp(first, "readwrite") == 0 && qstrcmp(second, "readwrite") == 0;
+                    QTest::addRow("%s: %s then %s", where, first, second)
+                        << QString::fromLatin1(where) << QString::fromLatin1(first) << QString::fromLatin1(second)
+                        << opens;
+                }
+            }
+        }
+    }
+    void secondOpenFollowsLockModes() {
+        QFETCH(QString, where);
+        QFETCH(QString, firstMode);
+        QFETCH(QString, secondMode);
+        QFETCH(bool, opens);
+
+        if (where == QLatin1String("ours")) {
+            HolderProcess holder(m_db->path(), firstMode);
+            QCOMPARE(holder.answer(), QStringLiteral("ready"));
+            Database ours;
+            QCOMPARE(ours.open(m_db->path(), modeFromName(secondMode)), opens);
+            QCOMPARE(ours.isOpen(), opens);
+            if (opens) {
+                QCOMPARE(scalar(ours, QStringLiteral("SELECT name FROM tUserApl WHERE ID=1")).toString(),
+                         QStringLiteral("Admin"));
+            }
+            QVERIFY(holder.stop());
+            return;
+        }
+        Database first;
+        QVERIFY(first.open(m_db->path(), modeFromName(firstMode)));
+        if (where == QLatin1String("process")) {
+            HolderProcess other(m_db->path(), secondMode);
+            QCOMPARE(other.answer(), opens ? QStringLiteral("ready") : QStringLiteral("failed"));
+            QVERIFY(other.stop());
+        } else {
+            Database second;
+            QCOMPARE(second.open(m_db->path(), modeFromName(secondMode)), opens);
+        }
+        // A refused open leaves the first connection working.
+        QCOMPARE(scalar(first, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
+    }
+    void exclusiveSucceedsAfterHolderEnds_data() {
+        QTest::addColumn<QString>("holderMode");
+        QTest::newRow("holder was shared") << "readwrite";
+        QTest::newRow("holder was exclusive") << "exclusive";
+    }
+    void exclusiveSucceedsAfterHolderEnds() {
+        QFETCH(QString, holderMode);
+
+        HolderProcess holder(m_db->path(), holderMode);
+        QCOMPARE(holder.answer(), QStringLiteral("ready"));
+        Database ours;
+        QVERIFY(!ours.open(m_db->path(), Database::Mode::Exclusive));
+        QVERIFY(holder.stop());
+
+        QVERIFY(ours.open(m_db->path(), Database::Mode::Exclusive));
+        QCOMPARE(scalar(ours, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
+    }
+    void closingOrFailingLeavesNoLock() {
+        Database first;
+        QVERIFY(first.open(m_db->path()));
+        Database refused;
+        QVERIFY(!refused.open(m_db->path(), Database::Mode::Exclusive));
+        first.close();
+        QVERIFY(!first.isOpen());
+        // Had the close or the refused attempt kept anything, this would fail.
+        Database exclusive;
+        QVERIFY(exclusive.open(m_db->path(), Database::Mode::Exclusive));
+        QVERIFY(!first.open(m_db->path()));
+
+        Database missing;
+        QVERIFY(!missing.open(m_db->folder() + QStringLiteral("nothing.mdb")));
+        QVERIFY(!QFile::exists(m_db->folder() + QStringLiteral("nothing.mdb")));
+    }
+    void lockFileBesideDatabase() {
+        const QString lockPath = m_db->path() + QStringLiteral(".lock");
+        Database db;
+        QVERIFY(db.open(m_db->path(), Database::Mode::Exclusive));
+        QVERIFY(QFile::exists(lockPath));
+        FileLock lock;
+        QVERIFY(!lock.tryLock(lockPath, FileLock::Kind::Shared));
+        db.close();
+        QVERIFY(lock.tryLock(lockPath, FileLock::Kind::Shared));
+        FileLock second;
+        QVERIFY(second.tryLock(lockPath, FileLock::Kind::Shared));
+        QVERIFY(!db.open(m_db->path(), Database::Mode::Exclusive));
+    }
 
   private:
     std::unique_ptr<FakeUi> m_ui;
     std::unique_ptr<TestDatabase> m_db;
 };
 
-void TestFileLock::init() {
-    startCase(m_ui, m_db);
-    // Only the connections a case opens itself hold the file.
-    m_db->db.close();
-}
-
-void TestFileLock::cleanup() {
-    endCase(m_ui, m_db);
-}
-
-void TestFileLock::secondOpenFollowsLockModes_data() {
-    QTest::addColumn<QString>("where");  // who opens second: "ours", "process" or "connection"
-    QTest::addColumn<QString>("firstMode");
-    QTest::addColumn<QString>("secondMode");
-    QTest::addColumn<bool>("opens");
-
-    for (const char* where : {"ours", "process", "connection"}) {
-        for (const char* first : {"readwrite", "exclusive"}) {
-            for (const char* second : {"readwrite", "exclusive"}) {
-                const bool opens = qstrcmp(first, "readwrite") == 0 && qstrcmp(second, "readwrite") == 0;
-                QTest::addRow("%s: %s then %s", where, first, second)
-                    << QString::fromLatin1(where) << QString::fromLatin1(first) << QString::fromLatin1(second) << opens;
-            }
-        }
-    }
-}
-
 // "ours": another process holds first and we open; "process": we hold and another process opens;
 // "connection": two connections of one process.
-void TestFileLock::secondOpenFollowsLockModes() {
-    QFETCH(QString, where);
-    QFETCH(QString, firstMode);
-    QFETCH(QString, secondMode);
-    QFETCH(bool, opens);
-
-    if (where == QLatin1String("ours")) {
-        HolderProcess holder(m_db->path(), firstMode);
-        QCOMPARE(holder.answer(), QStringLiteral("ready"));
-        Database ours;
-        QCOMPARE(ours.open(m_db->path(), modeFromName(secondMode)), opens);
-        QCOMPARE(ours.isOpen(), opens);
-        if (opens) {
-            QCOMPARE(scalar(ours, QStringLiteral("SELECT name FROM tUserApl WHERE ID=1")).toString(),
-                     QStringLiteral("Admin"));
-        }
-        QVERIFY(holder.stop());
-        return;
-    }
-    Database first;
-    QVERIFY(first.open(m_db->path(), modeFromName(firstMode)));
-    if (where == QLatin1String("process")) {
-        HolderProcess other(m_db->path(), secondMode);
-        QCOMPARE(other.answer(), opens ? QStringLiteral("ready") : QStringLiteral("failed"));
-        QVERIFY(other.stop());
-    } else {
-        Database second;
-        QCOMPARE(second.open(m_db->path(), modeFromName(secondMode)), opens);
-    }
-    // A refused open leaves the first connection working.
-    QCOMPARE(scalar(first, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
-}
-
-void TestFileLock::exclusiveSucceedsAfterHolderEnds_data() {
-    QTest::addColumn<QString>("holderMode");
-    QTest::newRow("holder was shared") << "readwrite";
-    QTest::newRow("holder was exclusive") << "exclusive";
-}
-
-void TestFileLock::exclusiveSucceedsAfterHolderEnds() {
-    QFETCH(QString, holderMode);
-
-    HolderProcess holder(m_db->path(), holderMode);
-    QCOMPARE(holder.answer(), QStringLiteral("ready"));
-    Database ours;
-    QVERIFY(!ours.open(m_db->path(), Database::Mode::Exclusive));
-    QVERIFY(holder.stop());
-
-    QVERIFY(ours.open(m_db->path(), Database::Mode::Exclusive));
-    QCOMPARE(scalar(ours, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
-}
-
-void TestFileLock::closingOrFailingLeavesNoLock() {
-    Database first;
-    QVERIFY(first.open(m_db->path()));
-    Database refused;
-    QVERIFY(!refused.open(m_db->path(), Database::Mode::Exclusive));
-    first.close();
-    QVERIFY(!first.isOpen());
-    // Had the close or the refused attempt kept anything, this would fail.
-    Database exclusive;
-    QVERIFY(exclusive.open(m_db->path(), Database::Mode::Exclusive));
-    QVERIFY(!first.open(m_db->path()));
-
-    Database missing;
-    QVERIFY(!missing.open(m_db->folder() + QStringLiteral("nothing.mdb")));
-    QVERIFY(!QFile::exists(m_db->folder() + QStringLiteral("nothing.mdb")));
-}
-
-void TestFileLock::lockFileBesideDatabase() {
-    const QString lockPath = m_db->path() + QStringLiteral(".lock");
-    Database db;
-    QVERIFY(db.open(m_db->path(), Database::Mode::Exclusive));
-    QVERIFY(QFile::exists(lockPath));
-    FileLock lock;
-    QVERIFY(!lock.tryLock(lockPath, FileLock::Kind::Shared));
-    db.close();
-    QVERIFY(lock.tryLock(lockPath, FileLock::Kind::Shared));
-    FileLock second;
-    QVERIFY(second.tryLock(lockPath, FileLock::Kind::Shared));
-    QVERIFY(!db.open(m_db->path(), Database::Mode::Exclusive));
-}
-
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsSet(kHolderVariable)) {
         return runHolder(argc, argv);

@@ -45,8 +45,7 @@ class TestEdUser : public QObject {
   private slots:
     void init() {
         startCase(m_ui, m_db);
-        m_main = std::make_unique<TfrmAPL>();
-        QVERIFY(m_main->ADOConnect.open(m_db->path()));
+        m_main = m_db->connectedMain();
     }
     void cleanup() {
         m_main.reset();

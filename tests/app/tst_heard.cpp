@@ -164,7 +164,7 @@ class TestHeard : public QObject {
         QFETCH(QVariant, first);
         QFETCH(QVariant, second);
         QFETCH(QString, stored);
-        auto main = connectedWindow();
+        auto main = m_db->connectedMain();
         main->SetParApl(code, first);
         main->SetParApl(code, second);
         QCOMPARE(rows(m_db->db, kParsSql), QStringList(stored));
@@ -182,7 +182,7 @@ class TestHeard : public QObject {
     }
     void readsMissingOrEmptyParameter() {
         exec(m_db->db, QStringLiteral("INSERT INTO tParApl (ParKod) VALUES (50), (51), (101);"));
-        auto main = connectedWindow();
+        auto main = m_db->connectedMain();
         QCOMPARE(main->GetParApl(50).toDateTime(), QDateTime(kZeroDate, QTime(0, 0)));
         QCOMPARE(main->GetParApl(51).toDouble(), 0.0);
         QCOMPARE(main->GetParApl(101).toString(), QString());
@@ -202,7 +202,7 @@ class TestHeard : public QObject {
     void refusesParameterOfWrongType() {
         QFETCH(int, code);
         QFETCH(QVariant, value);
-        auto main = connectedWindow();
+        auto main = m_db->connectedMain();
         QVERIFY_THROWS_EXCEPTION(DbError, main->SetParApl(code, value));
         QCOMPARE(rows(m_db->db, kParsSql), QStringList());
         main->SetParApl(code, code < 51 ? QVariant(at("2024-03-05 00:00:00")) : QVariant(1));
@@ -224,7 +224,7 @@ class TestHeard : public QObject {
         QFETCH(QVariant, stored);
         QFETCH(QString, after);
         QFETCH(bool, message);
-        auto main = connectedWindow();
+        auto main = m_db->connectedMain();
         if (stored.isValid()) {
             exec(m_db->db,
                  QStringLiteral("INSERT INTO tParApl (ParKod, snachInt) VALUES (52, %1);").arg(stored.toInt()));
@@ -239,7 +239,7 @@ class TestHeard : public QObject {
         QVERIFY(m_ui->messages.isEmpty());
     }
     void showsVersionInAboutBox() {
-        auto main = connectedWindow();
+        auto main = m_db->connectedMain();
         for (const QString& label : {QStringLiteral("v.1.2.5.0"), QStringLiteral("v.1.2.5.2")}) {
             TAboutBox about(*main, main.get());
             QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
@@ -499,14 +499,6 @@ class TestHeard : public QObject {
         prompt->cbMonopolno->setChecked(exclusive);
         byEnter ? QTest::keyClick(prompt->password, Qt::Key_Return) : prompt->BitOk->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    // The main window with an open connection, as the parameters store uses it.
-    std::unique_ptr<TfrmAPL> connectedWindow() {
-        auto main = std::make_unique<TfrmAPL>();
-        if (!main->ADOConnect.open(m_db->path())) {
-            qFatal("cannot open the main connection");
-        }
-        return main;
     }
 
     std::unique_ptr<FakeUi> m_ui;

@@ -56,8 +56,7 @@ class TestParamApl : public QObject {
   private slots:
     void init() {
         startCase(m_ui, m_db);
-        m_main = std::make_unique<TfrmAPL>();
-        QVERIFY(m_main->ADOConnect.open(m_db->path()));
+        m_main = m_db->connectedMain();
         gPathBase = kStartPath;
         gQueryClose = true;
     }

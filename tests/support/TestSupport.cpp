@@ -8,6 +8,7 @@
 
 #include "app/SprGrid.h"
 #include "app/UnitConst.h"
+#include "app/UnitHeard.h"
 
 void resetProgramGlobals() {
     gAppPath.clear();
@@ -31,6 +32,14 @@ TestDatabase::TestDatabase() : m_path(m_dir.path() + QStringLiteral("/dbVelorma.
         qFatal("cannot build the test database");
     }
     db.runScript(QString::fromUtf8(schema.readAll()));
+}
+
+std::unique_ptr<TfrmAPL> TestDatabase::connectedMain() const {
+    auto main = std::make_unique<TfrmAPL>();
+    if (!main->ADOConnect.open(m_path)) {
+        qFatal("cannot open the main connection");
+    }
+    return main;
 }
 
 QStringList rows(Database& db, const QString& sql) {

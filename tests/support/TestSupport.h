@@ -14,6 +14,7 @@
 #include "platform/UiSeam.h"
 
 class SprGrid;
+class TfrmAPL;
 
 // Puts the program's settings and sign-in globals back to their start-of-run values.
 void resetProgramGlobals();
@@ -28,6 +29,8 @@ class TestDatabase {
     QString path() const { return m_path; }
     QString folder() const { return m_dir.path() + QLatin1Char('/'); }
     Database db;
+    // A main window with its connection open on this database, as the stores use it.
+    std::unique_ptr<TfrmAPL> connectedMain() const;
 };
 
 inline QVariant scalar(Database& db, const QString& sql) {

@@ -79,72 +79,64 @@ class TestEdUser : public QObject {
         QVERIFY(edit(dialog, "leUserName")->isEnabled());
         QVERIFY(levelBox(dialog)->isEnabled());
     }
-    void savesNewUserAtDefaultLevel() {
-        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-        dialog.LoadUser(-1);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь системы: НОВЫЙ"));
-        fill(dialog, QStringLiteral("Petrov"), QStringLiteral("secret"), QStringLiteral("касса 2"));
-        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-        QVERIFY(m_ui->messages.isEmpty());
-        QCOMPARE(rows(m_db->db, "SELECT name, koment, passw, uroven FROM tUserApl WHERE ID>1"),
-                 QStringList{"Petrov|касса 2|secret|0"});
+    void savesOrRefuses_data() {
+        for (const char* column : {"load", "name", "password", "comment", "message"}) {
+            QTest::addColumn<QString>(column);  // load: whom the dialog shows; empty: a new user
+        }
+        QTest::addColumn<int>("level");      // -1: as offered
+        QTest::addColumn<QString>("saved");  // the row the save leaves; empty: none changed
+        const auto row = [](const char* name, const char* load, const char* typed, const char* password,
+                            const char* comment, int level, const QString& message, const char* saved) {
+            QTest::newRow(name) << QString::fromUtf8(load) << QString::fromUtf8(typed) << QString::fromUtf8(password)
+                                << QString::fromUtf8(comment) << message << level << QString::fromUtf8(saved);
+        };
+        row("new at the offered level", "", "Petrov", "secret", "касса 2", -1, "", "Petrov|касса 2|secret|0|text");
+        row("new, chosen level, empty password", "", "Сидоров", "", "", 1, "", "Сидоров|||1|text");
+        row("name of spaces", "", "   ", "", "", -1, "", "   |||0|text");
+        row("empty name", "", "", "secret", "x", -1, kNoName, "");
+        row("taken, other case", "", "ADMIN", "pw2", "", -1, kNameTaken, "");
+        row("taken, cyrillic", "", "Иванов", "pw2", "", -1, kNameTaken, "");
+        row("taken, cyrillic other case", "", "иванов", "pw2", "", -1, kNameTaken, "");
+        row("existing renamed to a taken name", "Петров", "иванов", "pw", "c", -1, "", "иванов|c|pw|1|text");
     }
-    void savesChosenLevelAndEmptyPassword() {
-        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-        dialog.LoadUser(-1);
-        fill(dialog, QStringLiteral("Сидоров"), QString(), QString());
-        levelBox(dialog)->setCurrentIndex(1);
-        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-        QCOMPARE(rows(m_db->db, "SELECT name, koment, passw, uroven, typeof(passw) FROM tUserApl WHERE ID>1"),
-                 QStringList{"Сидоров|||1|text"});
-    }
-    void refusesEmptyName() {
-        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-        dialog.LoadUser(-1);
-        fill(dialog, QString(), QStringLiteral("secret"), QStringLiteral("x"));
-        QCOMPARE(pressButton(dialog, "btnSave"), 0);
-        QCOMPARE(m_ui->messageTexts(), QStringList{kNoName});
-        QCOMPARE(userCount(), 1);
-        QCOMPARE(edit(dialog, "lePasw")->text(), QStringLiteral("secret"));
-        // Another attempt after the refusal goes through.
-        edit(dialog, "leUserName")->setText(QStringLiteral("Новый"));
-        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-        QCOMPARE(userCount(), 2);
-    }
-    void acceptsNameOfSpaces() {
-        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-        dialog.LoadUser(-1);
-        fill(dialog, QStringLiteral("   "), QString(), QString());
-        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-        QVERIFY(m_ui->messages.isEmpty());
-        QCOMPARE(scalar(m_db->db, "SELECT name FROM tUserApl WHERE ID>1").toString(), QStringLiteral("   "));
-    }
-    void refusesTakenNameForNewUser_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::newRow("upper case") << QStringLiteral("ADMIN");
-        QTest::newRow("cyrillic same") << QStringLiteral("Иванов");
-        QTest::newRow("cyrillic lower") << QStringLiteral("иванов");
-    }
-    void refusesTakenNameForNewUser() {
-        QFETCH(QString, typed);
+    void savesOrRefuses() {
+        QFETCH(QString, load);
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        QFETCH(QString, comment);
+        QFETCH(QString, message);
+        QFETCH(int, level);
+        QFETCH(QString, saved);
         addUser(QStringLiteral("Иванов"), 2);
+        const int petrov = addUser(QStringLiteral("Петров"), 1);
+        const QString users =
+            QStringLiteral("SELECT name, koment, passw, uroven, typeof(passw) FROM tUserApl ORDER BY ID");
+        QStringList expected = rows(m_db->db, users);
         TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-        dialog.LoadUser(-1);
-        fill(dialog, typed, QStringLiteral("pw2"), QString());
-        QCOMPARE(pressButton(dialog, "btnSave"), 0);
-        QCOMPARE(m_ui->messageTexts(), QStringList{kNameTaken});
-        QCOMPARE(userCount(), 2);
-        QCOMPARE(edit(dialog, "leUserName")->text(), typed);
-    }
-    void renamesExistingUserToTakenName() {
-        addUser(QStringLiteral("Иванов"), 2);
-        const int id = addUser(QStringLiteral("Петров"), 1);
-        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-        dialog.LoadUser(id);
-        edit(dialog, "leUserName")->setText(QStringLiteral("иванов"));
-        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-        QVERIFY(m_ui->messages.isEmpty());
-        QCOMPARE(rows(m_db->db, kUserRow.arg(id)), QStringList{"иванов|c|pw|1"});
+        dialog.LoadUser(load.isEmpty() ? -1 : petrov);
+        if (load.isEmpty()) {
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь системы: НОВЫЙ"));
+        }
+        fill(dialog, name, password, comment);
+        if (level >= 0) {
+            levelBox(dialog)->setCurrentIndex(level);
+        }
+        QCOMPARE(pressButton(dialog, "btnSave"), message.isEmpty() ? int(QDialog::Accepted) : 0);
+        QCOMPARE(m_ui->messageTexts(), message.isEmpty() ? QStringList() : QStringList(message));
+        if (!saved.isEmpty() && load.isEmpty()) {
+            expected << saved;
+        } else if (!saved.isEmpty()) {
+            expected[2] = saved;  // Петров's row
+        }
+        QCOMPARE(rows(m_db->db, users), expected);
+        if (!message.isEmpty()) {
+            QCOMPARE(edit(dialog, "leUserName")->text(), name);
+            QCOMPARE(edit(dialog, "lePasw")->text(), password);
+            // Another attempt after the refusal goes through.
+            edit(dialog, "leUserName")->setText(QStringLiteral("Новый"));
+            QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+            QCOMPARE(userCount(), 4);
+        }
     }
     void keepsNameAndLevelOfBuiltInAdmin() {
         TfrmEdUser dialog(m_main->ADOConnect, nullptr);

@@ -68,32 +68,24 @@ class TestMainWindow : public QObject {
     void captionsPerKind_data() {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("halls") << "N_Zal"
-                               << "Справочник: Залы";
-        QTest::newRow("clients") << "N_Client"
-                                 << "Справочник: Клиенты";
-        QTest::newRow("organisations") << "N_Org"
-                                       << "Справочник: Организации";
-        QTest::newRow("sports types") << "N_VS"
-                                      << "Справочник: ВИДЫ СПОРТА";
-        QTest::newRow("reservations") << "N_RezOrg"
-                                      << "Справочник: Резервы организаций";
-        QTest::newRow("users") << "N_UserApl"
-                               << "Справочник: ПОЛЬЗОВАТЕЛИ";
-        QTest::newRow("event log") << "N_SprAction"
-                                   << "Журнал событий";
-        QTest::newRow("halls button") << "btnZal"
-                                      << "Справочник: Залы";
-        QTest::newRow("clients button") << "btnClients"
-                                        << "Справочник: Клиенты";
-        QTest::newRow("organisations button") << "btnOrg"
-                                              << "Справочник: Организации";
-        QTest::newRow("reservations button") << "btnRezOrg"
-                                             << "Справочник: Резервы организаций";
+        const auto row = [](const char* name, const char* item, const QString& caption) {
+            QTest::newRow(name) << QString(item) << caption;
+        };
+        row("halls", "N_Zal", QStringLiteral("Справочник: Залы"));
+        row("clients", "N_Client", QStringLiteral("Справочник: Клиенты"));
+        row("organisations", "N_Org", QStringLiteral("Справочник: Организации"));
+        row("sports types", "N_VS", QStringLiteral("Справочник: ВИДЫ СПОРТА"));
+        row("reservations", "N_RezOrg", QStringLiteral("Справочник: Резервы организаций"));
+        row("users", "N_UserApl", QStringLiteral("Справочник: ПОЛЬЗОВАТЕЛИ"));
+        row("event log", "N_SprAction", QStringLiteral("Журнал событий"));
+        row("halls button", "btnZal", QStringLiteral("Справочник: Залы"));
+        row("clients button", "btnClients", QStringLiteral("Справочник: Клиенты"));
+        row("organisations button", "btnOrg", QStringLiteral("Справочник: Организации"));
+        row("reservations button", "btnRezOrg", QStringLiteral("Справочник: Резервы организаций"));
         const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
         const QString cards = QStringLiteral("Справочник: Карты клиентов [%1 - %1] - всего записей 0").arg(today);
-        QTest::newRow("cards menu") << "N_Cards" << cards;
-        QTest::newRow("cards button") << "ToolButton3" << cards;
+        row("cards menu", "N_Cards", cards);
+        row("cards button", "ToolButton3", cards);
     }
     void captionsPerKind() {
         QFETCH(QString, item);

@@ -107,70 +107,59 @@ class TestParamApl : public QObject {
         QCOMPARE(gPathBase, kStartPath);
         QVERIFY(gQueryClose);
     }
-    void stopsAtInsuranceNotWhole_data() {
-        QTest::addColumn<QString>("insurance");
-        QTest::newRow("fraction") << QStringLiteral("1,5");
-        QTest::newRow("word") << QStringLiteral("да");
-    }
-    void stopsAtInsuranceNotWhole() {
-        QFETCH(QString, insurance);
-        TfrmParAlp dialog(*m_main, nullptr);
-        fillAllRows(dialog);
-        setValueAt(dialog, 4, insurance);
-        QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(rows(m_db->db, kStoredRows), QStringList({"101||ООО Спорт", "102||Петров"}));
-        QCOMPARE(gPathBase, QStringLiteral("/data/base/"));
-        // Row 5 holds "0": the flag would have turned false had the saving gone on.
-        QVERIFY(gQueryClose);
-    }
-    void stopsAtCardTextNotNumber() {
-        m_main->SetParApl(pcUseCardText, 1);
-        TfrmParAlp dialog(*m_main, nullptr);
-        fillAllRows(dialog);
-        setValueAt(dialog, 8, QStringLiteral("да"));
-        QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(rows(m_db->db, kStoredRows), QStringList({"51|1|", "53|1|", "101||ООО Спорт", "102||Петров",
-                                                           "103||Строка один", "104||Строка два"}));
-        QCOMPARE(scalar(m_db->db, "SELECT typeof(snachInt) FROM tParApl WHERE ParKod=53").toString(),
-                 QStringLiteral("real"));
-        QVERIFY(!gQueryClose);
-    }
-    void readsQueryCloseOnlyFromOne_data() {
-        QTest::addColumn<bool>("before");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("after");
-        QTest::newRow("zero") << true << QStringLiteral("0") << false;
-        QTest::newRow("word") << true << QStringLiteral("нет") << false;
-        QTest::newRow("one with space") << true << QStringLiteral(" 1") << false;
-        QTest::newRow("one") << false << QStringLiteral("1") << true;
-    }
-    void readsQueryCloseOnlyFromOne() {
-        QFETCH(bool, before);
-        QFETCH(QString, text);
-        QFETCH(bool, after);
-        gQueryClose = before;
-        TfrmParAlp dialog(*m_main, nullptr);
-        setValueAt(dialog, 5, text);
-        pressButton(dialog, "btnSave");
-        QCOMPARE(gQueryClose, after);
-        QVERIFY(m_ui->messages.isEmpty());
-    }
-    void endsPathWithSeparator_data() {
+    void stopsAtFirstBadNumber_data() {
+        QTest::addColumn<int>("row");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("held");
-        QTest::newRow("without separator") << QStringLiteral("/data/base") << QStringLiteral("/data/base/");
-        QTest::newRow("with separator") << QStringLiteral("/data/base/") << QStringLiteral("/data/base/");
-        QTest::newRow("empty") << QString() << QString();
+        QTest::addColumn<QStringList>("stored");  // the rows saved before the stop
+        QTest::addColumn<bool>("queryClose");
+        const QStringList upToInsurance = {"101||ООО Спорт", "102||Петров"};
+        // Row 5 holds "0": the flag turns false only when the saving reaches it.
+        QTest::newRow("insurance fraction") << 4 << "1,5" << upToInsurance << true;
+        QTest::newRow("insurance word") << 4 << "да" << upToInsurance << true;
+        QTest::newRow("card text word") << 8 << "да"
+                                        << QStringList{"51|1|", "101||ООО Спорт", "102||Петров", "103||Строка один",
+                                                       "104||Строка два"}
+                                        << false;
     }
-    void endsPathWithSeparator() {
+    void stopsAtFirstBadNumber() {
+        QFETCH(int, row);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, stored);
+        QFETCH(bool, queryClose);
+        TfrmParAlp dialog(*m_main, nullptr);
+        fillAllRows(dialog);
+        setValueAt(dialog, row, typed);
+        QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(rows(m_db->db, kStoredRows), stored);
+        QCOMPARE(gPathBase, QStringLiteral("/data/base/"));
+        QCOMPARE(gQueryClose, queryClose);
+    }
+    void takesFlagAndPath_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("held");  // gQueryClose as 0/1, or gPathBase
+        const auto row = [](const char* name, int row, const char* typed, const char* held) {
+            QTest::newRow(name) << row << QString::fromUtf8(typed) << QString::fromUtf8(held);
+        };
+        row("flag: zero", 5, "0", "0");
+        row("flag: word", 5, "нет", "0");
+        row("flag: one with space", 5, " 1", "0");
+        row("flag: one", 5, "1", "1");
+        row("path without separator", 3, "/data/base", "/data/base/");
+        row("path with separator", 3, "/data/base/", "/data/base/");
+        row("empty path", 3, "", "");
+    }
+    void takesFlagAndPath() {
+        QFETCH(int, row);
         QFETCH(QString, typed);
         QFETCH(QString, held);
+        gQueryClose = held != QLatin1String("1");  // each row changes the flag
         TfrmParAlp dialog(*m_main, nullptr);
-        setValueAt(dialog, 3, typed);
+        setValueAt(dialog, row, typed);
         pressButton(dialog, "btnSave");
-        QCOMPARE(gPathBase, held);
+        QCOMPARE(row == 5 ? QString::number(int(gQueryClose)) : gPathBase, held);
+        QVERIFY(m_ui->messages.isEmpty());
     }
     void keepsTextWithEqualsSign() {
         const QString text = QStringLiteral("Директор = И.И. Иванов; \"a=b\"");

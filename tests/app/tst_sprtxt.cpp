@@ -264,13 +264,23 @@ class TestSprTxt : public QObject {
         QCOMPARE(window->DBGridSpr->currentRowNumber(), row);
         QCOMPARE(window->DBGridSpr->currentValue("name").toString(), name);
     }
-    void refreshReachesRowBeyondFirstFetch() {
+    void longListReadInBackground() {
         loadCards(2000);
         const auto window = openList(lkCards);
         SprGrid& grid = *window->DBGridSpr;
-        while (grid.sprModel()->canFetchMore()) {
-            grid.sprModel()->fetchMore();
-        }
+        QVERIFY(grid.sprModel()->rowCount() < 2000);
+        QTRY_VERIFY(!grid.sprModel()->canFetchMore());
+        QCOMPARE(grid.sprModel()->rowCount(), 2000);
+        QCOMPARE(grid.currentRowNumber(), 0);
+        // Once read, the list no longer holds the file against another workstation's write.
+        Database otherWorkstation;
+        QVERIFY(otherWorkstation.open(m_db->path()));
+        QElapsedTimer write;
+        write.start();
+        exec(otherWorkstation, "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
+        QVERIFY(write.elapsed() < 2000);
+        QCOMPARE(scalar(db(), "SELECT count(*) FROM tZal").toInt(), 1);
+        // A refresh comes back to the row beyond the first fetch, or to the last of a shorter list.
         selectRow(grid, 900);
         window->btnRefreshClick();
         QCOMPARE(grid.currentRowNumber(), 900);
@@ -280,7 +290,7 @@ class TestSprTxt : public QObject {
         QCOMPARE(grid.currentRowNumber(), 499);
         QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(500));
     }
-    void refreshRewritesOnlyCardCaption() {
+    void refreshKeepsOtherCaptions() {
         exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
         const auto halls = openList(lkZal);
         halls->setWindowTitle(QStringLiteral("Справочник: Залы"));
@@ -288,27 +298,6 @@ class TestSprTxt : public QObject {
         halls->btnRefreshClick();
         QCOMPARE(halls->windowTitle(), QStringLiteral("Справочник: Залы"));
         QCOMPARE(halls->DBGridSpr->sprModel()->rowCount(), 2);
-        loadCards(1);
-        const auto cards = openList(lkCards);
-        addCard(db(), 2, ctClubCard, QStringLiteral("2024-03-20 10:00:00"), 1);
-        cards->btnRefreshClick();
-        QCOMPARE(cards->windowTitle(), kCardsCaption.arg(kMarch).arg(2));
-    }
-    void longListReleasesFileOnceRead() {
-        loadCards(2000);
-        const auto window = openList(lkCards);
-        const SprModel& model = *window->DBGridSpr->sprModel();
-        QVERIFY(model.rowCount() < 2000);
-        QTRY_VERIFY(!model.canFetchMore());
-        QCOMPARE(model.rowCount(), 2000);
-        QCOMPARE(window->DBGridSpr->currentRowNumber(), 0);
-        Database otherWorkstation;
-        QVERIFY(otherWorkstation.open(m_db->path()));
-        QElapsedTimer write;
-        write.start();
-        exec(otherWorkstation, "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
-        QVERIFY(write.elapsed() < 2000);
-        QCOMPARE(scalar(db(), "SELECT count(*) FROM tZal").toInt(), 1);
     }
     void doubleClickNeedsCellClick() {
         addUser(db(), QStringLiteral("Петров"));

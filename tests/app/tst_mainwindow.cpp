@@ -140,7 +140,6 @@ class TestMainWindow : public QObject {
         QVERIFY(!m_main->N12->isEnabled());
         QVERIFY(!m_main->ileVertically1->isEnabled());
         QVERIFY(!m_main->Cascade1->isEnabled());
-
         m_main->N_ClientClick();
         m_main->N_ZalClick();
         emit m_main->WindowMDI->aboutToShow();
@@ -155,7 +154,6 @@ class TestMainWindow : public QObject {
         QVERIFY(m_main->N12->isEnabled());
         m_main->WindowMDI->actions().first()->trigger();
         QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("Справочник: Клиенты"));
-
         m_main->N12->trigger();
         const auto windows = m_main->mdiArea()->subWindowList();
         QCOMPARE(windows[0]->width(), windows[1]->width());
@@ -165,16 +163,12 @@ class TestMainWindow : public QObject {
         QVERIFY(windows[0]->x() != windows[1]->x());
     }
     void panelItemTogglesBothToolBars() {
-        QVERIFY(m_main->N_PanBtn->isChecked());
-        QVERIFY(m_main->tbSpr->isVisible());
-        m_main->N_PanBtn->trigger();
-        QVERIFY(!m_main->N_PanBtn->isChecked());
-        QVERIFY(!m_main->tbSpr->isVisible());
-        QVERIFY(!m_main->tbWork->isVisible());
-        m_main->N_PanBtn->trigger();
-        QVERIFY(m_main->N_PanBtn->isChecked());
-        QVERIFY(m_main->tbSpr->isVisible());
-        QVERIFY(m_main->tbWork->isVisible());
+        for (const bool shown : {true, false, true}) {
+            QCOMPARE(m_main->N_PanBtn->isChecked(), shown);
+            QCOMPARE(m_main->tbSpr->isVisible(), shown);
+            QCOMPARE(m_main->tbWork->isVisible(), shown);
+            m_main->N_PanBtn->trigger();
+        }
     }
     void aboutBoxShowsDatabaseVersion() {
         QString label;

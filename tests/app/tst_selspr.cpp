@@ -30,7 +30,6 @@ class TestSelSpr : public QObject {
         QTest::addColumn<QString>("wide");  // the first field and its width in characters
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("answer");  // the name the last row answers
-
         QTest::newRow("clients by family then name")
             << int(lkClients)
             << "INSERT INTO tClient (Family, Name, Otchestvo) VALUES ('Петров', 'Иван', 'Ильич'), "
@@ -61,7 +60,6 @@ class TestSelSpr : public QObject {
         TfrmSelectSpr dialog(db(), nullptr);
         dialog.LoadSpr(kind);
         SprGrid& grid = *dialog.DBGridSpr;
-
         QCOMPARE(dialog.FTypeSpr, kind);
         QCOMPARE(visibleTitles(grid), titles);
         QCOMPARE(shownRows(grid), shown);
@@ -70,7 +68,6 @@ class TestSelSpr : public QObject {
         selectRow(grid, int(shown.size()) - 1);
         const int id = grid.currentValue(QStringLiteral("ID")).toInt();
         QVERIFY(id > 0);
-
         QCOMPARE(pressButton(dialog, "btnSelect"), int(QDialog::Accepted));
         QCOMPARE(dialog.FSelect.ID, id);
         QCOMPARE(dialog.FSelect.Name, answer);
@@ -79,7 +76,6 @@ class TestSelSpr : public QObject {
         exec(db(), "INSERT INTO tClient (Family, Name, Otchestvo) VALUES ('Смит', 'Джон', NULL)");
         TfrmSelectSpr dialog(db(), nullptr);
         dialog.LoadSpr(lkClients);
-
         QCOMPARE(pressButton(dialog, "btnSelect"), int(QDialog::Accepted));
         QCOMPARE(dialog.FSelect.Name, QStringLiteral("Смит Джон "));
     }
@@ -96,7 +92,6 @@ class TestSelSpr : public QObject {
         TfrmSelectSpr dialog(db(), nullptr);
         dialog.LoadSpr(kind);
         dialog.FSelect = {5, QStringLiteral("прежний")};
-
         QCOMPARE(pressButton(dialog, "btnSelect"), int(QDialog::Accepted));
         QCOMPARE(dialog.FSelect.ID, 0);
         QCOMPARE(dialog.FSelect.Name, name);
@@ -105,12 +100,10 @@ class TestSelSpr : public QObject {
         const int id = insert(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Плавание')");
         TfrmSelectSpr dialog(db(), nullptr);
         dialog.LoadSpr(lkVidSport);
-
         dialog.setResult(0);
         dialog.DBGridSprDblClick();
         QCOMPARE(dialog.result(), 0);
         QCOMPARE(dialog.FSelect.ID, 0);
-
         dialog.DBGridSprCellClick();
         dialog.DBGridSprDblClick();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -126,7 +119,6 @@ class TestSelSpr : public QObject {
         doubleClickTitleAfterCellClick(*dialog.DBGridSpr);
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.FSelect.ID, 0);
-
         doubleClickFirstRow(*dialog.DBGridSpr);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -137,7 +129,6 @@ class TestSelSpr : public QObject {
         exec(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Плавание')");
         TfrmSelectSpr dialog(db(), nullptr);
         dialog.LoadSpr(lkVidSport);
-
         QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
         QCOMPARE(dialog.FSelect.ID, 0);
         QVERIFY(dialog.FSelect.Name.isEmpty());

@@ -96,7 +96,6 @@ class TestFileLock : public QObject {
         QTest::addColumn<QString>("firstMode");
         QTest::addColumn<QString>("secondMode");
         QTest::addColumn<bool>("opens");
-
         for (const char* where : {"ours", "process", "connection"}) {
             for (const char* first : {"readwrite", "exclusive"}) {
                 for (const char* second : {"readwrite", "exclusive"}) {
@@ -113,7 +112,6 @@ class TestFileLock : public QObject {
         QFETCH(QString, firstMode);
         QFETCH(QString, secondMode);
         QFETCH(bool, opens);
-
         if (where == QLatin1String("ours")) {
             HolderProcess holder(m_db->path(), firstMode);
             QCOMPARE(holder.answer(), QStringLiteral("ready"));
@@ -147,13 +145,11 @@ class TestFileLock : public QObject {
     }
     void exclusiveSucceedsAfterHolderEnds() {
         QFETCH(QString, holderMode);
-
         HolderProcess holder(m_db->path(), holderMode);
         QCOMPARE(holder.answer(), QStringLiteral("ready"));
         Database ours;
         QVERIFY(!ours.open(m_db->path(), Database::Mode::Exclusive));
         QVERIFY(holder.stop());
-
         QVERIFY(ours.open(m_db->path(), Database::Mode::Exclusive));
         QCOMPARE(scalar(ours, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
     }
@@ -168,7 +164,6 @@ class TestFileLock : public QObject {
         Database exclusive;
         QVERIFY(exclusive.open(m_db->path(), Database::Mode::Exclusive));
         QVERIFY(!first.open(m_db->path()));
-
         Database missing;
         QVERIFY(!missing.open(m_db->folder() + QStringLiteral("nothing.mdb")));
         QVERIFY(!QFile::exists(m_db->folder() + QStringLiteral("nothing.mdb")));

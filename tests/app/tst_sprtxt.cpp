@@ -313,6 +313,7 @@ class TestSprTxt : public QObject {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         doubleClickTitleAfterCellClick(*window->DBGridSpr);
+        window->DBGridSprDblClick();  // the title double-click used up the cell click
         QCOMPARE(m_ui->modalClasses.size(), 1);
         doubleClickFirstRow(*window->DBGridSpr);
         QCOMPARE(m_ui->modalClasses.size(), 2);

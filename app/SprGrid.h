@@ -40,6 +40,17 @@ class SprModel : public QSqlQueryModel {
     QHash<QString, QString> m_titles;
 };
 
+// The entry of a kind in a window's table of kinds; nullptr when the kind has none.
+template <class Entry>
+const Entry* findKind(const QList<Entry>& entries, int kind) {
+    for (const Entry& entry : entries) {
+        if (entry.kind == kind) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
 // The read-only grid of a list window or selector: whole-row selection, bold titles, resizable
 // columns, no editing. It re-runs its query on demand and keeps a row number across re-queries.
 // A list shows at once with its first rows; the rest is read while the program is idle, so that the

@@ -42,15 +42,6 @@ const QList<SelectList> kLists = {
      {QStringLiteral("NameVidSp")}},
 };
 
-const SelectList* findList(int kind) {
-    for (const SelectList& list : kLists) {
-        if (list.kind == kind) {
-            return &list;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 TfrmSelectSpr::TfrmSelectSpr(Database& db, QWidget* parent)
@@ -97,7 +88,7 @@ void TfrmSelectSpr::setupUi() {
 
 void TfrmSelectSpr::LoadSpr(int kind) {
     FTypeSpr = kind;
-    const SelectList* list = findList(kind);
+    const SelectList* list = findKind(kLists, kind);
     if (!list) {
         DBGridSpr->clearList();
         return;
@@ -114,7 +105,7 @@ QString TfrmSelectSpr::currentText(const QString& field) const {
 void TfrmSelectSpr::btnSelectClick() {
     FSelect.ID = DBGridSpr->currentValue(QStringLiteral("ID")).toInt();
     QStringList parts;
-    if (const SelectList* list = findList(FTypeSpr)) {
+    if (const SelectList* list = findKind(kLists, FTypeSpr)) {
         for (const QString& field : list->nameFields) {
             parts << currentText(field);
         }

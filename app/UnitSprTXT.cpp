@@ -118,15 +118,6 @@ const QList<KindList> kLists = {
      false},
 };
 
-const KindList* findList(int kind) {
-    for (const KindList& list : kLists) {
-        if (list.kind == kind) {
-            return &list;
-        }
-    }
-    return nullptr;
-}
-
 // Creates a form with the list window as parent and loads it with a row ID.
 using FormFactory = std::unique_ptr<QDialog> (*)(Database& db, QWidget* parent, int id);
 
@@ -245,7 +236,7 @@ void TfrmSprTxt::FormCreate() {
 
 void TfrmSprTxt::LoadSpr(int kind) {
     FTypeSpr = kind;
-    const KindList* list = findList(kind);
+    const KindList* list = findKind(kLists, kind);
     if (!list) {
         DBGridSpr->clearList();
         return;

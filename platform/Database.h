@@ -71,12 +71,10 @@ class SqlQuery {
 
     SqlQuery& addParam(const QString& name, FieldType type, const QVariant& value);
     void setParamValue(const QString& name, const QVariant& value);
-    void clearParams() { m_params.clear(); }
 
     // Runs the statement; a SELECT is positioned before its first row.
     void exec(const QString& sql);
     bool next() { return m_query.next(); }
-    bool first() { return m_query.first(); }
 
     QVariant value(int column) const;
     QVariant value(const QString& field) const;

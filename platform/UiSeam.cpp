@@ -40,10 +40,6 @@ class WidgetSeam final : public UiSeam {
         return QFileDialog::getOpenFileName(parent, caption, dir, toQtFilter(filter));
     }
 
-    QString saveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter) override {
-        return QFileDialog::getSaveFileName(parent, caption, dir, toQtFilter(filter));
-    }
-
     int execModal(QDialog& dialog) override { return dialog.exec(); }
 };
 

@@ -18,7 +18,6 @@ class UiSeam {
     virtual Answer ask(QWidget* parent, const QString& text) = 0;
     // Filters are "description|pattern|description|pattern"; an empty answer is a cancel.
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) = 0;
-    virtual QString saveFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) = 0;
     virtual int execModal(QDialog& dialog) = 0;
 };
 

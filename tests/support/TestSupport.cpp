@@ -191,10 +191,6 @@ QString FakeUi::openFileName(QWidget*, const QString& title, const QString&, con
     return takeFront(fileAnswers, QString());
 }
 
-QString FakeUi::saveFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) {
-    return openFileName(parent, title, dir, filter);
-}
-
 int FakeUi::execModal(QDialog& dialog) {
     modalClasses << QString::fromLatin1(dialog.metaObject()->className());
     const auto handler = takeFront(modalHandlers, {});

@@ -76,7 +76,6 @@ class FakeUi : public UiSeam {
     void message(QWidget* parent, const QString& text, MsgIcon icon, bool withCancel) override;
     Answer ask(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) override;
-    QString saveFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) override;
     int execModal(QDialog& dialog) override;
     QStringList messageTexts() const;
 

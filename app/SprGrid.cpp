@@ -144,8 +144,9 @@ SprGrid::SprGrid(QWidget* parent) : QTableView(parent), m_model(new SprModel(thi
     connect(&m_idleFetch, &QTimer::timeout, this, &SprGrid::fetchWhileIdle);
 }
 
-void SprGrid::load(QuerySource source, const QStringList& hidden, const QList<SprColumn>& columns) {
-    m_source = std::move(source);
+void SprGrid::load(const QString& sql, QueryBinder binder, const QStringList& hidden, const QList<SprColumn>& columns) {
+    m_sql = sql;
+    m_binder = std::move(binder);
     m_hidden = hidden;
     m_columns = columns;
     m_model->setTitles(columns);
@@ -154,7 +155,8 @@ void SprGrid::load(QuerySource source, const QStringList& hidden, const QList<Sp
 
 void SprGrid::clearList() {
     m_idleFetch.stop();
-    m_source = nullptr;
+    m_sql.clear();
+    m_binder = nullptr;
     m_hidden.clear();
     m_columns.clear();
     m_model->setTitles({});
@@ -162,10 +164,10 @@ void SprGrid::clearList() {
 }
 
 void SprGrid::requery(int row) {
-    if (!m_source) {
+    if (!m_binder) {
         return;
     }
-    QSqlQuery query = m_source();
+    QSqlQuery query = m_binder(m_sql);
     if (!query.exec()) {
         throw DbError(query.lastError().text().trimmed(), query.lastQuery(), Q_FUNC_INFO);
     }
@@ -237,8 +239,18 @@ int SprGrid::currentRowNumber() const {
 }
 
 QVariant SprGrid::currentValue(const QString& field) const {
-    const int row = currentRowNumber();
-    return row >= 0 ? m_model->record(row).value(field) : QVariant();
+    return valueAt(currentRowNumber(), field);
+}
+
+int SprGrid::rowCount() const {
+    while (m_model->canFetchMore()) {
+        m_model->fetchMore();
+    }
+    return m_model->rowCount();
+}
+
+QVariant SprGrid::valueAt(int row, const QString& field) const {
+    return row >= 0 && row < m_model->rowCount() ? m_model->record(row).value(field) : QVariant();
 }
 
 bool SprGrid::takeDoubleClick() {

@@ -59,15 +59,16 @@ class SprGrid : public QTableView {
     Q_OBJECT
 
   public:
-    // Makes a fresh prepared (not yet executed) query each time the list is read.
-    using QuerySource = std::function<QSqlQuery()>;
+    // Prepares the given statement (the list's own text, or the grid's wrapping of it) with the list's
+    // parameters bound; called each time rows are read.
+    using QueryBinder = std::function<QSqlQuery(const QString& sql)>;
 
     explicit SprGrid(QWidget* parent = nullptr);
 
     SprModel* sprModel() const { return m_model; }
 
     // Reads the list for the first time; the first row becomes current.
-    void load(QuerySource source, const QStringList& hidden, const QList<SprColumn>& columns);
+    void load(const QString& sql, QueryBinder binder, const QStringList& hidden, const QList<SprColumn>& columns);
     // No query: an empty grid without columns.
     void clearList();
     // Reads the list again and makes that row number current; a shorter list goes to its last row.
@@ -78,6 +79,9 @@ class SprGrid : public QTableView {
     int currentRowNumber() const;
     // A field of the current row; an invalid value without a current row.
     QVariant currentValue(const QString& field) const;
+    // The number of rows of the list, and a field of one of them.
+    int rowCount() const;
+    QVariant valueAt(int row, const QString& field) const;
 
     // The double-click rule: a double-click acts only when a data cell was clicked since the last
     // double-click. takeDoubleClick answers whether this one acts and starts the count again.
@@ -99,7 +103,8 @@ class SprGrid : public QTableView {
 
     SprModel* m_model = nullptr;
     QTimer m_idleFetch;
-    QuerySource m_source;
+    QString m_sql;
+    QueryBinder m_binder;
     QStringList m_hidden;
     QList<SprColumn> m_columns;
     bool m_cellClick = false;

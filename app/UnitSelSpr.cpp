@@ -93,8 +93,9 @@ void TfrmSelectSpr::LoadSpr(int kind) {
         DBGridSpr->clearList();
         return;
     }
-    const QString sql = list->sql;
-    DBGridSpr->load([this, sql] { return SqlQuery(m_db).prepared(sql); }, {QStringLiteral("ID")}, list->columns);
+    DBGridSpr->load(
+        list->sql, [this](const QString& sql) { return SqlQuery(m_db).prepared(sql); }, {QStringLiteral("ID")},
+        list->columns);
 }
 
 QString TfrmSelectSpr::currentText(const QString& field) const {

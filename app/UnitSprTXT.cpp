@@ -241,9 +241,9 @@ void TfrmSprTxt::LoadSpr(int kind) {
         DBGridSpr->clearList();
         return;
     }
-    const QString sql = list->sql;
     DBGridSpr->load(
-        [this, sql] {
+        list->sql,
+        [this](const QString& sql) {
             SqlQuery query(m_db);
             bindPeriod(query);
             return query.prepared(sql);

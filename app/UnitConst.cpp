@@ -1,8 +1,10 @@
 #include "app/UnitConst.h"
 
+#include <QLocale>
 #include <QPainter>
 
 #include "platform/Database.h"
+#include "platform/LocaleFormat.h"
 
 QString gAppPath;
 QString gPathBase;
@@ -36,6 +38,8 @@ const QString INSERT_ACTION_SQL = QStringLiteral(
     ":pKodAction, :pActionStr);");
 
 constexpr int kActionTextLimit = 250;
+// The seconds and their separator at the end of a long time ("10:00:00").
+constexpr int kSecondsChars = 3;
 
 }  // namespace
 
@@ -140,4 +144,16 @@ void TLoadDay::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     fillBar(painter, 2, h - barHeight(m_countCard) - 2, w - 2, h - 2, ColorCard);
     fillBar(painter, 7, 2, w - 7, barHeight(m_countOrg) + 2, ColorOrg);
+}
+
+QString SeansTimeText(const QTime& time) {
+    return longTimeText(time).chopped(kSecondsChars);
+}
+
+QTime SeansTimeFromText(const QString& text) {
+    return QLocale().toTime(text.trimmed(), longTimeFormat().chopped(kSecondsChars));
+}
+
+QDateTime SeansDateTime(const QDate& date, const QTime& start) {
+    return QDateTime(date, QTime(start.hour(), start.minute()));
 }

@@ -109,3 +109,18 @@ class TLoadDay : public QFrame {
     int m_countCard = 0;
     int m_countOrg = 0;
 };
+
+// One hall as the card form and the reservation form hold it, parallel to their hall boxes.
+struct TZalInfo {
+    int ID = 0;
+    int CountMest = 0;
+    int RezervMest = 0;
+    QString StrTXTCard;
+};
+
+// A slot's start as the slot boxes show it: the long time with its seconds cut off.
+QString SeansTimeText(const QTime& time);
+// A slot box's text read back as a time of day; invalid when the text is no time.
+QTime SeansTimeFromText(const QString& text);
+// The one form of a visit's or reserved place's DateWork: the date plus the slot's start, seconds 0.
+QDateTime SeansDateTime(const QDate& date, const QTime& start);

@@ -15,6 +15,7 @@
 #include "app/SprGrid.h"
 #include "app/UnitEdUser.h"
 #include "cards/unitPeriod.h"
+#include "facility/UnitRezOrg.h"
 #include "platform/Database.h"
 #include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
@@ -130,6 +131,7 @@ std::unique_ptr<QDialog> makeForm(Database& db, QWidget* parent, int id) {
 
 // The editor of each kind. A kind without an entry opens nothing.
 const std::map<int, FormFactory> kEditors = {
+    {lkRezOrg, &makeForm<TfrmRezOrg, &TfrmRezOrg::LoadRezOrg>},
     {lkUsers, &makeForm<TfrmEdUser, &TfrmEdUser::LoadUser>},
 };
 

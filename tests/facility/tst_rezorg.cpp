@@ -1,0 +1,291 @@
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/SprGrid.h"
+#include "app/UnitSprTXT.h"
+#include "facility/UnitRezOrg.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+const QString kNotFilled = QStringLiteral("Не заполнены обязательные поля!");
+const QString kBadSumma = QStringLiteral("Сумма договора должна быть числом, например: 10500,25");
+const QString kNoSlot = QStringLiteral("Не выбраны зал и сеанс: места резервировать некуда!");
+const QString kContracts = QStringLiteral("SELECT Num, ID_Org, Summa FROM tRezOrg ORDER BY ID");
+const QString kPlaces = QStringLiteral("SELECT DateWork, ID_Zal, ID_Card, Cena FROM tWorkGurnal ORDER BY ID");
+const QDate kDay(2026, 7, 4);
+
+int addZal(Database& db, const QString& name, int places) {
+    return insert(db, QStringLiteral("INSERT INTO tZal (NameZal, CountMest) VALUES ('%1', %2)").arg(name).arg(places));
+}
+void addSeans(Database& db, int zal, const QString& start) {
+    exec(db, QStringLiteral("INSERT INTO tSeans (ID_Zal, TimeBeg) VALUES (%1, '1899-12-30 %2')").arg(zal).arg(start));
+}
+int addOrg(Database& db, const QString& name) {
+    return insert(db, QStringLiteral("INSERT INTO tOrg (Name) VALUES ('%1')").arg(name));
+}
+int addContract(Database& db, int num, int org) {
+    return insert(
+        db, QStringLiteral("INSERT INTO tRezOrg (Num, ID_Org, Summa) VALUES (%1, %2, 10500.25)").arg(num).arg(org));
+}
+// Places in a slot of kDay: a card's visits when idCard > 0, a contract's places when below.
+void addPlaces(Database& db, int zal, const QString& start, int idCard, int count) {
+    for (int i = 0; i < count; ++i) {
+        exec(db, QStringLiteral(
+                     "INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card, Cena) VALUES ('2026-07-04 %1', %2, %3, 0)")
+                     .arg(start)
+                     .arg(zal)
+                     .arg(idCard));
+    }
+}
+
+// A form showing kDay and the slot at that index.
+void choose(TfrmRezOrg& form, int seans) {
+    form.mcSelDates->setSelectedDate(kDay);
+    form.cbSeans->setCurrentIndex(seans);
+    form.cbSeansChange();
+}
+
+QString load(const TfrmRezOrg& form) {
+    return QStringLiteral("%1/%2").arg(form.FLoadDay->CountCard()).arg(form.FLoadDay->CountOrg());
+}
+
+// Stands in for the organisation editor: saving adds one organisation.
+class RezOrgWithEditor : public TfrmRezOrg {
+  public:
+    using TfrmRezOrg::TfrmRezOrg;
+
+  protected:
+    std::unique_ptr<QDialog> newOrgEditor() override { return std::make_unique<QDialog>(); }
+};
+
+}  // namespace
+
+class TestRezOrg : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        startCase(m_ui, m_db);
+        m_zal = addZal(db(), QStringLiteral("Бассейн"), 20);
+        addSeans(db(), m_zal, QStringLiteral("12:00:00"));
+        addSeans(db(), m_zal, QStringLiteral("10:00:30"));
+        m_org = addOrg(db(), QStringLiteral("Альфа"));
+    }
+    void cleanup() { endCase(m_ui, m_db); }
+
+    void opensNewContract() {
+        TfrmRezOrg form(db(), nullptr);
+        form.LoadRezOrg(-1);
+        QCOMPARE(form.windowTitle(), QStringLiteral("Резерв организации (НЕ СОХРАНЯЛСЯ: выбор сеансов запрещен!)"));
+        QCOMPARE(form.leDog->text(), QStringLiteral("0"));
+        QCOMPARE(form.leSumma->text(), QStringLiteral("0"));
+        for (QWidget* input : std::initializer_list<QWidget*>{form.cbZal, form.cbSeans, form.edCountPos,
+                                                              form.btnNewSeans, form.btnDelSeans}) {
+            QVERIFY(!input->isEnabled());
+        }
+        QVERIFY(form.DBGridSpr->isHidden());
+        QCOMPARE(form.cbSeans->itemText(0), QStringLiteral("10:00"));
+        QCOMPARE(form.cbSeans->count(), 2);
+        QCOMPARE(form.txtDateSelect->text(), QDate::currentDate().toString(QStringLiteral("dd.MM")));
+        QCOMPARE(form.FLoadDay->MaxCount, 20);
+    }
+
+    void savesOrRefuses_data() {
+        QTest::addColumn<bool>("withOrg");
+        QTest::addColumn<QString>("num");
+        QTest::addColumn<QString>("summa");
+        QTest::addColumn<QString>("message");  // empty: saved
+        QTest::newRow("saved") << true << " 12"
+                               << "10500,25"
+                               << "";
+        QTest::newRow("no organisation") << false << "12"
+                                         << "1" << kNotFilled;
+        QTest::newRow("zero") << true << "0"
+                              << "1" << kNotFilled;
+        QTest::newRow("zeros") << true << "00"
+                               << "1" << kNotFilled;
+        QTest::newRow("negative") << true << "-3"
+                                  << "1" << kNotFilled;
+        QTest::newRow("statement") << true << "1); DELETE FROM tOrg; --"
+                                   << "1" << kNotFilled;
+        QTest::newRow("sum with a point") << true << "12"
+                                          << "10500.25" << kBadSumma;
+        QTest::newRow("sum of letters") << true << "12"
+                                        << "много" << kBadSumma;
+    }
+    void savesOrRefuses() {
+        QFETCH(bool, withOrg);
+        QFETCH(QString, num);
+        QFETCH(QString, summa);
+        QFETCH(QString, message);
+        TfrmRezOrg form(db(), nullptr);
+        form.LoadRezOrg(-1);
+        form.FOrgID = withOrg ? m_org : -1;
+        form.leDog->setText(num);
+        form.leSumma->setText(summa);
+        QCOMPARE(pressButton(form, "btnSave"), 0);
+        QCOMPARE(m_ui->messageTexts(), message.isEmpty() ? QStringList() : QStringList(message));
+        const QStringList saved = rows(db(), kContracts);
+        QCOMPARE(saved, message.isEmpty() ? QStringList(QStringLiteral("12|%1|10500.25").arg(m_org)) : QStringList());
+        if (message.isEmpty()) {
+            QCOMPARE(form.windowTitle(), QStringLiteral("Резерв организации"));
+            QVERIFY(form.btnNewSeans->isEnabled() && form.cbZal->isEnabled() && !form.btnDelSeans->isEnabled());
+            QVERIFY(!form.DBGridSpr->isHidden());
+            QCOMPARE(form.DBGridSpr->rowCount(), 0);
+            QCOMPARE(form.FRezOrgID, scalar(db(), QStringLiteral("SELECT ID FROM tRezOrg")).toInt());
+        }
+    }
+
+    void updatesAndCloses() {
+        const int id = addContract(db(), 7, m_org);
+        TfrmRezOrg form(db(), nullptr);
+        form.LoadRezOrg(id);
+        QCOMPARE(form.leOrg->text(), QStringLiteral("Альфа"));
+        QCOMPARE(form.leSumma->text(), QStringLiteral("10500,25"));
+        form.leDog->setText(QStringLiteral("7a"));
+        QCOMPARE(pressButton(form, "btnSave"), 0);
+        QCOMPARE(m_ui->messageTexts(), QStringList(kNotFilled));
+        form.leDog->setText(QStringLiteral("8"));
+        form.leSumma->setText(QStringLiteral("300,5"));
+        QCOMPARE(pressButton(form, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(rows(db(), kContracts), QStringList(QStringLiteral("8|%1|300.5").arg(m_org)));
+    }
+
+    void refusesAContractNotFound() {
+        TfrmRezOrg form(db(), nullptr);
+        form.LoadRezOrg(99);
+        QCOMPARE(m_ui->messageTexts(), QStringList(QStringLiteral("Ошибка при передаче парарметра!")));
+        form.btnSelOrgClick();
+        form.btnSelectClick();
+        QVERIFY(!form.btnSave->isEnabled());
+        QVERIFY(!form.btnNewSeans->isEnabled());
+    }
+
+    void addsAndDeletesPlaces() {
+        const int id = addContract(db(), 1, m_org);
+        const int other = addContract(db(), 2, m_org);
+        addPlaces(db(), m_zal, QStringLiteral("10:00:00"), 5, 1);
+        addPlaces(db(), m_zal, QStringLiteral("10:00:00"), -other, 2);
+        TfrmRezOrg form(db(), nullptr);
+        form.LoadRezOrg(id);
+        choose(form, 0);
+        QCOMPARE(load(form), QStringLiteral("1/2"));
+        for (const char* count : {"3", "2", "0"}) {
+            form.edCountPos->setText(QString::fromLatin1(count));
+            form.btnNewSeansClick();
+        }
+        QCOMPARE(load(form), QStringLiteral("1/7"));
+        QVERIFY(form.btnDelSeans->isEnabled());
+        choose(form, 1);
+        form.edCountPos->setText(QStringLiteral("2"));
+        form.btnNewSeansClick();
+        QCOMPARE(load(form), QStringLiteral("0/2"));
+        QCOMPARE(shownRows(*form.DBGridSpr), QStringList({QStringLiteral("Бассейн|04.07.2026|10:00|5"),
+                                                          QStringLiteral("Бассейн|04.07.2026|12:00|2")}));
+        QCOMPARE(scalar(db(), QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal WHERE ID_Card=%1 AND Cena=0 AND "
+                                             "DateWork='2026-07-04 10:00:00' AND ID_USER IS NULL")
+                                  .arg(-id))
+                     .toInt(),
+                 5);
+        selectRow(*form.DBGridSpr, 0);
+        form.btnDelSeansClick();
+        QCOMPARE(shownRows(*form.DBGridSpr), QStringList(QStringLiteral("Бассейн|04.07.2026|12:00|2")));
+        QCOMPARE(
+            rows(db(), QStringLiteral("SELECT ID_Card, COUNT(*) FROM tWorkGurnal GROUP BY ID_Card ORDER BY ID_Card")),
+            QStringList({QStringLiteral("%1|2").arg(-other), QStringLiteral("%1|2").arg(-id), QStringLiteral("5|1")}));
+        form.edCountPos->setText(QStringLiteral("два"));
+        form.btnNewSeansClick();
+        QCOMPARE(m_ui->messageTexts(), QStringList(QStringLiteral("Количество позиций должно быть целым числом!")));
+    }
+
+    void changesHall() {
+        const int gym = addZal(db(), QStringLiteral("Тренажерный зал"), 30);
+        addSeans(db(), gym, QStringLiteral("18:00:00"));
+        TfrmRezOrg form(db(), nullptr);
+        form.cbZal->setCurrentIndex(1);
+        form.cbZalChange();
+        QCOMPARE(m_ui->messageTexts(), QStringList(QStringLiteral("30")));
+        QCOMPARE(form.FLoadDay->MaxCount, 30);
+        QCOMPARE(form.cbSeans->currentText(), QStringLiteral("18:00"));
+    }
+
+    void refusesPlacesWithoutSlot_data() {
+        QTest::addColumn<bool>("hall");
+        QTest::newRow("no hall") << false;
+        QTest::newRow("hall without slots") << true;
+    }
+    void refusesPlacesWithoutSlot() {
+        QFETCH(bool, hall);
+        exec(db(), QStringLiteral("DELETE FROM tSeans"));
+        if (!hall) {
+            exec(db(), QStringLiteral("DELETE FROM tZal"));
+        }
+        const int id = addContract(db(), 1, m_org);
+        TfrmRezOrg form(db(), nullptr);
+        form.LoadRezOrg(id);
+        form.btnNewSeansClick();
+        QCOMPARE(m_ui->messageTexts(), QStringList(kNoSlot));
+        QCOMPARE(load(form), QStringLiteral("0/0"));
+        QCOMPARE(rows(db(), kPlaces), QStringList());
+    }
+
+    void choosesOrganisation() {
+        addOrg(db(), QStringLiteral("Бета"));
+        addOrg(db(), QStringLiteral("альянс"));
+        RezOrgWithEditor form(db(), nullptr);
+        form.LoadRezOrg(-1);
+        form.btnSelOrgClick();
+        QVERIFY(!form.btnSave->isEnabled() && !form.btnClose->isEnabled() && !form.leSearchStr->isHidden());
+        QCOMPARE(column(*form.DBGridSpr, QStringLiteral("Name")), QStringList({"Альфа", "альянс", "Бета"}));
+        form.leSearchStr->setText(QStringLiteral("АЛ"));
+        QCOMPARE(form.DBGridSpr->rowCount(), 2);
+        m_ui->modalHandlers.push_back([this](QDialog&) {
+            addOrg(db(), QStringLiteral("Аллея"));
+            return int(QDialog::Accepted);
+        });
+        form.btnNewSelClick();
+        QCOMPARE(column(*form.DBGridSpr, QStringLiteral("Name")), QStringList({"Аллея", "Альфа", "альянс"}));
+        QTest::keyClick(form.DBGridSpr, Qt::Key_End);
+        QCOMPARE(form.FGridMode, 0);
+        QCOMPARE(form.FOrgID, -1);
+        form.btnSelOrgClick();
+        form.leSearchStr->setText(QStringLiteral("я"));
+        form.btnSelectClick();
+        QCOMPARE(form.FOrgID, -1);
+        form.btnSelOrgClick();
+        form.leSearchStr->setText(QStringLiteral("б"));
+        QTest::keyClick(form.DBGridSpr, Qt::Key_Return);
+        QCOMPARE(form.leOrg->text(), QStringLiteral("Бета"));
+        QVERIFY(form.btnSave->isEnabled() && form.btnSelect->isHidden() && form.DBGridSpr->isHidden());
+    }
+
+    void opensFromTheReservationList() {
+        TfrmSprTxt list(db(), nullptr);
+        list.LoadSpr(lkRezOrg);
+        QString caption;
+        m_ui->modalHandlers.push_back([&caption](QDialog& form) {
+            caption = form.windowTitle();
+            return int(QDialog::Rejected);
+        });
+        list.N_NewClick();
+        QCOMPARE(m_ui->modalClasses, QStringList(QStringLiteral("TfrmRezOrg")));
+        QCOMPARE(caption, QStringLiteral("Резерв организации (НЕ СОХРАНЯЛСЯ: выбор сеансов запрещен!)"));
+    }
+
+  private:
+    Database& db() { return m_db->db; }
+
+    std::unique_ptr<FakeUi> m_ui;
+    std::unique_ptr<TestDatabase> m_db;
+    int m_zal = 0;
+    int m_org = 0;
+};
+
+QTEST_MAIN(TestRezOrg)
+#include "tst_rezorg.moc"

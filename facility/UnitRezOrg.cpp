@@ -62,7 +62,7 @@ const QString kFieldName = QStringLiteral("Name");
 
 // "Кол-во" narrows once the list has a scroll bar's worth of rows.
 constexpr int kCountWidthFew = 10;
-constexpr int kCountWidthMany = 7;
+constexpr int kCountWidthMany = 8;
 // The day label cuts the year off the short date ("04.07.2026" -> "04.07").
 constexpr int kYearChars = 5;
 
@@ -99,7 +99,7 @@ QFrame* newPanel(QWidget* parent) {
 
 QList<SprColumn> tablWorkColumns(int rows) {
     return {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 18},
-            {QStringLiteral("DWork"), QStringLiteral("Дата"), 10},
+            {QStringLiteral("DWork"), QStringLiteral("Дата"), 14},
             {QStringLiteral("TimeS"), QStringLiteral("Время"), 8},
             {QStringLiteral("CountPos"), QStringLiteral("Кол-во"), rows < 2 ? kCountWidthFew : kCountWidthMany}};
 }
@@ -124,7 +124,7 @@ void TfrmRezOrg::setupUi() {
     layout->addWidget(newTopPanel());
     layout->addLayout(middle, 1);
     layout->addWidget(newBottomPanel());
-    setFixedSize(sizeHint().expandedTo(QSize(760, 520)));
+    setFixedSize(sizeHint().expandedTo(QSize(760, 0)));
 
     connect(btnSelOrg, &QToolButton::clicked, this, &TfrmRezOrg::btnSelOrgClick);
     connect(btnNewSeans, &QPushButton::clicked, this, &TfrmRezOrg::btnNewSeansClick);

@@ -309,14 +309,11 @@ void TfrmRezOrg::LoadRezOrg(int id) {
         FOrgID = -1;
         setWindowTitle(kNewTitle);
         setSlotInputsEnabled(false);
-        Label5->setEnabled(true);
         DBGridSpr->hide();
         return;
     }
     setWindowTitle(kTitle);
-    SqlQuery query(m_db);
-    query.exec(SELECT_REZORG_SQL.arg(id));
-    if (!query.next()) {
+    if (!showContract(id)) {
         showMessage(this, kBadParameter);
         m_loadFailed = true;
         btnSave->setEnabled(false);
@@ -324,8 +321,6 @@ void TfrmRezOrg::LoadRezOrg(int id) {
         btnDelSeans->setEnabled(false);
         return;
     }
-    showContract(query.asInt(QStringLiteral("ID_Org")), query.asString(kFieldName), query.asInt(QStringLiteral("Num")),
-                 query.asFloat(QStringLiteral("Summa")));
     setSlotInputsEnabled(true);
     refreshPlaces();
     DBGridSpr->show();
@@ -333,16 +328,22 @@ void TfrmRezOrg::LoadRezOrg(int id) {
 
 void TfrmRezOrg::setSlotInputsEnabled(bool enabled) {
     for (QWidget* input :
-         std::initializer_list<QWidget*>{cbZal, Label4, cbSeans, Label5, edCountPos, btnNewSeans, btnDelSeans}) {
+         std::initializer_list<QWidget*>{cbZal, Label4, cbSeans, edCountPos, btnNewSeans, btnDelSeans}) {
         input->setEnabled(enabled);
     }
 }
 
-void TfrmRezOrg::showContract(int orgId, const QString& orgName, int num, double summa) {
-    FOrgID = orgId;
-    leOrg->setText(orgName);
-    leDog->setText(QString::number(num));
-    leSumma->setText(defaultDisplayText(summa));
+bool TfrmRezOrg::showContract(int id) {
+    SqlQuery query(m_db);
+    query.exec(SELECT_REZORG_SQL.arg(id));
+    if (!query.next()) {
+        return false;
+    }
+    FOrgID = query.asInt(QStringLiteral("ID_Org"));
+    leOrg->setText(query.asString(kFieldName));
+    leDog->setText(query.asString(QStringLiteral("Num")));
+    leSumma->setText(defaultDisplayText(query.asFloat(QStringLiteral("Summa"))));
+    return true;
 }
 
 void TfrmRezOrg::LoadTablWork() {

@@ -104,7 +104,8 @@ class TfrmRezOrg : public QDialog {
     void FormCreate();
     void loadZals();
     void setSlotInputsEnabled(bool enabled);
-    void showContract(int orgId, const QString& orgName, int num, double summa);
+    // False when the contract is not there.
+    bool showContract(int id);
     bool readContract(int& num, double& summa);
     int insertContract(int num, double summa);
     void updateContract(int num, double summa);

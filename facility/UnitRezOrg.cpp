@@ -221,10 +221,11 @@ QWidget* TfrmRezOrg::newGridPanel() {
     auto* notice = new QWidget(panel);
     auto* lines = new QVBoxLayout(notice);
     lines->addStretch();
-    Label6 = newLabel(notice, "Label6", QStringLiteral("СЕАНСЫ НЕ ВЫБРАНЫ"));
-    QFont bold = Label6->font();
+    QFont bold = notice->font();
     bold.setBold(true);
-    Label6->setFont(bold);
+    bold.setPointSizeF(bold.pointSizeF() * 1.2);
+    notice->setFont(bold);
+    Label6 = newLabel(notice, "Label6", QStringLiteral("СЕАНСЫ НЕ ВЫБРАНЫ"));
     Label7 = newLabel(notice, "Label7", QStringLiteral("Необходимо сохранить"));
     Label8 = newLabel(notice, "Label8", QStringLiteral("карту, перед выбором "));
     Label9 = newLabel(notice, "Label9", QStringLiteral("сеансов"));

@@ -3,6 +3,9 @@
 #include <QDateTime>
 #include <QString>
 
+class QColor;
+class QImage;
+
 class Database;
 
 inline const QString kAppTitle = QStringLiteral("Велорма");
@@ -77,3 +80,7 @@ int GetIDPeriodCena(Database& db, int idZal, const QDateTime& time);
 int GetNextNumCard(Database& db, int typeCard);
 // Appends one event of the signed-in user; the text is cut to 250 characters.
 void WriteActionLog(Database& db, int code, const QString& text);
+// Turns a picture in place by an angle in degrees, clockwise as shown when positive, leaving it in
+// 24-bit blue-green-red form. 90, 180 and 270 are exact turns; other angles are a nearest-pixel
+// rotation whose uncovered parts take the background colour.
+void RotateBitmap(QImage& bitmap, const QColor& background, double angle);

@@ -14,6 +14,8 @@
 
 #include "app/SprGrid.h"
 #include "app/UnitEdUser.h"
+#include "cards/UnitEdClient.h"
+#include "cards/UnitEdOrg.h"
 #include "cards/unitPeriod.h"
 #include "platform/Database.h"
 #include "platform/Forms.h"
@@ -131,6 +133,8 @@ std::unique_ptr<QDialog> makeForm(Database& db, QWidget* parent, int id) {
 // The editor of each kind. A kind without an entry opens nothing.
 const std::map<int, FormFactory> kEditors = {
     {lkUsers, &makeForm<TfrmEdUser, &TfrmEdUser::LoadUser>},
+    {lkClients, &makeForm<TfrmClient, &TfrmClient::LoadEdClient>},
+    {lkOrgs, &makeForm<TfrmEdOrg, &TfrmEdOrg::LoadEdOrg>},
 };
 
 // The weekly timetable of a sports type (lkVidSport) joins here once it is built; until then

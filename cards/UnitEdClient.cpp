@@ -300,14 +300,16 @@ void TfrmClient::btnSaveClick() {
         answer.keepOpen();
         return;
     }
-    // A new client stays open after its first save, so that a photograph can be added.
-    if (FIDClient <= 0) {
-        answer.keepOpen();
-    }
+    const bool isNew = FIDClient <= 0;
     Transaction transaction(m_db);
     writeClient();
     UpDateProf();
     transaction.commit();
+    // A new client stays open after its first save, so that a photograph can be added; a failed
+    // save closes the dialog.
+    if (isNew) {
+        answer.keepOpen();
+    }
     m_photoUndo.forget();
     SetModified(false);
 }

@@ -70,12 +70,6 @@ class TestRotateBitmap : public QObject {
         QCOMPARE(picture.format(), QImage::Format_BGR888);
         QCOMPARE(letters(picture, eightBit), expected);
     }
-    void fillsWithTheBackground() {
-        QImage picture = letterPicture(false);
-        RotateBitmap(picture, QColor(1, 2, 3), 45.0);
-        const uchar* corner = picture.constScanLine(0);
-        QCOMPARE(QList<int>({corner[0], corner[1], corner[2]}), QList<int>({3, 2, 1}));
-    }
 };
 
 QTEST_MAIN(TestRotateBitmap)

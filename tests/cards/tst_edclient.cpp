@@ -154,13 +154,6 @@ class TestEdClient : public QObject {
         QCOMPARE(closed.size(), 1);
         QCOMPARE(m_ui->questions, QStringList(3, kLeaveUnsaved));
     }
-    void photoNeedsSavedClient() {
-        TfrmClient dialog(db(), nullptr);
-        dialog.LoadEdClient(-1);
-        dialog.ImPhotoClick();
-        QCOMPARE(m_ui->messageTexts(), QStringList{kSaveBeforePhoto});
-        QVERIFY(m_ui->fileDialogTitles.isEmpty());
-    }
     void choosesPhoto_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("taken");
@@ -262,15 +255,20 @@ class TestEdClient : public QObject {
         QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
         QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), photoFileName(id));
     }
-    void turningWithoutPhotoFileWritesNothing() {
+    void photoActionsThatWriteNothing() {
         const int id = addClient(db(), QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"));
-        exec(db(), QStringLiteral("UPDATE tClient SET Photo='%1'").arg(photoFileName(id)));
-        TfrmClient dialog(db(), nullptr);
-        dialog.LoadEdClient(id);
-        dialog.btnRotateLeft->click();
-        dialog.btnRotateRight->click();
+        exec(db(), QStringLiteral("UPDATE tClient SET Photo='%1'").arg(photoFileName(id)));  // its file is gone
+        TfrmClient saved(db(), nullptr);
+        saved.LoadEdClient(id);
+        saved.btnRotateLeft->click();
+        saved.btnRotateRight->click();
+        QCOMPARE(saved.windowTitle(), QStringLiteral("Клиент"));
+        TfrmClient fresh(db(), nullptr);
+        fresh.LoadEdClient(-1);
+        fresh.ImPhotoClick();
+        QCOMPARE(m_ui->messageTexts(), QStringList{kSaveBeforePhoto});
+        QVERIFY(m_ui->fileDialogTitles.isEmpty());
         QVERIFY(QDir(gPhotoDir).isEmpty());
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Клиент"));
     }
 
   private:

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "app/UnitConst.h"
+#include "platform/AppError.h"
 #include "platform/Database.h"
 #include "platform/UiSeam.h"
 
@@ -264,11 +265,17 @@ QString TfrmClient::photoPath() const {
     return gPhotoDir + FPhotoFile;
 }
 
+// A damaged photo file is reported but does not keep the client from being corrected.
 void TfrmClient::loadPhoto() {
-    if (!FPhotoFile.isEmpty() && QFileInfo::exists(photoPath())) {
-        m_photo = readPicture(photoPath());
-        showPhoto();
+    if (FPhotoFile.isEmpty() || !QFileInfo::exists(photoPath())) {
+        return;
     }
+    try {
+        m_photo = readPicture(photoPath());
+    } catch (const AppError& e) {
+        showMessage(this, e.text(), MsgIcon::Error);
+    }
+    showPhoto();
 }
 
 void TfrmClient::showPhoto() {

@@ -8,6 +8,11 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <cstdio>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
 #include "app/UnitConst.h"
 #include "cards/UnitEdClient.h"
 #include "platform/JpegCodec.h"
@@ -257,18 +262,24 @@ class TestEdClient : public QObject {
     }
     void photoActionsThatWriteNothing() {
         const int id = addClient(db(), QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"));
-        exec(db(), QStringLiteral("UPDATE tClient SET Photo='%1'").arg(photoFileName(id)));  // its file is gone
-        TfrmClient saved(db(), nullptr);
-        saved.LoadEdClient(id);
-        saved.btnRotateLeft->click();
-        saved.btnRotateRight->click();
-        QCOMPARE(saved.windowTitle(), QStringLiteral("Клиент"));
+        const int damaged = addClient(db(), QStringLiteral("Г"), QStringLiteral("Д"), QStringLiteral("Е"));
+        exec(db(), QStringLiteral("UPDATE tClient SET Photo=substr('0000000' || ID, -8) || '.jpg'"));
+        replaceFile(gPhotoDir + photoFileName(damaged), "no picture");  // the other client's file is gone
+        for (const int client : {id, damaged}) {
+            TfrmClient saved(db(), nullptr);
+            saved.LoadEdClient(client);
+            saved.btnRotateLeft->click();
+            saved.btnRotateRight->click();
+            QCOMPARE(saved.windowTitle(), QStringLiteral("Клиент"));
+        }
         TfrmClient fresh(db(), nullptr);
         fresh.LoadEdClient(-1);
         fresh.ImPhotoClick();
-        QCOMPARE(m_ui->messageTexts(), QStringList{kSaveBeforePhoto});
+        QCOMPARE(m_ui->messageTexts(),
+                 QStringList({QStringLiteral("JPEG error #%1").arg(JERR_NO_SOI), kSaveBeforePhoto}));
         QVERIFY(m_ui->fileDialogTitles.isEmpty());
-        QVERIFY(QDir(gPhotoDir).isEmpty());
+        QCOMPARE(QDir(gPhotoDir).entryList(QDir::Files), QStringList{photoFileName(damaged)});
+        QCOMPARE(fileBytes(gPhotoDir + photoFileName(damaged)), QByteArray("no picture"));
     }
 
   private:

@@ -383,9 +383,7 @@ void TfrmClient::ImPhotoClick() {
     }
     m_photo = readPicture(chosen);
     showPhoto();
-    FPhotoFile = photoFileName(FIDClient);
-    m_photoUndo.write(m_photo, photoPath());
-    SetModified(true);
+    storePhoto(photoFileName(FIDClient));
 }
 
 // The arrows turn the way they point: left is counter-clockwise.
@@ -407,10 +405,14 @@ void TfrmClient::turnPhoto(double angle) {
         return;
     }
     // JPEG data never goes under another extension: such a photo moves to the client's own name.
-    if (QFileInfo(FPhotoFile).suffix().toLower() != QLatin1String("jpg")) {
-        FPhotoFile = photoFileName(FIDClient);
-    }
-    m_photoUndo.write(m_photo, photoPath());
+    const bool isJpeg = QFileInfo(FPhotoFile).suffix().toLower() == QLatin1String("jpg");
+    storePhoto(isJpeg ? FPhotoFile : photoFileName(FIDClient));
+}
+
+// The name changes only once its file is written; the record then awaits its save.
+void TfrmClient::storePhoto(const QString& fileName) {
+    m_photoUndo.write(m_photo, gPhotoDir + fileName);
+    FPhotoFile = fileName;
     SetModified(true);
 }
 

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <functional>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -32,8 +33,14 @@ QByteArray afterMarker(const QByteArray& jpeg, char kind) {
     return at < 0 ? QByteArray() : jpeg.mid(at + 2);
 }
 
-QString jpegError(int code) {
-    return QStringLiteral("JPEG error #%1").arg(code);
+// What decoding the data, or writing the picture to the path, throws; empty when nothing.
+QString failure(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const AppError& e) {
+        return e.text();
+    }
+    return QString();
 }
 
 }  // namespace
@@ -70,12 +77,7 @@ class TestJpegCodec : public QObject {
     void libraryFailuresThrowTheirNumber() {
         QFETCH(QByteArray, data);
         QFETCH(int, code);
-        try {
-            decodeJpeg(data);
-            QFAIL("no error");
-        } catch (const AppError& e) {
-            QCOMPARE(e.text(), jpegError(code));
-        }
+        QCOMPARE(failure([&] { decodeJpeg(data); }), QStringLiteral("JPEG error #%1").arg(code));
     }
     void failedWriteKeepsTheFormerFile() {
         QTemporaryDir dir;
@@ -85,16 +87,11 @@ class TestJpegCodec : public QObject {
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray former = file.readAll();
         file.close();
-        try {
-            writeJpegFile(QImage(0, 0, QImage::Format_RGB32), path, kPhotoQuality);
-            QFAIL("no error");
-        } catch (const AppError& e) {
-            QCOMPARE(e.text(), jpegError(JERR_EMPTY_IMAGE));
-        }
+        QCOMPARE(failure([&] { writeJpegFile(QImage(), path, kPhotoQuality); }),
+                 QStringLiteral("JPEG error #%1").arg(JERR_EMPTY_IMAGE));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), former);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"00000001.jpg"});
-        QCOMPARE(readJpegFile(path).size(), QSize(32, 16));
     }
 };
 

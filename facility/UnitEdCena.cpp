@@ -51,7 +51,7 @@ QTimeEdit* newTimePicker(QWidget* parent, const char* name, QTime time) {
 
 TfrmSetCena::TfrmSetCena(Database& db, QWidget* parent)
     : TPriceDialog(db, parent, QStringLiteral("Тип цены:"),
-                   {QStringLiteral("Дата цены"), 14, QStringLiteral(" Значение"), 12, 9}) {
+                   {QStringLiteral("Дата цены"), 14, QStringLiteral(" Значение"), 13, 12}) {
     m_rowFillsFee = true;
     setupUi();
 }
@@ -85,13 +85,18 @@ void TfrmSetCena::setupUi() {
         kinds->addWidget(item);
     }
     rgVidCardItems->button(vcAbonement)->setChecked(true);
-    auto* bands = new QVBoxLayout;
+    rgVidCard->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // The column keeps its width and the kinds stay at its foot while the band list is hidden.
+    auto* bandsPanel = new QWidget(this);
+    auto* bands = new QVBoxLayout(bandsPanel);
+    bands->setContentsMargins(0, 0, 0, 0);
     bands->addWidget(DBGridPeriod, 1);
+    bands->addStretch();
     bands->addWidget(rgVidCard);
-    DBGridPeriod->setFixedWidth(rgVidCard->sizeHint().width() + 40);
+    bandsPanel->setFixedWidth(rgVidCard->sizeHint().width() + 40);
 
     auto* lists = new QHBoxLayout;
-    lists->addLayout(bands);
+    lists->addWidget(bandsPanel);
     lists->addWidget(DBGridSpr, 1);
 
     auto* foot = new QHBoxLayout;
@@ -104,7 +109,7 @@ void TfrmSetCena::setupUi() {
     layout->addLayout(priceRow());
     layout->addLayout(lists, 1);
     layout->addLayout(foot);
-    setFixedSize(440, 360);
+    setFixedSize(500, 360);
 
     connect(rgVidCardItems, &QButtonGroup::idClicked, this, &TfrmSetCena::rgVidCardClick);
     // Any move in the band list, by mouse or keys, shows that band's prices.

@@ -15,7 +15,7 @@ const QString SELECT_TYPES_SQL = QStringLiteral("SELECT * FROM tTypeCen WHERE Vi
 
 TfrmSetCenaVS::TfrmSetCenaVS(Database& db, QWidget* parent)
     : TPriceDialog(db, parent, QStringLiteral("Цена:"),
-                   {QStringLiteral("  Дата цены"), 16, QStringLiteral("  Значение"), 13, 10}) {
+                   {QStringLiteral("  Дата цены"), 16, QStringLiteral("  Значение"), 14, 12}) {
     setupUi();
 }
 
@@ -30,7 +30,7 @@ void TfrmSetCenaVS::setupUi() {
     layout->addLayout(priceRow());
     layout->addWidget(DBGridSpr, 1);
     layout->addLayout(foot);
-    setFixedSize(380, 300);
+    setFixedSize(400, 300);
 }
 
 void TfrmSetCenaVS::SetVidSportID(int vidSport) {

@@ -160,7 +160,7 @@ void TPriceDialog::LoadCenaSeansInTabl() {
                     {QStringLiteral("ID"), QStringLiteral("ID_Period"), QStringLiteral("ID_TypeCen")},
                     {{QStringLiteral("DateSet"), m_look.dateTitle, m_look.dateWidth},
                      {QStringLiteral("Cena"), m_look.cenaTitle, few ? m_look.cenaWidthFew : m_look.cenaWidthMany},
-                     {QStringLiteral("StrahVosn"), QStringLiteral("Ст.взнос"), 8}});
+                     {QStringLiteral("StrahVosn"), QStringLiteral("Ст.взнос"), 10}});
     if (DBGridSpr->rowCount() > 0) {
         leCena->setText(moneyText(DBGridSpr->valueAt(0, QStringLiteral("Cena")).toDouble()));
         dtpDateCena->setDate(dateTimeFromStorage(DBGridSpr->valueAt(0, QStringLiteral("DateSet"))).date());

@@ -75,6 +75,7 @@ void TfrmSetCena::setupUi() {
 
     DBGridPeriod = new SprGrid(this);
     DBGridPeriod->setObjectName(QStringLiteral("DBGridPeriod"));
+    centreCells(*DBGridPeriod);
     rgVidCard = new QGroupBox(QStringLiteral("Вид карты"), this);
     rgVidCard->setObjectName(QStringLiteral("rgVidCard"));
     rgVidCardItems = new QButtonGroup(this);

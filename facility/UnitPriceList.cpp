@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 
 #include <cmath>
@@ -34,7 +35,23 @@ const QString kBadFee = QStringLiteral("Страховой взнос долже
 
 constexpr int kAmountEditWidth = 70;
 
+// Dates, times and amounts of the price lists stand centred in their columns.
+class CentredDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->displayAlignment = Qt::AlignCenter;
+    }
+};
+
 }  // namespace
+
+void centreCells(SprGrid& grid) {
+    grid.setItemDelegate(new CentredDelegate(&grid));
+}
 
 bool readMoney(const QString& text, double& value) {
     const QString trimmed = text.trimmed();
@@ -121,6 +138,7 @@ void TPriceDialog::setupPriceWidgets(const QString& typeLabel) {
 
     DBGridSpr = new SprGrid(this);
     DBGridSpr->setObjectName(QStringLiteral("DBGridSpr"));
+    centreCells(*DBGridSpr);
     btnClose = new QPushButton(QStringLiteral("Закрыть"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
 

@@ -217,12 +217,21 @@ void TfrmSetCena::btnDelPeriodClick() {
     if (!DBGridPeriod->hasCurrentRow()) {
         return;
     }
-    const int band = currentBandId();
     const int row = DBGridPeriod->currentRowNumber();
-    if (execScalar(m_db, FIND_BAND_PRICE_SQL.arg(band)).isValid()) {
+    if (!deleteUnpricedBand(currentBandId())) {
         showMessage(this, kBandHasPrices);
         return;
     }
-    execScalar(m_db, DELETE_BAND_SQL.arg(band));
     showBands(row);
+}
+
+// Looks and deletes under one lock, so that no price can take the band in between.
+bool TfrmSetCena::deleteUnpricedBand(int band) {
+    Transaction transaction(m_db);
+    if (execScalar(m_db, FIND_BAND_PRICE_SQL.arg(band)).isValid()) {
+        return false;
+    }
+    execScalar(m_db, DELETE_BAND_SQL.arg(band));
+    transaction.commit();
+    return true;
 }

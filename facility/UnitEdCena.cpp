@@ -149,10 +149,10 @@ bool TfrmSetCena::bandForNewPrice(int& band) const {
 
 void TfrmSetCena::LoadPeriodCen() {
     showBands(0);
-    FIDPeriod = DBGridPeriod->rowCount() > 0 ? DBGridPeriod->valueAt(0, QStringLiteral("ID")).toInt() : 0;
-    if (DBGridPeriod->rowCount() > 0) {
-        TimeBegin->setTime(dateTimeFromStorage(DBGridPeriod->valueAt(0, QStringLiteral("TimeBegin"))).time());
-        TimeEnd->setTime(dateTimeFromStorage(DBGridPeriod->valueAt(0, QStringLiteral("TimeEnd"))).time());
+    FIDPeriod = 0;
+    if (DBGridPeriod->hasCurrentRow()) {
+        FIDPeriod = currentBandId();
+        showBandTimes();
     }
 }
 

@@ -15,6 +15,9 @@
 #include "app/SprGrid.h"
 #include "app/UnitEdUser.h"
 #include "cards/unitPeriod.h"
+#include "facility/UnitEdVS.h"
+#include "facility/UnitEdZal.h"
+#include "facility/UnitSchedEmpl.h"
 #include "platform/Database.h"
 #include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
@@ -130,12 +133,15 @@ std::unique_ptr<QDialog> makeForm(Database& db, QWidget* parent, int id) {
 
 // The editor of each kind. A kind without an entry opens nothing.
 const std::map<int, FormFactory> kEditors = {
+    {lkZal, &makeForm<TfrmZal, &TfrmZal::LoadEdZal>},
     {lkUsers, &makeForm<TfrmEdUser, &TfrmEdUser::LoadUser>},
+    {lkVidSport, &makeForm<TfrmEdVS, &TfrmEdVS::LoadEdVS>},
 };
 
-// The weekly timetable of a sports type (lkVidSport) joins here once it is built; until then
-// "Открыть" and a double-click in the sports types open nothing.
-const std::map<int, FormFactory> kTimetables = {};
+// What "Открыть" and a double-click open: the weekly timetable of a sports type.
+const std::map<int, FormFactory> kTimetables = {
+    {lkVidSport, &makeForm<TfrmRaspSan, &TfrmRaspSan::LoadRasp>},
+};
 
 FormFactory findForm(const std::map<int, FormFactory>& forms, int kind) {
     const auto found = forms.find(kind);

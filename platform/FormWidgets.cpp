@@ -1,0 +1,51 @@
+#include "platform/FormWidgets.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+
+#include <climits>
+
+UpDownEdit::UpDownEdit(QWidget* parent) : QSpinBox(parent) {
+    setRange(0, INT_MAX);
+    setValue(0);
+}
+
+bool UpDownEdit::hasNumber() const {
+    return !cleanText().trimmed().isEmpty();
+}
+
+void UpDownEdit::stepBy(int steps) {
+    setValue(qBound(0, value() + steps, qMax(kArrowMax, value())));
+    selectAll();
+}
+
+QAbstractSpinBox::StepEnabled UpDownEdit::stepEnabled() const {
+    StepEnabled enabled = StepNone;
+    if (value() < kArrowMax) {
+        enabled |= StepUpEnabled;
+    }
+    if (value() > 0) {
+        enabled |= StepDownEnabled;
+    }
+    return enabled;
+}
+
+GridCellFormat::GridCellFormat(Qt::Alignment alignment, TextOf textOf, QObject* parent)
+    : QStyledItemDelegate(parent), m_alignment(alignment), m_textOf(std::move(textOf)) {}
+
+QString GridCellFormat::displayText(const QVariant& value, const QLocale& locale) const {
+    return m_textOf ? m_textOf(value) : QStyledItemDelegate::displayText(value, locale);
+}
+
+void GridCellFormat::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->displayAlignment = m_alignment | Qt::AlignVCenter;
+}
+
+QLabel* addLabelled(QBoxLayout& layout, const QString& caption, QWidget* field) {
+    auto* label = new QLabel(caption, field->parentWidget());
+    label->setBuddy(field);
+    layout.addWidget(label);
+    layout.addWidget(field);
+    return label;
+}

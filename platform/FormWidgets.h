@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QSpinBox>
+#include <QStyledItemDelegate>
+
+#include <functional>
+
+class QBoxLayout;
+class QLabel;
+
+// An edit with an up-down counter bound to it. The arrows count from 0 to 100; typing or loading may
+// give any larger whole number, which then shows and stays as it is until the person changes it.
+class UpDownEdit : public QSpinBox {
+    Q_OBJECT
+
+  public:
+    static constexpr int kArrowMax = 100;
+
+    explicit UpDownEdit(QWidget* parent = nullptr);
+
+    // False while the text is empty: the value then is not what the person sees.
+    bool hasNumber() const;
+
+  protected:
+    void stepBy(int steps) override;
+    StepEnabled stepEnabled() const override;
+};
+
+// Draws the cells of one grid column with an alignment and, when given, a text of its own made from
+// the value the grid shows.
+class GridCellFormat : public QStyledItemDelegate {
+    Q_OBJECT
+
+  public:
+    using TextOf = std::function<QString(const QVariant& shown)>;
+
+    GridCellFormat(Qt::Alignment alignment, TextOf textOf, QObject* parent);
+    QString displayText(const QVariant& value, const QLocale& locale) const override;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+  private:
+    Qt::Alignment m_alignment;
+    TextOf m_textOf;
+};
+
+// Names a widget as the form names it, so that tests find it.
+template <class Widget>
+Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// Adds a field with its caption above it, as a labelled edit shows it.
+QLabel* addLabelled(QBoxLayout& layout, const QString& caption, QWidget* field);

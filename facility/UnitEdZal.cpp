@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -44,6 +45,15 @@ constexpr int kCountTimeColumn = 3;
 // The duration column is wider while the list is too short to need a scroll bar.
 constexpr int kDurationWidthFew = 13;
 constexpr int kDurationWidthMany = 11;
+constexpr int kSlotListWidthChars = 37;
+
+// The grid's titles are bold: a column never shows narrower than its title.
+SprColumn fitTitle(const SprGrid& grid, SprColumn column) {
+    const int charWidth = grid.fontMetrics().averageCharWidth();
+    const int titleWidth = grid.horizontalHeader()->fontMetrics().horizontalAdvance(column.title) + 2 * charWidth;
+    column.widthChars = qMax(column.widthChars, (titleWidth + charWidth - 1) / charWidth);
+    return column;
+}
 
 QToolButton* newPictureButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon) {
     auto* button = named(new QToolButton(parent), name);
@@ -114,8 +124,7 @@ void TfrmZal::setupUi() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body);
     layout->addWidget(panel);
-    const int gridWidth = fontMetrics().averageCharWidth() * (10 + kDurationWidthFew + 4);
-    DBGridSpr->setFixedWidth(gridWidth);
+    DBGridSpr->setFixedWidth(fontMetrics().averageCharWidth() * kSlotListWidthChars);
     setFixedSize(sizeHint().expandedTo(QSize(480, 260)));
 
     connect(btnSave, &QPushButton::clicked, this, &TfrmZal::btnSaveClick);
@@ -167,9 +176,9 @@ void TfrmZal::LoadSeansInTabl() {
                         return query.prepared(sql);
                     },
                     {QStringLiteral("ID"), QStringLiteral("ID_Zal")},
-                    {{QStringLiteral("TimeBeg"), QStringLiteral("Начало"), 10},
-                     {QStringLiteral("CountTime"), QStringLiteral("Длит-сть, мин"),
-                      slotCount < 2 ? kDurationWidthFew : kDurationWidthMany}});
+                    {fitTitle(*DBGridSpr, {QStringLiteral("TimeBeg"), QStringLiteral("Начало"), 10}),
+                     fitTitle(*DBGridSpr, {QStringLiteral("CountTime"), QStringLiteral("Длит-сть, мин"),
+                                           slotCount < 2 ? kDurationWidthFew : kDurationWidthMany})});
 }
 
 void TfrmZal::SetModified(bool value) {

@@ -136,8 +136,8 @@ void TfrmZal::setupUi() {
     connect(btnTXT, &QToolButton::clicked, this, &TfrmZal::btnTXTClick);
     connect(leNameZal, &QLineEdit::textChanged, this, &TfrmZal::leNameZalChange);
     connect(leInfo, &QLineEdit::textChanged, this, &TfrmZal::leNameZalChange);
-    connect(leCountMest, &QSpinBox::textChanged, this, &TfrmZal::leNameZalChange);
-    connect(leRezPos, &QSpinBox::textChanged, this, &TfrmZal::leNameZalChange);
+    connect(leCountMest, &UpDownEdit::contentChanged, this, &TfrmZal::leNameZalChange);
+    connect(leRezPos, &UpDownEdit::contentChanged, this, &TfrmZal::leNameZalChange);
 }
 
 void TfrmZal::LoadEdZal(int id) {

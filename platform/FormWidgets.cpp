@@ -2,12 +2,16 @@
 
 #include <QBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 
 #include <climits>
 
 UpDownEdit::UpDownEdit(QWidget* parent) : QSpinBox(parent) {
     setRange(0, INT_MAX);
     setValue(0);
+    // The arrows change the text with the edit's signals blocked; typing an empty text changes no value.
+    connect(this, &QSpinBox::textChanged, this, &UpDownEdit::contentChanged);
+    connect(lineEdit(), &QLineEdit::textChanged, this, &UpDownEdit::contentChanged);
 }
 
 bool UpDownEdit::hasNumber() const {

@@ -21,6 +21,10 @@ class UpDownEdit : public QSpinBox {
     // False while the text is empty: the value then is not what the person sees.
     bool hasNumber() const;
 
+  signals:
+    // Any change of the text, also to an empty one, which changes no value.
+    void contentChanged();
+
   protected:
     void stepBy(int steps) override;
     StepEnabled stepEnabled() const override;

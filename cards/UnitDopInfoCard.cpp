@@ -35,8 +35,7 @@ void TfrmDopInfo::setupUi() {
     Panel2->setFixedHeight(kPanelHeight);
     cbPrintTXT = named(new QCheckBox(QStringLiteral("Печатать текст на клубной карте"), Panel2), "cbPrintTXT");
     Label1 = named(new QLabel(QStringLiteral("максимально 200 символов"), Panel2), "Label1");
-    btnCancel = named(new QPushButton(QStringLiteral("Закрыть"), Panel2), "btnCancel");
-    btnCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    btnCancel = newButton(Panel2, "btnCancel", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
 
     auto* notes = new QVBoxLayout;
     notes->setSpacing(0);

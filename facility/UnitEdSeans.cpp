@@ -43,10 +43,8 @@ void TfrmSeans::setupUi() {
     Label1 = named(addLabelled(*fields, QStringLiteral("1. Начало:"), dtpBegS), "Label1");
     addLabelled(*fields, QStringLiteral("2. Дл-сть:"), leLongS);
 
-    btnSave = named(new QPushButton(QStringLiteral("Сохранить"), this), "btnSave");
-    btnSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    btnClose = named(new QPushButton(QStringLiteral("Закрыть"), this), "btnClose");
-    btnClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    btnSave = newButton(this, "btnSave", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
+    btnClose = newButton(this, "btnClose", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnSave);

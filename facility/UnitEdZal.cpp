@@ -55,13 +55,6 @@ SprColumn fitTitle(const SprGrid& grid, SprColumn column) {
     return column;
 }
 
-QToolButton* newPictureButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon) {
-    auto* button = named(new QToolButton(parent), name);
-    button->setToolTip(hint);
-    button->setIcon(parent->style()->standardIcon(icon));
-    return button;
-}
-
 }  // namespace
 
 TfrmZal::TfrmZal(Database& db, QWidget* parent) : QDialog(parent), m_db(db) {
@@ -109,10 +102,8 @@ void TfrmZal::setupUi() {
         newPictureButton(panel, "btnTXT", QStringLiteral("Дополнительная строка описания по функционированию зала"),
                          QStyle::SP_FileDialogContentsView);
     BitBtn1 = named(new QPushButton(QStringLiteral("Цены"), panel), "BitBtn1");
-    btnSave = named(new QPushButton(QStringLiteral("Сохранить"), panel), "btnSave");
-    btnSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    btnClose = named(new QPushButton(QStringLiteral("Закрыть"), panel), "btnClose");
-    btnClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    btnSave = newButton(panel, "btnSave", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
+    btnClose = newButton(panel, "btnClose", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
     auto* bar = new QHBoxLayout(panel);
     bar->setContentsMargins(6, 4, 6, 4);
     bar->addWidget(btnTXT);

@@ -41,10 +41,8 @@ const QTime kDefaultTime(16, 0);
 constexpr int kDayColumn = 4;
 constexpr int kTimeColumn = 5;
 
-QToolButton* newButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon) {
-    auto* button = named(new QToolButton(parent), name);
-    button->setToolTip(hint);
-    button->setIcon(parent->style()->standardIcon(icon));
+QToolButton* newBarButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon) {
+    QToolButton* button = newPictureButton(parent, name, hint, icon);
     button->setIconSize(QSize(24, 24));
     return button;
 }
@@ -82,11 +80,12 @@ void TfrmRaspSan::setupUi() {
     }
     inputs->setColumnStretch(0, 1);
 
-    btnAdd = newButton(this, "btnAdd", QStringLiteral("Добавить новый сеанс"), QStyle::SP_FileIcon);
-    btnDel = newButton(this, "btnDel", QStringLiteral("Удалить сеанс"), QStyle::SP_TrashIcon);
+    btnAdd = newBarButton(this, "btnAdd", QStringLiteral("Добавить новый сеанс"), QStyle::SP_FileIcon);
+    btnDel = newBarButton(this, "btnDel", QStringLiteral("Удалить сеанс"), QStyle::SP_TrashIcon);
     btnDel->setEnabled(false);
-    btnCost = newButton(this, "btnCost", QStringLiteral("Установка цены"), QStyle::SP_FileDialogListView);
-    btnClose = newButton(this, "btnClose", QStringLiteral("Закрыть расписание занятий"), QStyle::SP_DialogCloseButton);
+    btnCost = newBarButton(this, "btnCost", QStringLiteral("Установка цены"), QStyle::SP_FileDialogListView);
+    btnClose =
+        newBarButton(this, "btnClose", QStringLiteral("Закрыть расписание занятий"), QStyle::SP_DialogCloseButton);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnAdd);
     buttons->addWidget(btnDel);

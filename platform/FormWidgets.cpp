@@ -3,6 +3,8 @@
 #include <QBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
 
 #include <climits>
 
@@ -52,4 +54,17 @@ QLabel* addLabelled(QBoxLayout& layout, const QString& caption, QWidget* field) 
     layout.addWidget(label);
     layout.addWidget(field);
     return label;
+}
+
+QToolButton* newPictureButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon) {
+    auto* button = named(new QToolButton(parent), name);
+    button->setToolTip(hint);
+    button->setIcon(parent->style()->standardIcon(icon));
+    return button;
+}
+
+QPushButton* newButton(QWidget* parent, const char* name, const QString& caption, QStyle::StandardPixmap icon) {
+    auto* button = named(new QPushButton(caption, parent), name);
+    button->setIcon(parent->style()->standardIcon(icon));
+    return button;
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QSpinBox>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <functional>
 
 class QBoxLayout;
 class QLabel;
+class QPushButton;
+class QToolButton;
 
 // An edit with an up-down counter bound to it. The arrows count from 0 to 100; typing or loading may
 // give any larger whole number, which then shows and stays as it is until the person changes it.
@@ -58,3 +61,8 @@ Widget* named(Widget* widget, const char* name) {
 
 // Adds a field with its caption above it, as a labelled edit shows it.
 QLabel* addLabelled(QBoxLayout& layout, const QString& caption, QWidget* field);
+
+// A small button that shows only a picture and tells its purpose as a hint.
+QToolButton* newPictureButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon);
+// A button with a caption and a picture.
+QPushButton* newButton(QWidget* parent, const char* name, const QString& caption, QStyle::StandardPixmap icon);

@@ -102,6 +102,8 @@ void TfrmZal::setupUi() {
         newPictureButton(panel, "btnTXT", QStringLiteral("Дополнительная строка описания по функционированию зала"),
                          QStyle::SP_FileDialogContentsView);
     BitBtn1 = named(new QPushButton(QStringLiteral("Цены"), panel), "BitBtn1");
+    // Enter in a field saves; it must not open the prices.
+    BitBtn1->setAutoDefault(false);
     btnSave = newButton(panel, "btnSave", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
     btnClose = newButton(panel, "btnClose", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
     auto* bar = new QHBoxLayout(panel);

@@ -17,6 +17,9 @@
 #include "cards/UnitEdClient.h"
 #include "cards/UnitEdOrg.h"
 #include "cards/unitPeriod.h"
+#include "facility/UnitEdVS.h"
+#include "facility/UnitEdZal.h"
+#include "facility/UnitSchedEmpl.h"
 #include "platform/Database.h"
 #include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
@@ -132,14 +135,17 @@ std::unique_ptr<QDialog> makeForm(Database& db, QWidget* parent, int id) {
 
 // The editor of each kind. A kind without an entry opens nothing.
 const std::map<int, FormFactory> kEditors = {
+    {lkZal, &makeForm<TfrmZal, &TfrmZal::LoadEdZal>},
     {lkUsers, &makeForm<TfrmEdUser, &TfrmEdUser::LoadUser>},
     {lkClients, &makeForm<TfrmClient, &TfrmClient::LoadEdClient>},
     {lkOrgs, &makeForm<TfrmEdOrg, &TfrmEdOrg::LoadEdOrg>},
+    {lkVidSport, &makeForm<TfrmEdVS, &TfrmEdVS::LoadEdVS>},
 };
 
-// The weekly timetable of a sports type (lkVidSport) joins here once it is built; until then
-// "Открыть" and a double-click in the sports types open nothing.
-const std::map<int, FormFactory> kTimetables = {};
+// What "Открыть" and a double-click open: the weekly timetable of a sports type.
+const std::map<int, FormFactory> kTimetables = {
+    {lkVidSport, &makeForm<TfrmRaspSan, &TfrmRaspSan::LoadRasp>},
+};
 
 FormFactory findForm(const std::map<int, FormFactory>& forms, int kind) {
     const auto found = forms.find(kind);

@@ -12,6 +12,7 @@
 
 #include "app/SprGrid.h"
 #include "platform/Database.h"
+#include "platform/FormWidgets.h"
 #include "platform/UiSeam.h"
 
 namespace {

@@ -16,6 +16,7 @@
 #include "app/UnitConst.h"
 #include "facility/UnitEdTC.h"
 #include "platform/Database.h"
+#include "platform/FormWidgets.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -79,15 +80,6 @@ bool readCount(const QString& text, int& value) {
 
 QString moneyText(double value) {
     return defaultDisplayText(value);
-}
-
-QToolButton* newPictureButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setToolTip(hint);
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setAutoRaise(true);
-    return button;
 }
 
 TPriceDialog::TPriceDialog(Database& db, QWidget* parent, const QString& typeLabel, const PriceListLook& look)

@@ -23,7 +23,6 @@ bool readCount(const QString& text, int& value);
 // An amount as the inputs show it.
 QString moneyText(double value);
 void centreCells(SprGrid& grid);
-QToolButton* newPictureButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon);
 
 // The titles and widths of a price list.
 struct PriceListLook {

@@ -1,5 +1,4 @@
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -174,10 +173,7 @@ class TestReportEngine : public QObject {
         Fixture fixture(8);
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), fixture.path("list.pdf")});
         QVERIFY(fixture.engine.execute(nullptr));
-        QProcess pdftotext;
-        pdftotext.start(QStringLiteral("pdftotext"), {fixture.path("list.pdf"), QStringLiteral("-")});
-        QVERIFY(pdftotext.waitForFinished());
-        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        const QString text = pdfText(fixture.path("list.pdf"));
         QVERIFY2(text.contains(QStringLiteral("Отчет: Бассейн «Волна»")), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("Клиент 8")));
         QCOMPARE(text.count(QLatin1Char('\f')), 2);

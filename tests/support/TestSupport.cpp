@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLocale>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -114,6 +115,13 @@ void copyShippedReports(const QString& folder) {
         QDir().mkpath(QFileInfo(target).absolutePath());
         QFile::copy(source, target);
     }
+}
+
+QString pdfText(const QString& path) {
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    pdftotext.waitForFinished();
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
 }
 
 QStringList rtfLines(const QString& path) {

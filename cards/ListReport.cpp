@@ -25,8 +25,7 @@ QLabel* newLabel(QWidget& parent, const char* name, const QString& text, QWidget
     return label;
 }
 
-}  // namespace
-
+// A date picker holding a date-time: choosing a date keeps the time of day.
 QDateEdit* newPicker(QWidget* parent, const char* name, const QTime& time) {
     auto* picker = new QDateEdit(QDate::currentDate(), parent);
     picker->setObjectName(QString::fromLatin1(name));
@@ -35,6 +34,8 @@ QDateEdit* newPicker(QWidget* parent, const char* name, const QTime& time) {
     picker->setTime(time);
     return picker;
 }
+
+}  // namespace
 
 // Date edits keep their value in UTC; the period is local time like every stored date.
 QDateTime picked(const QDateEdit& picker) {

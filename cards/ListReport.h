@@ -15,8 +15,6 @@ class QWidget;
 // What the two list reports share: their period pickers, their buttons and their run.
 namespace ListReport {
 
-// A date picker holding a date-time: choosing a date keeps the time of day.
-QDateEdit* newPicker(QWidget* parent, const char* name, const QTime& time);
 QDateTime picked(const QDateEdit& picker);
 // "Период:  " + begin date + "-" + end date.
 QString periodText(const QDateEdit& begin, const QDateEdit& end);

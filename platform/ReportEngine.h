@@ -62,7 +62,6 @@ class QueryReportData : public ReportData {
 class ReportEngine {
   public:
     void setParam(const QString& name, const QString& value) { m_params.insert(name, value); }
-    QString param(const QString& name) const { return m_params.value(name); }
     void setProjectFile(const QString& file);
     // Reads the project (a missing one throws); false when the project has no report of that name.
     bool selectReport(const QString& name);

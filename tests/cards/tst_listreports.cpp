@@ -10,7 +10,6 @@
 #include "app/UnitSelSpr.h"
 #include "cards/UnitRepCard.h"
 #include "cards/UnitRepRGS.h"
-#include "platform/ReportLayout.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -173,16 +172,6 @@ class TestListReports : public QObject {
         lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
         QCOMPARE(cellOf(tableRows(lines, 8), 0), QStringList{"104"});
         QCOMPARE(m_ui->reportOutputFormats.last(), (QStringList{"PDF", "RTF"}));
-    }
-
-    void cancelledOrMissingReportLeavesTheDialogOpen() {
-        TfrmRepRGS dialog(*m_main, nullptr);
-        dialog.show();
-        dialog.btnRepTXT->click();  // the output dialog cancelled
-        QFile::remove(gAppPath + QStringLiteral("RGS.rav"));
-        QVERIFY_THROWS_EXCEPTION(ReportError, dialog.btnRepTXTClick());
-        QVERIFY(dialog.isVisible());
-        QCOMPARE(m_ui->reportOutputTitles.size(), 1);
     }
 
     void menuOpensBothDialogs() {

@@ -7,11 +7,12 @@
 #include <QLocale>
 
 #include <cmath>
-#include <stdexcept>
 
 #include "app/UnitConst.h"
 #include "app/UnitHeard.h"
+#include "platform/AppError.h"
 #include "platform/Database.h"
+#include "platform/JpegCodec.h"
 #include "platform/LocaleFormat.h"
 
 namespace {
@@ -102,16 +103,18 @@ void SavePhotoTMP(const QString& photo) {
     // Another kind of file prints as an empty picture.
     QImage bitmap(1, 1, QImage::Format_RGB888);
     bitmap.fill(Qt::white);
-    if (suffix == QLatin1String("JPG") || suffix == QLatin1String("BMP")) {
-        bitmap = QImage(source, suffix == QLatin1String("JPG") ? "JPEG" : "BMP");
+    if (suffix == QLatin1String("JPG")) {
+        bitmap = readJpegFile(source);
+    } else if (suffix == QLatin1String("BMP")) {
+        bitmap = QImage(source, "BMP");
         if (bitmap.isNull()) {
-            throw std::runtime_error((kPhotoUnreadable + source).toStdString());
+            throw AppError(kPhotoUnreadable + source);
         }
     }
     // A missing TMP folder is made rather than failing every print.
     QDir().mkpath(QFileInfo(PhotoTMPFile()).absolutePath());
     if (!bitmap.convertToFormat(QImage::Format_RGB888).save(PhotoTMPFile(), "BMP")) {
-        throw std::runtime_error((kPhotoUnwritable + PhotoTMPFile()).toStdString());
+        throw AppError(kPhotoUnwritable + PhotoTMPFile());
     }
 }
 

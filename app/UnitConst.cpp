@@ -17,9 +17,10 @@ TUserApl gUserApl;
 
 namespace {
 
+// Only the newest price is used: the band's index finds it without reading the price history.
 const QString SELECT_PRICE_SQL = QStringLiteral(
     "SELECT DateSet, Cena, StrahVosn FROM tCenaSeans WHERE ((DateSet<=:pDate) AND (ID_Period=%1) AND "
-    "(ID_TypeCen=%2)) ORDER BY DateSet DESC;");
+    "(ID_TypeCen=%2)) ORDER BY DateSet DESC LIMIT 1;");
 const QString FIND_PRICE_SQL =
     QStringLiteral("SELECT ID FROM tCenaSeans WHERE ((DateSet=:pDate) AND (ID_Period=%1) AND (ID_TypeCen=%2));");
 const QString UPDATE_PRICE_SQL = QStringLiteral("UPDATE tCenaSeans SET Cena=:pCena, StrahVosn=:pVznos WHERE ID=%1;");

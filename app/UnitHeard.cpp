@@ -460,6 +460,7 @@ void TfrmAPL::FormShow() {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;
     }
+    ADOConnect.measureWhenUnmeasured();
     StatBarPanel1->setText(QStringLiteral("База данных открыта..."));
     FIDWorkUser = AddWorkUser(gUserApl.ID);
     SetUserLevel(gUserApl.Uroven);
@@ -491,6 +492,9 @@ void TfrmAPL::FormClose() {
             WriteActionLog(ADOConnect, acProgram, QStringLiteral("Завершение программы"));
             DelWorkUser(FIDWorkUser);
         }
+    }
+    if (ADOConnect.isOpen()) {
+        ADOConnect.optimize();
     }
     ADOConnect.close();
     QCoreApplication::quit();

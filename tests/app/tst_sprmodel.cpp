@@ -82,6 +82,14 @@ class TestSprModel : public QObject {
         exec(otherWorkstation, QStringLiteral("INSERT INTO tOrg (Name) VALUES ('Яблоко')"));
         QCOMPARE(scalar(db(), QStringLiteral("SELECT count(*) FROM tOrg")).toInt(), kRows + 1);
     }
+    void measuresAFileWithoutStatistics() {
+        const QString statistics = QStringLiteral("SELECT count(*) FROM sqlite_stat1 WHERE tbl='tOrg'");
+        db().measureWhenUnmeasured();
+        QVERIFY(scalar(db(), statistics).toInt() > 0);
+        exec(db(), QStringLiteral("DELETE FROM sqlite_stat1"));
+        db().measureWhenUnmeasured();
+        QVERIFY(scalar(db(), statistics).toInt() > 0);
+    }
 
   private:
     Database& db() { return m_db->db; }

@@ -1,6 +1,7 @@
 #include "app/SprModel.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -74,6 +75,37 @@ QString withoutTrailingSemicolon(const QString& sql) {
     return text;
 }
 
+bool isOrderByAt(const QString& sql, int at) {
+    static const QRegularExpression orderBy(QStringLiteral("\\bORDER\\s+BY\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return sql.at(at).toUpper() == QLatin1Char('O') &&
+           orderBy.match(sql, at, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption)
+               .hasMatch();
+}
+
+// The statement without its final ORDER BY, for counting: the order does not change the count, and
+// SQLite would otherwise sort every row of the list only to count them.
+QString withoutFinalOrderBy(const QString& sql) {
+    int depth = 0;
+    QChar quote;
+    int orderAt = -1;
+    for (int i = 0; i < sql.size(); ++i) {
+        const QChar c = sql.at(i);
+        if (!quote.isNull()) {
+            quote = c == quote ? QChar() : quote;
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        } else if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')')) {
+            --depth;
+        } else if (depth == 0 && isOrderByAt(sql, i)) {
+            orderAt = i;
+        }
+    }
+    return orderAt < 0 ? sql : sql.left(orderAt);
+}
+
 }  // namespace
 
 QString defaultDisplayText(const QVariant& value) {
@@ -126,7 +158,7 @@ QSqlQuery SprModel::run(const QString& sql) const {
 }
 
 int SprModel::readCount() const {
-    QSqlQuery query = run(COUNT_ROWS_SQL.arg(m_sql));
+    QSqlQuery query = run(COUNT_ROWS_SQL.arg(withoutFinalOrderBy(m_sql)));
     const int count = query.next() ? query.value(0).toInt() : 0;
     query.finish();
     return count;

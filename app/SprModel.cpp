@@ -130,13 +130,20 @@ void SprModel::setQuery(const QString& sql, QueryBinder binder) {
 }
 
 void SprModel::refresh() {
+    // Read before the reset: a failing statement leaves the rows shown as they were.
+    int rows = 0;
+    QStringList fields;
+    Page first;
+    if (m_binder) {
+        rows = readCount();
+        first = readPage(0, &fields);
+    }
     beginResetModel();
     m_pages.clear();
-    m_rows = 0;
-    m_fields.clear();
+    m_rows = rows;
+    m_fields = fields;
     if (m_binder) {
-        m_rows = readCount();
-        m_pages.insert(0, readPage(0, &m_fields));
+        m_pages.insert(0, first);
     }
     endResetModel();
 }

@@ -468,6 +468,7 @@ void TfrmAPL::FormShow() {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;
     }
+    ADOConnect.measureWhenUnmeasured();
     StatBarPanel1->setText(QStringLiteral("База данных открыта..."));
     FIDWorkUser = AddWorkUser(gUserApl.ID);
     SetUserLevel(gUserApl.Uroven);
@@ -499,6 +500,9 @@ void TfrmAPL::FormClose() {
             WriteActionLog(ADOConnect, acProgram, QStringLiteral("Завершение программы"));
             DelWorkUser(FIDWorkUser);
         }
+    }
+    if (ADOConnect.isOpen()) {
+        ADOConnect.optimize();
     }
     ADOConnect.close();
     QCoreApplication::quit();

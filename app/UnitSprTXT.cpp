@@ -34,10 +34,6 @@ const QString SELECT_CARDS_SQL = QStringLiteral(
     "tCard.DateOpen, tCard.DateClose, tCard.TypeCard FROM tCard, tClient "
     "WHERE ((tCard.ID_Client=tClient.ID) AND (tCard.DateClose BETWEEN :pDT_Beg AND :pDT_End)) "
     "ORDER BY tCard.ID;");
-// The true length of the card list: the grid reads its rows only as far as they are shown.
-const QString COUNT_CARDS_SQL = QStringLiteral(
-    "SELECT COUNT(*) FROM tCard, tClient "
-    "WHERE ((tCard.ID_Client=tClient.ID) AND (tCard.DateClose BETWEEN :pDT_Beg AND :pDT_End));");
 const QString SELECT_CLIENTS_SQL = QStringLiteral("SELECT * FROM tClient ORDER BY Family;");
 const QString SELECT_ORGS_SQL = QStringLiteral("SELECT * FROM tOrg ORDER BY Name;");
 const QString SELECT_REZORG_SQL = QStringLiteral(
@@ -282,10 +278,8 @@ int TfrmSprTxt::currentId() const {
 }
 
 void TfrmSprTxt::writeCardCaption() {
-    SqlQuery count(m_db);
-    bindPeriod(count);
-    count.exec(COUNT_CARDS_SQL);
-    const int rows = count.next() ? count.asInt(0) : 0;
+    // Called right after the list is read: the grid's count is the list's true length.
+    const int rows = DBGridSpr->rowCount();
     setWindowTitle(
         kCardCaption.arg(shortDateText(FPeriod.Beg.date()), shortDateText(FPeriod.End.date()), QString::number(rows)));
 }

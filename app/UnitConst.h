@@ -5,6 +5,9 @@
 #include <QFrame>
 #include <QString>
 
+class QColor;
+class QImage;
+
 class Database;
 
 inline const QString kAppTitle = QStringLiteral("Велорма");
@@ -124,3 +127,8 @@ QString SeansTimeText(const QTime& time);
 QTime SeansTimeFromText(const QString& text);
 // The one form of a visit's or reserved place's DateWork: the date plus the slot's start, seconds 0.
 QDateTime SeansDateTime(const QDate& date, const QTime& start);
+
+// Turns a picture in place by an angle in degrees, clockwise as shown when positive, leaving it in
+// 24-bit blue-green-red form. 90, 180 and 270 are exact turns; other angles are a nearest-pixel
+// rotation whose uncovered parts take the background colour.
+void RotateBitmap(QImage& bitmap, const QColor& background, double angle);

@@ -19,6 +19,8 @@
 #include "app/UnitParamApl.h"
 #include "app/UnitSprTXT.h"
 #include "app/about.h"
+#include "cards/UnitRepCard.h"
+#include "cards/UnitRepRGS.h"
 #include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
@@ -248,10 +250,16 @@ void TfrmAPL::N_SprActionClick() {
     OpenSpr(lkActions, QStringLiteral("Журнал событий"));
 }
 
-// The card form and the two report dialogs are wired here as they are built.
+// The card form is wired here as it is built.
 void TfrmAPL::N_AddCardClick() {}
-void TfrmAPL::N_Rep_CardClick() {}
-void TfrmAPL::N_Rep_RGSClick() {}
+void TfrmAPL::N_Rep_CardClick() {
+    TfrmRepCard dialog(*this, this);
+    execModal(dialog);
+}
+void TfrmAPL::N_Rep_RGSClick() {
+    TfrmRepRGS dialog(*this, this);
+    execModal(dialog);
+}
 
 void TfrmAPL::N_ParAplClick() {
     TfrmParAlp dialog(*this, this);
@@ -460,6 +468,7 @@ void TfrmAPL::FormShow() {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;
     }
+    ADOConnect.measureWhenUnmeasured();
     StatBarPanel1->setText(QStringLiteral("База данных открыта..."));
     FIDWorkUser = AddWorkUser(gUserApl.ID);
     SetUserLevel(gUserApl.Uroven);
@@ -491,6 +500,9 @@ void TfrmAPL::FormClose() {
             WriteActionLog(ADOConnect, acProgram, QStringLiteral("Завершение программы"));
             DelWorkUser(FIDWorkUser);
         }
+    }
+    if (ADOConnect.isOpen()) {
+        ADOConnect.optimize();
     }
     ADOConnect.close();
     QCoreApplication::quit();

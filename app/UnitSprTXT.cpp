@@ -14,8 +14,13 @@
 
 #include "app/SprGrid.h"
 #include "app/UnitEdUser.h"
+#include "cards/UnitEdClient.h"
+#include "cards/UnitEdOrg.h"
 #include "cards/unitPeriod.h"
+#include "facility/UnitEdVS.h"
+#include "facility/UnitEdZal.h"
 #include "facility/UnitRezOrg.h"
+#include "facility/UnitSchedEmpl.h"
 #include "platform/Database.h"
 #include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
@@ -30,10 +35,6 @@ const QString SELECT_CARDS_SQL = QStringLiteral(
     "tCard.DateOpen, tCard.DateClose, tCard.TypeCard FROM tCard, tClient "
     "WHERE ((tCard.ID_Client=tClient.ID) AND (tCard.DateClose BETWEEN :pDT_Beg AND :pDT_End)) "
     "ORDER BY tCard.ID;");
-// The true length of the card list: the grid reads its rows only as far as they are shown.
-const QString COUNT_CARDS_SQL = QStringLiteral(
-    "SELECT COUNT(*) FROM tCard, tClient "
-    "WHERE ((tCard.ID_Client=tClient.ID) AND (tCard.DateClose BETWEEN :pDT_Beg AND :pDT_End));");
 const QString SELECT_CLIENTS_SQL = QStringLiteral("SELECT * FROM tClient ORDER BY Family;");
 const QString SELECT_ORGS_SQL = QStringLiteral("SELECT * FROM tOrg ORDER BY Name;");
 const QString SELECT_REZORG_SQL = QStringLiteral(
@@ -131,13 +132,18 @@ std::unique_ptr<QDialog> makeForm(Database& db, QWidget* parent, int id) {
 
 // The editor of each kind. A kind without an entry opens nothing.
 const std::map<int, FormFactory> kEditors = {
+    {lkZal, &makeForm<TfrmZal, &TfrmZal::LoadEdZal>},
     {lkRezOrg, &makeForm<TfrmRezOrg, &TfrmRezOrg::LoadRezOrg>},
     {lkUsers, &makeForm<TfrmEdUser, &TfrmEdUser::LoadUser>},
+    {lkClients, &makeForm<TfrmClient, &TfrmClient::LoadEdClient>},
+    {lkOrgs, &makeForm<TfrmEdOrg, &TfrmEdOrg::LoadEdOrg>},
+    {lkVidSport, &makeForm<TfrmEdVS, &TfrmEdVS::LoadEdVS>},
 };
 
-// The weekly timetable of a sports type (lkVidSport) joins here once it is built; until then
-// "Открыть" and a double-click in the sports types open nothing.
-const std::map<int, FormFactory> kTimetables = {};
+// What "Открыть" and a double-click open: the weekly timetable of a sports type.
+const std::map<int, FormFactory> kTimetables = {
+    {lkVidSport, &makeForm<TfrmRaspSan, &TfrmRaspSan::LoadRasp>},
+};
 
 FormFactory findForm(const std::map<int, FormFactory>& forms, int kind) {
     const auto found = forms.find(kind);
@@ -274,10 +280,8 @@ int TfrmSprTxt::currentId() const {
 }
 
 void TfrmSprTxt::writeCardCaption() {
-    SqlQuery count(m_db);
-    bindPeriod(count);
-    count.exec(COUNT_CARDS_SQL);
-    const int rows = count.next() ? count.asInt(0) : 0;
+    // Called right after the list is read: the grid's count is the list's true length.
+    const int rows = DBGridSpr->rowCount();
     setWindowTitle(
         kCardCaption.arg(shortDateText(FPeriod.Beg.date()), shortDateText(FPeriod.End.date()), QString::number(rows)));
 }

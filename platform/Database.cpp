@@ -15,6 +15,13 @@
 namespace {
 
 constexpr int kBusyTimeoutMs = 8000;
+// Rows sampled per index when measuring: enough for the planner, quick on a big file.
+constexpr int kAnalysisRows = 2000;
+const QString HAS_STATISTICS_TABLE_SQL = QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name='sqlite_stat1'");
+const QString HAS_STATISTICS_SQL = QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM sqlite_stat1 LIMIT 1)");
+const QString ANALYSIS_LIMIT_SQL = QStringLiteral("PRAGMA analysis_limit=%1");
+const QString ANALYZE_SQL = QStringLiteral("ANALYZE");
+const QString OPTIMIZE_SQL = QStringLiteral("PRAGMA optimize");
 const QString kStorageFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 QString nextConnectionName() {
@@ -153,6 +160,13 @@ QString describe(const QSqlQuery& query) {
     return query.lastError().text().trimmed();
 }
 
+// Runs a one-number statement to its end.
+bool isAnswerNonZero(QSqlQuery& query, const QString& sql) {
+    const bool nonZero = query.exec(sql) && query.next() && query.value(0).toInt() != 0;
+    query.finish();
+    return nonZero;
+}
+
 }  // namespace
 
 DbError::DbError(const QString& message, const QString& statement, const char* where)
@@ -230,6 +244,21 @@ void Database::runScript(const QString& script) {
             statement.clear();
         }
     }
+}
+
+void Database::measureWhenUnmeasured() {
+    QSqlQuery query(connection());
+    if (isAnswerNonZero(query, HAS_STATISTICS_TABLE_SQL) && isAnswerNonZero(query, HAS_STATISTICS_SQL)) {
+        return;
+    }
+    query.exec(ANALYSIS_LIMIT_SQL.arg(kAnalysisRows));
+    query.exec(ANALYZE_SQL);
+}
+
+void Database::optimize() {
+    QSqlQuery query(connection());
+    query.exec(ANALYSIS_LIMIT_SQL.arg(kAnalysisRows));
+    query.exec(OPTIMIZE_SQL);
 }
 
 QVariant toStorage(FieldType type, const QVariant& value) {

@@ -51,6 +51,14 @@ class Database {
     // Runs a whole script of statements separated by ";" (schema files).
     void runScript(const QString& script);
 
+    // The planner needs statistics to choose join orders that do not sort a whole table. A file
+    // without any (new, or from before statistics were kept) is measured now; later changes are
+    // caught up by optimize(). Both read a sample of each index, so they stay quick on a big file,
+    // and both are best effort: without statistics every query still works, only slower.
+    void measureWhenUnmeasured();
+    // Refreshes the statistics of the tables that changed much since they were measured.
+    void optimize();
+
   private:
     QString m_connectionName;
     QString m_file;

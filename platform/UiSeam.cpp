@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/ReportOutputDialog.h"
+
 namespace {
 
 QString displayText(const QString& text) {
@@ -41,6 +43,10 @@ class WidgetSeam final : public UiSeam {
     }
 
     int execModal(QDialog& dialog) override { return dialog.exec(); }
+
+    ReportOutput chooseReportOutput(QWidget* parent, const QString& caption, const QStringList& formats) override {
+        return ReportOutputDialog::choose(parent, caption, formats);
+    }
 };
 
 WidgetSeam& widgetSeam() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QDialog;
 class QWidget;
@@ -8,6 +9,14 @@ class QWidget;
 enum class MsgIcon { Information, Warning, Error };
 // Yes and No are the buttons; Closed is any other way of leaving the question.
 enum class Answer { Yes, No, Closed };
+
+// Where a report goes: the chosen kind, and for a file its format (one of those offered) and path.
+struct ReportOutput {
+    enum class Kind { Cancel, Printer, Preview, File };
+    Kind kind = Kind::Cancel;
+    QString format;
+    QString path;
+};
 
 // Every message, question, file dialog and modal showing of the program goes through here, so that
 // tests can answer in place of a person. Texts keep the program's "\r" line breaks.
@@ -19,6 +28,8 @@ class UiSeam {
     // Filters are "description|pattern|description|pattern"; an empty answer is a cancel.
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) = 0;
     virtual int execModal(QDialog& dialog) = 0;
+    // The report output dialog; formats are the file formats offered ("PDF", "RTF").
+    virtual ReportOutput chooseReportOutput(QWidget* parent, const QString& title, const QStringList& formats) = 0;
 };
 
 // The seam in force: the real one unless a test installed its own.

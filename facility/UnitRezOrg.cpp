@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/SprGrid.h"
+#include "cards/UnitEdOrg.h"
 #include "platform/Database.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
@@ -604,8 +605,8 @@ void TfrmRezOrg::btnNewSelClick() {
     }
 }
 
-// The organisation editor joins here once it is built: created with this form as parent and loaded
-// with -1. Until then the button opens nothing.
 std::unique_ptr<QDialog> TfrmRezOrg::newOrgEditor() {
-    return nullptr;
+    auto editor = std::make_unique<TfrmEdOrg>(m_db, this);
+    editor->LoadEdOrg(-1);
+    return editor;
 }

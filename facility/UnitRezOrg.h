@@ -90,8 +90,7 @@ class TfrmRezOrg : public QDialog {
     void DBGridSprKeyDown(int key);
 
   protected:
-    // The organisation editor loaded for a new organisation; none until that editor is built.
-    // Virtual so that a test can stand in for it.
+    // The organisation editor loaded for a new organisation; virtual so that a test can stand in for it.
     virtual std::unique_ptr<QDialog> newOrgEditor();
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -8,6 +8,7 @@
 
 #include "app/SprGrid.h"
 #include "app/UnitSprTXT.h"
+#include "cards/UnitEdOrg.h"
 #include "facility/UnitRezOrg.h"
 #include "tests/support/TestSupport.h"
 
@@ -51,15 +52,6 @@ void choose(TfrmRezOrg& form, int seans) {
 QString load(const TfrmRezOrg& form) {
     return QStringLiteral("%1/%2").arg(form.FLoadDay->CountCard()).arg(form.FLoadDay->CountOrg());
 }
-
-// Stands in for the organisation editor: saving adds one organisation.
-class RezOrgWithEditor : public TfrmRezOrg {
-  public:
-    using TfrmRezOrg::TfrmRezOrg;
-
-  protected:
-    std::unique_ptr<QDialog> newOrgEditor() override { return std::make_unique<QDialog>(); }
-};
 
 }  // namespace
 
@@ -232,18 +224,19 @@ class TestRezOrg : public QObject {
     void choosesOrganisation() {
         addOrg(db(), QStringLiteral("Бета"));
         addOrg(db(), QStringLiteral("альянс"));
-        RezOrgWithEditor form(db(), nullptr);
+        TfrmRezOrg form(db(), nullptr);
         form.LoadRezOrg(-1);
         form.btnSelOrgClick();
         QVERIFY(!form.btnSave->isEnabled() && !form.btnClose->isEnabled() && !form.leSearchStr->isHidden());
         QCOMPARE(column(*form.DBGridSpr, QStringLiteral("Name")), QStringList({"Альфа", "альянс", "Бета"}));
         form.leSearchStr->setText(QStringLiteral("АЛ"));
         QCOMPARE(form.DBGridSpr->rowCount(), 2);
-        m_ui->modalHandlers.push_back([this](QDialog&) {
-            addOrg(db(), QStringLiteral("Аллея"));
-            return int(QDialog::Accepted);
+        m_ui->modalHandlers.push_back([](QDialog& editor) {
+            static_cast<TfrmEdOrg&>(editor).leNameOrg->setText(QStringLiteral("Аллея"));
+            return pressButton(editor, "btnSave");
         });
         form.btnNewSelClick();
+        QCOMPARE(m_ui->modalClasses, QStringList(QStringLiteral("TfrmEdOrg")));
         QCOMPARE(column(*form.DBGridSpr, QStringLiteral("Name")), QStringList({"Аллея", "Альфа", "альянс"}));
         QTest::keyClick(form.DBGridSpr, Qt::Key_End);
         QCOMPARE(form.FGridMode, 0);

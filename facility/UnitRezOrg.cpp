@@ -17,6 +17,7 @@
 #include "app/SprGrid.h"
 #include "cards/UnitEdOrg.h"
 #include "platform/Database.h"
+#include "platform/FormWidgets.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
 
@@ -64,33 +65,10 @@ const QString kFieldName = QStringLiteral("Name");
 // "Кол-во" narrows once the list has a scroll bar's worth of rows.
 constexpr int kCountWidthFew = 10;
 constexpr int kCountWidthMany = 8;
+// "Время" in the reserved-slot list, after ID_Zal, ID_Card, NameZal and DWork.
+constexpr int kTimeSColumn = 4;
 // The day label cuts the year off the short date ("04.07.2026" -> "04.07").
 constexpr int kYearChars = 5;
-
-QLineEdit* addLabelledEdit(QGridLayout& layout, int column, const QString& caption, const char* name,
-                           const QString& text) {
-    auto* edit = new QLineEdit(text, layout.parentWidget());
-    edit->setObjectName(QString::fromLatin1(name));
-    auto* label = new QLabel(caption, layout.parentWidget());
-    label->setBuddy(edit);
-    layout.addWidget(label, 0, column);
-    layout.addWidget(edit, 1, column);
-    return edit;
-}
-
-QLabel* newLabel(QWidget* parent, const char* name, const QString& text) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    return label;
-}
-
-template <class Button>
-Button* newButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new Button(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setText(caption);
-    return button;
-}
 
 QFrame* newPanel(QWidget* parent) {
     auto* panel = new QFrame(parent);
@@ -143,19 +121,27 @@ void TfrmRezOrg::setupUi() {
 
 QWidget* TfrmRezOrg::newTopPanel() {
     QFrame* panel = newPanel(this);
-    auto* layout = new QGridLayout(panel);
-    leOrg = addLabelledEdit(*layout, 0, QStringLiteral("1. Организация:"), "leOrg",
-                            QStringLiteral("Наименование организации"));
+    leOrg = named(new QLineEdit(QStringLiteral("Наименование организации"), panel), "leOrg");
     leOrg->setReadOnly(true);
-    btnSelOrg = newButton<QToolButton>(panel, "btnSelOrg", QString());
-    btnSelOrg->setIcon(QIcon(QStringLiteral(":/icons/org.png")));
-    layout->addWidget(btnSelOrg, 1, 1);
-    leDog = addLabelledEdit(*layout, 2, QStringLiteral("2. Договор:"), "leDog", QStringLiteral("0"));
-    leSumma = addLabelledEdit(*layout, 3, QStringLiteral("3. Сумма:"), "leSumma", QStringLiteral("0"));
+    btnSelOrg = newPictureButton(panel, "btnSelOrg", QString(), QStyle::SP_FileDialogContentsView);
+    leDog = named(new QLineEdit(QStringLiteral("0"), panel), "leDog");
+    leSumma = named(new QLineEdit(QStringLiteral("0"), panel), "leSumma");
     QFont large = leSumma->font();
     large.setBold(true);
     large.setPointSizeF(large.pointSizeF() * 1.5);
     leSumma->setFont(large);
+    // Captions on one line above their fields, however tall the sum is.
+    auto* layout = new QGridLayout(panel);
+    const auto addField = [panel, layout](int column, const QString& caption, QWidget* field) {
+        auto* label = new QLabel(caption, panel);
+        label->setBuddy(field);
+        layout->addWidget(label, 0, column);
+        layout->addWidget(field, 1, column);
+    };
+    addField(0, QStringLiteral("1. Организация:"), leOrg);
+    layout->addWidget(btnSelOrg, 1, 1);
+    addField(2, QStringLiteral("2. Договор:"), leDog);
+    addField(3, QStringLiteral("3. Сумма:"), leSumma);
     layout->setColumnStretch(0, 3);
     layout->setColumnStretch(2, 1);
     layout->setColumnStretch(3, 1);
@@ -164,14 +150,12 @@ QWidget* TfrmRezOrg::newTopPanel() {
 
 QWidget* TfrmRezOrg::newLeftPanel() {
     QFrame* panel = newPanel(this);
-    Label4 = newLabel(panel, "Label4", QStringLiteral("4. Зал:"));
-    cbZal = new QComboBox(panel);
-    cbZal->setObjectName(QStringLiteral("cbZal"));
+    Label4 = named(new QLabel(QStringLiteral("4. Зал:"), panel), "Label4");
+    cbZal = named(new QComboBox(panel), "cbZal");
     cbZal->setToolTip(QStringLiteral("Зал"));
     Label4->setBuddy(cbZal);
-    Label5 = newLabel(panel, "Label5", QStringLiteral("5. Сеанс:"));
-    cbSeans = new QComboBox(panel);
-    cbSeans->setObjectName(QStringLiteral("cbSeans"));
+    Label5 = named(new QLabel(QStringLiteral("5. Сеанс:"), panel), "Label5");
+    cbSeans = named(new QComboBox(panel), "cbSeans");
     cbSeans->setToolTip(QStringLiteral("Сеанс"));
     Label5->setBuddy(cbSeans);
     auto* boxes = new QGridLayout;
@@ -181,13 +165,11 @@ QWidget* TfrmRezOrg::newLeftPanel() {
     boxes->addWidget(cbSeans, 1, 1);
     boxes->setColumnStretch(1, 1);
 
-    mcSelDates = new QCalendarWidget(panel);
-    mcSelDates->setObjectName(QStringLiteral("mcSelDates"));
+    mcSelDates = named(new QCalendarWidget(panel), "mcSelDates");
     mcSelDates->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    PanParentGraph = newPanel(panel);
-    PanParentGraph->setObjectName(QStringLiteral("PanParentGraph"));
+    PanParentGraph = named(newPanel(panel), "PanParentGraph");
     PanParentGraph->setFixedWidth(56);
-    txtDateSelect = newLabel(PanParentGraph, "txtDateSelect", QStringLiteral("04.07"));
+    txtDateSelect = named(new QLabel(QStringLiteral("04.07"), PanParentGraph), "txtDateSelect");
     txtDateSelect->setAlignment(Qt::AlignCenter);
     auto* graph = new QVBoxLayout(PanParentGraph);
     graph->setContentsMargins(2, 2, 2, 2);
@@ -196,12 +178,11 @@ QWidget* TfrmRezOrg::newLeftPanel() {
     day->addWidget(mcSelDates);
     day->addWidget(PanParentGraph);
 
-    edCountPos = new QLineEdit(QStringLiteral("1"), panel);
-    edCountPos->setObjectName(QStringLiteral("edCountPos"));
+    edCountPos = named(new QLineEdit(QStringLiteral("1"), panel), "edCountPos");
     edCountPos->setToolTip(QStringLiteral("Количество позиций"));
     edCountPos->setFixedWidth(48);
-    btnNewSeans = newButton<QPushButton>(panel, "btnNewSeans", QStringLiteral("Добавить"));
-    btnDelSeans = newButton<QPushButton>(panel, "btnDelSeans", QStringLiteral("Удалить"));
+    btnNewSeans = newButton(panel, "btnNewSeans", QStringLiteral("Добавить"), QStyle::SP_FileIcon);
+    btnDelSeans = newButton(panel, "btnDelSeans", QStringLiteral("Удалить"), QStyle::SP_TrashIcon);
     auto* places = new QHBoxLayout;
     places->addWidget(edCountPos);
     places->addWidget(btnNewSeans);
@@ -226,17 +207,17 @@ QWidget* TfrmRezOrg::newGridPanel() {
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
     notice->setFont(bold);
-    Label6 = newLabel(notice, "Label6", QStringLiteral("СЕАНСЫ НЕ ВЫБРАНЫ"));
-    Label7 = newLabel(notice, "Label7", QStringLiteral("Необходимо сохранить"));
-    Label8 = newLabel(notice, "Label8", QStringLiteral("карту, перед выбором "));
-    Label9 = newLabel(notice, "Label9", QStringLiteral("сеансов"));
+    Label6 = named(new QLabel(QStringLiteral("СЕАНСЫ НЕ ВЫБРАНЫ"), notice), "Label6");
+    Label7 = named(new QLabel(QStringLiteral("Необходимо сохранить"), notice), "Label7");
+    Label8 = named(new QLabel(QStringLiteral("карту, перед выбором "), notice), "Label8");
+    Label9 = named(new QLabel(QStringLiteral("сеансов"), notice), "Label9");
     for (QLabel* label : {Label6, Label7, Label8, Label9}) {
         label->setAlignment(Qt::AlignCenter);
         lines->addWidget(label);
     }
     lines->addStretch();
-    DBGridSpr = new SprGrid(panel);
-    DBGridSpr->setObjectName(QStringLiteral("DBGridSpr"));
+    DBGridSpr = named(new SprGrid(panel), "DBGridSpr");
+    DBGridSpr->setItemDelegateForColumn(kTimeSColumn, new GridCellFormat(Qt::AlignHCenter, nullptr, DBGridSpr));
     auto* layout = new QGridLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(notice, 0, 0);
@@ -246,16 +227,13 @@ QWidget* TfrmRezOrg::newGridPanel() {
 
 QWidget* TfrmRezOrg::newBottomPanel() {
     QFrame* panel = newPanel(this);
-    btnSelect = newButton<QPushButton>(panel, "btnSelect", QStringLiteral("Выбрать"));
-    lblSearchStr = newLabel(panel, "lblSearchStr", QStringLiteral("Поиск: "));
-    leSearchStr = new QLineEdit(panel);
-    leSearchStr->setObjectName(QStringLiteral("leSearchStr"));
+    btnSelect = newButton(panel, "btnSelect", QStringLiteral("Выбрать"), QStyle::SP_DialogApplyButton);
+    lblSearchStr = named(new QLabel(QStringLiteral("Поиск: "), panel), "lblSearchStr");
+    leSearchStr = named(new QLineEdit(panel), "leSearchStr");
     lblSearchStr->setBuddy(leSearchStr);
-    btnNewSel = newButton<QToolButton>(panel, "btnNewSel", QString());
-    btnNewSel->setToolTip(QStringLiteral("Добавить нового клиента"));
-    btnNewSel->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
-    btnSave = newButton<QPushButton>(panel, "btnSave", QStringLiteral("Сохранить"));
-    btnClose = newButton<QPushButton>(panel, "btnClose", QStringLiteral("Закрыть"));
+    btnNewSel = newPictureButton(panel, "btnNewSel", QStringLiteral("Добавить нового клиента"), QStyle::SP_FileIcon);
+    btnSave = newButton(panel, "btnSave", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
+    btnClose = newButton(panel, "btnClose", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
     lblSearchStr->hide();
     leSearchStr->hide();
     btnNewSel->hide();

@@ -35,6 +35,15 @@ const QString INSERT_ACTION_SQL = QStringLiteral(
 
 constexpr int kActionTextLimit = 250;
 
+// Cut on a character boundary: half of a surrogate pair would store invalid UTF-8.
+QString actionText(const QString& text) {
+    if (text.size() <= kActionTextLimit) {
+        return text;
+    }
+    const bool splitsPair = text.at(kActionTextLimit - 1).isHighSurrogate();
+    return text.left(splitsPair ? kActionTextLimit - 1 : kActionTextLimit);
+}
+
 }  // namespace
 
 double GetCenaSeans(Database& db, int idPeriod, int idTypeCen, double& fee, const QDateTime& date) {
@@ -85,6 +94,6 @@ void WriteActionLog(Database& db, int code, const QString& text) {
     command.addParam(QStringLiteral("pDTAction"), FieldType::DateTime, QDateTime::currentDateTime())
         .addParam(QStringLiteral("pID_user"), FieldType::Integer, gUserApl.ID)
         .addParam(QStringLiteral("pKodAction"), FieldType::Integer, code)
-        .addParam(QStringLiteral("pActionStr"), FieldType::String, text.left(kActionTextLimit));
+        .addParam(QStringLiteral("pActionStr"), FieldType::String, actionText(text));
     command.exec(INSERT_ACTION_SQL);
 }

@@ -9,6 +9,9 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
+#include <limits>
+
 #include "platform/FileLock.h"
 #include "platform/TextCollation.h"
 
@@ -22,9 +25,19 @@ QString nextConnectionName() {
     return QStringLiteral("velorma_%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
+constexpr int kQuotedValueLimit = 40;
+constexpr int kFirstYear = 1;
+constexpr int kLastYear = 9999;
+
+// The value as quoted in a message: long texts are cut, so that the message stays readable.
+QString quoted(const QVariant& value) {
+    const QString text = value.toString();
+    return text.size() <= kQuotedValueLimit ? text : text.left(kQuotedValueLimit) + QStringLiteral("…");
+}
+
 [[noreturn]] void failConversion(const QVariant& value, const char* typeName) {
-    throw DbError(QStringLiteral("Значение \"%1\" не может быть преобразовано в тип %2")
-                      .arg(value.toString(), QString::fromLatin1(typeName)));
+    throw DbError(
+        QStringLiteral("Значение \"%1\" не подходит: нужно %2.").arg(quoted(value), QString::fromUtf8(typeName)));
 }
 
 bool isNumeric(const QVariant& v) {
@@ -77,63 +90,70 @@ QDateTime parseDateTimeText(const QString& text) {
     return QDateTime();
 }
 
-QDateTime toDateTimeValue(const QVariant& value, const char* typeName) {
+QDateTime anyDateTime(const QVariant& value) {
     switch (value.typeId()) {
         case QMetaType::QDateTime:
             return value.toDateTime();
         case QMetaType::QDate:
             return QDateTime(value.toDate(), QTime(0, 0));
         case QMetaType::QTime:
-            return QDateTime(kZeroDate, value.toTime());
+            return value.toTime().isValid() ? QDateTime(kZeroDate, value.toTime()) : QDateTime();
         default:
-            break;
+            return parseDateTimeText(value.toString());
     }
-    const QDateTime parsed = parseDateTimeText(value.toString());
-    if (!parsed.isValid()) {
-        failConversion(value, typeName);
-    }
-    return parsed;
 }
 
+// Only years the storage form can hold and sort: 1 to 9999.
+QDateTime toDateTimeValue(const QVariant& value, const char* typeName) {
+    const QDateTime result = anyDateTime(value);
+    if (!result.isValid() || result.date().year() < kFirstYear || result.date().year() > kLastYear) {
+        failConversion(value, typeName);
+    }
+    return result;
+}
+
+// Integers are 32-bit, as the old engine's: a card number, a count, an ID.
 QVariant toInteger(const QVariant& value) {
-    if (isNumeric(value)) {
-        return qRound64(value.toDouble());
-    }
+    double number = 0;
     bool ok = false;
-    const qlonglong n = value.toString().trimmed().toLongLong(&ok);
-    if (!ok) {
-        failConversion(value, "integer");
+    if (isNumeric(value)) {
+        number = std::round(value.toDouble());
+        ok = true;
+    } else {
+        number = double(value.toString().trimmed().toLongLong(&ok));
     }
-    return n;
+    if (!ok || !(number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max())) {
+        failConversion(value, "целое число от -2147483648 до 2147483647");
+    }
+    return int(number);
+}
+
+double finiteNumber(const QVariant& value, const char* typeName) {
+    double number = 0;
+    if (isNumeric(value)) {
+        number = value.toDouble();
+    } else if (!parseNumber(value.toString(), &number)) {
+        failConversion(value, typeName);
+    }
+    if (!std::isfinite(number)) {
+        failConversion(value, typeName);
+    }
+    return number;
 }
 
 QVariant toFloat(const QVariant& value) {
-    if (isNumeric(value)) {
-        return value.toDouble();
-    }
-    double d = 0;
-    if (!parseNumber(value.toString(), &d)) {
-        failConversion(value, "float");
-    }
-    return d;
+    return finiteNumber(value, "число");
 }
 
 QVariant toBoolean(const QVariant& value) {
-    if (isNumeric(value)) {
-        return value.toDouble() != 0 ? 1 : 0;
-    }
     const QString text = value.toString().trimmed().toLower();
-    if (text == QLatin1String("true")) {
+    if (!isNumeric(value) && text == QLatin1String("true")) {
         return 1;
     }
-    if (text == QLatin1String("false")) {
+    if (!isNumeric(value) && text == QLatin1String("false")) {
         return 0;
     }
-    double d = 0;
-    if (!parseNumber(text, &d)) {
-        failConversion(value, "Boolean");
-    }
-    return d != 0 ? 1 : 0;
+    return finiteNumber(value, "1 или 0") != 0 ? 1 : 0;
 }
 
 // The driver binds a null QString as SQL NULL; a text parameter always stores text, even empty.
@@ -247,9 +267,10 @@ QVariant toStorage(FieldType type, const QVariant& value) {
             return toFloat(value);
         case FieldType::Date:
         case FieldType::DateTime:
-            return dateTimeToStorage(toDateTimeValue(value, type == FieldType::Date ? "date" : "date-time"));
+            return dateTimeToStorage(toDateTimeValue(
+                value, type == FieldType::Date ? "дата с годом от 1 до 9999" : "дата и время с годом от 1 до 9999"));
         case FieldType::Time:
-            return dateTimeToStorage(QDateTime(kZeroDate, toDateTimeValue(value, "time").time()));
+            return dateTimeToStorage(QDateTime(kZeroDate, toDateTimeValue(value, "время суток").time()));
     }
     return QVariant();
 }

@@ -198,16 +198,15 @@ class TestUnitConst : public QObject {
             QVERIFY2(stamp >= before && stamp <= after, qPrintable(query.asString(0)));
         }
     }
-    void cutsEventTextTo250() {
-        QString text;
-        for (int i = 0; i < 251; ++i) {
-            text += QStringLiteral("абвгдеёжзийклмнопрстуфхцчшщъыьэюя").at(i % 33);
-        }
-        for (const int length : {250, 251}) {
+    void cutsEventTextTo250OnCharacterBoundary() {
+        const QString letters = QString(250, QChar(0x0436));
+        const QString emoji = QString::fromUtf8("\U0001F600");
+        const QString cut = letters.left(249);
+        for (const auto& [text, stored] :
+             {std::pair{letters, letters}, std::pair{letters + "я", letters}, std::pair{cut + emoji, cut}}) {
             exec(m_db->db, QStringLiteral("DELETE FROM tListActionUsers"));
-            WriteActionLog(m_db->db, acCard, text.left(length));
-            QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT ActionStr FROM tListActionUsers")).toString(),
-                     text.left(250));
+            WriteActionLog(m_db->db, acCard, text);
+            QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT ActionStr FROM tListActionUsers")).toString(), stored);
         }
     }
 

@@ -59,6 +59,8 @@ double GetCenaSeans(Database& db, int idPeriod, int idTypeCen, double& fee, cons
 
 void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& date, double price, double fee) {
     const QDateTime day(date.date(), QTime(0, 0));
+    // Look-up and write under the write lock, so that two workstations cannot both insert the day.
+    Transaction transaction(db);
     SqlQuery lookup(db);
     lookup.addParam(QStringLiteral("pDate"), FieldType::Date, day);
     lookup.exec(FIND_PRICE_SQL.arg(idPeriod).arg(idTypeCen));
@@ -72,6 +74,7 @@ void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& da
     } else {
         command.exec(INSERT_PRICE_SQL.arg(idTypeCen).arg(idPeriod));
     }
+    transaction.commit();
 }
 
 int GetIDPeriodCena(Database& db, int idZal, const QDateTime& time) {

@@ -533,16 +533,18 @@ QVariant TfrmAPL::GetParApl(int code) {
 }
 
 void TfrmAPL::SetParApl(int code, const QVariant& value) {
-    GetParApl(code);
     const ParColumn par = parColumn(code);
     SqlQuery command(ADOConnect);
     command.addParam(par.param, par.type, value);
+    Transaction transaction(ADOConnect);  // another workstation may add the code between look-up and write
+    GetParApl(code);
     const QString placeholder = QLatin1Char(':') + par.param;
     if (FParNotFound == 0) {
         command.exec(UPDATE_PAR_SQL.arg(par.column + QLatin1Char('=') + placeholder).arg(code));
     } else {
         command.exec(INSERT_PAR_SQL.arg(par.column).arg(code).arg(placeholder));
     }
+    transaction.commit();
 }
 
 void TfrmAPL::UpDateDB() {

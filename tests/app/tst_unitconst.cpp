@@ -1,3 +1,4 @@
+#include <QProcess>
 #include <QTest>
 
 #include "app/UnitConst.h"
@@ -45,6 +46,28 @@ QDateTime at(const QDate& day, const QTime& time = QTime(0, 0)) {
 
 QDateTime timeOfDay(const QTime& time) {
     return QDateTime(kZeroDate, time);
+}
+
+const char* const kPriceWriterArg = "--write-prices";
+constexpr int kRaceDays = 30;
+constexpr int kRacers = 4;
+
+// One workstation of the race: sets the price of the same days as the others, as fast as it can.
+int writePrices(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    Database db;
+    if (!db.open(QString::fromLocal8Bit(argv[2]))) {
+        return 1;
+    }
+    try {
+        for (int day = 0; day < kRaceDays; ++day) {
+            SetCenaSeans(db, kBand, kTypeCen, at(QDate(2024, 3, 1).addDays(day)), 100 + day, 0);
+        }
+    } catch (const DbError& e) {
+        qWarning("%s", qPrintable(e.text()));
+        return 1;
+    }
+    return 0;
 }
 
 struct Price {
@@ -122,6 +145,20 @@ class TestUnitConst : public QObject {
         double fee = 0;
         QCOMPARE(GetCenaSeans(m_db->db, kBand, kTypeCen, fee, at(d)), 175.5);
         QCOMPARE(fee, 12.5);
+    }
+    void setsOnePricePerDayAcrossWorkstations() {
+        std::vector<std::unique_ptr<QProcess>> racers;
+        for (int i = 0; i < kRacers; ++i) {
+            racers.push_back(std::make_unique<QProcess>());
+            racers.back()->setProcessChannelMode(QProcess::ForwardedChannels);
+            racers.back()->start(QCoreApplication::applicationFilePath(),
+                                 {QString::fromLatin1(kPriceWriterArg), m_db->path()});
+        }
+        for (auto& racer : racers) {
+            QVERIFY(racer->waitForFinished(60000));
+            QCOMPARE(racer->exitCode(), 0);
+        }
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT count(*) FROM tCenaSeans")).toInt(), kRaceDays);
     }
     void findsBandOfTime_data() {
         QTest::addColumn<QList<QTime>>("bands");  // begin, end, begin, end, ...
@@ -215,5 +252,13 @@ class TestUnitConst : public QObject {
     std::unique_ptr<TestDatabase> m_db;
 };
 
-QTEST_GUILESS_MAIN(TestUnitConst)
+int main(int argc, char** argv) {
+    if (argc == 3 && qstrcmp(argv[1], kPriceWriterArg) == 0) {
+        return writePrices(argc, argv);
+    }
+    QCoreApplication app(argc, argv);
+    TestUnitConst test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_unitconst.moc"

@@ -454,8 +454,8 @@ void TfrmAPL::FormShow() {
         caption += QStringLiteral(" (Монопольно)");
     }
     setWindowTitle(caption);
-    if (!ADOConnect.open(connectionFile(), mode)) {
-        showMessage(this, kDbAccessErrorText, MsgIcon::Error);
+    if (!ADOConnect.open(connectionFile(), mode, kProgramTables)) {
+        showDetailedMessage(this, kDbAccessErrorText, ADOConnect.openError());
         m_connectFailed = true;
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;

@@ -148,8 +148,8 @@ bool Tfprompt::CheckPass() {
         return false;
     }
     Database connection;
-    if (!connection.open(TfrmAPL::connectionFile(), Database::Mode::ReadWrite)) {
-        showMessage(this, kDbAccessErrorText, MsgIcon::Error);
+    if (!connection.open(TfrmAPL::connectionFile(), Database::Mode::ReadWrite, kProgramTables)) {
+        showDetailedMessage(this, kDbAccessErrorText, connection.openError());
         return false;
     }
     bool found = false;

@@ -1,6 +1,8 @@
 #include "platform/Database.h"
 
 #include <QAtomicInt>
+#include <QDebug>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
@@ -173,6 +175,79 @@ QString describe(const QSqlQuery& query) {
     return query.lastError().text().trimmed();
 }
 
+const QByteArray kSqliteMagic("SQLite format 3\0", 16);
+constexpr int kHeaderSize = 100;
+const QString kReadOnlyFile = QStringLiteral("Файл базы данных доступен только для чтения.");
+
+quint32 headerNumber(const QByteArray& header, int offset, int size) {
+    quint32 n = 0;
+    for (int i = 0; i < size; ++i) {
+        n = (n << 8) | quint8(header[offset + i]);
+    }
+    return n;
+}
+
+// An empty file passes: it is a database without tables. A file shorter than its header promises
+// is a half copy.
+QString headerProblem(const QString& file, qint64 size) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("Файл базы данных не читается.");
+    }
+    const QByteArray header = f.read(kHeaderSize);
+    if (header.isEmpty()) {
+        return QString();
+    }
+    if (header.size() < kHeaderSize || !header.startsWith(kSqliteMagic)) {
+        return QStringLiteral("Файл не является базой данных SQLite.");
+    }
+    const quint32 rawPageSize = headerNumber(header, 16, 2);
+    const qint64 pageSize = rawPageSize == 1 ? 65536 : rawPageSize;
+    const bool pageCountValid = headerNumber(header, 24, 4) == headerNumber(header, 92, 4);
+    if (pageCountValid && pageSize * headerNumber(header, 28, 4) > size) {
+        return QStringLiteral("Файл базы данных неполон (обрезан).");
+    }
+    return QString();
+}
+
+// The permission bits count too: a superuser may write anything, but the other workstations may not.
+bool writable(const QFileInfo& info) {
+    return info.isWritable() && (info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
+}
+
+// The folder must be writable too: the engine keeps its journal beside the file.
+QString fileProblem(const QString& file) {
+    const QFileInfo info(file);
+    if (!info.isFile()) {
+        return QStringLiteral("Файл базы данных не найден.");
+    }
+    const QString header = headerProblem(file, info.size());
+    if (!header.isEmpty()) {
+        return header;
+    }
+    if (!writable(info)) {
+        return kReadOnlyFile;
+    }
+    if (!writable(QFileInfo(info.canonicalPath()))) {
+        return QStringLiteral("Папка базы данных доступна только для чтения.");
+    }
+    return QString();
+}
+
+QString missingTables(const QSqlDatabase& db, const QStringList& required) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"))) {
+        return QStringLiteral("Файл не является базой данных SQLite или повреждён: ") + describe(query);
+    }
+    QStringList missing = required;
+    while (query.next()) {
+        missing.removeAll(query.value(0).toString());
+    }
+    return missing.isEmpty()
+               ? QString()
+               : QStringLiteral("В базе данных нет таблиц программы: ") + missing.join(QStringLiteral(", "));
+}
+
 }  // namespace
 
 DbError::DbError(const QString& message, const QString& statement, const char* where)
@@ -189,15 +264,26 @@ Database::~Database() {
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-bool Database::open(const QString& file, Mode mode) {
+bool Database::open(const QString& file, Mode mode, const QStringList& requiredTables) {
     close();
-    if (!QFileInfo(file).isFile()) {
+    m_openError = fileProblem(file);
+    if (m_openError.isEmpty()) {
+        m_openError = connectChecked(QFileInfo(file).canonicalFilePath(), mode, requiredTables);
+    }
+    if (!m_openError.isEmpty()) {
+        qWarning().noquote() << file << m_openError;
+        close();
         return false;
     }
+    return true;
+}
+
+// The lock is taken on the real path, so that a link elsewhere cannot open an exclusive base twice.
+QString Database::connectChecked(const QString& file, Mode mode, const QStringList& requiredTables) {
     auto lock = std::make_unique<FileLock>();
     if (!lock->tryLock(file + QStringLiteral(".lock"),
                        mode == Mode::Exclusive ? FileLock::Kind::Exclusive : FileLock::Kind::Shared)) {
-        return false;
+        return QStringLiteral("Файл блокировки недоступен, или база открыта монопольно на другом рабочем месте.");
     }
     QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
                           ? QSqlDatabase::database(m_connectionName, false)
@@ -205,21 +291,22 @@ bool Database::open(const QString& file, Mode mode) {
     db.setDatabaseName(file);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     if (!db.open()) {
-        return false;
+        return db.lastError().text();
     }
     sqlite3* handle = sqliteHandle(db);
     if (!handle || !registerTextFunctions(handle)) {
-        db.close();
-        return false;
+        return QStringLiteral("Не удалось подключить функции сравнения текста.");
     }
-    QSqlQuery check(db);
-    if (!check.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {  // not a database file
-        db.close();
-        return false;
+    if (sqlite3_db_readonly(handle, "main") != 0) {
+        return kReadOnlyFile;
+    }
+    const QString missing = missingTables(db, requiredTables);
+    if (!missing.isEmpty()) {
+        return missing;
     }
     m_file = file;
     m_lock = std::move(lock);
-    return true;
+    return QString();
 }
 
 void Database::close() {

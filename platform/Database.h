@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -41,8 +42,10 @@ class Database {
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // False when the file is missing, locked out, or cannot be opened.
-    bool open(const QString& file, Mode mode = Mode::ReadWrite);
+    // False when the file is missing, locked out, not a whole SQLite database, lacks one of the
+    // required tables, or cannot be written; openError() then says why. The file is never changed.
+    bool open(const QString& file, Mode mode = Mode::ReadWrite, const QStringList& requiredTables = {});
+    QString openError() const { return m_openError; }
     void close();
     bool isOpen() const;
     QString fileName() const { return m_file; }
@@ -52,8 +55,11 @@ class Database {
     void runScript(const QString& script);
 
   private:
+    QString connectChecked(const QString& file, Mode mode, const QStringList& requiredTables);
+
     QString m_connectionName;
     QString m_file;
+    QString m_openError;
     std::unique_ptr<FileLock> m_lock;
 };
 

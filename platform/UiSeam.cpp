@@ -16,14 +16,23 @@ QString title() {
     return QApplication::applicationDisplayName();
 }
 
+QMessageBox::Icon boxIcon(MsgIcon icon) {
+    return icon == MsgIcon::Error     ? QMessageBox::Critical
+           : icon == MsgIcon::Warning ? QMessageBox::Warning
+                                      : QMessageBox::Information;
+}
+
 class WidgetSeam final : public UiSeam {
   public:
     void message(QWidget* parent, const QString& text, MsgIcon icon, bool withCancel) override {
-        const auto boxIcon = icon == MsgIcon::Error     ? QMessageBox::Critical
-                             : icon == MsgIcon::Warning ? QMessageBox::Warning
-                                                        : QMessageBox::Information;
-        QMessageBox box(boxIcon, title(), displayText(text),
+        QMessageBox box(boxIcon(icon), title(), displayText(text),
                         withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, parent);
+        box.exec();
+    }
+
+    void detailedMessage(QWidget* parent, const QString& text, const QString& details, MsgIcon icon) override {
+        QMessageBox box(boxIcon(icon), title(), displayText(text), QMessageBox::Ok, parent);
+        box.setDetailedText(details);
         box.exec();
     }
 
@@ -62,6 +71,10 @@ void installUi(UiSeam* seam) {
 
 void showMessage(QWidget* parent, const QString& text, MsgIcon icon, bool withCancel) {
     Ui().message(parent, text, icon, withCancel);
+}
+
+void showDetailedMessage(QWidget* parent, const QString& text, const QString& details, MsgIcon icon) {
+    Ui().detailedMessage(parent, text, details, icon);
 }
 
 Answer askYesNo(QWidget* parent, const QString& text) {

@@ -19,6 +19,10 @@ class UiSeam {
     // Filters are "description|pattern|description|pattern"; an empty answer is a cancel.
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) = 0;
     virtual int execModal(QDialog& dialog) = 0;
+    // A message whose details (the technical reason) are shown on request.
+    virtual void detailedMessage(QWidget* parent, const QString& text, const QString& /*details*/, MsgIcon icon) {
+        message(parent, text, icon, false);
+    }
 };
 
 // The seam in force: the real one unless a test installed its own.
@@ -28,6 +32,7 @@ void installUi(UiSeam* seam);
 
 // Shorthands.
 void showMessage(QWidget* parent, const QString& text, MsgIcon icon = MsgIcon::Information, bool withCancel = false);
+void showDetailedMessage(QWidget* parent, const QString& text, const QString& details, MsgIcon icon = MsgIcon::Error);
 Answer askYesNo(QWidget* parent, const QString& text);
 int execModal(QDialog& dialog);
 

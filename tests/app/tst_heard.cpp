@@ -388,6 +388,7 @@ class TestHeard : public QObject {
         QPointer<Tfprompt> prompt = openPrompt(*main);
         signIn(prompt, QStringLiteral("Admin"));
         QCOMPARE(m_ui->messageTexts(), QStringList(kDbAccessError));
+        QVERIFY(m_ui->messages.first().details.contains(QStringLiteral("монопольно")));
         QVERIFY(!prompt.isNull());
         QVERIFY(!gLoginOK);
     }

@@ -175,6 +175,10 @@ QString describe(const QSqlQuery& query) {
     return query.lastError().text().trimmed();
 }
 
+DbError engineError(const QSqlQuery& query, const QString& sql, const char* where) {
+    return DbError(describe(query), sql, where, query.lastError().nativeErrorCode());
+}
+
 const QByteArray kSqliteMagic("SQLite format 3\0", 16);
 constexpr int kHeaderSize = 100;
 const QString kReadOnlyFile = QStringLiteral("Файл базы данных доступен только для чтения.");
@@ -250,11 +254,21 @@ QString missingTables(const QSqlDatabase& db, const QStringList& required) {
 
 }  // namespace
 
-DbError::DbError(const QString& message, const QString& statement, const char* where)
-    : std::runtime_error(message.toStdString()), m_text(message), m_where(QString::fromUtf8(where)) {
+DbError::DbError(const QString& message, const QString& statement, const char* where, const QString& engineCode)
+    : std::runtime_error(message.toStdString()),
+      m_text(message),
+      m_message(message),
+      m_statement(statement),
+      m_where(QString::fromUtf8(where)),
+      m_engineCode(engineCode) {
     if (!statement.isEmpty()) {
         m_text += QStringLiteral("\n\n") + statement;
     }
+}
+
+bool DbError::busy() const {
+    const int code = m_engineCode.toInt();
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
 }
 
 Database::Database() : m_connectionName(nextConnectionName()) {}
@@ -397,7 +411,7 @@ void SqlQuery::setParamValue(const QString& name, const QVariant& value) {
 void SqlQuery::prepareAndBind(QSqlQuery& query, const QString& sql) {
     query.setForwardOnly(false);
     if (!query.prepare(sql)) {
-        throw DbError(describe(query), sql, Q_FUNC_INFO);
+        throw engineError(query, sql, Q_FUNC_INFO);
     }
     for (const Param& p : m_params) {
         const QRegularExpression named(QStringLiteral(":%1\\b").arg(QRegularExpression::escape(p.name)));
@@ -411,7 +425,7 @@ void SqlQuery::exec(const QString& sql) {
     m_query = QSqlQuery(m_db.connection());
     prepareAndBind(m_query, sql);
     if (!m_query.exec()) {
-        throw DbError(describe(m_query), sql, Q_FUNC_INFO);
+        throw engineError(m_query, sql, Q_FUNC_INFO);
     }
     if (m_query.isSelect()) {
         // Read the whole answer now: an unfinished statement keeps the file's read lock, and a write

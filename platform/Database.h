@@ -19,16 +19,25 @@ inline const QDate kZeroDate{1899, 12, 30};
 
 enum class FieldType { String, Integer, Boolean, Float, Date, Time, DateTime };
 
-// A database failure with its context; the general handler shows text().
+// A database failure with its context. A refused value carries a Russian message and no statement;
+// the engine's failure carries its own text, the statement and the engine's error code.
 class DbError : public std::runtime_error {
   public:
-    DbError(const QString& message, const QString& statement = QString(), const char* where = "");
-    QString text() const { return m_text; }
+    DbError(const QString& message, const QString& statement = QString(), const char* where = "",
+            const QString& engineCode = QString());
+    QString text() const { return m_text; }  // the message, then the statement
+    QString message() const { return m_message; }
+    QString statement() const { return m_statement; }
     QString where() const { return m_where; }
+    // Another connection held the write lock longer than the busy timeout.
+    bool busy() const;
 
   private:
     QString m_text;
+    QString m_message;
+    QString m_statement;
     QString m_where;
+    QString m_engineCode;
 };
 
 // One connection to the database file. Besides the SQLite handle it holds an advisory lock on

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/Database.h"
+#include "platform/GuardedApplication.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -202,6 +203,7 @@ class TestDatabaseLayer : public QObject {
             QTest::newRow(name) << type << value;
         };
         row("word as float", FieldType::Float, "да");
+        row("long word as float", FieldType::Float, QString(100000, QLatin1Char('x')));
         row("empty text as float", FieldType::Float, "");
         row("NaN as float", FieldType::Float, nan);
         row("infinity as float", FieldType::Float, -inf);
@@ -350,6 +352,39 @@ class TestDatabaseLayer : public QObject {
         const QStringList names = orgNames(m_db->db);
         QVERIFY(names.contains(QStringLiteral("holder")));
         QVERIFY(names.contains(QStringLiteral("mine")));
+    }
+
+    void showsShortTextWithEngineDetails_data() {
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("engineText");
+        QTest::newRow("failed statement") << false << QStringLiteral("Не удалось выполнить действие с базой данных.")
+                                          << QStringLiteral("no such table");
+        QTest::newRow("another workstation writes")
+            << true << QStringLiteral("База данных занята: на другом рабочем месте сейчас идёт запись.")
+            << QStringLiteral("database is locked");
+    }
+    void showsShortTextWithEngineDetails() {
+        QFETCH(bool, busy);
+        QFETCH(QString, text);
+        QFETCH(QString, engineText);
+        Database writer;
+        QVERIFY(writer.open(m_db->path()));
+        const QString longStatement = QStringLiteral("INSERT INTO %1 (v) VALUES ('%2');")
+                                          .arg(busy ? "tBind" : "tNoSuchTable", QString(100000, QLatin1Char('x')));
+        exec(m_db->db, QStringLiteral("PRAGMA busy_timeout = 0;"));
+        Transaction holder(writer);
+        try {
+            exec(m_db->db, longStatement);
+            QFAIL("written");
+        } catch (const DbError&) {
+            showCurrentException();
+        }
+        QCOMPARE(m_ui->messages.size(), 1);
+        const RecordedMessage shown = m_ui->messages.first();
+        QVERIFY2(shown.text.startsWith(text), qPrintable(shown.text));
+        QVERIFY2(shown.details.startsWith(engineText), qPrintable(shown.details.left(200)));
+        QVERIFY(shown.details.contains(QStringLiteral("INSERT INTO")) && shown.details.size() < 5000);
     }
 
   private:

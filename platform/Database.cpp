@@ -480,6 +480,9 @@ int SqlQuery::columnCount() const {
 qint64 SqlQuery::lastInsertId() const {
     return m_query.lastInsertId().toLongLong();
 }
+int SqlQuery::numRowsAffected() const {
+    return m_query.numRowsAffected();
+}
 
 QVariant execScalar(Database& db, const QString& sql) {
     SqlQuery query(db);

@@ -105,6 +105,7 @@ class SqlQuery {
     int columnCount() const;
 
     qint64 lastInsertId() const;
+    int numRowsAffected() const;
     // The statement prepared and bound, for models that show a query.
     QSqlQuery prepared(const QString& sql);
 

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <exception>
+
 namespace {
 
 QString displayText(const QString& text) {
@@ -95,12 +97,12 @@ QString toQtFilter(const QString& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
-SaveAnswer::SaveAnswer(QDialog& dialog) : m_dialog(dialog) {
+SaveAnswer::SaveAnswer(QDialog& dialog) : m_dialog(dialog), m_uncaughtAtStart(std::uncaught_exceptions()) {
     m_dialog.setResult(QDialog::Accepted);
 }
 
 SaveAnswer::~SaveAnswer() {
-    if (m_keepOpen) {
+    if (m_keepOpen || std::uncaught_exceptions() > m_uncaughtAtStart) {
         m_dialog.setResult(0);
     } else {
         m_dialog.accept();

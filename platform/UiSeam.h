@@ -40,7 +40,7 @@ int execModal(QDialog& dialog);
 QString toQtFilter(const QString& filter);
 
 // A save button answers OK before its handler runs; the handler resets the answer to keep the dialog
-// open. When the handler is left (also by an exception) with the answer still OK, the dialog closes.
+// open. A handler left by an exception keeps the dialog open too, so that nothing typed is lost.
 class SaveAnswer {
   public:
     explicit SaveAnswer(QDialog& dialog);
@@ -50,4 +50,5 @@ class SaveAnswer {
   private:
     QDialog& m_dialog;
     bool m_keepOpen = false;
+    int m_uncaughtAtStart;
 };

@@ -12,6 +12,8 @@ const QString kNoName = QStringLiteral("Не заполнено имя поль�
 const QString kNameTaken = QStringLiteral(
     "Пользователь с таким именем уже существует в системе!\rСмените имя пользователя и повторите попытку "
     "сохранения!");
+const QString kUserGone =
+    QStringLiteral("Пользователь не найден: возможно, его удалили на другом рабочем месте.\rИзменения не сохранены.");
 const QString kUserRow = QStringLiteral("SELECT name, koment, passw, uroven FROM tUserApl WHERE ID=%1");
 
 QLineEdit* edit(TfrmEdUser& dialog, const char* name) {
@@ -151,18 +153,27 @@ class TestEdUser : public QObject {
         QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
         QCOMPARE(rows(m_db->db, kUserRow.arg(1)), QStringList{"Admin|главный|новый|0"});
     }
-    void savesDeletedUserWithoutRow() {
+    void failedSaveKeepsDialogOpen_data() {
+        QTest::addColumn<bool>("deletedMeanwhile");  // else the insert of a new user fails
+        QTest::newRow("user deleted by another workstation") << true;
+        QTest::newRow("insert refused by the database") << false;
+    }
+    void failedSaveKeepsDialogOpen() {
+        QFETCH(bool, deletedMeanwhile);
         const int id = addUser(QStringLiteral("Ушедший"), 2);
         TfrmEdUser dialog(m_main->ADOConnect, nullptr);
+        dialog.LoadUser(deletedMeanwhile ? id : -1);
         scalar(m_db->db, QStringLiteral("DELETE FROM tUserApl WHERE ID=%1").arg(id));
-        dialog.LoadUser(id);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь: ID=%1").arg(id));
-        QVERIFY(edit(dialog, "leUserName")->text().isEmpty());
-        QVERIFY(edit(dialog, "lePasw")->text().isEmpty());
-        QVERIFY(edit(dialog, "leInfo")->text().isEmpty());
-        QCOMPARE(levelBox(dialog)->currentIndex(), 0);
+        exec(m_db->db, "CREATE TRIGGER tNoNew BEFORE INSERT ON tUserApl BEGIN SELECT RAISE(ABORT, 'disk full'); END;");
         edit(dialog, "leUserName")->setText(QStringLiteral("Вернувшийся"));
-        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        if (deletedMeanwhile) {
+            QCOMPARE(pressButton(dialog, "btnSave"), 0);
+            QCOMPARE(m_ui->messageTexts(), QStringList(kUserGone));
+        } else {
+            QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
+            QCOMPARE(dialog.result(), 0);
+        }
+        QCOMPARE(edit(dialog, "leUserName")->text(), QStringLiteral("Вернувшийся"));
         QCOMPARE(rows(m_db->db, "SELECT ID, name FROM tUserApl"), QStringList{"1|Admin"});
     }
     void cancelWritesNothing() {

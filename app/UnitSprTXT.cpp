@@ -369,7 +369,8 @@ void TfrmSprTxt::deleteClient(const QString& id) {
 }
 
 void TfrmSprTxt::deleteUser(const QString& id) {
-    if (id.toInt() == kAdminUserId) {
+    // Nor the user signed in here: the event log would lose his entries, this session's too.
+    if (id.toInt() == kAdminUserId || id.toInt() == gUserApl.ID) {
         showMessage(this, kUserUndeletable);
         return;
     }

@@ -196,6 +196,7 @@ class TestSprTxt : public QObject {
         row("client without cards", lkClients, 0, Answer::Yes, "", {"tClient=Борисов"});
         row("client, No", lkClients, 0, Answer::No, "", {});
         row("user one", lkUsers, 0, Answer::Yes, "Нельзя удалить выбранного пользователя!", {});
+        row("user signed in here", lkUsers, 1, Answer::Yes, "Нельзя удалить выбранного пользователя!", {});
         row("other user, question closed", lkUsers, 2, Answer::Closed, "", {"tUserApl=Admin,Петров"});
         row("user, No", lkUsers, 2, Answer::No, "", {});
         row("hall", lkZal, 0, Answer::Yes, notYet, {});
@@ -212,6 +213,7 @@ class TestSprTxt : public QObject {
         QFETCH(QString, message);
         QFETCH(QStringList, remaining);
         fillEveryKind();
+        gUserApl.ID = scalar(db(), "SELECT ID FROM tUserApl WHERE name='Петров'").toInt();
         QStringList expected = snapshot();
         for (const QString& table : remaining) {
             const QString name = table.section(QLatin1Char('='), 0, 0);

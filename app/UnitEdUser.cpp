@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Database.h"
+#include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -59,7 +60,7 @@ void TfrmEdUser::setupUi() {
     auto* edits = new QVBoxLayout(panel);
     leUserName = addLabelledEdit(*edits, panel, QStringLiteral("Пользователь:"), "leUserName");
     lePasw = addLabelledEdit(*edits, panel, QStringLiteral("Пароль:"), "lePasw");
-    lePasw->setEchoMode(QLineEdit::Password);
+    setPasswordEcho(lePasw);
     leInfo = addLabelledEdit(*edits, panel, QStringLiteral("Комментарий:"), "leInfo");
 
     Label1 = new QLabel(QStringLiteral("Уровень доступа:"), panel);

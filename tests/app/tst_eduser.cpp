@@ -57,7 +57,8 @@ class TestEdUser : public QObject {
     void buildsTheForm() {
         TfrmEdUser dialog(m_main->ADOConnect, nullptr);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь системы"));
-        QCOMPARE(edit(dialog, "lePasw")->echoMode(), QLineEdit::Password);
+        edit(dialog, "lePasw")->setText(QStringLiteral("пароль"));
+        QCOMPARE(edit(dialog, "lePasw")->displayText(), QStringLiteral("******"));
         QComboBox* level = levelBox(dialog);
         QVERIFY(!level->isEditable());
         QCOMPARE(level->count(), 3);

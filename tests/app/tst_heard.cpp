@@ -28,6 +28,8 @@ const QString kQuitQuestion = QStringLiteral("Завершить работу п
 const QString kDbDialogTitle = QStringLiteral("Выбор базы данных...");
 const QString kStart = QStringLiteral("Запуск программы");
 const QString kEnd = QStringLiteral("Завершение программы");
+// A database from before the parameters were shipped with it.
+const QString kOldDatabase = QStringLiteral("DELETE FROM tParApl");
 const QString kParsSql = QStringLiteral("SELECT ParKod, snachDT, snachInt, snachStr FROM tParApl ORDER BY ParKod");
 
 QStringList logRows(Database& db) {
@@ -57,6 +59,7 @@ class TestHeard : public QObject {
   private slots:
     void init() {
         startCase(m_ui, m_db);
+        exec(m_db->db, kOldDatabase);
         m_app = std::make_unique<QTemporaryDir>();
         resetProgramGlobals();
     }
@@ -238,6 +241,17 @@ class TestHeard : public QObject {
         QCOMPARE(rows(m_db->db, kParsSql), QStringList(after));
         QVERIFY(m_ui->messages.isEmpty());
     }
+    void newInstallationHasEveryParameter() {
+        TestDatabase shipped;
+        auto main = shipped.connectedMain();
+        main->UpDateDB();
+        QVERIFY(m_ui->messages.isEmpty());
+        for (int code : {pcUseInsurance, pcDBVersion, pcUseCardText, pcOrgName, pcDirector, pcAbonLine1, pcAbonLine2,
+                         pcClubCardLine, pcAbonLine}) {
+            QCOMPARE(main->GetParApl(code).toString(), code > 100 ? "" : code == pcDBVersion ? "1" : "0");
+            QCOMPARE(main->FParNotFound, 0);
+        }
+    }
     void showsVersionInAboutBox() {
         auto main = m_db->connectedMain();
         for (const QString& label : {QStringLiteral("v.1.2.5.0"), QStringLiteral("v.1.2.5.2")}) {
@@ -379,6 +393,16 @@ class TestHeard : public QObject {
         QVERIFY(running);
         QVERIFY(main->isVisible());
         QCOMPARE(logRows(m_db->db), QStringList("1|0|" + kStart));
+    }
+    void enterOnExclusiveBoxSignsInAndPasswordShowsStars() {
+        auto main = startProgram();
+        QPointer<Tfprompt> prompt = openPrompt(*main);
+        prompt->login->setText(QStringLiteral("Admin"));
+        prompt->password->setText(QStringLiteral("абв"));
+        QCOMPARE(prompt->password->displayText(), QStringLiteral("***"));
+        prompt->password->clear();
+        QTest::keyClick(prompt->cbMonopolno, Qt::Key_Return);
+        QVERIFY(gLoginOK);
     }
     void loginDialogCannotConnect() {
         m_db->db.close();

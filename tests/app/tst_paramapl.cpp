@@ -56,6 +56,7 @@ class TestParamApl : public QObject {
   private slots:
     void init() {
         startCase(m_ui, m_db);
+        exec(m_db->db, QStringLiteral("DELETE FROM tParApl"));  // a database from before they were shipped
         m_main = m_db->connectedMain();
         gPathBase = kStartPath;
         gQueryClose = true;

@@ -78,9 +78,6 @@ class TestMainWindow : public QObject {
         row("reservations", "N_RezOrg", QStringLiteral("Справочник: Резервы организаций"));
         row("users", "N_UserApl", QStringLiteral("Справочник: ПОЛЬЗОВАТЕЛИ"));
         row("event log", "N_SprAction", QStringLiteral("Журнал событий"));
-        row("halls button", "btnZal", QStringLiteral("Справочник: Залы"));
-        row("clients button", "btnClients", QStringLiteral("Справочник: Клиенты"));
-        row("organisations button", "btnOrg", QStringLiteral("Справочник: Организации"));
         row("reservations button", "btnRezOrg", QStringLiteral("Справочник: Резервы организаций"));
         const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
         const QString cards = QStringLiteral("Справочник: Карты клиентов [%1 - %1] - всего записей 0").arg(today);

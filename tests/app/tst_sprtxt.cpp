@@ -65,19 +65,10 @@ class TestSprTxt : public QObject {
         QTest::newRow("halls") << int(lkZal) << 0
                                << QStringList{"NameZal", "CountMest", "RezervMest", "info", "StrTXTCard"} << given;
         QTest::newRow("no cards") << int(lkCards) << 0 << cardTitles << kCardsCaption.arg(kMarch).arg(0);
-        QTest::newRow("two cards") << int(lkCards) << 2 << cardTitles << kCardsCaption.arg(kMarch).arg(2);
         QTest::newRow("cards beyond one fetch")
             << int(lkCards) << 300 << cardTitles << kCardsCaption.arg(kMarch).arg(300);
-        QTest::newRow("clients") << int(lkClients) << 0
-                                 << QStringList{"Family", "Name",  "Otchestvo",  "Sex",  "Birthday",
-                                                "Photo",  "Adres", "Profession", "Info", "NoRGS"}
-                                 << given;
-        QTest::newRow("organisations") << int(lkOrgs) << 0 << QStringList{"Наименование", "Доп. инфо"} << given;
         QTest::newRow("reservations") << int(lkRezOrg) << 0
                                       << QStringList{"Организация", "Договор", "Сумма", "Доп. инфо"} << given;
-        QTest::newRow("users") << int(lkUsers) << 0 << QStringList{"Наименование", "Комментарий"} << given;
-        QTest::newRow("sports types") << int(lkVidSport) << 0 << QStringList{"Наименование вида спорта", "Доп. инфо"}
-                                      << given;
         QTest::newRow("event log") << int(lkActions) << 0
                                    << QStringList{"Дата/Время", "Код события", "Действие", "name"}
                                    << QStringLiteral("Журнал событий");
@@ -120,14 +111,6 @@ class TestSprTxt : public QObject {
         window->LoadSpr(lkCards);
         QCOMPARE(window->FPeriod.Beg, at("2024-03-01 00:00:00"));
         QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(1));
-    }
-    void widthsInCharacters() {
-        const auto window = openList(lkRezOrg);
-        const SprGrid& grid = *window->DBGridSpr;
-        const int charWidth = grid.fontMetrics().averageCharWidth();
-        QCOMPARE(grid.columnWidth(grid.sprModel()->fieldColumn("Name")), 35 * charWidth);
-        QCOMPARE(grid.columnWidth(grid.sprModel()->fieldColumn("info")), 90 * charWidth);
-        QVERIFY(grid.isColumnHidden(grid.sprModel()->fieldColumn("ID_Org")));
     }
     void menuAndToolBar() {
         const auto halls = openList(lkZal);

@@ -181,8 +181,6 @@ class TestDatabaseLayer : public QObject {
         row("null integer", FieldType::Integer, QVariant(), "null|", 0);
         row("null boolean", FieldType::Boolean, QVariant(), "null|", false);
         row("null float", FieldType::Float, QVariant(), "null|", 0.0);
-        row("null date", FieldType::Date, QVariant(), "null|", kZeroMidnight);
-        row("null time", FieldType::Time, QVariant(), "null|", kZeroMidnight);
         row("null date-time", FieldType::DateTime, QVariant(), "null|", kZeroMidnight);
     }
     void bindsEachFieldType() {
@@ -281,9 +279,6 @@ class TestDatabaseLayer : public QObject {
             addOrg(m_db->db, QString::fromUtf8(name));
         }
         QCOMPARE(rows(m_db->db, QStringLiteral("SELECT Name FROM tOrg ORDER BY Name")), sorted);
-        QStringList descending = sorted;
-        std::reverse(descending.begin(), descending.end());
-        QCOMPARE(rows(m_db->db, QStringLiteral("SELECT Name FROM tOrg ORDER BY Name DESC")), descending);
     }
     void nestsTransactions_data() {
         QTest::addColumn<bool>("commitInner");

@@ -214,19 +214,6 @@ class TestFileLock : public QObject {
         QVERIFY(!missing.open(m_db->folder() + QStringLiteral("nothing.mdb")));
         QVERIFY(!QFile::exists(m_db->folder() + QStringLiteral("nothing.mdb")));
     }
-    void lockFileBesideDatabase() {
-        const QString lockPath = m_db->path() + QStringLiteral(".lock");
-        Database db;
-        QVERIFY(db.open(m_db->path(), Database::Mode::Exclusive));
-        QVERIFY(QFile::exists(lockPath));
-        FileLock lock;
-        QVERIFY(!lock.tryLock(lockPath, FileLock::Kind::Shared));
-        db.close();
-        QVERIFY(lock.tryLock(lockPath, FileLock::Kind::Shared));
-        FileLock second;
-        QVERIFY(second.tryLock(lockPath, FileLock::Kind::Shared));
-        QVERIFY(!db.open(m_db->path(), Database::Mode::Exclusive));
-    }
 
     void refusesUnusableFileAndLeavesItUnchanged_data() {
         QTest::addColumn<BadFile>("kind");

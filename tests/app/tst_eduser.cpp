@@ -92,7 +92,6 @@ class TestEdUser : public QObject {
         row("name of spaces", "", "   ", "", "", -1, "", "   |||0|text");
         row("empty name", "", "", "secret", "x", -1, kNoName, "");
         row("taken, other case", "", "ADMIN", "pw2", "", -1, kNameTaken, "");
-        row("taken, cyrillic", "", "Иванов", "pw2", "", -1, kNameTaken, "");
         row("taken, cyrillic other case", "", "иванов", "pw2", "", -1, kNameTaken, "");
         row("existing renamed to a taken name", "Петров", "иванов", "pw", "c", -1, "", "иванов|c|pw|1|text");
     }

@@ -151,13 +151,6 @@ class TestMainWindow : public QObject {
         QVERIFY(m_main->N12->isEnabled());
         m_main->WindowMDI->actions().first()->trigger();
         QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("Справочник: Клиенты"));
-        m_main->N12->trigger();
-        const auto windows = m_main->mdiArea()->subWindowList();
-        QCOMPARE(windows[0]->width(), windows[1]->width());
-        QVERIFY(windows[0]->y() != windows[1]->y());
-        m_main->ileVertically1->trigger();
-        QCOMPARE(windows[0]->height(), windows[1]->height());
-        QVERIFY(windows[0]->x() != windows[1]->x());
     }
     void panelItemTogglesBothToolBars() {
         for (const bool shown : {true, false, true}) {

@@ -178,9 +178,6 @@ class TestSprTxt : public QObject {
         row("user, No", lkUsers, 2, Answer::No, "", {});
         row("hall", lkZal, 0, Answer::Yes, notYet, {});
         row("hall, No", lkZal, 0, Answer::No, "", {});
-        row("organisation", lkOrgs, 0, Answer::Yes, notYet, {});
-        row("reservation", lkRezOrg, 0, Answer::Yes, notYet, {});
-        row("sports type", lkVidSport, 0, Answer::Yes, notYet, {});
         row("event log", lkActions, 0, Answer::Yes, notYet, {});
     }
     void deleteRules() {

@@ -175,10 +175,6 @@ QString describe(const QSqlQuery& query) {
     return query.lastError().text().trimmed();
 }
 
-DbError engineError(const QSqlQuery& query, const QString& sql, const char* where) {
-    return DbError(describe(query), sql, where, query.lastError().nativeErrorCode());
-}
-
 const QByteArray kSqliteMagic("SQLite format 3\0", 16);
 constexpr int kHeaderSize = 100;
 const QString kReadOnlyFile = QStringLiteral("Файл базы данных доступен только для чтения.");
@@ -254,21 +250,21 @@ QString missingTables(const QSqlDatabase& db, const QStringList& required) {
 
 }  // namespace
 
-DbError::DbError(const QString& message, const QString& statement, const char* where, const QString& engineCode)
+DbError::DbError(const QString& message, const QString& statement, const char* where)
     : std::runtime_error(message.toStdString()),
       m_text(message),
       m_message(message),
       m_statement(statement),
-      m_where(QString::fromUtf8(where)),
-      m_engineCode(engineCode) {
+      m_where(QString::fromUtf8(where)) {
     if (!statement.isEmpty()) {
         m_text += QStringLiteral("\n\n") + statement;
     }
 }
 
+// The engine's own words for SQLITE_BUSY and SQLITE_LOCKED, with which the driver's text begins.
 bool DbError::busy() const {
-    const int code = m_engineCode.toInt();
-    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+    return !m_statement.isEmpty() && (m_message.startsWith(QLatin1String("database is locked")) ||
+                                      m_message.startsWith(QLatin1String("database table is locked")));
 }
 
 Database::Database() : m_connectionName(nextConnectionName()) {}
@@ -411,7 +407,7 @@ void SqlQuery::setParamValue(const QString& name, const QVariant& value) {
 void SqlQuery::prepareAndBind(QSqlQuery& query, const QString& sql) {
     query.setForwardOnly(false);
     if (!query.prepare(sql)) {
-        throw engineError(query, sql, Q_FUNC_INFO);
+        throw DbError(describe(query), sql, Q_FUNC_INFO);
     }
     for (const Param& p : m_params) {
         const QRegularExpression named(QStringLiteral(":%1\\b").arg(QRegularExpression::escape(p.name)));
@@ -425,7 +421,7 @@ void SqlQuery::exec(const QString& sql) {
     m_query = QSqlQuery(m_db.connection());
     prepareAndBind(m_query, sql);
     if (!m_query.exec()) {
-        throw engineError(m_query, sql, Q_FUNC_INFO);
+        throw DbError(describe(m_query), sql, Q_FUNC_INFO);
     }
     if (m_query.isSelect()) {
         // Read the whole answer now: an unfinished statement keeps the file's read lock, and a write

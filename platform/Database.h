@@ -20,11 +20,10 @@ inline const QDate kZeroDate{1899, 12, 30};
 enum class FieldType { String, Integer, Boolean, Float, Date, Time, DateTime };
 
 // A database failure with its context. A refused value carries a Russian message and no statement;
-// the engine's failure carries its own text, the statement and the engine's error code.
+// the engine's failure carries its own text and the statement.
 class DbError : public std::runtime_error {
   public:
-    DbError(const QString& message, const QString& statement = QString(), const char* where = "",
-            const QString& engineCode = QString());
+    DbError(const QString& message, const QString& statement = QString(), const char* where = "");
     QString text() const { return m_text; }  // the message, then the statement
     QString message() const { return m_message; }
     QString statement() const { return m_statement; }
@@ -37,7 +36,6 @@ class DbError : public std::runtime_error {
     QString m_message;
     QString m_statement;
     QString m_where;
-    QString m_engineCode;
 };
 
 // One connection to the database file. Besides the SQLite handle it holds an advisory lock on

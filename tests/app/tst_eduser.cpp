@@ -64,18 +64,6 @@ class TestEdUser : public QObject {
         QCOMPARE(nextTabStop(edit(dialog, "leInfo")), edit(dialog, "lePasw"));
         QCOMPARE(nextTabStop(edit(dialog, "lePasw")), static_cast<QWidget*>(level));
     }
-    void loadsExistingUser() {
-        const int id = addUser(QStringLiteral("Кассир"), 2);
-        TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-        dialog.LoadUser(id);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь: ID=%1").arg(id));
-        QCOMPARE(edit(dialog, "leUserName")->text(), QStringLiteral("Кассир"));
-        QCOMPARE(edit(dialog, "lePasw")->text(), QStringLiteral("pw"));
-        QCOMPARE(edit(dialog, "leInfo")->text(), QStringLiteral("c"));
-        QCOMPARE(levelBox(dialog)->currentIndex(), 2);
-        QVERIFY(edit(dialog, "leUserName")->isEnabled());
-        QVERIFY(levelBox(dialog)->isEnabled());
-    }
     void savesOrRefuses_data() {
         for (const char* column : {"load", "name", "password", "comment", "message"}) {
             QTest::addColumn<QString>(column);  // load: whom the dialog shows; empty: a new user
@@ -170,10 +158,15 @@ class TestEdUser : public QObject {
         QCOMPARE(edit(dialog, "leUserName")->text(), QStringLiteral("Вернувшийся"));
         QCOMPARE(rows(m_db->db, "SELECT ID, name FROM tUserApl"), QStringList{"1|Admin"});
     }
-    void cancelWritesNothing() {
+    void loadsUserAndCancelWritesNothing() {
         const int id = addUser(QStringLiteral("Кассир"), 2);
         TfrmEdUser dialog(m_main->ADOConnect, nullptr);
         dialog.LoadUser(id);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь: ID=%1").arg(id));
+        QCOMPARE(QStringList({edit(dialog, "leUserName")->text(), edit(dialog, "lePasw")->text(),
+                              edit(dialog, "leInfo")->text(), levelBox(dialog)->currentText()}),
+                 QStringList({"Кассир", "pw", "c", "Пользователь"}));
+        QVERIFY(edit(dialog, "leUserName")->isEnabled() && levelBox(dialog)->isEnabled());
         fill(dialog, QStringLiteral("Другой"), QStringLiteral("x"), QStringLiteral("y"));
         QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
         QCOMPARE(rows(m_db->db, kUserRow.arg(id)), QStringList{"Кассир|c|pw|2"});

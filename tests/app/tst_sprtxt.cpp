@@ -62,8 +62,6 @@ class TestSprTxt : public QObject {
         QTest::addColumn<QString>("caption");
         const QString given = QStringLiteral("Справочник: Список");
         const QStringList cardTitles = {"Номер", "Тип", "Клиент", "Дата открытия", "Дата закрытия"};
-        QTest::newRow("halls") << int(lkZal) << 0
-                               << QStringList{"NameZal", "CountMest", "RezervMest", "info", "StrTXTCard"} << given;
         QTest::newRow("no cards") << int(lkCards) << 0 << cardTitles << kCardsCaption.arg(kMarch).arg(0);
         QTest::newRow("cards beyond one fetch")
             << int(lkCards) << 300 << cardTitles << kCardsCaption.arg(kMarch).arg(300);

@@ -98,7 +98,6 @@ class TestUnitConst : public QObject {
         const QDate d(2024, 3, 5);
         QTest::newRow("dated on the day, asked later that day")
             << QList<Price>{{d, 150, 10}} << at(d, QTime(18, 45)) << 150.0 << 10.0;
-        QTest::newRow("dated a day later") << QList<Price>{{d.addDays(1), 150, 10}} << at(d) << 0.0 << kCallerFee;
         QTest::newRow("latest of several")
             << QList<Price>{{d.addDays(-30), 100, 1}, {d.addDays(-2), 120, 2}, {d.addDays(-10), 110, 3}} << at(d)
             << 120.0 << 2.0;

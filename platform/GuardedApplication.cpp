@@ -19,7 +19,8 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
 namespace {
 
 const QString kDbFailed = QStringLiteral(
-    "Не удалось выполнить действие с базой данных.\rПодробности для службы поддержки - в сведениях ниже.");
+    "Не удалось выполнить действие с базой данных.\rПодробности для службы поддержки - по кнопке «Показать "
+    "подробности».");
 const QString kDbBusy = QStringLiteral(
     "База данных занята: на другом рабочем месте сейчас идёт запись.\rПовторите действие немного позже.");
 constexpr int kDetailsLimit = 2000;

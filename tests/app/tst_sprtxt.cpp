@@ -1,6 +1,5 @@
 #include <QAction>
 #include <QDateEdit>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -237,32 +236,6 @@ class TestSprTxt : public QObject {
         window->btnRefreshClick();
         QCOMPARE(window->DBGridSpr->currentRowNumber(), row);
         QCOMPARE(window->DBGridSpr->currentValue("name").toString(), name);
-    }
-    void longListReadInBackground() {
-        loadCards(2000);
-        const auto window = openList(lkCards);
-        SprGrid& grid = *window->DBGridSpr;
-        QVERIFY(grid.sprModel()->rowCount() < 2000);
-        QTRY_VERIFY(!grid.sprModel()->canFetchMore());
-        QCOMPARE(grid.sprModel()->rowCount(), 2000);
-        QCOMPARE(grid.currentRowNumber(), 0);
-        // Once read, the list no longer holds the file against another workstation's write.
-        Database otherWorkstation;
-        QVERIFY(otherWorkstation.open(m_db->path()));
-        QElapsedTimer write;
-        write.start();
-        exec(otherWorkstation, "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
-        QVERIFY(write.elapsed() < 2000);
-        QCOMPARE(scalar(db(), "SELECT count(*) FROM tZal").toInt(), 1);
-        // A refresh comes back to the row beyond the first fetch, or to the last of a shorter list.
-        selectRow(grid, 900);
-        window->btnRefreshClick();
-        QCOMPARE(grid.currentRowNumber(), 900);
-        QCOMPARE(grid.currentValue("Num").toInt(), 901);
-        exec(db(), "DELETE FROM tCard WHERE Num > 500");
-        window->btnRefreshClick();
-        QCOMPARE(grid.currentRowNumber(), 499);
-        QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(500));
     }
     void refreshKeepsOtherCaptions() {
         exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");

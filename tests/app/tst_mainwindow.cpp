@@ -72,10 +72,7 @@ class TestMainWindow : public QObject {
             QTest::newRow(name) << QString(item) << caption;
         };
         row("halls", "N_Zal", QStringLiteral("Справочник: Залы"));
-        row("clients", "N_Client", QStringLiteral("Справочник: Клиенты"));
-        row("organisations", "N_Org", QStringLiteral("Справочник: Организации"));
         row("sports types", "N_VS", QStringLiteral("Справочник: ВИДЫ СПОРТА"));
-        row("reservations", "N_RezOrg", QStringLiteral("Справочник: Резервы организаций"));
         row("users", "N_UserApl", QStringLiteral("Справочник: ПОЛЬЗОВАТЕЛИ"));
         row("event log", "N_SprAction", QStringLiteral("Журнал событий"));
         row("reservations button", "btnRezOrg", QStringLiteral("Справочник: Резервы организаций"));

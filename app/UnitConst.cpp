@@ -51,6 +51,15 @@ constexpr int kActionTextLimit = 250;
 // The seconds and their separator at the end of a long time ("10:00:00").
 constexpr int kSecondsChars = 3;
 
+// Cut on a character boundary: half of a surrogate pair would store invalid UTF-8.
+QString actionText(const QString& text) {
+    if (text.size() <= kActionTextLimit) {
+        return text;
+    }
+    const bool splitsPair = text.at(kActionTextLimit - 1).isHighSurrogate();
+    return text.left(splitsPair ? kActionTextLimit - 1 : kActionTextLimit);
+}
+
 }  // namespace
 
 double GetCenaSeans(Database& db, int idPeriod, int idTypeCen, double& fee, const QDateTime& date) {
@@ -66,6 +75,8 @@ double GetCenaSeans(Database& db, int idPeriod, int idTypeCen, double& fee, cons
 
 void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& date, double price, double fee) {
     const QDateTime day(date.date(), QTime(0, 0));
+    // Look-up and write under the write lock, so that two workstations cannot both insert the day.
+    Transaction transaction(db);
     SqlQuery lookup(db);
     lookup.addParam(QStringLiteral("pDate"), FieldType::Date, day);
     lookup.exec(FIND_PRICE_SQL.arg(idPeriod).arg(idTypeCen));
@@ -79,6 +90,7 @@ void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& da
     } else {
         command.exec(INSERT_PRICE_SQL.arg(idTypeCen).arg(idPeriod));
     }
+    transaction.commit();
 }
 
 int GetIDPeriodCena(Database& db, int idZal, const QDateTime& time) {
@@ -97,7 +109,7 @@ void WriteActionLog(Database& db, int code, const QString& text) {
     command.addParam(QStringLiteral("pDTAction"), FieldType::DateTime, QDateTime::currentDateTime())
         .addParam(QStringLiteral("pID_user"), FieldType::Integer, gUserApl.ID)
         .addParam(QStringLiteral("pKodAction"), FieldType::Integer, code)
-        .addParam(QStringLiteral("pActionStr"), FieldType::String, text.left(kActionTextLimit));
+        .addParam(QStringLiteral("pActionStr"), FieldType::String, actionText(text));
     command.exec(INSERT_ACTION_SQL);
 }
 

@@ -462,8 +462,8 @@ void TfrmAPL::FormShow() {
         caption += QStringLiteral(" (Монопольно)");
     }
     setWindowTitle(caption);
-    if (!ADOConnect.open(connectionFile(), mode)) {
-        showMessage(this, kDbAccessErrorText, MsgIcon::Error);
+    if (!ADOConnect.open(connectionFile(), mode, kProgramTables)) {
+        showDetailedMessage(this, kDbAccessErrorText, ADOConnect.openError());
         m_connectFailed = true;
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;
@@ -545,16 +545,18 @@ QVariant TfrmAPL::GetParApl(int code) {
 }
 
 void TfrmAPL::SetParApl(int code, const QVariant& value) {
-    GetParApl(code);
     const ParColumn par = parColumn(code);
     SqlQuery command(ADOConnect);
     command.addParam(par.param, par.type, value);
+    Transaction transaction(ADOConnect);  // another workstation may add the code between look-up and write
+    GetParApl(code);
     const QString placeholder = QLatin1Char(':') + par.param;
     if (FParNotFound == 0) {
         command.exec(UPDATE_PAR_SQL.arg(par.column + QLatin1Char('=') + placeholder).arg(code));
     } else {
         command.exec(INSERT_PAR_SQL.arg(par.column).arg(code).arg(placeholder));
     }
+    transaction.commit();
 }
 
 void TfrmAPL::UpDateDB() {

@@ -270,8 +270,11 @@ void TfrmSprTxt::LoadSpr(int kind) {
     }
 }
 
-// Every list query declares the period; only the card list's statement names it.
+// Only the card list's statement names the period.
 void TfrmSprTxt::bindPeriod(SqlQuery& query) const {
+    if (FTypeSpr != lkCards) {
+        return;
+    }
     query.addParam(kParamBeg, FieldType::DateTime, FPeriod.Beg).addParam(kParamEnd, FieldType::DateTime, FPeriod.End);
 }
 
@@ -375,7 +378,8 @@ void TfrmSprTxt::deleteClient(const QString& id) {
 }
 
 void TfrmSprTxt::deleteUser(const QString& id) {
-    if (id.toInt() == kAdminUserId) {
+    // Nor the user signed in here: the event log would lose his entries, this session's too.
+    if (id.toInt() == kAdminUserId || id.toInt() == gUserApl.ID) {
         showMessage(this, kUserUndeletable);
         return;
     }

@@ -1,6 +1,5 @@
 #include <QAction>
 #include <QDateEdit>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -51,22 +50,11 @@ class TestSprTxt : public QObject {
         QTest::addColumn<QString>("caption");
         const QString given = QStringLiteral("Справочник: Список");
         const QStringList cardTitles = {"Номер", "Тип", "Клиент", "Дата открытия", "Дата закрытия"};
-        QTest::newRow("halls") << int(lkZal) << 0
-                               << QStringList{"NameZal", "CountMest", "RezervMest", "info", "StrTXTCard"} << given;
         QTest::newRow("no cards") << int(lkCards) << 0 << cardTitles << kCardsCaption.arg(kMarch).arg(0);
-        QTest::newRow("two cards") << int(lkCards) << 2 << cardTitles << kCardsCaption.arg(kMarch).arg(2);
         QTest::newRow("cards beyond one fetch")
             << int(lkCards) << 300 << cardTitles << kCardsCaption.arg(kMarch).arg(300);
-        QTest::newRow("clients") << int(lkClients) << 0
-                                 << QStringList{"Family", "Name",  "Otchestvo",  "Sex",  "Birthday",
-                                                "Photo",  "Adres", "Profession", "Info", "NoRGS"}
-                                 << given;
-        QTest::newRow("organisations") << int(lkOrgs) << 0 << QStringList{"Наименование", "Доп. инфо"} << given;
         QTest::newRow("reservations") << int(lkRezOrg) << 0
                                       << QStringList{"Организация", "Договор", "Сумма", "Доп. инфо"} << given;
-        QTest::newRow("users") << int(lkUsers) << 0 << QStringList{"Наименование", "Комментарий"} << given;
-        QTest::newRow("sports types") << int(lkVidSport) << 0 << QStringList{"Наименование вида спорта", "Доп. инфо"}
-                                      << given;
         QTest::newRow("event log") << int(lkActions) << 0
                                    << QStringList{"Дата/Время", "Код события", "Действие", "name"}
                                    << QStringLiteral("Журнал событий");
@@ -110,22 +98,8 @@ class TestSprTxt : public QObject {
         QCOMPARE(window->FPeriod.Beg, at("2024-03-01 00:00:00"));
         QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(1));
     }
-    void widthsInCharacters() {
-        const auto window = openList(lkRezOrg);
-        const SprGrid& grid = *window->DBGridSpr;
-        const int charWidth = grid.fontMetrics().averageCharWidth();
-        QCOMPARE(grid.columnWidth(grid.sprModel()->fieldColumn("Name")), 35 * charWidth);
-        QCOMPARE(grid.columnWidth(grid.sprModel()->fieldColumn("info")), 90 * charWidth);
-        QVERIFY(grid.isColumnHidden(grid.sprModel()->fieldColumn("ID_Org")));
-    }
     void menuAndToolBar() {
         const auto halls = openList(lkZal);
-        QStringList captions;
-        for (QAction* item : halls->MainMenu1->actions()) {
-            captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
-        }
-        QCOMPARE(halls->MainMenu1->title(), QStringLiteral("Действие"));
-        QCOMPARE(captions, QStringList({"Открыть", "-", "Новый", "Изменить", "Удалить", "-", "Панель"}));
         QVERIFY(halls->N_Open->isVisible() && !halls->N_Open->isEnabled());
         QVERIFY(!openList(lkUsers)->N_Open->isVisible());
         halls->show();
@@ -185,13 +159,11 @@ class TestSprTxt : public QObject {
         row("client without cards", lkClients, 0, Answer::Yes, "", {"tClient=Борисов"});
         row("client, No", lkClients, 0, Answer::No, "", {});
         row("user one", lkUsers, 0, Answer::Yes, "Нельзя удалить выбранного пользователя!", {});
+        row("user signed in here", lkUsers, 1, Answer::Yes, "Нельзя удалить выбранного пользователя!", {});
         row("other user, question closed", lkUsers, 2, Answer::Closed, "", {"tUserApl=Admin,Петров"});
         row("user, No", lkUsers, 2, Answer::No, "", {});
         row("hall", lkZal, 0, Answer::Yes, notYet, {});
         row("hall, No", lkZal, 0, Answer::No, "", {});
-        row("organisation", lkOrgs, 0, Answer::Yes, notYet, {});
-        row("reservation", lkRezOrg, 0, Answer::Yes, notYet, {});
-        row("sports type", lkVidSport, 0, Answer::Yes, notYet, {});
         row("event log", lkActions, 0, Answer::Yes, notYet, {});
     }
     void deleteRules() {
@@ -201,6 +173,7 @@ class TestSprTxt : public QObject {
         QFETCH(QString, message);
         QFETCH(QStringList, remaining);
         fillEveryKind();
+        gUserApl.ID = scalar(db(), "SELECT ID FROM tUserApl WHERE name='Петров'").toInt();
         QStringList expected = snapshot();
         for (const QString& table : remaining) {
             const QString name = table.section(QLatin1Char('='), 0, 0);
@@ -253,30 +226,6 @@ class TestSprTxt : public QObject {
         QCOMPARE(window->DBGridSpr->currentRowNumber(), row);
         QCOMPARE(window->DBGridSpr->currentValue("name").toString(), name);
     }
-    void longListReadInBackground() {
-        loadCards(2000);
-        const auto window = openList(lkCards);
-        SprGrid& grid = *window->DBGridSpr;
-        QCOMPARE(grid.rowCount(), 2000);
-        QCOMPARE(grid.currentRowNumber(), 0);
-        // Once read, the list no longer holds the file against another workstation's write.
-        Database otherWorkstation;
-        QVERIFY(otherWorkstation.open(m_db->path()));
-        QElapsedTimer write;
-        write.start();
-        exec(otherWorkstation, "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
-        QVERIFY(write.elapsed() < 2000);
-        QCOMPARE(scalar(db(), "SELECT count(*) FROM tZal").toInt(), 1);
-        // A refresh comes back to the row beyond the first fetch, or to the last of a shorter list.
-        selectRow(grid, 900);
-        window->btnRefreshClick();
-        QCOMPARE(grid.currentRowNumber(), 900);
-        QCOMPARE(grid.currentValue("Num").toInt(), 901);
-        exec(db(), "DELETE FROM tCard WHERE Num > 500");
-        window->btnRefreshClick();
-        QCOMPARE(grid.currentRowNumber(), 499);
-        QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(500));
-    }
     void refreshKeepsOtherCaptions() {
         exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
         const auto halls = openList(lkZal);
@@ -296,14 +245,6 @@ class TestSprTxt : public QObject {
         QCOMPARE(m_ui->modalClasses, QStringList{"TfrmEdUser"});
         window->DBGridSprDblClick();
         QCOMPARE(m_ui->modalClasses.size(), 1);
-        // With the mouse: a double-click on the titles after a cell click opens nothing.
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        doubleClickTitleAfterCellClick(*window->DBGridSpr);
-        window->DBGridSprDblClick();  // the title double-click used up the cell click
-        QCOMPARE(m_ui->modalClasses.size(), 1);
-        doubleClickFirstRow(*window->DBGridSpr);
-        QCOMPARE(m_ui->modalClasses.size(), 2);
     }
     void sportsTypesEnterEditsDoubleClickOpensTimetable() {
         exec(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Аквааэробика')");
@@ -423,10 +364,9 @@ class TestSprTxt : public QObject {
         QCOMPARE(offered.Beg, at("2024-03-01 00:00:00"));
         const TPeriod expected = ok ? TPeriod{at("2024-04-01 00:00:00"), at("2024-04-10 23:59:59")}
                                     : TPeriod{at("2024-03-01 00:00:00"), at("2024-03-31 23:59:59")};
-        QCOMPARE(window->FPeriod.Beg, expected.Beg);
-        QCOMPARE(window->FPeriod.End, expected.End);
-        QCOMPARE(gPeriodCard.Beg, expected.Beg);
-        QCOMPARE(gPeriodCard.End, expected.End);
+        for (const TPeriod& held : {window->FPeriod, gPeriodCard}) {
+            QVERIFY(held.Beg == expected.Beg && held.End == expected.End);
+        }
         QCOMPARE(column(*window->DBGridSpr, "Num"), ok ? QStringList({"2", "3"}) : QStringList({"1"}));
         QCOMPARE(window->windowTitle(),
                  kCardsCaption.arg(ok ? QStringLiteral("01.04.2024 - 10.04.2024") : kMarch).arg(ok ? 2 : 1));

@@ -153,7 +153,10 @@ class TestCardPrint : public QObject {
         QCOMPARE(m_card.DopTXT, QStringLiteral("Текст"));
     }
 
-    void missingLinesPrintAsZero() { QCOMPARE(CardPrintParams(*m_main, m_card).at(1).second, QStringLiteral("0")); }
+    void missingLinesPrintAsZero() {
+        exec(m_db->db, "DELETE FROM tParApl WHERE ParKod=103");
+        QCOMPARE(CardPrintParams(*m_main, m_card).at(1).second, QStringLiteral("0"));
+    }
 
     void writesTheTemporaryPhoto_data() {
         QTest::addColumn<QString>("photo");

@@ -65,6 +65,7 @@ class TestListReports : public QObject {
         gUserApl.Koment = QStringLiteral("Кассир Петрова");
         copyShippedReports(gAppPath);
         Database& db = m_db->db;
+        exec(db, "UPDATE tParApl SET snachStr='Бассейн «Волна»' WHERE ParKod=101");
         m_alekseev = addClient(db, QStringLiteral("Алексеев"), QStringLiteral("Андрей"), QStringLiteral("Ильич"));
         m_borisov = addClient(db, QStringLiteral("Борисов"), QStringLiteral("Борис"));
         m_org = insert(db, QStringLiteral("INSERT INTO tOrg (Name) VALUES ('Ромашка')"));
@@ -132,7 +133,7 @@ class TestListReports : public QObject {
         QCOMPARE(dialog.dtEnd->dateTime().time(), QTime(23, 59, 59));
         const QString day = QLocale().toString(QDate::currentDate(), QStringLiteral("dd.MM.yyyy"));
         const QStringList lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
-        QCOMPARE(lines.mid(0, 3), (QStringList{"0", "ВЫДАННЫЕ КАРТЫ", "Период:  " + day + "-" + day}));
+        QCOMPARE(lines.mid(0, 3), (QStringList{"Бассейн «Волна»", "ВЫДАННЫЕ КАРТЫ", "Период:  " + day + "-" + day}));
         QVERIFY(lines.contains("Дата отчета: " + day));
         QCOMPARE(tableRows(lines, 7).first(), day + "|102|КК|Алексеев Андрей Ильич|" + day + "|" + day + "|1500,00");
         QVERIFY(lines.contains(QStringLiteral("Всего выдано карт: 4")));

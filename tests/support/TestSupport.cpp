@@ -226,7 +226,11 @@ FakeUi::~FakeUi() {
 }
 
 void FakeUi::message(QWidget*, const QString& text, MsgIcon icon, bool) {
-    messages.append({text, icon});
+    messages.append({text, icon, QString()});
+}
+
+void FakeUi::detailedMessage(QWidget*, const QString& text, const QString& details, MsgIcon icon) {
+    messages.append({text, icon, details});
 }
 
 namespace {

@@ -72,6 +72,7 @@ void doubleClickFirstRow(SprGrid& grid);
 struct RecordedMessage {
     QString text;
     MsgIcon icon;
+    QString details;
 };
 
 // Stands in for the person: records messages, answers questions and drives modal dialogs.
@@ -81,6 +82,7 @@ class FakeUi : public UiSeam {
     ~FakeUi() override;
 
     void message(QWidget* parent, const QString& text, MsgIcon icon, bool withCancel) override;
+    void detailedMessage(QWidget* parent, const QString& text, const QString& details, MsgIcon icon) override;
     Answer ask(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) override;
     int execModal(QDialog& dialog) override;

@@ -18,8 +18,6 @@ const QString INSERT_ORG_SQL = QStringLiteral("INSERT INTO tOrg (Name, info) VAL
 const QString UPDATE_ORG_SQL = QStringLiteral("UPDATE tOrg SET Name=:pName, info=:pInfo WHERE ID=%1;");
 
 const QString kTitle = QStringLiteral("Юридическое лицо");
-const QString kTitleChanged = QStringLiteral("Юридическое лицо *");
-const QString kTitleNew = QStringLiteral("Юридическое лицо: НОВЫЙ");
 const QSize kClientArea{263, 135};
 
 }  // namespace
@@ -62,8 +60,7 @@ void TfrmEdOrg::setupUi() {
 }
 
 void TfrmEdOrg::SetModified(bool value) {
-    FModified = value || FIDOrg < 0;
-    setWindowTitle(value ? kTitleChanged : FIDOrg < 0 ? kTitleNew : kTitle);
+    FModified = showRecordState(this, kTitle, value, FIDOrg < 0);
     btnSave->setEnabled(FModified);
 }
 

@@ -1,13 +1,12 @@
 #include "facility/UnitEdVS.h"
 
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
+#include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -34,21 +33,9 @@ void TfrmEdVS::setupUi() {
     addLabelled(*fields, QStringLiteral("1. Наименование:"), leNameOrg);
     addLabelled(*fields, QStringLiteral("2. Доп. инфо:  "), leInfo);
 
-    btnSave = newButton(this, "btnSave", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
-    btnClose = newButton(this, "btnClose", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnSave);
-    buttons->addWidget(btnClose);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addStretch();
-    layout->addLayout(buttons);
-    setFixedSize(sizeHint().expandedTo(QSize(360, 160)));
+    layOutSaveCloseForm(*this, fields, QSize(360, 160), btnSave, btnClose);
 
     connect(btnSave, &QPushButton::clicked, this, &TfrmEdVS::btnSaveClick);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(leNameOrg, &QLineEdit::textChanged, this, &TfrmEdVS::leNameOrgChange);
     connect(leInfo, &QLineEdit::textChanged, this, &TfrmEdVS::leNameOrgChange);
 }
@@ -68,15 +55,7 @@ void TfrmEdVS::LoadEdVS(int id) {
 }
 
 void TfrmEdVS::SetModified(bool value) {
-    FModified = value;
-    if (value) {
-        setWindowTitle(kTitle + QStringLiteral(" *"));
-    } else if (FIDVS < 0) {
-        setWindowTitle(kTitle + QStringLiteral(": НОВЫЙ"));
-        FModified = true;
-    } else {
-        setWindowTitle(kTitle);
-    }
+    FModified = showRecordState(this, kTitle, value, FIDVS < 0);
     btnSave->setEnabled(FModified);
 }
 

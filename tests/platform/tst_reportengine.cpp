@@ -131,18 +131,14 @@ class TestReportEngine : public QObject {
         QTest::addColumn<QString>("report");
         QTest::addColumn<QString>("logo");
         QTest::addColumn<QString>("error");
-        QTest::newRow("project") << "none.rav"
-                                 << "List"
-                                 << "logo.bmp"
-                                 << "The following reporting project does not exist:\r%1none.rav";
-        QTest::newRow("report") << "list.rav"
-                                << "Other"
-                                << "logo.bmp"
-                                << "The report \"Other\" is not in the reporting project:\r%1list.rav";
-        QTest::newRow("picture") << "list.rav"
-                                 << "List"
-                                 << "gone.bmp"
-                                 << "The picture file does not exist:\r%1gone.bmp";
+        const auto row = [](const char* name, const char* project, const char* report, const char* logo,
+                            const char* error) {
+            QTest::newRow(name) << QString(project) << QString(report) << QString(logo) << QString(error);
+        };
+        row("project", "none.rav", "List", "logo.bmp", "The following reporting project does not exist:\r%1none.rav");
+        row("report", "list.rav", "Other", "logo.bmp",
+            "The report \"Other\" is not in the reporting project:\r%1list.rav");
+        row("picture", "list.rav", "List", "gone.bmp", "The picture file does not exist:\r%1gone.bmp");
     }
     void reportsWhatIsMissing() {
         QFETCH(QString, project);
@@ -157,7 +153,7 @@ class TestReportEngine : public QObject {
             fixture.engine.execute(nullptr);
             QFAIL("no error");
         } catch (const ReportError& e) {
-            QCOMPARE(QString::fromStdString(e.what()), error.arg(fixture.dir.path() + QLatin1Char('/')));
+            QCOMPARE(e.text(), error.arg(fixture.dir.path() + QLatin1Char('/')));
         }
         QVERIFY(m_ui->reportOutputTitles.isEmpty());
     }

@@ -61,9 +61,7 @@ class TestListReports : public QObject {
     void init() {
         startCase(m_ui, m_db);
         m_main = m_db->connectedMain();
-        gAppPath = m_db->folder();
-        gUserApl.Koment = QStringLiteral("Кассир Петрова");
-        copyShippedReports(gAppPath);
+        useShippedReports(*m_db);
         Database& db = m_db->db;
         exec(db, "UPDATE tParApl SET snachStr='Бассейн «Волна»' WHERE ParKod=101");
         m_alekseev = addClient(db, QStringLiteral("Алексеев"), QStringLiteral("Андрей"), QStringLiteral("Ильич"));

@@ -117,6 +117,12 @@ void copyShippedReports(const QString& folder) {
     }
 }
 
+void useShippedReports(const TestDatabase& db) {
+    gAppPath = db.folder();
+    gUserApl.Koment = QStringLiteral("Кассир Петрова");
+    copyShippedReports(gAppPath);
+}
+
 QString pdfText(const QString& path) {
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});

@@ -52,6 +52,8 @@ int addCard(Database& db, int num, int type, const QString& dateClose, int clien
 
 // Copies the shipped report files and pictures into a folder standing in for the program's folder.
 void copyShippedReports(const QString& folder);
+// The program's folder is the database's, with the shipped reports in it; a cashier is signed in.
+void useShippedReports(const TestDatabase& db);
 // A PDF file's text as pdftotext gives it, pages ended by form feeds.
 QString pdfText(const QString& path);
 // An RTF file's text: one line per paragraph or table row, the cells of a row joined by "|".

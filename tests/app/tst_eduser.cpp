@@ -41,7 +41,7 @@ void fill(TfrmEdUser& dialog, const QString& name, const QString& password, cons
 
 }  // namespace
 
-class TestEdUser : public QObject {
+class TestEdUser : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -170,11 +170,8 @@ class TestEdUser : public QObject {
     }
     int userCount() { return scalar(m_db->db, "SELECT count(*) FROM tUserApl").toInt(); }
 
-    std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<TfrmAPL> m_main;
-    std::unique_ptr<FakeUi> m_ui;
 };
 
-// The seam goes first and last, so that no message ever reaches a real box.
 QTEST_MAIN(TestEdUser)
 #include "tst_eduser.moc"

@@ -57,7 +57,7 @@ QByteArray contents(const QString& path) {
 
 Q_DECLARE_METATYPE(Answer)
 
-class TestHeard : public QObject {
+class TestHeard : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -474,8 +474,6 @@ class TestHeard : public QObject {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<QTemporaryDir> m_app;
 };
 

@@ -44,7 +44,7 @@ QAction* action(QWidget& owner, const char* name) {
 
 }  // namespace
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -176,8 +176,6 @@ class TestMainWindow : public QObject {
     }
 
   private:
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<TfrmAPL> m_main;
 };
 

@@ -38,7 +38,7 @@ void fillAllRows(TfrmParAlp& dialog) {
 
 }  // namespace
 
-class TestParamApl : public QObject {
+class TestParamApl : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -152,11 +152,8 @@ class TestParamApl : public QObject {
     }
 
   private:
-    std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<TfrmAPL> m_main;
-    std::unique_ptr<FakeUi> m_ui;
 };
 
-// The seam goes first and last, so that no message ever reaches a real box.
 QTEST_MAIN(TestParamApl)
 #include "tst_paramapl.moc"

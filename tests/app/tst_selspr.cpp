@@ -7,13 +7,10 @@
 #include "app/UnitSelSpr.h"
 #include "tests/support/TestSupport.h"
 
-class TestSelSpr : public QObject {
+class TestSelSpr : public DatabaseCase {
     Q_OBJECT
 
   private slots:
-    void init() { startCase(m_ui, m_db); }
-    void cleanup() { endCase(m_ui, m_db); }
-
     void listsAndAnswersEachKind_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("values");
@@ -104,12 +101,6 @@ class TestSelSpr : public QObject {
         QCOMPARE(dialog.DBGridSpr->rowCount(), 0);
         QCOMPARE(visibleTitles(*dialog.DBGridSpr), QStringList());
     }
-
-  private:
-    Database& db() { return m_db->db; }
-
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 QTEST_MAIN(TestSelSpr)

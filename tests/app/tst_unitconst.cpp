@@ -80,7 +80,7 @@ struct Price {
 
 Q_DECLARE_METATYPE(QList<Price>)
 
-class TestUnitConst : public QObject {
+class TestUnitConst : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -88,7 +88,6 @@ class TestUnitConst : public QObject {
         startCase(m_ui, m_db);
         gUserApl = TUserApl();
     }
-    void cleanup() { endCase(m_ui, m_db); }
 
     void findsPriceValidOnDate_data() {
         QTest::addColumn<QList<Price>>("prices");
@@ -235,10 +234,6 @@ class TestUnitConst : public QObject {
             QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT ActionStr FROM tListActionUsers")).toString(), stored);
         }
     }
-
-  private:
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 int main(int argc, char** argv) {

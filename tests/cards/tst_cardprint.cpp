@@ -36,7 +36,7 @@ QString logText(Database& db) {
 
 }  // namespace
 
-class TestCardPrint : public QObject {
+class TestCardPrint : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -229,8 +229,6 @@ class TestCardPrint : public QObject {
     }
 
   private:
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<TfrmAPL> m_main;
     TCardPrint m_card;
 };

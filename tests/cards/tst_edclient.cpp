@@ -66,7 +66,7 @@ void fillClient(TfrmClient& dialog) {
 
 }  // namespace
 
-class TestEdClient : public QObject {
+class TestEdClient : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -278,10 +278,6 @@ class TestEdClient : public QObject {
     }
 
   private:
-    Database& db() { return m_db->db; }
-
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
     QTemporaryDir m_photos;
     QTemporaryDir m_pictures;
 };

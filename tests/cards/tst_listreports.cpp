@@ -54,7 +54,7 @@ QStringList cellOf(const QStringList& rows, int cell) {
 
 }  // namespace
 
-class TestListReports : public QObject {
+class TestListReports : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -188,8 +188,6 @@ class TestListReports : public QObject {
         return rtfLines(path);
     }
 
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<TfrmAPL> m_main;
     int m_alekseev = 0;
     int m_borisov = 0;

@@ -42,13 +42,10 @@ void erase(UpDownEdit* edit) {
 
 }  // namespace
 
-class TestEdZal : public QObject {
+class TestEdZal : public DatabaseCase {
     Q_OBJECT
 
   private slots:
-    void init() { startCase(m_ui, m_db); }
-    void cleanup() { endCase(m_ui, m_db); }
-
     void changedFlagAndCaption_data() {
         QTest::addColumn<bool>("isNew");
         QTest::addColumn<QString>("edit");
@@ -210,7 +207,6 @@ class TestEdZal : public QObject {
     }
 
   private:
-    Database& db() { return m_db->db; }
     int addHall(const QString& name, int places) {
         SqlQuery command(db());
         command.addParam(QStringLiteral("pName"), FieldType::String, name);
@@ -219,9 +215,6 @@ class TestEdZal : public QObject {
                          .arg(places));
         return int(command.lastInsertId());
     }
-
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 QTEST_MAIN(TestEdZal)

@@ -77,7 +77,7 @@ void answerEditor(FakeUi& ui, const QString& name, const QString& count, bool co
 
 }  // namespace
 
-class TestPrices : public QObject {
+class TestPrices : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -85,7 +85,6 @@ class TestPrices : public QObject {
         startCase(m_ui, m_db);
         m_hall = addHall(db(), QStringLiteral("Бассейн"));
     }
-    void cleanup() { endCase(m_ui, m_db); }
 
     void setsOrChangesBand_data() {
         QTest::addColumn<QString>("begin");
@@ -367,10 +366,6 @@ class TestPrices : public QObject {
     }
 
   private:
-    Database& db() { return m_db->db; }
-
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
     int m_hall = 0;
 };
 

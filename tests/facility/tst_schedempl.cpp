@@ -32,13 +32,10 @@ QStringList drawnRows(const SprGrid& grid) {
 
 }  // namespace
 
-class TestSchedEmpl : public QObject {
+class TestSchedEmpl : public DatabaseCase {
     Q_OBJECT
 
   private slots:
-    void init() { startCase(m_ui, m_db); }
-    void cleanup() { endCase(m_ui, m_db); }
-
     void sportsTypeEditor_data() {
         QTest::addColumn<bool>("isNew");
         QTest::addColumn<QString>("typed");
@@ -171,7 +168,6 @@ class TestSchedEmpl : public QObject {
     }
 
   private:
-    Database& db() { return m_db->db; }
     int addHall(const QString& name) {
         SqlQuery command(db());
         command.addParam(QStringLiteral("pName"), FieldType::String, name);
@@ -201,9 +197,6 @@ class TestSchedEmpl : public QObject {
         timetable.TimeSeans->setTime(time);
         timetable.btnAdd->click();
     }
-
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 QTEST_MAIN(TestSchedEmpl)

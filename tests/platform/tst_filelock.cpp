@@ -126,7 +126,7 @@ void makeFile(BadFile kind, const QString& path, const QByteArray& whole) {
 
 Q_DECLARE_METATYPE(BadFile)
 
-class TestFileLock : public QObject {
+class TestFileLock : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -135,7 +135,6 @@ class TestFileLock : public QObject {
         // Only the connections a case opens itself hold the file.
         m_db->db.close();
     }
-    void cleanup() { endCase(m_ui, m_db); }
 
     void secondOpenFollowsLockModes_data() {
         QTest::addColumn<QString>("where");  // who opens second: "ours", "process" or "connection"
@@ -244,10 +243,6 @@ class TestFileLock : public QObject {
         Database direct;
         QVERIFY(!direct.open(m_db->path(), Database::Mode::Exclusive));
     }
-
-  private:
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 // "ours": another process holds first and we open; "process": we hold and another process opens;

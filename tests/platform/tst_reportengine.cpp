@@ -86,13 +86,10 @@ QRectF rectOf(const ReportPage& page, const QString& text) {
 
 }  // namespace
 
-class TestReportEngine : public QObject {
+class TestReportEngine : public DatabaseCase {
     Q_OBJECT
 
   private slots:
-    void init() { startCase(m_ui, m_db); }
-    void cleanup() { endCase(m_ui, m_db); }
-
     void placesParamsFieldsAndPictures() {
         Fixture fixture(2);
         fixture.engine.setParam(QStringLiteral("Flag"), QStringLiteral("1"));
@@ -193,10 +190,6 @@ class TestReportEngine : public QObject {
         QCOMPARE(lines.count(QStringLiteral("Имя|Сумма")), 1);
         QCOMPARE(lines.last(), QStringLiteral("Итого 8: 12,00"));
     }
-
-  private:
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 QTEST_MAIN(TestReportEngine)

@@ -108,5 +108,21 @@ class FakeUi : public UiSeam {
 void startCase(std::unique_ptr<FakeUi>& ui, std::unique_ptr<TestDatabase>& db);
 void endCase(std::unique_ptr<FakeUi>& ui, std::unique_ptr<TestDatabase>& db);
 
+// A test class whose cases each start on a fresh database and FakeUi. A class with an init() of its own
+// calls startCase there itself.
+class DatabaseCase : public QObject {
+    Q_OBJECT
+
+  protected:
+    Database& db() { return m_db->db; }
+
+    std::unique_ptr<FakeUi> m_ui;
+    std::unique_ptr<TestDatabase> m_db;
+
+  private slots:
+    void init() { startCase(m_ui, m_db); }
+    void cleanup() { endCase(m_ui, m_db); }
+};
+
 // Presses a dialog's button found by object name and answers the dialog's result.
 int pressButton(QDialog& dialog, const char* name);

@@ -128,10 +128,9 @@ class TestEdZal : public DatabaseCase {
     void refusesEmptyCounts_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("message");
-        QTest::newRow("places") << "leCountMest"
-                                << "Поле \"Мест\" должно содержать целое число не меньше нуля!";
-        QTest::newRow("reserve") << "leRezPos"
-                                 << "Поле \"Резерв\" должно содержать целое число не меньше нуля!";
+        const QString notANumber = QStringLiteral("Поле \"%1\" должно содержать целое число не меньше нуля!");
+        QTest::newRow("places") << "leCountMest" << notANumber.arg("Мест");
+        QTest::newRow("reserve") << "leRezPos" << notANumber.arg("Резерв");
         QTest::newRow("duration empty") << "leLongS" << kNotFilled;
         QTest::newRow("duration 0") << "" << kNotFilled;
     }
@@ -207,13 +206,12 @@ class TestEdZal : public DatabaseCase {
     }
 
   private:
+    // Test rows are the test's own texts, so they are written into the statements.
     int addHall(const QString& name, int places) {
-        SqlQuery command(db());
-        command.addParam(QStringLiteral("pName"), FieldType::String, name);
-        command.exec(QStringLiteral("INSERT INTO tZal (NameZal, CountMest, RezervMest, info, StrTXTCard) "
-                                    "VALUES (:pName, %1, 3, '25 м', 'Шапочка')")
-                         .arg(places));
-        return int(command.lastInsertId());
+        return insert(db(), QStringLiteral("INSERT INTO tZal (NameZal, CountMest, RezervMest, info, StrTXTCard) "
+                                           "VALUES ('%1', %2, 3, '25 м', 'Шапочка')")
+                                .arg(name)
+                                .arg(places));
     }
 };
 

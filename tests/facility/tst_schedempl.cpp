@@ -168,17 +168,12 @@ class TestSchedEmpl : public DatabaseCase {
     }
 
   private:
+    // Test rows are the test's own texts, so they are written into the statements.
     int addHall(const QString& name) {
-        SqlQuery command(db());
-        command.addParam(QStringLiteral("pName"), FieldType::String, name);
-        command.exec(QStringLiteral("INSERT INTO tZal (NameZal, CountMest) VALUES (:pName, 20)"));
-        return int(command.lastInsertId());
+        return insert(db(), QStringLiteral("INSERT INTO tZal (NameZal, CountMest) VALUES ('%1', 20)").arg(name));
     }
     int addSport(const QString& name) {
-        SqlQuery command(db());
-        command.addParam(QStringLiteral("pName"), FieldType::String, name);
-        command.exec(QStringLiteral("INSERT INTO tVidSport (NameVidSp) VALUES (:pName)"));
-        return int(command.lastInsertId());
+        return insert(db(), QStringLiteral("INSERT INTO tVidSport (NameVidSp) VALUES ('%1')").arg(name));
     }
     void addPrice(int sport) {
         const int type =

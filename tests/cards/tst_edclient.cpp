@@ -50,11 +50,6 @@ void writeHalves(const QString& path) {
     }
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void fillClient(TfrmClient& dialog) {
     dialog.leFamily->setText(QStringLiteral("Иванов"));
     dialog.leName->setText(QStringLiteral("Пётр"));

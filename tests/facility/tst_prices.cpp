@@ -147,7 +147,6 @@ class TestPrices : public DatabaseCase {
         pressButton(dialog, "btnDelPeriod");
         QCOMPARE(m_ui->messageTexts(), QStringList(kBandHasPrices));
         QCOMPARE(rows(db(), kBands.arg(m_hall)), QStringList("16:00-22:00"));
-        QCOMPARE(visibleTitles(*dialog.DBGridPeriod), QStringList({"Начало", "Конец"}));
         QCOMPARE(shownRows(*dialog.DBGridPeriod), QStringList("16:00|22:00"));
     }
     void setsPrice_data() {
@@ -184,7 +183,6 @@ class TestPrices : public DatabaseCase {
         QCOMPARE(rows(db(), kPrices), prices);
         QCOMPARE(m_ui->messageTexts(), message.isEmpty() ? QStringList() : QStringList(message));
         QCOMPARE(dialog.DBGridSpr->rowCount(), prices.size());
-        QCOMPARE(visibleTitles(*dialog.DBGridSpr), QStringList({"Дата цены", " Значение", "Ст.взнос"}));
     }
     void listsTypesByCardKind_data() {
         QTest::addColumn<int>("hall");  // 0: the first hall, 1: the second
@@ -307,10 +305,8 @@ class TestPrices : public DatabaseCase {
         QVERIFY(editor.cbAllTC->isChecked() && !editor.cbAllTC->isEnabled());
         editor.LoadEdTC(sports);
         QVERIFY(editor.cbAllTC->isHidden());
-        const int shortHeight = editor.sizeHint().height();
         editor.LoadEdTC(own);
         QVERIFY(!editor.cbAllTC->isChecked() && !editor.cbAllTC->isEnabled() && !editor.cbAllTC->isHidden());
-        QVERIFY(editor.sizeHint().height() > shortHeight);
         QCOMPARE(editor.windowTitle(), "Тип цены");
         QVERIFY(!editor.btnSave->isEnabled());
         QTest::keyClicks(editor.leCountSeans, "1");

@@ -81,11 +81,6 @@ class HolderProcess {
 
 enum class BadFile { Empty, Random, Half, Foreign, ReadOnlyFile, ReadOnlyFolder, Whole };
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -223,15 +218,15 @@ class TestFileLock : public DatabaseCase {
         const QString folder = m_db->folder() + QStringLiteral("copy");
         QVERIFY(QDir().mkpath(folder));
         const QString path = folder + QStringLiteral("/base.mdb");
-        makeFile(kind, path, contents(m_db->path()));
-        const QByteArray before = contents(path);
+        makeFile(kind, path, fileBytes(m_db->path()));
+        const QByteArray before = fileBytes(path);
         Database db;
         const bool opened = db.open(path, Database::Mode::ReadWrite, {QStringLiteral("tUserApl")});
         QCOMPARE(opened, kind == BadFile::Whole);
         QCOMPARE(db.openError().isEmpty(), opened);
         QCOMPARE(db.isOpen(), opened);
         db.close();
-        QCOMPARE(contents(path), before);
+        QCOMPARE(fileBytes(path), before);
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     void exclusiveThroughLinkHoldsTheRealFile() {

@@ -177,9 +177,7 @@ class TestReportEngine : public DatabaseCase {
         fixture.engine.enableRtf();
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("RTF"), fixture.path("list.rtf")});
         QVERIFY(fixture.engine.execute(nullptr));
-        QFile file(fixture.path("list.rtf"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray raw = file.readAll();
+        const QByteArray raw = fileBytes(fixture.path("list.rtf"));
         QVERIFY(raw.startsWith("{\\rtf1\\ansi"));
         QVERIFY(!raw.contains(char(0xD0)));  // no raw UTF-8: Cyrillic only as \u escapes
         QCOMPARE(raw.count('{'), raw.count('}'));

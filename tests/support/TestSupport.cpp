@@ -117,6 +117,11 @@ void copyShippedReports(const QString& folder) {
     }
 }
 
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 void useShippedReports(const TestDatabase& db) {
     gAppPath = db.folder();
     gUserApl.Koment = QStringLiteral("Кассир Петрова");

@@ -54,6 +54,8 @@ int addCard(Database& db, int num, int type, const QString& dateClose, int clien
 void copyShippedReports(const QString& folder);
 // The program's folder is the database's, with the shipped reports in it; a cashier is signed in.
 void useShippedReports(const TestDatabase& db);
+// A file's bytes; empty when it cannot be read.
+QByteArray fileBytes(const QString& path);
 // A PDF file's text as pdftotext gives it, pages ended by form feeds.
 QString pdfText(const QString& path);
 // An RTF file's text: one line per paragraph or table row, the cells of a row joined by "|".

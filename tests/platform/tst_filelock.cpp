@@ -158,11 +158,10 @@ class TestFileLock : public DatabaseCase {
             Database ours;
             QCOMPARE(ours.open(m_db->path(), modeFromName(secondMode)), opens);
             QCOMPARE(ours.isOpen(), opens);
-            if (opens) {
-                QCOMPARE(scalar(ours, QStringLiteral("SELECT name FROM tUserApl WHERE ID=1")).toString(),
-                         QStringLiteral("Admin"));
-            }
+            // The other copy's end frees the file whatever it held.
             QVERIFY(holder.stop());
+            QVERIFY(ours.isOpen() || ours.open(m_db->path(), modeFromName(secondMode)));
+            QCOMPARE(scalar(ours, QStringLiteral("SELECT name FROM tUserApl WHERE ID=1")).toString(), "Admin");
             return;
         }
         Database first;
@@ -177,15 +176,6 @@ class TestFileLock : public DatabaseCase {
         }
         // A refused open leaves the first connection working.
         QCOMPARE(scalar(first, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
-    }
-    void exclusiveSucceedsAfterHolderEnds() {
-        HolderProcess holder(m_db->path(), QStringLiteral("exclusive"));
-        QCOMPARE(holder.answer(), QStringLiteral("ready"));
-        Database ours;
-        QVERIFY(!ours.open(m_db->path(), Database::Mode::Exclusive));
-        QVERIFY(holder.stop());
-        QVERIFY(ours.open(m_db->path(), Database::Mode::Exclusive));
-        QCOMPARE(scalar(ours, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
     }
     void closingOrFailingLeavesNoLock() {
         Database first;

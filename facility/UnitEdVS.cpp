@@ -4,9 +4,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/Database.h"
 #include "platform/FormWidgets.h"
 #include "platform/Forms.h"
+#include "platform/NameInfoRecord.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -14,6 +14,8 @@ namespace {
 const QString SELECT_VIDSPORT_SQL = QStringLiteral("SELECT * FROM tVidSport WHERE ID=%1;");
 const QString INSERT_VIDSPORT_SQL = QStringLiteral("INSERT INTO tVidSport (NameVidSp, info) VALUES (:pName, :pInfo);");
 const QString UPDATE_VIDSPORT_SQL = QStringLiteral("UPDATE tVidSport SET NameVidSp=:pName, info=:pInfo WHERE ID=%1;");
+const NameInfoRecord kVidSport{SELECT_VIDSPORT_SQL, INSERT_VIDSPORT_SQL, UPDATE_VIDSPORT_SQL,
+                               QStringLiteral("NameVidSp")};
 
 const QString kTitle = QStringLiteral("Вид спорта");
 
@@ -42,14 +44,7 @@ void TfrmEdVS::setupUi() {
 
 void TfrmEdVS::LoadEdVS(int id) {
     FIDVS = id;
-    if (id > 0) {
-        SqlQuery query(m_db);
-        query.exec(SELECT_VIDSPORT_SQL.arg(id));
-        if (query.next()) {
-            leNameOrg->setText(query.asString(QStringLiteral("NameVidSp")));
-            leInfo->setText(query.asString(QStringLiteral("info")));
-        }
-    }
+    loadNameInfo(m_db, kVidSport, id, leNameOrg, leInfo);
     // Last, so that filling the fields does not count as a change.
     SetModified(false);
 }
@@ -70,9 +65,6 @@ void TfrmEdVS::btnSaveClick() {
     if (!FModified) {
         return;
     }
-    SqlQuery command(m_db);
-    command.addParam(QStringLiteral("pName"), FieldType::String, leNameOrg->text())
-        .addParam(QStringLiteral("pInfo"), FieldType::String, leInfo->text());
-    command.exec(FIDVS < 1 ? INSERT_VIDSPORT_SQL : UPDATE_VIDSPORT_SQL.arg(FIDVS));
+    saveNameInfo(m_db, kVidSport, FIDVS, leNameOrg, leInfo);
     SetModified(false);
 }

@@ -41,19 +41,10 @@ void fill(TfrmEdUser& dialog, const QString& name, const QString& password, cons
 
 }  // namespace
 
-class TestEdUser : public DatabaseCase {
+class TestEdUser : public MainWindowCase {
     Q_OBJECT
 
   private slots:
-    void init() {
-        startCase(m_ui, m_db);
-        m_main = m_db->connectedMain();
-    }
-    void cleanup() {
-        m_main.reset();
-        endCase(m_ui, m_db);
-    }
-
     void tabGoesNameCommentPasswordLevel() {
         TfrmEdUser dialog(m_main->ADOConnect, nullptr);
         QCOMPARE(nextTabStop(edit(dialog, "leUserName")), edit(dialog, "leInfo"));
@@ -169,8 +160,6 @@ class TestEdUser : public DatabaseCase {
         return ::addUser(m_db->db, name, QStringLiteral("pw"), level, QStringLiteral("c"));
     }
     int userCount() { return scalar(m_db->db, "SELECT count(*) FROM tUserApl").toInt(); }
-
-    std::unique_ptr<TfrmAPL> m_main;
 };
 
 QTEST_MAIN(TestEdUser)

@@ -38,7 +38,7 @@ void fillAllRows(TfrmParAlp& dialog) {
 
 }  // namespace
 
-class TestParamApl : public DatabaseCase {
+class TestParamApl : public MainWindowCase {
     Q_OBJECT
 
   private slots:
@@ -49,11 +49,6 @@ class TestParamApl : public DatabaseCase {
         gPathBase = kStartPath;
         gQueryClose = true;
     }
-    void cleanup() {
-        m_main.reset();
-        endCase(m_ui, m_db);
-    }
-
     void fillsNeverStoredCodesAsZero() {
         gQueryClose = false;
         TfrmParAlp dialog(*m_main, nullptr);
@@ -150,9 +145,6 @@ class TestParamApl : public DatabaseCase {
         QCOMPARE(gPathBase, kStartPath);
         QVERIFY(gQueryClose);
     }
-
-  private:
-    std::unique_ptr<TfrmAPL> m_main;
 };
 
 QTEST_MAIN(TestParamApl)

@@ -36,7 +36,7 @@ QString logText(Database& db) {
 
 }  // namespace
 
-class TestCardPrint : public DatabaseCase {
+class TestCardPrint : public MainWindowCase {
     Q_OBJECT
 
   private slots:
@@ -54,12 +54,6 @@ class TestCardPrint : public DatabaseCase {
             addClient(m_db->db, QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"));
         m_card.IDCard = addCard(m_db->db, 42, ctAbonement, QStringLiteral("2024-03-31 00:00:00"), m_card.IDClient);
     }
-    void cleanup() {
-        m_main.reset();
-        endCase(m_ui, m_db);
-        resetProgramGlobals();
-    }
-
     void fillsTheCardRow_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("number");
@@ -229,7 +223,6 @@ class TestCardPrint : public DatabaseCase {
     }
 
   private:
-    std::unique_ptr<TfrmAPL> m_main;
     TCardPrint m_card;
 };
 

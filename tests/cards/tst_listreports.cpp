@@ -54,7 +54,7 @@ QStringList cellOf(const QStringList& rows, int cell) {
 
 }  // namespace
 
-class TestListReports : public DatabaseCase {
+class TestListReports : public MainWindowCase {
     Q_OBJECT
 
   private slots:
@@ -75,12 +75,6 @@ class TestListReports : public DatabaseCase {
         addIssuedCard(db, 105, 0, 999, 0, today("12:00:00"), 300, 100000);
         addIssuedCard(db, 106, 1, m_alekseev, m_org, today("11:00:00"), 100, 20000);
     }
-    void cleanup() {
-        m_main.reset();
-        endCase(m_ui, m_db);
-        resetProgramGlobals();
-    }
-
     void cardDialogFiltersByTypeAndOwner_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("owner");
@@ -188,7 +182,6 @@ class TestListReports : public DatabaseCase {
         return rtfLines(path);
     }
 
-    std::unique_ptr<TfrmAPL> m_main;
     int m_alekseev = 0;
     int m_borisov = 0;
     int m_org = 0;

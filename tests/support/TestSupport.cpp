@@ -38,6 +38,20 @@ TestDatabase::TestDatabase() : m_path(m_dir.path() + QStringLiteral("/dbVelorma.
     db.runScript(QString::fromUtf8(schema.readAll()));
 }
 
+MainWindowCase::MainWindowCase() = default;
+MainWindowCase::~MainWindowCase() = default;
+
+void MainWindowCase::init() {
+    startCase(m_ui, m_db);
+    m_main = m_db->connectedMain();
+}
+
+void MainWindowCase::cleanup() {
+    m_main.reset();
+    endCase(m_ui, m_db);
+    resetProgramGlobals();
+}
+
 std::unique_ptr<TfrmAPL> TestDatabase::connectedMain() const {
     auto main = std::make_unique<TfrmAPL>();
     if (!main->ADOConnect.open(m_path)) {

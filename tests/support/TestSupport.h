@@ -126,5 +126,22 @@ class DatabaseCase : public QObject {
     void cleanup() { endCase(m_ui, m_db); }
 };
 
+// A test class whose cases also have a main window connected to the database, as the stores use it.
+// A class with an init() of its own connects m_main there itself.
+class MainWindowCase : public DatabaseCase {
+    Q_OBJECT
+
+  public:
+    MainWindowCase();
+    ~MainWindowCase() override;
+
+  protected:
+    std::unique_ptr<TfrmAPL> m_main;
+
+  private slots:
+    void init();
+    void cleanup();
+};
+
 // Presses a dialog's button found by object name and answers the dialog's result.
 int pressButton(QDialog& dialog, const char* name);

@@ -43,9 +43,8 @@ class TestParamApl : public MainWindowCase {
 
   private slots:
     void init() {
-        startCase(m_ui, m_db);
-        exec(m_db->db, QStringLiteral("DELETE FROM tParApl"));  // a database from before they were shipped
-        m_main = m_db->connectedMain();
+        startWithMain();
+        exec(db(), QStringLiteral("DELETE FROM tParApl"));  // a database from before they were shipped
         gPathBase = kStartPath;
         gQueryClose = true;
     }

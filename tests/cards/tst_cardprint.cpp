@@ -41,8 +41,7 @@ class TestCardPrint : public MainWindowCase {
 
   private slots:
     void init() {
-        startCase(m_ui, m_db);
-        m_main = m_db->connectedMain();
+        startWithMain();
         useShippedReports(*m_db);
         gPhotoDir = gAppPath + QStringLiteral("Photo/");
         m_card = TCardPrint();

@@ -59,8 +59,7 @@ class TestListReports : public MainWindowCase {
 
   private slots:
     void init() {
-        startCase(m_ui, m_db);
-        m_main = m_db->connectedMain();
+        startWithMain();
         useShippedReports(*m_db);
         Database& db = m_db->db;
         exec(db, "UPDATE tParApl SET snachStr='Бассейн «Волна»' WHERE ParKod=101");

@@ -41,9 +41,13 @@ TestDatabase::TestDatabase() : m_path(m_dir.path() + QStringLiteral("/dbVelorma.
 MainWindowCase::MainWindowCase() = default;
 MainWindowCase::~MainWindowCase() = default;
 
-void MainWindowCase::init() {
+void MainWindowCase::startWithMain() {
     startCase(m_ui, m_db);
     m_main = m_db->connectedMain();
+}
+
+void MainWindowCase::init() {
+    startWithMain();
 }
 
 void MainWindowCase::cleanup() {

@@ -127,7 +127,7 @@ class DatabaseCase : public QObject {
 };
 
 // A test class whose cases also have a main window connected to the database, as the stores use it.
-// A class with an init() of its own connects m_main there itself.
+// A class with an init() of its own calls startWithMain there.
 class MainWindowCase : public DatabaseCase {
     Q_OBJECT
 
@@ -136,6 +136,8 @@ class MainWindowCase : public DatabaseCase {
     ~MainWindowCase() override;
 
   protected:
+    void startWithMain();
+
     std::unique_ptr<TfrmAPL> m_main;
 
   private slots:

@@ -1,5 +1,7 @@
 #include "app/UnitConst.h"
 
+#include <QPainter>
+
 #include "platform/Database.h"
 
 QString gAppPath;
@@ -87,4 +89,55 @@ void WriteActionLog(Database& db, int code, const QString& text) {
         .addParam(QStringLiteral("pKodAction"), FieldType::Integer, code)
         .addParam(QStringLiteral("pActionStr"), FieldType::String, text.left(kActionTextLimit));
     command.exec(INSERT_ACTION_SQL);
+}
+
+namespace {
+
+// A bar from its left and top edges up to, not including, its right and bottom edges; a bar of no
+// height (a count of 0) paints nothing.
+void fillBar(QPainter& painter, int left, int top, int right, int bottom, const QColor& color) {
+    const QRect bar(left, top, right - left, bottom - top);
+    if (!bar.isEmpty()) {
+        painter.fillRect(bar, color);
+    }
+}
+
+}  // namespace
+
+TLoadDay::TLoadDay(QWidget* owner) : QFrame(owner) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setAutoFillBackground(true);
+}
+
+void TLoadDay::SetCountCard(int count) {
+    m_countCard = count;
+    DrawLoad();
+}
+
+void TLoadDay::SetCountOrg(int count) {
+    m_countOrg = count;
+    DrawLoad();
+}
+
+void TLoadDay::DrawLoad() {
+    if (MaxCount > 0) {
+        update();
+    }
+}
+
+int TLoadDay::barHeight(int count) const {
+    return static_cast<int>(qint64(count) * height() / MaxCount);
+}
+
+// The organisation bar is filled second, 5 pixels further in, so it lies over the card bar.
+void TLoadDay::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    if (MaxCount <= 0) {
+        return;
+    }
+    const int w = width();
+    const int h = height();
+    QPainter painter(this);
+    fillBar(painter, 2, h - barHeight(m_countCard) - 2, w - 2, h - 2, ColorCard);
+    fillBar(painter, 7, 2, w - 7, barHeight(m_countOrg) + 2, ColorOrg);
 }

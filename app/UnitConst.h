@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QColor>
 #include <QDateTime>
+#include <QFrame>
 #include <QString>
 
 class Database;
@@ -77,3 +79,33 @@ int GetIDPeriodCena(Database& db, int idZal, const QDateTime& time);
 int GetNextNumCard(Database& db, int typeCard);
 // Appends one event of the signed-in user; the text is cut to 250 characters.
 void WriteActionLog(Database& db, int code, const QString& text);
+
+// How full one time slot of a hall is: places taken by cards rise from the bottom, places reserved
+// by organisations hang from the top, both scaled to the hall's places. It never reads the database.
+class TLoadDay : public QFrame {
+    Q_OBJECT
+
+  public:
+    explicit TLoadDay(QWidget* owner = nullptr);
+
+    // The hall's places; setting it draws nothing until the next count or repaint.
+    int MaxCount = 100;
+    QColor ColorCard = QColor(0, 128, 0);
+    QColor ColorOrg = QColor(0, 0, 128);
+
+    int CountCard() const { return m_countCard; }
+    int CountOrg() const { return m_countOrg; }
+    void SetCountCard(int count);
+    void SetCountOrg(int count);
+    void DrawLoad();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    // The share of the control's height that a count takes; the scale is the full height.
+    int barHeight(int count) const;
+
+    int m_countCard = 0;
+    int m_countOrg = 0;
+};

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <cmath>
+
 #include "platform/Database.h"
 
 QString gAppPath;
@@ -140,4 +142,47 @@ void TLoadDay::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     fillBar(painter, 2, h - barHeight(m_countCard) - 2, w - 2, h - 2, ColorCard);
     fillBar(painter, 7, 2, w - 7, barHeight(m_countOrg) + 2, ColorOrg);
+}
+
+namespace {
+
+constexpr int kSeenDigits = 15;
+
+// -1, 0 or 1 as the dropped digits lie below, on or above an exact half.
+int compareWithHalf(const QString& dropped) {
+    if (dropped.isEmpty()) {
+        return -1;
+    }
+    if (dropped.at(0) != QLatin1Char('5')) {
+        return dropped.at(0) < QLatin1Char('5') ? -1 : 1;
+    }
+    for (int i = 1; i < dropped.size(); ++i) {
+        if (dropped.at(i) != QLatin1Char('0')) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+double RoundAmount(double value, int decimals) {
+    // d.dddddddddddddde±x: the first 15 significant digits and the power of ten of the first.
+    const QString seen = QString::number(std::abs(value), 'e', kSeenDigits - 1);
+    const int exponentAt = seen.indexOf(QLatin1Char('e'));
+    const QString digits = seen.left(1) + seen.mid(2, exponentAt - 2);
+    const int kept = seen.mid(exponentAt + 1).toInt() + 1 + decimals;
+    if (kept >= kSeenDigits) {
+        return value;
+    }
+    if (kept < 0) {
+        return 0;
+    }
+    qint64 whole = kept > 0 ? digits.left(kept).toLongLong() : 0;
+    const int half = compareWithHalf(digits.mid(kept));
+    if (half > 0 || (half == 0 && whole % 2 != 0)) {
+        ++whole;
+    }
+    const double rounded = double(whole) / std::pow(10.0, decimals);
+    return value < 0 ? -rounded : rounded;
 }

@@ -109,3 +109,8 @@ class TLoadDay : public QFrame {
     int m_countCard = 0;
     int m_countOrg = 0;
 };
+
+// An amount brought to that many decimals, an exact half going to the even neighbour. The rounding
+// works on the decimal the user sees (15 significant digits), not on the nearest binary double, so
+// 250.125 gives 250.12 and 1000.25 to one decimal gives 1000.2.
+double RoundAmount(double value, int decimals);

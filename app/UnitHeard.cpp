@@ -19,6 +19,7 @@
 #include "app/UnitParamApl.h"
 #include "app/UnitSprTXT.h"
 #include "app/about.h"
+#include "cards/UnitCard.h"
 #include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
@@ -248,8 +249,12 @@ void TfrmAPL::N_SprActionClick() {
     OpenSpr(lkActions, QStringLiteral("Журнал событий"));
 }
 
-// The card form and the two report dialogs are wired here as they are built.
-void TfrmAPL::N_AddCardClick() {}
+// The two report dialogs are wired here as they are built.
+void TfrmAPL::N_AddCardClick() {
+    TfrmCard card(ADOConnect, this);
+    card.LoadCard(-1);
+    execModal(card);
+}
 void TfrmAPL::N_Rep_CardClick() {}
 void TfrmAPL::N_Rep_RGSClick() {}
 

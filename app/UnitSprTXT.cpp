@@ -14,6 +14,7 @@
 
 #include "app/SprGrid.h"
 #include "app/UnitEdUser.h"
+#include "cards/UnitCard.h"
 #include "cards/unitPeriod.h"
 #include "platform/Database.h"
 #include "platform/Forms.h"
@@ -131,6 +132,7 @@ std::unique_ptr<QDialog> makeForm(Database& db, QWidget* parent, int id) {
 // The editor of each kind. A kind without an entry opens nothing.
 const std::map<int, FormFactory> kEditors = {
     {lkUsers, &makeForm<TfrmEdUser, &TfrmEdUser::LoadUser>},
+    {lkCards, &makeForm<TfrmCard, &TfrmCard::LoadCard>},
 };
 
 // The weekly timetable of a sports type (lkVidSport) joins here once it is built; until then

@@ -1,0 +1,340 @@
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedLayout>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "app/SprGrid.h"
+#include "app/UnitConst.h"
+#include "cards/UnitCard.h"
+
+namespace {
+
+constexpr int kLoadPanelHeight = 90;
+constexpr int kDateLabelHeight = 25;
+const QColor kMoneyGreen(192, 220, 192);
+
+QFrame* newPanel(QWidget* parent, const char* name, QFrame::Shape shape = QFrame::StyledPanel) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setFrameShape(shape);
+    return panel;
+}
+
+QLabel* newLabel(QWidget* parent, const QString& caption, QWidget* buddy, const char* name = "") {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setBuddy(buddy);
+    return label;
+}
+
+QLineEdit* newEdit(QWidget* parent, const char* name, bool readOnly) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setReadOnly(readOnly);
+    return edit;
+}
+
+QComboBox* newCombo(QWidget* parent, const char* name, const QStringList& items = {}) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->addItems(items);
+    return box;
+}
+
+// Enter in the form must never press "Сохранить": no button is a default button.
+QPushButton* newButton(QWidget* parent, const char* name, const QString& caption, QStyle::StandardPixmap icon,
+                       const QString& hint = QString()) {
+    auto* button = new QPushButton(parent->style()->standardIcon(icon), caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(hint);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+QDateEdit* newDateEdit(QWidget* parent, const char* name) {
+    auto* edit = new QDateEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setCalendarPopup(true);
+    edit->setEnabled(false);
+    return edit;
+}
+
+}  // namespace
+
+void TfrmCard::setupUi() {
+    setObjectName(QStringLiteral("frmCard"));
+    setWindowTitle(QStringLiteral("Карта клиента"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(buildCalendarColumn());
+    lower->addWidget(buildGridArea(), 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(buildHead());
+    layout->addLayout(lower, 1);
+    layout->addWidget(buildButtonBar());
+    setFixedSize(sizeHint().expandedTo(QSize(760, 560)));
+    connectSignals();
+}
+
+QFrame* TfrmCard::buildHead() {
+    Panel1 = newPanel(this, "Panel1");
+    leNumCard = newEdit(Panel1, "leNumCard", true);
+    leNumCard->setText(QStringLiteral("0"));
+    leNumCard->setMaximumWidth(90);
+    cbTypeCard = newCombo(Panel1, "cbTypeCard", {QStringLiteral("Абонемент"), QStringLiteral("Клубная карта")});
+    dtBeg = newDateEdit(Panel1, "dtBeg");
+    dtEnd = newDateEdit(Panel1, "dtEnd");
+    stStrahovka = new QLabel(QStringLiteral("нет"), Panel1);
+    stStrahovka->setObjectName(QStringLiteral("stStrahovka"));
+    leClient = newEdit(Panel1, "leClient", true);
+    btnSelClient = newButton(Panel1, "btnSelClient", QString(), QStyle::SP_FileDialogContentsView,
+                             QStringLiteral("Выбрать клиента"));
+    leOrg = newEdit(Panel1, "leOrg", true);
+    leOrg->setText(QStringLiteral("Частное лицо"));
+    btnFisLico =
+        newButton(Panel1, "btnFisLico", QString(), QStyle::SP_DialogResetButton, QStringLiteral("Частное лицо"));
+    btnSelOrg = newButton(Panel1, "btnSelOrg", QString(), QStyle::SP_FileDialogContentsView,
+                          QStringLiteral("Выбрать организацию"));
+    cbZal = newCombo(Panel1, "cbZal");
+    cbSeans = newCombo(Panel1, "cbSeans");
+    cbTypeCen = newCombo(Panel1, "cbTypeCen");
+    Label11 = newLabel(Panel1, QStringLiteral("6. Зал:"), cbZal, "Label11");
+    Label5 = newLabel(Panel1, QStringLiteral("7. Сеанс:"), cbSeans, "Label5");
+    Label4 = newLabel(Panel1, QStringLiteral("8. Тип цены зала:"), cbTypeCen, "Label4");
+    stSum = new QLabel(QStringLiteral("0,0"), Panel1);
+    stSum->setObjectName(QStringLiteral("stSum"));
+    stSum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    stSum->setFrameShape(QFrame::Panel);
+    stSum->setFrameShadow(QFrame::Sunken);
+    stSum->setMinimumWidth(110);
+    QFont big = stSum->font();
+    big.setBold(true);
+    big.setPointSize(big.pointSize() + 3);
+    stSum->setFont(big);
+
+    auto* period = new QHBoxLayout;
+    period->addWidget(dtBeg);
+    period->addWidget(newLabel(Panel1, QStringLiteral("-"), nullptr, "Label10"));
+    period->addWidget(dtEnd);
+    period->addStretch();
+    auto* client = new QHBoxLayout;
+    client->addWidget(leClient, 1);
+    client->addWidget(btnSelClient);
+    auto* org = new QHBoxLayout;
+    org->addWidget(leOrg, 1);
+    org->addWidget(btnFisLico);
+    org->addWidget(btnSelOrg);
+
+    auto* grid = new QGridLayout(Panel1);
+    grid->addWidget(newLabel(Panel1, QStringLiteral("1. Номер:"), leNumCard), 0, 0);
+    grid->addWidget(leNumCard, 0, 1);
+    grid->addWidget(newLabel(Panel1, QStringLiteral("2. Тип:"), cbTypeCard, "Label1"), 0, 2);
+    grid->addWidget(cbTypeCard, 0, 3);
+    grid->addWidget(newLabel(Panel1, QStringLiteral("Страховка:"), nullptr, "Label3"), 0, 4, Qt::AlignRight);
+    grid->addWidget(stStrahovka, 0, 5);
+    grid->addWidget(newLabel(Panel1, QStringLiteral("3. Период:"), dtBeg, "Label2"), 1, 0);
+    grid->addLayout(period, 1, 1, 1, 5);
+    grid->addWidget(newLabel(Panel1, QStringLiteral("4. Клиент:"), leClient), 2, 0);
+    grid->addLayout(client, 2, 1, 1, 5);
+    grid->addWidget(newLabel(Panel1, QStringLiteral("5. Организация:"), leOrg), 3, 0);
+    grid->addLayout(org, 3, 1, 1, 5);
+    grid->addWidget(Label11, 4, 0);
+    grid->addWidget(cbZal, 4, 1, 1, 3);
+    grid->addWidget(Label5, 4, 4, Qt::AlignRight);
+    grid->addWidget(cbSeans, 4, 5);
+    grid->addWidget(Label4, 5, 0);
+    grid->addWidget(cbTypeCen, 5, 1, 1, 3);
+    grid->addWidget(newLabel(Panel1, QStringLiteral("Сумма:"), nullptr), 5, 4, Qt::AlignRight);
+    grid->addWidget(stSum, 5, 5);
+    grid->setColumnStretch(3, 1);
+    return Panel1;
+}
+
+QFrame* TfrmCard::buildCalendarColumn() {
+    auto* column = newPanel(this, "Panel2", QFrame::NoFrame);
+    mcSelDates = new QCalendarWidget(column);
+    mcSelDates->setObjectName(QStringLiteral("mcSelDates"));
+    mcSelDates->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    mcSelDates->setGridVisible(true);
+
+    PanParentGraph = newPanel(column, "PanParentGraph", QFrame::Panel);
+    PanParentGraph->setFixedHeight(kLoadPanelHeight + kDateLabelHeight);
+    PanParentGraph->setAutoFillBackground(true);
+    QPalette money = PanParentGraph->palette();
+    money.setColor(QPalette::Window, kMoneyGreen);
+    PanParentGraph->setPalette(money);
+    FLoadDay = new TLoadDay(PanParentGraph);
+    FLoadDay->setObjectName(QStringLiteral("FLoadDay"));
+    FLoadDay->setFixedHeight(kLoadPanelHeight);
+    txtDateSelect = new QLabel(PanParentGraph);
+    txtDateSelect->setObjectName(QStringLiteral("txtDateSelect"));
+    txtDateSelect->setAlignment(Qt::AlignCenter);
+    auto* graph = new QVBoxLayout(PanParentGraph);
+    graph->setContentsMargins(0, 0, 0, 0);
+    graph->setSpacing(0);
+    graph->addWidget(FLoadDay);
+    graph->addWidget(txtDateSelect);
+
+    modeWizardHelp =
+        newCombo(column, "modeWizardHelp", {QStringLiteral("По виду спорта"), QStringLiteral("По дням недели")});
+    btnWizardStart = newButton(column, "btnWizardStart", QString(), QStyle::SP_MediaPlay,
+                               QStringLiteral("Запуск мастера заполнения табличной части"));
+    btnWizardStart->setEnabled(false);
+    auto* wizard = new QHBoxLayout;
+    wizard->addWidget(modeWizardHelp, 1);
+    wizard->addWidget(btnWizardStart);
+
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(mcSelDates);
+    layout->addWidget(PanParentGraph);
+    layout->addLayout(wizard);
+    layout->addStretch();
+    column->setFixedWidth(mcSelDates->sizeHint().width());
+    return column;
+}
+
+QFrame* TfrmCard::buildGridArea() {
+    auto* area = newPanel(this, "PanGrid", QFrame::NoFrame);
+
+    PanText = newPanel(area, "PanText", QFrame::Panel);
+    PanText->setFrameShadow(QFrame::Sunken);
+    auto* notice = new QVBoxLayout(PanText);
+    notice->addStretch();
+    const QList<std::pair<const char*, QString>> lines = {{"Label6", QStringLiteral("СЕАНСЫ НЕ ВЫБРАНЫ")},
+                                                          {"Label7", QStringLiteral("Необходимо сохранить")},
+                                                          {"Label8", QStringLiteral("карту, перед выбором ")},
+                                                          {"Label9", QStringLiteral("сеансов")}};
+    for (const auto& [name, text] : lines) {
+        auto* line = newLabel(PanText, text, nullptr, name);
+        line->setAlignment(Qt::AlignCenter);
+        QFont font = line->font();
+        font.setBold(true);
+        font.setPointSize(font.pointSize() + 2);
+        line->setFont(font);
+        notice->addWidget(line);
+    }
+    notice->addStretch();
+    PanText->hide();
+
+    DBGridSpr = new SprGrid(area);
+    DBGridSpr->setObjectName(QStringLiteral("DBGridSpr"));
+    DBGridSpr->installEventFilter(this);
+
+    PanSelect = newPanel(area, "PanSelect");
+    btnSelect = newButton(PanSelect, "btnSelect", QStringLiteral("Выбрать"), QStyle::SP_DialogApplyButton);
+    leSearchStr = newEdit(PanSelect, "leSearchStr", false);
+    btnNewSel =
+        newButton(PanSelect, "btnNewSel", QString(), QStyle::SP_FileIcon, QStringLiteral("Добавить нового клиента"));
+    auto* search = new QHBoxLayout(PanSelect);
+    search->setContentsMargins(4, 2, 4, 2);
+    search->addWidget(btnSelect);
+    search->addWidget(newLabel(PanSelect, QStringLiteral("Поиск: "), leSearchStr));
+    search->addWidget(leSearchStr, 1);
+    search->addWidget(btnNewSel);
+    PanSelect->hide();
+
+    PanVidSporta = newPanel(area, "PanVidSporta");
+    leVidSporta = newEdit(PanVidSporta, "leVidSporta", true);
+    btnSelVS = newButton(PanVidSporta, "btnSelVS", QString(), QStyle::SP_FileDialogContentsView,
+                         QStringLiteral("Выбрать вид спорта"));
+    btnDelTC = newButton(PanVidSporta, "btnDelTC", QString(), QStyle::SP_DialogResetButton,
+                         QStringLiteral("Очистить вид спорта"));
+    auto* sport = new QHBoxLayout(PanVidSporta);
+    sport->setContentsMargins(4, 2, 4, 2);
+    sport->addWidget(newLabel(PanVidSporta, QStringLiteral("Cпорт:"), leVidSporta));
+    sport->addWidget(leVidSporta, 1);
+    sport->addWidget(btnSelVS);
+    sport->addWidget(btnDelTC);
+
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(PanText, 1);
+    layout->addWidget(DBGridSpr, 1);
+    layout->addWidget(PanSelect);
+    layout->addWidget(PanVidSporta);
+    return area;
+}
+
+QFrame* TfrmCard::buildButtonBar() {
+    auto* bar = newPanel(this, "PanBtn");
+    btnAdd = newButton(bar, "btnAdd", QStringLiteral("Добавить"), QStyle::SP_FileDialogNewFolder,
+                       QStringLiteral("Добавить посещение"));
+    btnDel =
+        newButton(bar, "btnDel", QStringLiteral("Удалить"), QStyle::SP_TrashIcon, QStringLiteral("Удалить посещение"));
+    cbChangeNamePRN = new QCheckBox(bar);
+    cbChangeNamePRN->setObjectName(QStringLiteral("cbChangeNamePRN"));
+    cbChangeNamePRN->setToolTip(QStringLiteral("Сменить название печатной формы"));
+    btnTXT = newButton(bar, "btnTXT", QString(), QStyle::SP_FileDialogDetailedView,
+                       QStringLiteral("Дополнительный текст карты"));
+    btnPrintCard =
+        newButton(bar, "btnPrintCard", QString(), QStyle::SP_DialogSaveButton, QStringLiteral("Печать карты"));
+    btnSave = newButton(bar, "btnSave", QStringLiteral("Сохранить"), QStyle::SP_DialogOkButton);
+    btnCancel = newButton(bar, "btnCancel", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
+
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(btnAdd);
+    layout->addWidget(btnDel);
+    layout->addStretch();
+    layout->addWidget(cbChangeNamePRN);
+    layout->addWidget(btnTXT);
+    layout->addWidget(btnPrintCard);
+    layout->addSpacing(16);
+    layout->addWidget(btnSave);
+    layout->addWidget(btnCancel);
+    return bar;
+}
+
+void TfrmCard::connectSignals() {
+    connect(cbTypeCard, &QComboBox::activated, this, &TfrmCard::cbTypeCardChange);
+    connect(btnSelClient, &QPushButton::clicked, this, &TfrmCard::btnSelClientClick);
+    connect(btnSelOrg, &QPushButton::clicked, this, &TfrmCard::btnSelOrgClick);
+    connect(btnFisLico, &QPushButton::clicked, this, &TfrmCard::btnFisLicoClick);
+    connect(btnSelect, &QPushButton::clicked, this, &TfrmCard::btnSelectClick);
+    connect(btnNewSel, &QPushButton::clicked, this, &TfrmCard::btnNewSelClick);
+    connect(leSearchStr, &QLineEdit::textChanged, this, &TfrmCard::leSearchStrChange);
+    connect(DBGridSpr, &SprGrid::cellClick, this, &TfrmCard::DBGridSprCellClick);
+    connect(DBGridSpr, &SprGrid::dblClick, this, &TfrmCard::DBGridSprDblClick);
+    connect(DBGridSpr, &SprGrid::enterPressed, this, &TfrmCard::DBGridSprEnter);
+    connect(btnSelVS, &QPushButton::clicked, this, &TfrmCard::btnSelVSClick);
+    connect(btnDelTC, &QPushButton::clicked, this, &TfrmCard::btnDelTCClick);
+    connect(modeWizardHelp, &QComboBox::activated, this, &TfrmCard::modeWizardHelpChange);
+    connect(btnTXT, &QPushButton::clicked, this, &TfrmCard::btnTXTClick);
+    connect(btnWizardStart, &QPushButton::clicked, this, &TfrmCard::btnWizardStartClick);
+    connect(btnPrintCard, &QPushButton::clicked, this, &TfrmCard::btnPrintCardClick);
+    connect(btnSave, &QPushButton::clicked, this, &TfrmCard::btnSaveClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cbZal, &QComboBox::activated, this, &TfrmCard::cbZalChange);
+    connect(cbTypeCen, &QComboBox::activated, this, &TfrmCard::cbTypeCenChange);
+    connect(cbSeans, &QComboBox::activated, this, &TfrmCard::cbSeansChange);
+    connect(btnAdd, &QPushButton::clicked, this, &TfrmCard::btnAddClick);
+    connect(btnDel, &QPushButton::clicked, this, &TfrmCard::btnDelClick);
+    m_calendarClick = connect(mcSelDates, &QCalendarWidget::selectionChanged, this, &TfrmCard::mcSelDatesClick);
+}
+
+// End leaves a search list without choosing; other keys are the grid's.
+bool TfrmCard::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == DBGridSpr && event->type() == QEvent::KeyPress && FModeSelect != msVisits &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_End) {
+        SetModeSelect(msVisits);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}

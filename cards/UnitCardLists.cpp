@@ -92,10 +92,10 @@ void TfrmCard::LoadTabl() {
         return;
     }
     DBGridSpr->load(SELECT_VISITS_SQL.arg(FIDCard), plain, {QStringLiteral("ID")},
-                    {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 20},
-                     {QStringLiteral("DateSeans"), QStringLiteral("Дата"), 10},
-                     {QStringLiteral("TimeSeans"), QStringLiteral("Время"), 6},
-                     {QStringLiteral("Cena"), QStringLiteral("Цена"), 6}});
+                    {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 24},
+                     {QStringLiteral("DateSeans"), QStringLiteral("Дата"), 13},
+                     {QStringLiteral("TimeSeans"), QStringLiteral("Время"), 8},
+                     {QStringLiteral("Cena"), QStringLiteral("Цена"), 10}});
 }
 
 void TfrmCard::LoadGraphData() {

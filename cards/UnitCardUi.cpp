@@ -182,6 +182,8 @@ QFrame* TfrmCard::buildCalendarColumn() {
     FLoadDay = new TLoadDay(PanParentGraph);
     FLoadDay->setObjectName(QStringLiteral("FLoadDay"));
     FLoadDay->setFixedHeight(kLoadPanelHeight);
+    // The bars stand on the panel's own face, not on the money green around it.
+    FLoadDay->setBackgroundRole(QPalette::Button);
     txtDateSelect = new QLabel(PanParentGraph);
     txtDateSelect->setObjectName(QStringLiteral("txtDateSelect"));
     txtDateSelect->setAlignment(Qt::AlignCenter);
@@ -281,7 +283,7 @@ QFrame* TfrmCard::buildButtonBar() {
     cbChangeNamePRN = new QCheckBox(bar);
     cbChangeNamePRN->setObjectName(QStringLiteral("cbChangeNamePRN"));
     cbChangeNamePRN->setToolTip(QStringLiteral("Сменить название печатной формы"));
-    btnTXT = newButton(bar, "btnTXT", QString(), QStyle::SP_FileDialogDetailedView,
+    btnTXT = newButton(bar, "btnTXT", QStringLiteral("Текст"), QStyle::SP_FileDialogDetailedView,
                        QStringLiteral("Дополнительный текст карты"));
     btnPrintCard =
         newButton(bar, "btnPrintCard", QString(), QStyle::SP_DialogSaveButton, QStringLiteral("Печать карты"));

@@ -286,7 +286,7 @@ QFrame* TfrmCard::buildButtonBar() {
     btnTXT = newButton(bar, "btnTXT", QStringLiteral("Текст"), QStyle::SP_FileDialogDetailedView,
                        QStringLiteral("Дополнительный текст карты"));
     btnPrintCard =
-        newButton(bar, "btnPrintCard", QString(), QStyle::SP_DialogSaveButton, QStringLiteral("Печать карты"));
+        newButton(bar, "btnPrintCard", QStringLiteral("Печать"), QStyle::SP_FileIcon, QStringLiteral("Печать карты"));
     btnSave = newButton(bar, "btnSave", QStringLiteral("Сохранить"), QStyle::SP_DialogOkButton);
     btnCancel = newButton(bar, "btnCancel", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
 

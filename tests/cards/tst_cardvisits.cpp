@@ -43,11 +43,9 @@ class TestCardVisits : public QObject {
         QTest::newRow("1000.5 / 4") << 1000.5 / 4 << 2 << 250.12 << QString();
         QTest::newRow("2.5 / 4") << 2.5 / 4 << 2 << 0.62 << QString();
         QTest::newRow("2.675 is a half") << 2.675 << 2 << 2.68 << QString();
-        QTest::newRow("1000 / 3") << 1000.0 / 3 << 2 << 333.33 << QString();
         QTest::newRow("half to even, down") << 1000.25 << 1 << 1000.2 << QStringLiteral("1000,2");
         QTest::newRow("half to even, up") << 250.75 << 1 << 250.8 << QStringLiteral("250,8");
         QTest::newRow("six digits") << 12345.67 << 1 << 12345.7 << QStringLiteral("12345,7");
-        QTest::newRow("three visits") << 333.33 * 3 << 1 << 1000.0 << QStringLiteral("1000,0");
         QTest::newRow("six before the point") << 123456.7 << 1 << 123456.7 << QStringLiteral("123457,0");
         QTest::newRow("seven before the point") << 1234567.0 << 1 << 1234567.0 << QStringLiteral("1,23457E+06");
     }

@@ -1,8 +1,13 @@
 #include "app/UnitConst.h"
 
+#include <QColor>
+#include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "platform/Database.h"
 
@@ -91,6 +96,115 @@ void WriteActionLog(Database& db, int code, const QString& text) {
         .addParam(QStringLiteral("pKodAction"), FieldType::Integer, code)
         .addParam(QStringLiteral("pActionStr"), FieldType::String, text.left(kActionTextLimit));
     command.exec(INSERT_ACTION_SQL);
+}
+
+namespace {
+
+constexpr int kPixelBytes = 3;
+constexpr double kDegreeRadians = 0.017453292519943295;
+
+// Nearest integer, halves to the even one (the default rounding mode).
+int roundEven(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
+
+void copyPixel(uchar* target, const uchar* source) {
+    target[0] = source[0];
+    target[1] = source[1];
+    target[2] = source[2];
+}
+
+// Clockwise: target (x, y) is source column y of row H-1-x; counter-clockwise: column W-1-y of row x.
+void quarterTurn(QImage& bitmap, const QImage& source, bool clockwise) {
+    const int w = source.width();
+    const int h = source.height();
+    std::vector<const uchar*> rows(h);
+    for (int x = 0; x < h; ++x) {
+        rows[x] = source.constScanLine(clockwise ? h - 1 - x : x);
+    }
+    bitmap = QImage(h, w, QImage::Format_BGR888);
+    for (int y = 0; y < w; ++y) {
+        uchar* target = bitmap.scanLine(y);
+        const int column = (clockwise ? y : w - 1 - y) * kPixelBytes;
+        for (int x = 0; x < h; ++x) {
+            copyPixel(target + x * kPixelBytes, rows[x] + column);
+        }
+    }
+}
+
+void halfTurn(QImage& bitmap, const QImage& source) {
+    const int w = source.width();
+    const int h = source.height();
+    for (int y = 0; y < h; ++y) {
+        const uchar* from = source.constScanLine(h - 1 - y);
+        uchar* target = bitmap.scanLine(y);
+        for (int x = 0; x < w; ++x) {
+            copyPixel(target + x * kPixelBytes, from + (w - 1 - x) * kPixelBytes);
+        }
+    }
+}
+
+// The corners (0, 0), (W, 0), (W, H), (0, H) turned about (0, 0) give the target's bounds; each
+// target pixel takes the source pixel that the reverse turn lands on.
+void generalTurn(QImage& bitmap, const QImage& source, const QColor& background, double angle) {
+    const int w = source.width();
+    const int h = source.height();
+    const double theta = angle * kDegreeRadians;
+    const double cosT = std::cos(theta);
+    const double sinT = std::sin(theta);
+    int left = 0, top = 0, right = 0, bottom = 0;
+    for (const auto& [cx, cy] : {std::pair{w, 0}, std::pair{w, h}, std::pair{0, h}}) {
+        const int x = roundEven(cx * cosT - cy * sinT);
+        const int y = roundEven(cx * sinT + cy * cosT);
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+    bitmap = QImage(right - left, bottom - top, QImage::Format_BGR888);
+    bitmap.fill(background);
+    const double a = -angle * M_PI / 180;
+    const double cosA = std::cos(a);
+    const double sinA = std::sin(a);
+    for (int y = 0; y < bitmap.height(); ++y) {
+        uchar* target = bitmap.scanLine(y);
+        const int sourceY = top + y;
+        for (int x = 0; x < bitmap.width(); ++x) {
+            const int sourceX = left + x;
+            const int sx = roundEven(sourceX * cosA - sourceY * sinA);
+            const int sy = roundEven(sourceX * sinA + sourceY * cosA);
+            if (sx >= 0 && sx < w && sy >= 0 && sy < h) {
+                copyPixel(target + x * kPixelBytes, source.constScanLine(sy) + sx * kPixelBytes);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void RotateBitmap(QImage& bitmap, const QColor& background, double angle) {
+    bitmap.convertTo(QImage::Format_BGR888);
+    const QImage source = bitmap.copy();
+    if (angle != std::trunc(angle)) {
+        generalTurn(bitmap, source, background, angle);
+        return;
+    }
+    switch (static_cast<int>(angle)) {
+        case -360:
+        case 0:
+        case 360:
+        case 720:
+            return;
+        case 90:
+        case 270:
+            quarterTurn(bitmap, source, angle == 90);
+            return;
+        case 180:
+            halfTurn(bitmap, source);
+            return;
+        default:
+            generalTurn(bitmap, source, background, angle);
+    }
 }
 
 namespace {

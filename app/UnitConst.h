@@ -5,6 +5,9 @@
 #include <QFrame>
 #include <QString>
 
+class QColor;
+class QImage;
+
 class Database;
 
 inline const QString kAppTitle = QStringLiteral("Велорма");
@@ -114,3 +117,7 @@ class TLoadDay : public QFrame {
 // works on the decimal the user sees (15 significant digits), not on the nearest binary double, so
 // 250.125 gives 250.12 and 1000.25 to one decimal gives 1000.2.
 double RoundAmount(double value, int decimals);
+// Turns a picture in place by an angle in degrees, clockwise as shown when positive, leaving it in
+// 24-bit blue-green-red form. 90, 180 and 270 are exact turns; other angles are a nearest-pixel
+// rotation whose uncovered parts take the background colour.
+void RotateBitmap(QImage& bitmap, const QColor& background, double angle);

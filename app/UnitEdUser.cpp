@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Database.h"
+#include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -27,16 +28,6 @@ const QString kNameTaken = QStringLiteral(
     "сохранения!");
 // The built-in administrator keeps its name and level.
 constexpr int kBuiltInAdmin = 1;
-
-QLineEdit* addLabelledEdit(QVBoxLayout& layout, QWidget* parent, const QString& caption, const char* name) {
-    auto* label = new QLabel(caption, parent);
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    label->setBuddy(edit);
-    layout.addWidget(label);
-    layout.addWidget(edit);
-    return edit;
-}
 
 }  // namespace
 

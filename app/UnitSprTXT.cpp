@@ -15,6 +15,8 @@
 #include "app/SprGrid.h"
 #include "app/UnitEdUser.h"
 #include "cards/UnitCard.h"
+#include "cards/UnitEdClient.h"
+#include "cards/UnitEdOrg.h"
 #include "cards/unitPeriod.h"
 #include "platform/Database.h"
 #include "platform/Forms.h"
@@ -133,6 +135,8 @@ std::unique_ptr<QDialog> makeForm(Database& db, QWidget* parent, int id) {
 const std::map<int, FormFactory> kEditors = {
     {lkUsers, &makeForm<TfrmEdUser, &TfrmEdUser::LoadUser>},
     {lkCards, &makeForm<TfrmCard, &TfrmCard::LoadCard>},
+    {lkClients, &makeForm<TfrmClient, &TfrmClient::LoadEdClient>},
+    {lkOrgs, &makeForm<TfrmEdOrg, &TfrmEdOrg::LoadEdOrg>},
 };
 
 // The weekly timetable of a sports type (lkVidSport) joins here once it is built; until then

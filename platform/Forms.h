@@ -4,7 +4,12 @@
 #include <QString>
 
 class QAction;
+class QLineEdit;
 class QMenu;
+class QVBoxLayout;
+class QWidget;
 
 // Adds a menu item named as the form names it, so that tests and the frame can find it.
 QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {});
+// Adds a caption above a new edit named as the form names it.
+QLineEdit* addLabelledEdit(QVBoxLayout& layout, QWidget* parent, const QString& caption, const char* name);

@@ -12,6 +12,8 @@
 #include "app/SprGrid.h"
 #include "app/UnitConst.h"
 #include "app/UnitSelSpr.h"
+#include "cards/UnitEdClient.h"
+#include "cards/UnitEdOrg.h"
 #include "platform/Database.h"
 #include "platform/UiSeam.h"
 
@@ -52,6 +54,14 @@ const QString kSelectVidSport = QStringLiteral("Выбор вида спорта
 const QString kSearchParam = QStringLiteral("pStrSearch");
 
 constexpr int kZalTextLimit = 200;
+
+// Opens an editor on a new row; true when it saved one.
+template <class Editor, void (Editor::*Load)(int)>
+bool editNewRow(Database& db, QWidget* parent) {
+    Editor editor(db, parent);
+    (editor.*Load)(-1);
+    return execModal(editor) == QDialog::Accepted;
+}
 constexpr int kNewCardDays = 30;
 
 }  // namespace
@@ -298,7 +308,14 @@ void TfrmCard::DBGridSprEnter() {
 }
 
 // The new client or organisation is not chosen by itself: the person picks it from the list.
-void TfrmCard::btnNewSelClick() {}
+void TfrmCard::btnNewSelClick() {
+    const bool saved = FModeSelect == msClients ? editNewRow<TfrmClient, &TfrmClient::LoadEdClient>(m_db, this)
+                       : FModeSelect == msOrgs  ? editNewRow<TfrmEdOrg, &TfrmEdOrg::LoadEdOrg>(m_db, this)
+                                                : false;
+    if (saved) {
+        DBGridSpr->requery(DBGridSpr->currentRowNumber());
+    }
+}
 
 void TfrmCard::btnSelVSClick() {
     TfrmSelectSpr selector(m_db, this);

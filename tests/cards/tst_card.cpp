@@ -158,6 +158,20 @@ class TestCard : public QObject {
         QCOMPARE(form.leOrg->text(), QStringLiteral("Частное лицо"));
     }
 
+    void newOrganisationJoinsTheList() {
+        m_ui->modalHandlers.push_back([](QDialog& editor) {
+            editor.findChild<QLineEdit*>(QStringLiteral("leNameOrg"))->setText(QStringLiteral("Лютик"));
+            return pressButton(editor, "btnSave");
+        });
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(-1);
+        form.SetModeSelect(TfrmCard::msOrgs);
+        form.btnNewSelClick();
+        QCOMPARE(m_ui->modalClasses, QStringList{QStringLiteral("TfrmEdOrg")});
+        QCOMPARE(column(*form.DBGridSpr, QStringLiteral("Name")),
+                 QStringList({QStringLiteral("Лютик"), QStringLiteral("Ромашка")}));
+    }
+
     // An uninsured client keeps both insurance values at 0 through look-ups and saves.
     void uninsuredClientStaysAtZero() {
         TfrmCard form(m_db->db, nullptr);

@@ -79,7 +79,6 @@ void TfrmCard::FormCreate() {
         FLoadDay->MaxCount = FZals[zalIndex()].CountMest;
     }
     FIDCard = -1;
-    FGridClicked = false;
     mcSelDates->setSelectedDate(QDate::currentDate());
     LoadGraphData();
     PanVidSporta->show();
@@ -291,7 +290,6 @@ void TfrmCard::btnSelectClick() {
 }
 
 void TfrmCard::DBGridSprCellClick() {
-    FGridClicked = true;
     DBGridSpr->noteCellClick();
 }
 
@@ -373,8 +371,8 @@ void TfrmCard::btnSaveClick() {
         answer.keepOpen();
         return;
     }
-    answer.keepOpen();
     insertCard(number);
+    answer.keepOpen();
 }
 
 // An insured card never goes out with no insured sum while its price type has one.
@@ -398,9 +396,10 @@ void TfrmCard::insertCard(int number) {
             .addParam(QStringLiteral("pStrahVosn"), FieldType::Float, FStrahVosn)
             .addParam(QStringLiteral("pStrahSumm"), FieldType::Float, FStrahSumm);
         command.exec(INSERT_CARD_SQL.arg(FIDClient).arg(leOrgTag).arg(FTypeCard));
-        FIDCard = int(command.lastInsertId());
+        const int id = int(command.lastInsertId());
         WriteActionLog(m_db, acCard, kCreated + QString::number(number));
         transaction.commit();
+        FIDCard = id;
     }
     const bool clash = execScalar(m_db, COUNT_SAME_CARDS_SQL.arg(number).arg(FIDClient).arg(FTypeCard)).toInt() > 1;
     LoadCard(FIDCard);

@@ -68,7 +68,6 @@ class TfrmCard : public QDialog {
     int FIDZal = 0;
     int FIDCard = -1;
     int FIDClient = -1;
-    bool FGridClicked = false;
     TLoadDay* FLoadDay = nullptr;
     int FModeSelect = msVisits;
     QList<int> FListIDTypeCen;
@@ -77,7 +76,6 @@ class TfrmCard : public QDialog {
     QString FPhoto;
     double FStrahVosn = 0;
     double FStrahSumm = 0;
-    int FEnPrintRGS = 0;
     QString FDopTXT;
     // The client is not insured: the insurance stays 0 whatever is looked up.
     bool FNoRGS = false;

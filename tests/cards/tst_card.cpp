@@ -100,7 +100,9 @@ class TestCard : public QObject {
         TfrmCard form(m_db->db, nullptr);
         form.LoadCard(-1);
         choose(form, TfrmCard::msClients, QStringLiteral("ив"));
-        choose(form, TfrmCard::msOrgs, QStringLiteral("РОМ"));
+        form.SetModeSelect(TfrmCard::msOrgs);
+        form.leSearchStr->setText(QStringLiteral("РОМ"));
+        doubleClickFirstRow(*form.DBGridSpr);
         QCOMPARE(form.leClient->text(), QStringLiteral("Иванов Иван "));
         QCOMPARE(form.leOrg->text(), QStringLiteral("Ромашка"));
         form.leNumCard->setText(QStringLiteral("007"));

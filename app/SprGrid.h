@@ -1,44 +1,10 @@
 #pragma once
 
-#include <QHash>
 #include <QList>
-#include <QSqlQuery>
-#include <QSqlQueryModel>
 #include <QStringList>
 #include <QTableView>
-#include <QTimer>
 
-#include <functional>
-
-// A value in the default form of its field type: a stored date-time as the workstation shows dates
-// and times, a number in the workstation's form without grouping, a text as it is, NULL as nothing.
-QString defaultDisplayText(const QVariant& value);
-
-// One titled column of a list: field name, title and display width in characters.
-struct SprColumn {
-    QString field;
-    QString title;
-    int widthChars = 0;
-};
-
-// The rows of a list query, shown in their default form and titled by field name.
-class SprModel : public QSqlQueryModel {
-    Q_OBJECT
-
-  public:
-    using QSqlQueryModel::QSqlQueryModel;
-
-    QVariant data(const QModelIndex& item, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-
-    // Titles by field name (letter case ignored); fields without one show their column name.
-    void setTitles(const QList<SprColumn>& columns);
-    // The column of a field, letter case ignored; -1 when the query has none.
-    int fieldColumn(const QString& field) const;
-
-  private:
-    QHash<QString, QString> m_titles;
-};
+#include "app/SprModel.h"
 
 // The entry of a kind in a window's table of kinds; nullptr when the kind has none.
 template <class Entry>
@@ -53,15 +19,14 @@ const Entry* findKind(const QList<Entry>& entries, int kind) {
 
 // The read-only grid of a list window or selector: whole-row selection, bold titles, resizable
 // columns, no editing. It re-runs its query on demand and keeps a row number across re-queries.
-// A list shows at once with its first rows; the rest is read while the program is idle, so that the
-// unfinished statement does not keep the file's read lock from other workstations for long.
+// Its model reads only the rows on screen, a page at a time, and holds no statement open.
 class SprGrid : public QTableView {
     Q_OBJECT
 
   public:
-    // Prepares the given statement (the list's own text, or the grid's wrapping of it) with the list's
-    // parameters bound; called each time rows are read.
-    using QueryBinder = std::function<QSqlQuery(const QString& sql)>;
+    // Prepares the given statement (the grid's wrapping of the list's text) with the list's parameters
+    // bound; called each time rows are counted or read.
+    using QueryBinder = SprModel::QueryBinder;
 
     explicit SprGrid(QWidget* parent = nullptr);
 
@@ -99,12 +64,8 @@ class SprGrid : public QTableView {
   private:
     void applyColumns();
     void goToRow(int row);
-    void fetchWhileIdle();
 
     SprModel* m_model = nullptr;
-    QTimer m_idleFetch;
-    QString m_sql;
-    QueryBinder m_binder;
     QStringList m_hidden;
     QList<SprColumn> m_columns;
     bool m_cellClick = false;

@@ -26,23 +26,35 @@ TUserApl gUserApl;
 
 namespace {
 
+// Only the newest price is used: the band's index finds it without reading the price history.
 const QString SELECT_PRICE_SQL = QStringLiteral(
     "SELECT DateSet, Cena, StrahVosn FROM tCenaSeans WHERE ((DateSet<=:pDate) AND (ID_Period=%1) AND "
-    "(ID_TypeCen=%2)) ORDER BY DateSet DESC;");
+    "(ID_TypeCen=%2)) ORDER BY DateSet DESC LIMIT 1;");
 const QString FIND_PRICE_SQL =
     QStringLiteral("SELECT ID FROM tCenaSeans WHERE ((DateSet=:pDate) AND (ID_Period=%1) AND (ID_TypeCen=%2));");
 const QString UPDATE_PRICE_SQL = QStringLiteral("UPDATE tCenaSeans SET Cena=:pCena, StrahVosn=:pVznos WHERE ID=%1;");
 const QString INSERT_PRICE_SQL = QStringLiteral(
     "INSERT INTO tCenaSeans (ID_TypeCen, ID_Period, DateSet, Cena, StrahVosn) VALUES (%1, %2, :pDate, :pCena, "
     ":pVznos);");
-const QString SELECT_BANDS_SQL =
-    QStringLiteral("SELECT ID, TimeBegin, TimeEnd FROM tPeriodCena WHERE ID_Zal=%1 ORDER BY TimeBegin;");
+// Stored times compare as text in their one fixed form; the earliest band that holds the time wins.
+const QString SELECT_BAND_SQL = QStringLiteral(
+    "SELECT ID FROM tPeriodCena WHERE ((ID_Zal=%1) AND (TimeBegin<=:pTime) AND (TimeEnd>:pTime)) "
+    "ORDER BY TimeBegin LIMIT 1;");
 const QString MAX_CARD_NUM_SQL = QStringLiteral("SELECT MAX(Num) FROM tCard WHERE TypeCard=%1;");
 const QString INSERT_ACTION_SQL = QStringLiteral(
     "INSERT INTO tListActionUsers (dt_action, id_user, kod_action, ActionStr) VALUES (:pDTAction, :pID_user, "
     ":pKodAction, :pActionStr);");
 
 constexpr int kActionTextLimit = 250;
+
+// Cut on a character boundary: half of a surrogate pair would store invalid UTF-8.
+QString actionText(const QString& text) {
+    if (text.size() <= kActionTextLimit) {
+        return text;
+    }
+    const bool splitsPair = text.at(kActionTextLimit - 1).isHighSurrogate();
+    return text.left(splitsPair ? kActionTextLimit - 1 : kActionTextLimit);
+}
 
 }  // namespace
 
@@ -59,6 +71,8 @@ double GetCenaSeans(Database& db, int idPeriod, int idTypeCen, double& fee, cons
 
 void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& date, double price, double fee) {
     const QDateTime day(date.date(), QTime(0, 0));
+    // Look-up and write under the write lock, so that two workstations cannot both insert the day.
+    Transaction transaction(db);
     SqlQuery lookup(db);
     lookup.addParam(QStringLiteral("pDate"), FieldType::Date, day);
     lookup.exec(FIND_PRICE_SQL.arg(idPeriod).arg(idTypeCen));
@@ -72,17 +86,14 @@ void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& da
     } else {
         command.exec(INSERT_PRICE_SQL.arg(idTypeCen).arg(idPeriod));
     }
+    transaction.commit();
 }
 
 int GetIDPeriodCena(Database& db, int idZal, const QDateTime& time) {
     SqlQuery query(db);
-    query.exec(SELECT_BANDS_SQL.arg(idZal));
-    while (query.next()) {
-        if (query.asDateTime(1) <= time && query.asDateTime(2) > time) {
-            return query.asInt(0);
-        }
-    }
-    return 0;
+    query.addParam(QStringLiteral("pTime"), FieldType::DateTime, time);
+    query.exec(SELECT_BAND_SQL.arg(idZal));
+    return query.next() ? query.asInt(0) : 0;
 }
 
 int GetNextNumCard(Database& db, int typeCard) {
@@ -94,7 +105,7 @@ void WriteActionLog(Database& db, int code, const QString& text) {
     command.addParam(QStringLiteral("pDTAction"), FieldType::DateTime, QDateTime::currentDateTime())
         .addParam(QStringLiteral("pID_user"), FieldType::Integer, gUserApl.ID)
         .addParam(QStringLiteral("pKodAction"), FieldType::Integer, code)
-        .addParam(QStringLiteral("pActionStr"), FieldType::String, text.left(kActionTextLimit));
+        .addParam(QStringLiteral("pActionStr"), FieldType::String, actionText(text));
     command.exec(INSERT_ACTION_SQL);
 }
 

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QFrame>
 #include <QString>
+#include <QStringList>
 
 class QColor;
 class QImage;
@@ -14,6 +15,15 @@ inline const QString kAppTitle = QStringLiteral("Велорма");
 inline const QString kAppVersion = QStringLiteral("v.1.2.5");
 inline const QString kDbAccessErrorText =
     QStringLiteral("Ошибка при доступе к базе данных!\rВозможно она уже запущена в монопольном режиме!");
+// The tables a file must have to be taken as this program's database.
+inline const QStringList kProgramTables = {
+    QStringLiteral("tUserApl"),      QStringLiteral("tWorkUser"),  QStringLiteral("tListActionUsers"),
+    QStringLiteral("tParApl"),       QStringLiteral("tClient"),    QStringLiteral("tProf"),
+    QStringLiteral("tOrg"),          QStringLiteral("tCard"),      QStringLiteral("tWorkGurnal"),
+    QStringLiteral("tWorkClubCard"), QStringLiteral("tWizardTMP"), QStringLiteral("tZal"),
+    QStringLiteral("tSeans"),        QStringLiteral("tVidSport"),  QStringLiteral("tTypeCen"),
+    QStringLiteral("tPeriodCena"),   QStringLiteral("tCenaSeans"), QStringLiteral("tSchedulEmpl"),
+    QStringLiteral("tRezOrg")};
 
 enum UserLevel { ulAdmin = 0, ulExpert = 1, ulUser = 2 };
 enum CardType { ctAbonement = 0, ctClubCard = 1 };

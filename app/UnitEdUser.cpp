@@ -26,6 +26,8 @@ const QString kNoName = QStringLiteral("Не заполнено имя поль�
 const QString kNameTaken = QStringLiteral(
     "Пользователь с таким именем уже существует в системе!\rСмените имя пользователя и повторите попытку "
     "сохранения!");
+const QString kUserGone =
+    QStringLiteral("Пользователь не найден: возможно, его удалили на другом рабочем месте.\rИзменения не сохранены.");
 // The built-in administrator keeps its name and level.
 constexpr int kBuiltInAdmin = 1;
 
@@ -48,7 +50,7 @@ void TfrmEdUser::setupUi() {
     auto* edits = new QVBoxLayout(panel);
     leUserName = addLabelledEdit(*edits, panel, QStringLiteral("Пользователь:"), "leUserName");
     lePasw = addLabelledEdit(*edits, panel, QStringLiteral("Пароль:"), "lePasw");
-    lePasw->setEchoMode(QLineEdit::Password);
+    setPasswordEcho(lePasw);
     leInfo = addLabelledEdit(*edits, panel, QStringLiteral("Комментарий:"), "leInfo");
 
     Label1 = new QLabel(QStringLiteral("Уровень доступа:"), panel);
@@ -125,7 +127,10 @@ void TfrmEdUser::btnSaveClick() {
         answer.keepOpen();
         return;
     }
-    writeUser();
+    if (!writeUser()) {
+        showMessage(this, kUserGone);
+        answer.keepOpen();
+    }
 }
 
 // Compared as the database compares names, so letter case does not make a new name.
@@ -136,11 +141,13 @@ bool TfrmEdUser::nameTaken() {
     return query.next();
 }
 
-void TfrmEdUser::writeUser() {
+// False when the user to update is no longer there.
+bool TfrmEdUser::writeUser() {
     SqlQuery command(m_db);
     command.addParam(QStringLiteral("pStrUser"), FieldType::String, leUserName->text())
         .addParam(QStringLiteral("pStrKoment"), FieldType::String, leInfo->text())
         .addParam(QStringLiteral("pStrPasw"), FieldType::String, lePasw->text())
         .addParam(QStringLiteral("pIntUrov"), FieldType::Integer, cbUroven->currentIndex());
     command.exec(FIDUser > 0 ? UPDATE_USER_SQL.arg(FIDUser) : INSERT_USER_SQL);
+    return command.numRowsAffected() > 0;
 }

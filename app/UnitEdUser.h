@@ -32,7 +32,7 @@ class TfrmEdUser : public QDialog {
   private:
     void setupUi();
     bool nameTaken();
-    void writeUser();
+    bool writeUser();
 
     Database& m_db;
     int FIDUser = 0;

@@ -20,6 +20,8 @@
 #include "app/UnitSprTXT.h"
 #include "app/about.h"
 #include "cards/UnitCard.h"
+#include "cards/UnitRepCard.h"
+#include "cards/UnitRepRGS.h"
 #include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
@@ -249,14 +251,19 @@ void TfrmAPL::N_SprActionClick() {
     OpenSpr(lkActions, QStringLiteral("Журнал событий"));
 }
 
-// The two report dialogs are wired here as they are built.
 void TfrmAPL::N_AddCardClick() {
     TfrmCard card(ADOConnect, this);
     card.LoadCard(-1);
     execModal(card);
 }
-void TfrmAPL::N_Rep_CardClick() {}
-void TfrmAPL::N_Rep_RGSClick() {}
+void TfrmAPL::N_Rep_CardClick() {
+    TfrmRepCard dialog(*this, this);
+    execModal(dialog);
+}
+void TfrmAPL::N_Rep_RGSClick() {
+    TfrmRepRGS dialog(*this, this);
+    execModal(dialog);
+}
 
 void TfrmAPL::N_ParAplClick() {
     TfrmParAlp dialog(*this, this);
@@ -459,12 +466,13 @@ void TfrmAPL::FormShow() {
         caption += QStringLiteral(" (Монопольно)");
     }
     setWindowTitle(caption);
-    if (!ADOConnect.open(connectionFile(), mode)) {
-        showMessage(this, kDbAccessErrorText, MsgIcon::Error);
+    if (!ADOConnect.open(connectionFile(), mode, kProgramTables)) {
+        showDetailedMessage(this, kDbAccessErrorText, ADOConnect.openError());
         m_connectFailed = true;
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;
     }
+    ADOConnect.measureWhenUnmeasured();
     StatBarPanel1->setText(QStringLiteral("База данных открыта..."));
     FIDWorkUser = AddWorkUser(gUserApl.ID);
     SetUserLevel(gUserApl.Uroven);
@@ -496,6 +504,9 @@ void TfrmAPL::FormClose() {
             WriteActionLog(ADOConnect, acProgram, QStringLiteral("Завершение программы"));
             DelWorkUser(FIDWorkUser);
         }
+    }
+    if (ADOConnect.isOpen()) {
+        ADOConnect.optimize();
     }
     ADOConnect.close();
     QCoreApplication::quit();
@@ -538,16 +549,18 @@ QVariant TfrmAPL::GetParApl(int code) {
 }
 
 void TfrmAPL::SetParApl(int code, const QVariant& value) {
-    GetParApl(code);
     const ParColumn par = parColumn(code);
     SqlQuery command(ADOConnect);
     command.addParam(par.param, par.type, value);
+    Transaction transaction(ADOConnect);  // another workstation may add the code between look-up and write
+    GetParApl(code);
     const QString placeholder = QLatin1Char(':') + par.param;
     if (FParNotFound == 0) {
         command.exec(UPDATE_PAR_SQL.arg(par.column + QLatin1Char('=') + placeholder).arg(code));
     } else {
         command.exec(INSERT_PAR_SQL.arg(par.column).arg(code).arg(placeholder));
     }
+    transaction.commit();
 }
 
 void TfrmAPL::UpDateDB() {

@@ -160,25 +160,25 @@ void TfrmParAlp::FormCreate() {
     }
 }
 
-// Row by row: a row that fails stops the saving, and the rows before it stay taken over.
+// All or nothing: the rows of the database in one transaction, the workstation's settings after them,
+// so that a bad number in any row leaves everything as it was and the dialog open.
 void TfrmParAlp::btnSaveClick() {
     SaveAnswer answer(*this);
+    Transaction transaction(m_main.ADOConnect);
     for (int row = 0; row < kRowCount; ++row) {
         const ParRow& par = kRows[row];
-        const QString text = rowText(row);
-        switch (par.kind) {
-            case RowKind::Par:
-                m_main.SetParApl(par.code, text);
-                break;
-            case RowKind::WholePar:
-                m_main.SetParApl(par.code, toStorage(FieldType::Integer, text));
-                break;
-            case RowKind::PathBase:
-                gPathBase = folderWithSeparator(text);
-                break;
-            case RowKind::QueryClose:
-                gQueryClose = text == QLatin1String("1");
-                break;
+        if (par.kind == RowKind::Par) {
+            m_main.SetParApl(par.code, rowText(row));
+        } else if (par.kind == RowKind::WholePar) {
+            m_main.SetParApl(par.code, toStorage(FieldType::Integer, rowText(row)));
+        }
+    }
+    transaction.commit();
+    for (int row = 0; row < kRowCount; ++row) {
+        if (kRows[row].kind == RowKind::PathBase) {
+            gPathBase = folderWithSeparator(rowText(row));
+        } else if (kRows[row].kind == RowKind::QueryClose) {
+            gQueryClose = rowText(row) == QLatin1String("1");
         }
     }
 }

@@ -18,6 +18,9 @@
 #include "cards/UnitEdClient.h"
 #include "cards/UnitEdOrg.h"
 #include "cards/unitPeriod.h"
+#include "facility/UnitEdVS.h"
+#include "facility/UnitEdZal.h"
+#include "facility/UnitSchedEmpl.h"
 #include "platform/Database.h"
 #include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
@@ -32,10 +35,6 @@ const QString SELECT_CARDS_SQL = QStringLiteral(
     "tCard.DateOpen, tCard.DateClose, tCard.TypeCard FROM tCard, tClient "
     "WHERE ((tCard.ID_Client=tClient.ID) AND (tCard.DateClose BETWEEN :pDT_Beg AND :pDT_End)) "
     "ORDER BY tCard.ID;");
-// The true length of the card list: the grid reads its rows only as far as they are shown.
-const QString COUNT_CARDS_SQL = QStringLiteral(
-    "SELECT COUNT(*) FROM tCard, tClient "
-    "WHERE ((tCard.ID_Client=tClient.ID) AND (tCard.DateClose BETWEEN :pDT_Beg AND :pDT_End));");
 const QString SELECT_CLIENTS_SQL = QStringLiteral("SELECT * FROM tClient ORDER BY Family;");
 const QString SELECT_ORGS_SQL = QStringLiteral("SELECT * FROM tOrg ORDER BY Name;");
 const QString SELECT_REZORG_SQL = QStringLiteral(
@@ -133,15 +132,18 @@ std::unique_ptr<QDialog> makeForm(Database& db, QWidget* parent, int id) {
 
 // The editor of each kind. A kind without an entry opens nothing.
 const std::map<int, FormFactory> kEditors = {
+    {lkZal, &makeForm<TfrmZal, &TfrmZal::LoadEdZal>},
     {lkUsers, &makeForm<TfrmEdUser, &TfrmEdUser::LoadUser>},
     {lkCards, &makeForm<TfrmCard, &TfrmCard::LoadCard>},
     {lkClients, &makeForm<TfrmClient, &TfrmClient::LoadEdClient>},
     {lkOrgs, &makeForm<TfrmEdOrg, &TfrmEdOrg::LoadEdOrg>},
+    {lkVidSport, &makeForm<TfrmEdVS, &TfrmEdVS::LoadEdVS>},
 };
 
-// The weekly timetable of a sports type (lkVidSport) joins here once it is built; until then
-// "Открыть" and a double-click in the sports types open nothing.
-const std::map<int, FormFactory> kTimetables = {};
+// What "Открыть" and a double-click open: the weekly timetable of a sports type.
+const std::map<int, FormFactory> kTimetables = {
+    {lkVidSport, &makeForm<TfrmRaspSan, &TfrmRaspSan::LoadRasp>},
+};
 
 FormFactory findForm(const std::map<int, FormFactory>& forms, int kind) {
     const auto found = forms.find(kind);
@@ -268,8 +270,11 @@ void TfrmSprTxt::LoadSpr(int kind) {
     }
 }
 
-// Every list query declares the period; only the card list's statement names it.
+// Only the card list's statement names the period.
 void TfrmSprTxt::bindPeriod(SqlQuery& query) const {
+    if (FTypeSpr != lkCards) {
+        return;
+    }
     query.addParam(kParamBeg, FieldType::DateTime, FPeriod.Beg).addParam(kParamEnd, FieldType::DateTime, FPeriod.End);
 }
 
@@ -278,10 +283,8 @@ int TfrmSprTxt::currentId() const {
 }
 
 void TfrmSprTxt::writeCardCaption() {
-    SqlQuery count(m_db);
-    bindPeriod(count);
-    count.exec(COUNT_CARDS_SQL);
-    const int rows = count.next() ? count.asInt(0) : 0;
+    // Called right after the list is read: the grid's count is the list's true length.
+    const int rows = DBGridSpr->rowCount();
     setWindowTitle(
         kCardCaption.arg(shortDateText(FPeriod.Beg.date()), shortDateText(FPeriod.End.date()), QString::number(rows)));
 }
@@ -375,7 +378,8 @@ void TfrmSprTxt::deleteClient(const QString& id) {
 }
 
 void TfrmSprTxt::deleteUser(const QString& id) {
-    if (id.toInt() == kAdminUserId) {
+    // Nor the user signed in here: the event log would lose his entries, this session's too.
+    if (id.toInt() == kAdminUserId || id.toInt() == gUserApl.ID) {
         showMessage(this, kUserUndeletable);
         return;
     }

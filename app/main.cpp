@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Велорма"));
     setupWorkstationLocale();
+    loadQtTranslations();
 
     TfrmAPL frmAPL;
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velorma.png")));

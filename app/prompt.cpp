@@ -17,6 +17,7 @@
 #include "app/UnitConst.h"
 #include "app/UnitHeard.h"
 #include "platform/Database.h"
+#include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -69,7 +70,7 @@ void Tfprompt::setupUi() {
     login->setToolTip(QStringLiteral("введите login (имя)"));
     password = new QLineEdit(panel);
     password->setObjectName(QStringLiteral("password"));
-    password->setEchoMode(QLineEdit::Password);
+    setPasswordEcho(password);
     password->setToolTip(QStringLiteral("введите пароль"));
 
     BitOk = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("ОК"), panel);
@@ -148,8 +149,8 @@ bool Tfprompt::CheckPass() {
         return false;
     }
     Database connection;
-    if (!connection.open(TfrmAPL::connectionFile(), Database::Mode::ReadWrite)) {
-        showMessage(this, kDbAccessErrorText, MsgIcon::Error);
+    if (!connection.open(TfrmAPL::connectionFile(), Database::Mode::ReadWrite, kProgramTables)) {
+        showDetailedMessage(this, kDbAccessErrorText, connection.openError());
         return false;
     }
     bool found = false;
@@ -201,6 +202,15 @@ bool Tfprompt::passwordKeyDown(int key) {
         return true;
     }
     return false;
+}
+
+// Enter presses OK wherever the focus is: the keys the check box leaves unused come here.
+void Tfprompt::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        BitOkClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool Tfprompt::eventFilter(QObject* watched, QEvent* event) {

@@ -35,6 +35,7 @@ class Tfprompt : public QWidget {
   protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void setupUi();

@@ -1,6 +1,8 @@
 #include "platform/Database.h"
 
 #include <QAtomicInt>
+#include <QDebug>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
@@ -9,12 +11,22 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
+#include <limits>
+
 #include "platform/FileLock.h"
 #include "platform/TextCollation.h"
 
 namespace {
 
 constexpr int kBusyTimeoutMs = 8000;
+// Rows sampled per index when measuring: enough for the planner, quick on a big file.
+constexpr int kAnalysisRows = 2000;
+const QString HAS_STATISTICS_TABLE_SQL = QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name='sqlite_stat1'");
+const QString HAS_STATISTICS_SQL = QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM sqlite_stat1 LIMIT 1)");
+const QString ANALYSIS_LIMIT_SQL = QStringLiteral("PRAGMA analysis_limit=%1");
+const QString ANALYZE_SQL = QStringLiteral("ANALYZE");
+const QString OPTIMIZE_SQL = QStringLiteral("PRAGMA optimize");
 const QString kStorageFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 QString nextConnectionName() {
@@ -22,9 +34,19 @@ QString nextConnectionName() {
     return QStringLiteral("velorma_%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
+constexpr int kQuotedValueLimit = 40;
+constexpr int kFirstYear = 1;
+constexpr int kLastYear = 9999;
+
+// The value as quoted in a message: long texts are cut, so that the message stays readable.
+QString quoted(const QVariant& value) {
+    const QString text = value.toString();
+    return text.size() <= kQuotedValueLimit ? text : text.left(kQuotedValueLimit) + QStringLiteral("…");
+}
+
 [[noreturn]] void failConversion(const QVariant& value, const char* typeName) {
-    throw DbError(QStringLiteral("Значение \"%1\" не может быть преобразовано в тип %2")
-                      .arg(value.toString(), QString::fromLatin1(typeName)));
+    throw DbError(
+        QStringLiteral("Значение \"%1\" не подходит: нужно %2.").arg(quoted(value), QString::fromUtf8(typeName)));
 }
 
 bool isNumeric(const QVariant& v) {
@@ -77,63 +99,70 @@ QDateTime parseDateTimeText(const QString& text) {
     return QDateTime();
 }
 
-QDateTime toDateTimeValue(const QVariant& value, const char* typeName) {
+QDateTime anyDateTime(const QVariant& value) {
     switch (value.typeId()) {
         case QMetaType::QDateTime:
             return value.toDateTime();
         case QMetaType::QDate:
             return QDateTime(value.toDate(), QTime(0, 0));
         case QMetaType::QTime:
-            return QDateTime(kZeroDate, value.toTime());
+            return value.toTime().isValid() ? QDateTime(kZeroDate, value.toTime()) : QDateTime();
         default:
-            break;
+            return parseDateTimeText(value.toString());
     }
-    const QDateTime parsed = parseDateTimeText(value.toString());
-    if (!parsed.isValid()) {
-        failConversion(value, typeName);
-    }
-    return parsed;
 }
 
+// Only years the storage form can hold and sort: 1 to 9999.
+QDateTime toDateTimeValue(const QVariant& value, const char* typeName) {
+    const QDateTime result = anyDateTime(value);
+    if (!result.isValid() || result.date().year() < kFirstYear || result.date().year() > kLastYear) {
+        failConversion(value, typeName);
+    }
+    return result;
+}
+
+// Integers are 32-bit, as the old engine's: a card number, a count, an ID.
 QVariant toInteger(const QVariant& value) {
-    if (isNumeric(value)) {
-        return qRound64(value.toDouble());
-    }
+    double number = 0;
     bool ok = false;
-    const qlonglong n = value.toString().trimmed().toLongLong(&ok);
-    if (!ok) {
-        failConversion(value, "integer");
+    if (isNumeric(value)) {
+        number = std::round(value.toDouble());
+        ok = true;
+    } else {
+        number = double(value.toString().trimmed().toLongLong(&ok));
     }
-    return n;
+    if (!ok || !(number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max())) {
+        failConversion(value, "целое число от -2147483648 до 2147483647");
+    }
+    return int(number);
+}
+
+double finiteNumber(const QVariant& value, const char* typeName) {
+    double number = 0;
+    if (isNumeric(value)) {
+        number = value.toDouble();
+    } else if (!parseNumber(value.toString(), &number)) {
+        failConversion(value, typeName);
+    }
+    if (!std::isfinite(number)) {
+        failConversion(value, typeName);
+    }
+    return number;
 }
 
 QVariant toFloat(const QVariant& value) {
-    if (isNumeric(value)) {
-        return value.toDouble();
-    }
-    double d = 0;
-    if (!parseNumber(value.toString(), &d)) {
-        failConversion(value, "float");
-    }
-    return d;
+    return finiteNumber(value, "число");
 }
 
 QVariant toBoolean(const QVariant& value) {
-    if (isNumeric(value)) {
-        return value.toDouble() != 0 ? 1 : 0;
-    }
     const QString text = value.toString().trimmed().toLower();
-    if (text == QLatin1String("true")) {
+    if (!isNumeric(value) && text == QLatin1String("true")) {
         return 1;
     }
-    if (text == QLatin1String("false")) {
+    if (!isNumeric(value) && text == QLatin1String("false")) {
         return 0;
     }
-    double d = 0;
-    if (!parseNumber(text, &d)) {
-        failConversion(value, "Boolean");
-    }
-    return d != 0 ? 1 : 0;
+    return finiteNumber(value, "1 или 0") != 0 ? 1 : 0;
 }
 
 // The driver binds a null QString as SQL NULL; a text parameter always stores text, even empty.
@@ -153,13 +182,103 @@ QString describe(const QSqlQuery& query) {
     return query.lastError().text().trimmed();
 }
 
+// Runs a one-number statement to its end.
+bool isAnswerNonZero(QSqlQuery& query, const QString& sql) {
+    const bool nonZero = query.exec(sql) && query.next() && query.value(0).toInt() != 0;
+    query.finish();
+    return nonZero;
+}
+
+const QByteArray kSqliteMagic("SQLite format 3\0", 16);
+constexpr int kHeaderSize = 100;
+const QString kReadOnlyFile = QStringLiteral("Файл базы данных доступен только для чтения.");
+
+quint32 headerNumber(const QByteArray& header, int offset, int size) {
+    quint32 n = 0;
+    for (int i = 0; i < size; ++i) {
+        n = (n << 8) | quint8(header[offset + i]);
+    }
+    return n;
+}
+
+// An empty file passes: it is a database without tables. A file shorter than its header promises
+// is a half copy.
+QString headerProblem(const QString& file, qint64 size) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("Файл базы данных не читается.");
+    }
+    const QByteArray header = f.read(kHeaderSize);
+    if (header.isEmpty()) {
+        return QString();
+    }
+    if (header.size() < kHeaderSize || !header.startsWith(kSqliteMagic)) {
+        return QStringLiteral("Файл не является базой данных SQLite.");
+    }
+    const quint32 rawPageSize = headerNumber(header, 16, 2);
+    const qint64 pageSize = rawPageSize == 1 ? 65536 : rawPageSize;
+    const bool pageCountValid = headerNumber(header, 24, 4) == headerNumber(header, 92, 4);
+    if (pageCountValid && pageSize * headerNumber(header, 28, 4) > size) {
+        return QStringLiteral("Файл базы данных неполон (обрезан).");
+    }
+    return QString();
+}
+
+// The permission bits count too: a superuser may write anything, but the other workstations may not.
+bool writable(const QFileInfo& info) {
+    return info.isWritable() && (info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
+}
+
+// The folder must be writable too: the engine keeps its journal beside the file.
+QString fileProblem(const QString& file) {
+    const QFileInfo info(file);
+    if (!info.isFile()) {
+        return QStringLiteral("Файл базы данных не найден.");
+    }
+    const QString header = headerProblem(file, info.size());
+    if (!header.isEmpty()) {
+        return header;
+    }
+    if (!writable(info)) {
+        return kReadOnlyFile;
+    }
+    if (!writable(QFileInfo(info.canonicalPath()))) {
+        return QStringLiteral("Папка базы данных доступна только для чтения.");
+    }
+    return QString();
+}
+
+QString missingTables(const QSqlDatabase& db, const QStringList& required) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"))) {
+        return QStringLiteral("Файл не является базой данных SQLite или повреждён: ") + describe(query);
+    }
+    QStringList missing = required;
+    while (query.next()) {
+        missing.removeAll(query.value(0).toString());
+    }
+    return missing.isEmpty()
+               ? QString()
+               : QStringLiteral("В базе данных нет таблиц программы: ") + missing.join(QStringLiteral(", "));
+}
+
 }  // namespace
 
 DbError::DbError(const QString& message, const QString& statement, const char* where)
-    : std::runtime_error(message.toStdString()), m_text(message), m_where(QString::fromUtf8(where)) {
+    : std::runtime_error(message.toStdString()),
+      m_text(message),
+      m_message(message),
+      m_statement(statement),
+      m_where(QString::fromUtf8(where)) {
     if (!statement.isEmpty()) {
         m_text += QStringLiteral("\n\n") + statement;
     }
+}
+
+// The engine's own words for SQLITE_BUSY and SQLITE_LOCKED, with which the driver's text begins.
+bool DbError::busy() const {
+    return !m_statement.isEmpty() && (m_message.startsWith(QLatin1String("database is locked")) ||
+                                      m_message.startsWith(QLatin1String("database table is locked")));
 }
 
 Database::Database() : m_connectionName(nextConnectionName()) {}
@@ -169,15 +288,26 @@ Database::~Database() {
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-bool Database::open(const QString& file, Mode mode) {
+bool Database::open(const QString& file, Mode mode, const QStringList& requiredTables) {
     close();
-    if (!QFileInfo(file).isFile()) {
+    m_openError = fileProblem(file);
+    if (m_openError.isEmpty()) {
+        m_openError = connectChecked(QFileInfo(file).canonicalFilePath(), mode, requiredTables);
+    }
+    if (!m_openError.isEmpty()) {
+        qWarning().noquote() << file << m_openError;
+        close();
         return false;
     }
+    return true;
+}
+
+// The lock is taken on the real path, so that a link elsewhere cannot open an exclusive base twice.
+QString Database::connectChecked(const QString& file, Mode mode, const QStringList& requiredTables) {
     auto lock = std::make_unique<FileLock>();
     if (!lock->tryLock(file + QStringLiteral(".lock"),
                        mode == Mode::Exclusive ? FileLock::Kind::Exclusive : FileLock::Kind::Shared)) {
-        return false;
+        return QStringLiteral("Файл блокировки недоступен, или база открыта монопольно на другом рабочем месте.");
     }
     QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
                           ? QSqlDatabase::database(m_connectionName, false)
@@ -185,21 +315,22 @@ bool Database::open(const QString& file, Mode mode) {
     db.setDatabaseName(file);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     if (!db.open()) {
-        return false;
+        return db.lastError().text();
     }
     sqlite3* handle = sqliteHandle(db);
     if (!handle || !registerTextFunctions(handle)) {
-        db.close();
-        return false;
+        return QStringLiteral("Не удалось подключить функции сравнения текста.");
     }
-    QSqlQuery check(db);
-    if (!check.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {  // not a database file
-        db.close();
-        return false;
+    if (sqlite3_db_readonly(handle, "main") != 0) {
+        return kReadOnlyFile;
+    }
+    const QString missing = missingTables(db, requiredTables);
+    if (!missing.isEmpty()) {
+        return missing;
     }
     m_file = file;
     m_lock = std::move(lock);
-    return true;
+    return QString();
 }
 
 void Database::close() {
@@ -232,6 +363,21 @@ void Database::runScript(const QString& script) {
     }
 }
 
+void Database::measureWhenUnmeasured() {
+    QSqlQuery query(connection());
+    if (isAnswerNonZero(query, HAS_STATISTICS_TABLE_SQL) && isAnswerNonZero(query, HAS_STATISTICS_SQL)) {
+        return;
+    }
+    query.exec(ANALYSIS_LIMIT_SQL.arg(kAnalysisRows));
+    query.exec(ANALYZE_SQL);
+}
+
+void Database::optimize() {
+    QSqlQuery query(connection());
+    query.exec(ANALYSIS_LIMIT_SQL.arg(kAnalysisRows));
+    query.exec(OPTIMIZE_SQL);
+}
+
 QVariant toStorage(FieldType type, const QVariant& value) {
     if (value.isNull() && type != FieldType::String) {
         return QVariant();
@@ -247,9 +393,10 @@ QVariant toStorage(FieldType type, const QVariant& value) {
             return toFloat(value);
         case FieldType::Date:
         case FieldType::DateTime:
-            return dateTimeToStorage(toDateTimeValue(value, type == FieldType::Date ? "date" : "date-time"));
+            return dateTimeToStorage(toDateTimeValue(
+                value, type == FieldType::Date ? "дата с годом от 1 до 9999" : "дата и время с годом от 1 до 9999"));
         case FieldType::Time:
-            return dateTimeToStorage(QDateTime(kZeroDate, toDateTimeValue(value, "time").time()));
+            return dateTimeToStorage(QDateTime(kZeroDate, toDateTimeValue(value, "время суток").time()));
     }
     return QVariant();
 }
@@ -357,6 +504,9 @@ int SqlQuery::columnCount() const {
 }
 qint64 SqlQuery::lastInsertId() const {
     return m_query.lastInsertId().toLongLong();
+}
+int SqlQuery::numRowsAffected() const {
+    return m_query.numRowsAffected();
 }
 
 QVariant execScalar(Database& db, const QString& sql) {

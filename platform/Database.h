@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -18,15 +19,22 @@ inline const QDate kZeroDate{1899, 12, 30};
 
 enum class FieldType { String, Integer, Boolean, Float, Date, Time, DateTime };
 
-// A database failure with its context; the general handler shows text().
+// A database failure with its context. A refused value carries a Russian message and no statement;
+// the engine's failure carries its own text and the statement.
 class DbError : public std::runtime_error {
   public:
     DbError(const QString& message, const QString& statement = QString(), const char* where = "");
-    QString text() const { return m_text; }
+    QString text() const { return m_text; }  // the message, then the statement
+    QString message() const { return m_message; }
+    QString statement() const { return m_statement; }
     QString where() const { return m_where; }
+    // Another connection held the write lock longer than the busy timeout.
+    bool busy() const;
 
   private:
     QString m_text;
+    QString m_message;
+    QString m_statement;
     QString m_where;
 };
 
@@ -41,8 +49,10 @@ class Database {
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // False when the file is missing, locked out, or cannot be opened.
-    bool open(const QString& file, Mode mode = Mode::ReadWrite);
+    // False when the file is missing, locked out, not a whole SQLite database, lacks one of the
+    // required tables, or cannot be written; openError() then says why. The file is never changed.
+    bool open(const QString& file, Mode mode = Mode::ReadWrite, const QStringList& requiredTables = {});
+    QString openError() const { return m_openError; }
     void close();
     bool isOpen() const;
     QString fileName() const { return m_file; }
@@ -51,9 +61,20 @@ class Database {
     // Runs a whole script of statements separated by ";" (schema files).
     void runScript(const QString& script);
 
+    // The planner needs statistics to choose join orders that do not sort a whole table. A file
+    // without any (new, or from before statistics were kept) is measured now; later changes are
+    // caught up by optimize(). Both read a sample of each index, so they stay quick on a big file,
+    // and both are best effort: without statistics every query still works, only slower.
+    void measureWhenUnmeasured();
+    // Refreshes the statistics of the tables that changed much since they were measured.
+    void optimize();
+
   private:
+    QString connectChecked(const QString& file, Mode mode, const QStringList& requiredTables);
+
     QString m_connectionName;
     QString m_file;
+    QString m_openError;
     std::unique_ptr<FileLock> m_lock;
 };
 
@@ -90,6 +111,7 @@ class SqlQuery {
     int columnCount() const;
 
     qint64 lastInsertId() const;
+    int numRowsAffected() const;
     // The statement prepared and bound, for models that show a query.
     QSqlQuery prepared(const QString& sql);
 

@@ -22,3 +22,8 @@ QLineEdit* addLabelledEdit(QVBoxLayout& layout, QWidget* parent, const QString& 
     layout.addWidget(edit);
     return edit;
 }
+
+void setPasswordEcho(QLineEdit* edit) {
+    edit->setEchoMode(QLineEdit::Password);
+    edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+}

@@ -13,3 +13,5 @@ class QWidget;
 QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {});
 // Adds a caption above a new edit named as the form names it.
 QLineEdit* addLabelledEdit(QVBoxLayout& layout, QWidget* parent, const QString& caption, const char* name);
+// A password field that shows "*" for each character, whatever the style's own mask.
+void setPasswordEcho(QLineEdit* edit);

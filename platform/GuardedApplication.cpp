@@ -16,15 +16,42 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
+namespace {
+
+const QString kDbFailed = QStringLiteral(
+    "Не удалось выполнить действие с базой данных.\rПодробности для службы поддержки - по кнопке «Показать "
+    "подробности».");
+const QString kDbBusy = QStringLiteral(
+    "База данных занята: на другом рабочем месте сейчас идёт запись.\rПовторите действие немного позже.");
+constexpr int kDetailsLimit = 2000;
+
+QString shortened(const QString& text) {
+    return text.size() <= kDetailsLimit ? text : text.left(kDetailsLimit) + QStringLiteral(" …");
+}
+
+// A refused value already speaks Russian; the engine's text and statement go to the details.
+void showDbError(const DbError& e) {
+    if (e.statement().isEmpty()) {
+        showMessage(nullptr, shortened(e.message()), MsgIcon::Error);
+        return;
+    }
+    const QString details = shortened(e.message()) + QStringLiteral("\n\n") + shortened(e.statement());
+    showDetailedMessage(nullptr, e.busy() ? kDbBusy : kDbFailed, details, MsgIcon::Error);
+}
+
+}  // namespace
+
 void showCurrentException() {
     try {
         throw;
     } catch (const DbError& e) {
         qWarning().noquote() << e.where() << e.text();
-        showMessage(nullptr, e.text(), MsgIcon::Error);
+        showDbError(e);
     } catch (const std::exception& e) {
+        qWarning() << e.what();
         showMessage(nullptr, QString::fromUtf8(e.what()), MsgIcon::Error);
     } catch (...) {
+        qWarning() << "unknown exception";
         showMessage(nullptr, QStringLiteral("Неизвестная ошибка"), MsgIcon::Error);
     }
 }

@@ -1,7 +1,10 @@
 #include "platform/LocaleFormat.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QTranslator>
 
 #include "platform/Database.h"
 
@@ -13,6 +16,13 @@ void setupWorkstationLocale() {
     // The workstation writes numbers without thousands grouping ("1000,0").
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     QLocale::setDefault(locale);
+}
+
+void loadQtTranslations() {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    }
 }
 
 QString shortDateFormat() {

@@ -5,6 +5,8 @@
 
 // The workstation's formats: those of the system locale, or Russian when the system has none.
 void setupWorkstationLocale();
+// Qt's own texts (standard buttons, file and print dialogs) in Russian, as the program's.
+void loadQtTranslations();
 
 QString shortDateFormat();
 // The long time format without a time-zone name ("HH:mm:ss" under Russian).

@@ -6,6 +6,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <exception>
+
+#include "platform/ReportOutputDialog.h"
+
 namespace {
 
 QString displayText(const QString& text) {
@@ -16,14 +20,23 @@ QString title() {
     return QApplication::applicationDisplayName();
 }
 
+QMessageBox::Icon boxIcon(MsgIcon icon) {
+    return icon == MsgIcon::Error     ? QMessageBox::Critical
+           : icon == MsgIcon::Warning ? QMessageBox::Warning
+                                      : QMessageBox::Information;
+}
+
 class WidgetSeam final : public UiSeam {
   public:
     void message(QWidget* parent, const QString& text, MsgIcon icon, bool withCancel) override {
-        const auto boxIcon = icon == MsgIcon::Error     ? QMessageBox::Critical
-                             : icon == MsgIcon::Warning ? QMessageBox::Warning
-                                                        : QMessageBox::Information;
-        QMessageBox box(boxIcon, title(), displayText(text),
+        QMessageBox box(boxIcon(icon), title(), displayText(text),
                         withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, parent);
+        box.exec();
+    }
+
+    void detailedMessage(QWidget* parent, const QString& text, const QString& details, MsgIcon icon) override {
+        QMessageBox box(boxIcon(icon), title(), displayText(text), QMessageBox::Ok, parent);
+        box.setDetailedText(details);
         box.exec();
     }
 
@@ -41,6 +54,10 @@ class WidgetSeam final : public UiSeam {
     }
 
     int execModal(QDialog& dialog) override { return dialog.exec(); }
+
+    ReportOutput chooseReportOutput(QWidget* parent, const QString& caption, const QStringList& formats) override {
+        return ReportOutputDialog::choose(parent, caption, formats);
+    }
 };
 
 WidgetSeam& widgetSeam() {
@@ -64,6 +81,10 @@ void showMessage(QWidget* parent, const QString& text, MsgIcon icon, bool withCa
     Ui().message(parent, text, icon, withCancel);
 }
 
+void showDetailedMessage(QWidget* parent, const QString& text, const QString& details, MsgIcon icon) {
+    Ui().detailedMessage(parent, text, details, icon);
+}
+
 Answer askYesNo(QWidget* parent, const QString& text) {
     return Ui().ask(parent, text);
 }
@@ -82,12 +103,12 @@ QString toQtFilter(const QString& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
-SaveAnswer::SaveAnswer(QDialog& dialog) : m_dialog(dialog) {
+SaveAnswer::SaveAnswer(QDialog& dialog) : m_dialog(dialog), m_uncaughtAtStart(std::uncaught_exceptions()) {
     m_dialog.setResult(QDialog::Accepted);
 }
 
 SaveAnswer::~SaveAnswer() {
-    if (m_keepOpen) {
+    if (m_keepOpen || std::uncaught_exceptions() > m_uncaughtAtStart) {
         m_dialog.setResult(0);
     } else {
         m_dialog.accept();

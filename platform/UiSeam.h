@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QDialog;
 class QWidget;
@@ -8,6 +9,14 @@ class QWidget;
 enum class MsgIcon { Information, Warning, Error };
 // Yes and No are the buttons; Closed is any other way of leaving the question.
 enum class Answer { Yes, No, Closed };
+
+// Where a report goes: the chosen kind, and for a file its format (one of those offered) and path.
+struct ReportOutput {
+    enum class Kind { Cancel, Printer, Preview, File };
+    Kind kind = Kind::Cancel;
+    QString format;
+    QString path;
+};
 
 // Every message, question, file dialog and modal showing of the program goes through here, so that
 // tests can answer in place of a person. Texts keep the program's "\r" line breaks.
@@ -19,6 +28,12 @@ class UiSeam {
     // Filters are "description|pattern|description|pattern"; an empty answer is a cancel.
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) = 0;
     virtual int execModal(QDialog& dialog) = 0;
+    // The report output dialog; formats are the file formats offered ("PDF", "RTF").
+    virtual ReportOutput chooseReportOutput(QWidget* parent, const QString& title, const QStringList& formats) = 0;
+    // A message whose details (the technical reason) are shown on request.
+    virtual void detailedMessage(QWidget* parent, const QString& text, const QString& /*details*/, MsgIcon icon) {
+        message(parent, text, icon, false);
+    }
 };
 
 // The seam in force: the real one unless a test installed its own.
@@ -28,6 +43,7 @@ void installUi(UiSeam* seam);
 
 // Shorthands.
 void showMessage(QWidget* parent, const QString& text, MsgIcon icon = MsgIcon::Information, bool withCancel = false);
+void showDetailedMessage(QWidget* parent, const QString& text, const QString& details, MsgIcon icon = MsgIcon::Error);
 Answer askYesNo(QWidget* parent, const QString& text);
 int execModal(QDialog& dialog);
 
@@ -35,7 +51,7 @@ int execModal(QDialog& dialog);
 QString toQtFilter(const QString& filter);
 
 // A save button answers OK before its handler runs; the handler resets the answer to keep the dialog
-// open. When the handler is left (also by an exception) with the answer still OK, the dialog closes.
+// open. A handler left by an exception keeps the dialog open too, so that nothing typed is lost.
 class SaveAnswer {
   public:
     explicit SaveAnswer(QDialog& dialog);
@@ -45,4 +61,5 @@ class SaveAnswer {
   private:
     QDialog& m_dialog;
     bool m_keepOpen = false;
+    int m_uncaughtAtStart;
 };

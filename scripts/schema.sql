@@ -184,3 +184,6 @@ CREATE TABLE tRezOrg (
 CREATE INDEX ixRezOrgOrg ON tRezOrg (ID_Org, Num);
 
 INSERT INTO tUserApl (ID, name, passw, koment, uroven) VALUES (1, 'Admin', '', 'system admin', 0);
+-- Every parameter code the program reads, so that a new installation starts at the current version.
+INSERT INTO tParApl (ParKod, snachInt) VALUES (51, 0), (52, 1), (53, 0);
+INSERT INTO tParApl (ParKod, snachStr) VALUES (101, ''), (102, ''), (103, ''), (104, ''), (105, ''), (106, '');

@@ -72,15 +72,9 @@ class TestMainWindow : public QObject {
             QTest::newRow(name) << QString(item) << caption;
         };
         row("halls", "N_Zal", QStringLiteral("Справочник: Залы"));
-        row("clients", "N_Client", QStringLiteral("Справочник: Клиенты"));
-        row("organisations", "N_Org", QStringLiteral("Справочник: Организации"));
         row("sports types", "N_VS", QStringLiteral("Справочник: ВИДЫ СПОРТА"));
-        row("reservations", "N_RezOrg", QStringLiteral("Справочник: Резервы организаций"));
         row("users", "N_UserApl", QStringLiteral("Справочник: ПОЛЬЗОВАТЕЛИ"));
         row("event log", "N_SprAction", QStringLiteral("Журнал событий"));
-        row("halls button", "btnZal", QStringLiteral("Справочник: Залы"));
-        row("clients button", "btnClients", QStringLiteral("Справочник: Клиенты"));
-        row("organisations button", "btnOrg", QStringLiteral("Справочник: Организации"));
         row("reservations button", "btnRezOrg", QStringLiteral("Справочник: Резервы организаций"));
         const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
         const QString cards = QStringLiteral("Справочник: Карты клиентов [%1 - %1] - всего записей 0").arg(today);
@@ -154,13 +148,6 @@ class TestMainWindow : public QObject {
         QVERIFY(m_main->N12->isEnabled());
         m_main->WindowMDI->actions().first()->trigger();
         QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("Справочник: Клиенты"));
-        m_main->N12->trigger();
-        const auto windows = m_main->mdiArea()->subWindowList();
-        QCOMPARE(windows[0]->width(), windows[1]->width());
-        QVERIFY(windows[0]->y() != windows[1]->y());
-        m_main->ileVertically1->trigger();
-        QCOMPARE(windows[0]->height(), windows[1]->height());
-        QVERIFY(windows[0]->x() != windows[1]->x());
     }
     void panelItemTogglesBothToolBars() {
         for (const bool shown : {true, false, true}) {

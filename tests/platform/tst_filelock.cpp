@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
@@ -78,7 +79,52 @@ class HolderProcess {
     QProcess m_process;
 };
 
+enum class BadFile { Empty, Random, Half, Foreign, ReadOnlyFile, ReadOnlyFolder, Whole };
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Makes the kind of file at path from a whole database; a foreign one is SQLite without our tables.
+void makeFile(BadFile kind, const QString& path, const QByteArray& whole) {
+    switch (kind) {
+        case BadFile::Empty:
+            return writeFile(path, QByteArray());
+        case BadFile::Random:
+            return writeFile(path, QByteArray(8192, '\x5a'));
+        case BadFile::Half:
+            return writeFile(path, whole.left(whole.size() / 2));
+        case BadFile::Foreign: {
+            Database db;
+            writeFile(path, QByteArray());
+            QVERIFY(db.open(path));
+            exec(db, QStringLiteral("CREATE TABLE tOther (x);"));
+            return;
+        }
+        case BadFile::ReadOnlyFile:
+            writeFile(path, whole);
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+            return;
+        case BadFile::ReadOnlyFolder:
+            writeFile(path, whole);
+            writeFile(path + QStringLiteral(".lock"), QByteArray());
+            QVERIFY(QFile::setPermissions(QFileInfo(path).path(), QFile::ReadOwner | QFile::ExeOwner));
+            return;
+        case BadFile::Whole:
+            return writeFile(path, whole);
+    }
+}
+
 }  // namespace
+
+Q_DECLARE_METATYPE(BadFile)
 
 class TestFileLock : public QObject {
     Q_OBJECT
@@ -138,14 +184,8 @@ class TestFileLock : public QObject {
         // A refused open leaves the first connection working.
         QCOMPARE(scalar(first, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
     }
-    void exclusiveSucceedsAfterHolderEnds_data() {
-        QTest::addColumn<QString>("holderMode");
-        QTest::newRow("holder was shared") << "readwrite";
-        QTest::newRow("holder was exclusive") << "exclusive";
-    }
     void exclusiveSucceedsAfterHolderEnds() {
-        QFETCH(QString, holderMode);
-        HolderProcess holder(m_db->path(), holderMode);
+        HolderProcess holder(m_db->path(), QStringLiteral("exclusive"));
         QCOMPARE(holder.answer(), QStringLiteral("ready"));
         Database ours;
         QVERIFY(!ours.open(m_db->path(), Database::Mode::Exclusive));
@@ -168,18 +208,41 @@ class TestFileLock : public QObject {
         QVERIFY(!missing.open(m_db->folder() + QStringLiteral("nothing.mdb")));
         QVERIFY(!QFile::exists(m_db->folder() + QStringLiteral("nothing.mdb")));
     }
-    void lockFileBesideDatabase() {
-        const QString lockPath = m_db->path() + QStringLiteral(".lock");
+
+    void refusesUnusableFileAndLeavesItUnchanged_data() {
+        QTest::addColumn<BadFile>("kind");
+        QTest::newRow("zero bytes") << BadFile::Empty;
+        QTest::newRow("random bytes") << BadFile::Random;
+        QTest::newRow("half a database") << BadFile::Half;
+        QTest::newRow("another program's database") << BadFile::Foreign;
+        QTest::newRow("read-only file") << BadFile::ReadOnlyFile;
+        QTest::newRow("read-only folder with its lock file") << BadFile::ReadOnlyFolder;
+        QTest::newRow("whole copy opens") << BadFile::Whole;
+    }
+    void refusesUnusableFileAndLeavesItUnchanged() {
+        QFETCH(BadFile, kind);
+        const QString folder = m_db->folder() + QStringLiteral("copy");
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/base.mdb");
+        makeFile(kind, path, contents(m_db->path()));
+        const QByteArray before = contents(path);
         Database db;
-        QVERIFY(db.open(m_db->path(), Database::Mode::Exclusive));
-        QVERIFY(QFile::exists(lockPath));
-        FileLock lock;
-        QVERIFY(!lock.tryLock(lockPath, FileLock::Kind::Shared));
+        const bool opened = db.open(path, Database::Mode::ReadWrite, {QStringLiteral("tUserApl")});
+        QCOMPARE(opened, kind == BadFile::Whole);
+        QCOMPARE(db.openError().isEmpty(), opened);
+        QCOMPARE(db.isOpen(), opened);
         db.close();
-        QVERIFY(lock.tryLock(lockPath, FileLock::Kind::Shared));
-        FileLock second;
-        QVERIFY(second.tryLock(lockPath, FileLock::Kind::Shared));
-        QVERIFY(!db.open(m_db->path(), Database::Mode::Exclusive));
+        QCOMPARE(contents(path), before);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    void exclusiveThroughLinkHoldsTheRealFile() {
+        const QString link = m_db->folder() + QStringLiteral("elsewhere/link.mdb");
+        QVERIFY(QDir().mkpath(QFileInfo(link).path()));
+        QVERIFY(QFile::link(m_db->path(), link));
+        Database throughLink;
+        QVERIFY(throughLink.open(link, Database::Mode::Exclusive));
+        Database direct;
+        QVERIFY(!direct.open(m_db->path(), Database::Mode::Exclusive));
     }
 
   private:

@@ -1,9 +1,13 @@
 #include "tests/support/TestSupport.h"
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QHeaderView>
 #include <QLocale>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "app/SprGrid.h"
@@ -103,6 +107,62 @@ int addCard(Database& db, int num, int type, const QString& dateClose, int clien
     return int(command.lastInsertId());
 }
 
+void copyShippedReports(const QString& folder) {
+    const QDir shipped(QStringLiteral(VELORMA_REPORTS_DIR));
+    for (QDirIterator it(shipped.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString source = it.next();
+        const QString target = QDir(folder).filePath(shipped.relativeFilePath(source));
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::copy(source, target);
+    }
+}
+
+QString pdfText(const QString& path) {
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    pdftotext.waitForFinished();
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
+}
+
+QStringList rtfLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QString text = QString::fromLatin1(file.readAll());
+    text.remove(QRegularExpression(QStringLiteral("\\{\\\\fonttbl[^}]*\\}\\}")));
+    static const QRegularExpression controlWord(QStringLiteral("\\\\([a-z]+)(-?\\d+)? ?"));
+    QStringList lines;
+    QString line;
+    for (qsizetype i = 0; i < text.size();) {
+        const QRegularExpressionMatch word =
+            controlWord.match(text, i, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+        if (word.hasMatch()) {
+            const QString name = word.captured(1);
+            i = word.capturedEnd();
+            if (name == QLatin1String("u")) {
+                line += QChar(char16_t(word.captured(2).toInt()));
+                ++i;  // the fallback character
+            } else if (name == QLatin1String("cell")) {
+                line += QLatin1Char('|');
+            } else if (name == QLatin1String("par") || name == QLatin1String("row")) {
+                lines << line.chopped(line.endsWith(QLatin1Char('|')) ? 1 : 0).trimmed();
+                line.clear();
+            }
+        } else if (text[i] == QLatin1Char('\\')) {
+            line += text[i + 1];
+            i += 2;
+        } else {
+            if (!QStringLiteral("{}\r\n").contains(text[i])) {
+                line += text[i];
+            }
+            ++i;
+        }
+    }
+    lines.removeAll(QString());
+    return lines;
+}
+
 namespace {
 
 QStringList gridRows(const SprGrid& grid, const std::function<bool(int)>& shows) {
@@ -166,7 +226,11 @@ FakeUi::~FakeUi() {
 }
 
 void FakeUi::message(QWidget*, const QString& text, MsgIcon icon, bool) {
-    messages.append({text, icon});
+    messages.append({text, icon, QString()});
+}
+
+void FakeUi::detailedMessage(QWidget*, const QString& text, const QString& details, MsgIcon icon) {
+    messages.append({text, icon, details});
 }
 
 namespace {
@@ -195,6 +259,12 @@ int FakeUi::execModal(QDialog& dialog) {
     modalClasses << QString::fromLatin1(dialog.metaObject()->className());
     const auto handler = takeFront(modalHandlers, {});
     return handler ? handler(dialog) : int(QDialog::Rejected);
+}
+
+ReportOutput FakeUi::chooseReportOutput(QWidget*, const QString& title, const QStringList& formats) {
+    reportOutputTitles << title;
+    reportOutputFormats << formats;
+    return takeFront(reportOutputs, ReportOutput());
 }
 
 QStringList FakeUi::messageTexts() const {

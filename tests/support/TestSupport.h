@@ -50,6 +50,13 @@ int addClient(Database& db, const QString& family, const QString& name, const QS
 // A card closing at dateClose, opened thirty days before.
 int addCard(Database& db, int num, int type, const QString& dateClose, int clientId);
 
+// Copies the shipped report files and pictures into a folder standing in for the program's folder.
+void copyShippedReports(const QString& folder);
+// A PDF file's text as pdftotext gives it, pages ended by form feeds.
+QString pdfText(const QString& path);
+// An RTF file's text: one line per paragraph or table row, the cells of a row joined by "|".
+QStringList rtfLines(const QString& path);
+
 // The titles of a grid's shown columns, in order.
 QStringList visibleTitles(const SprGrid& grid);
 // Each row's shown columns joined by "|".
@@ -65,6 +72,7 @@ void doubleClickFirstRow(SprGrid& grid);
 struct RecordedMessage {
     QString text;
     MsgIcon icon;
+    QString details;
 };
 
 // Stands in for the person: records messages, answers questions and drives modal dialogs.
@@ -74,9 +82,11 @@ class FakeUi : public UiSeam {
     ~FakeUi() override;
 
     void message(QWidget* parent, const QString& text, MsgIcon icon, bool withCancel) override;
+    void detailedMessage(QWidget* parent, const QString& text, const QString& details, MsgIcon icon) override;
     Answer ask(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) override;
     int execModal(QDialog& dialog) override;
+    ReportOutput chooseReportOutput(QWidget* parent, const QString& title, const QStringList& formats) override;
     QStringList messageTexts() const;
 
     QList<RecordedMessage> messages;
@@ -87,6 +97,9 @@ class FakeUi : public UiSeam {
     // Each modal showing takes the next handler; it works the dialog and answers its result.
     std::deque<std::function<int(QDialog&)>> modalHandlers;
     QStringList modalClasses;
+    std::deque<ReportOutput> reportOutputs;  // empty: cancel
+    QStringList reportOutputTitles;
+    QList<QStringList> reportOutputFormats;
 };
 
 // A case's fresh start: the locale pinned to Russian, then a new FakeUi and database; endCase frees them.

@@ -1,0 +1,166 @@
+#include "facility/UnitEdTC.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "facility/UnitEdCena.h"
+#include "facility/UnitEdCenaVS.h"
+#include "facility/UnitPriceList.h"
+#include "platform/Database.h"
+#include "platform/UiSeam.h"
+
+namespace {
+
+const QString SELECT_TYPE_SQL = QStringLiteral("SELECT * FROM tTypeCen WHERE ID=%1;");
+const QString UPDATE_TYPE_SQL = QStringLiteral(
+    "UPDATE tTypeCen SET Zal_ID=:pZalID, Name=:pName, VidSportaID=:pVidSp, info=:pInfo, KolvoSeans=:pKolvoSeans, "
+    "StrahSumma=:pStrahSumma WHERE ID=%1;");
+const QString INSERT_TYPE_SQL = QStringLiteral(
+    "INSERT INTO tTypeCen (Zal_ID, Name, VidSportaID, info, KolvoSeans, StrahSumma) VALUES (:pZalID, :pName, "
+    ":pVidSp, :pInfo, :pKolvoSeans, :pStrahSumma);");
+
+const QString kTitle = QStringLiteral("Тип цены");
+const QString kBadCount = QStringLiteral("Число сеансов должно быть целым числом не меньше 0!");
+const QString kBadStrahSumma = QStringLiteral("Страховка должна быть числом!");
+
+constexpr int kEditWidth = 150;
+
+}  // namespace
+
+TfrmEdTC::TfrmEdTC(Database& db, QWidget* owner) : QDialog(owner), m_db(db) {
+    setupUi();
+}
+
+void TfrmEdTC::setupUi() {
+    setObjectName(QStringLiteral("frmEdTC"));
+    setWindowTitle(kTitle);
+    const auto newEdit = [this](const char* name) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setMinimumWidth(kEditWidth);
+        connect(edit, &QLineEdit::textEdited, this, &TfrmEdTC::markModified);
+        return edit;
+    };
+    leName = newEdit("leName");
+    leInfo = newEdit("leInfo");
+    leCountSeans = newEdit("leCountSeans");
+    leStrahSumma = newEdit("leStrahSumma");
+    leStrahSumma->setText(QStringLiteral("0"));
+    auto* edits = new QFormLayout;
+    edits->addRow(QStringLiteral("1. Наименование:"), leName);
+    edits->addRow(QStringLiteral("2. Доп. инфо:  "), leInfo);
+    edits->addRow(QStringLiteral("3. Сеансов:  "), leCountSeans);
+    edits->addRow(QStringLiteral("4. Страховка:"), leStrahSumma);
+
+    cbAllTC = new QCheckBox(QStringLiteral("Общий для всех залов"), this);
+    cbAllTC->setObjectName(QStringLiteral("cbAllTC"));
+
+    btnSave = new QPushButton(QStringLiteral("Сохранить"), this);
+    btnSave->setObjectName(QStringLiteral("btnSave"));
+    btnClose = new QPushButton(QStringLiteral("Закрыть"), this);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnSave);
+    buttons->addWidget(btnClose);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(edits);
+    layout->addWidget(cbAllTC);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(btnSave, &QPushButton::clicked, this, &TfrmEdTC::btnSaveClick);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfrmEdTC::SetModified(bool value) {
+    FModified = value;
+    if (value) {
+        setWindowTitle(kTitle + QStringLiteral(" *"));
+    } else if (FIDTC >= 0) {
+        setWindowTitle(kTitle);
+    } else {
+        setWindowTitle(kTitle + QStringLiteral(": НОВЫЙ"));
+        FModified = true;
+    }
+    btnSave->setEnabled(FModified);
+}
+
+void TfrmEdTC::markModified() {
+    if (!FModified) {
+        SetModified(true);
+    }
+}
+
+void TfrmEdTC::LoadEdTC(int id) {
+    FIDTC = id;
+    SetModified(false);
+    if (auto* hallPrices = qobject_cast<TfrmSetCena*>(parent())) {
+        FZalID = hallPrices->ZalID;
+    } else if (qobject_cast<TfrmSetCenaVS*>(parent())) {
+        FZalID = 0;
+    }
+    if (id > 0) {
+        loadStored();
+    }
+    showHallBox();
+}
+
+void TfrmEdTC::loadStored() {
+    SqlQuery query(m_db);
+    query.exec(SELECT_TYPE_SQL.arg(FIDTC));
+    if (!query.next()) {
+        return;
+    }
+    leName->setText(query.asString(QStringLiteral("Name")));
+    leInfo->setText(query.asString(QStringLiteral("info")));
+    leCountSeans->setText(QString::number(query.asInt(QStringLiteral("KolvoSeans"))));
+    leStrahSumma->setText(moneyText(query.asFloat(QStringLiteral("StrahSumma"))));
+    FZalID = query.asInt(QStringLiteral("Zal_ID"));
+    FVidSportID = query.asInt(QStringLiteral("VidSportaID"));
+    // The hall of a stored type is not changed here.
+    cbAllTC->setChecked(FZalID == 0);
+    cbAllTC->setEnabled(false);
+}
+
+// The box belongs to hall types only; without it the form loses its row.
+void TfrmEdTC::showHallBox() {
+    cbAllTC->setVisible(FVidSportID < 1);
+}
+
+void TfrmEdTC::btnSaveClick() {
+    SaveAnswer answer(*this);
+    if (!FModified) {
+        return;
+    }
+    int kolvoSeans = 0;
+    double strahSumma = 0;
+    if (!readCount(leCountSeans->text(), kolvoSeans)) {
+        showMessage(this, kBadCount);
+        answer.keepOpen();
+        return;
+    }
+    if (!readMoney(leStrahSumma->text(), strahSumma)) {
+        showMessage(this, kBadStrahSumma);
+        answer.keepOpen();
+        return;
+    }
+    writeType(kolvoSeans, strahSumma);
+    SetModified(false);
+}
+
+void TfrmEdTC::writeType(int kolvoSeans, double strahSumma) {
+    SqlQuery command(m_db);
+    command.addParam(QStringLiteral("pZalID"), FieldType::Integer, cbAllTC->isChecked() ? 0 : FZalID)
+        .addParam(QStringLiteral("pName"), FieldType::String, leName->text())
+        .addParam(QStringLiteral("pVidSp"), FieldType::Integer, FVidSportID)
+        .addParam(QStringLiteral("pInfo"), FieldType::String, leInfo->text())
+        .addParam(QStringLiteral("pKolvoSeans"), FieldType::Integer, kolvoSeans)
+        .addParam(QStringLiteral("pStrahSumma"), FieldType::Float, strahSumma);
+    command.exec(FIDTC > 0 ? UPDATE_TYPE_SQL.arg(FIDTC) : INSERT_TYPE_SQL);
+}

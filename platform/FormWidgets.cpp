@@ -1,0 +1,70 @@
+#include "platform/FormWidgets.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <climits>
+
+UpDownEdit::UpDownEdit(QWidget* parent) : QSpinBox(parent) {
+    setRange(0, INT_MAX);
+    setValue(0);
+    // The arrows change the text with the edit's signals blocked; typing an empty text changes no value.
+    connect(this, &QSpinBox::textChanged, this, &UpDownEdit::contentChanged);
+    connect(lineEdit(), &QLineEdit::textChanged, this, &UpDownEdit::contentChanged);
+}
+
+bool UpDownEdit::hasNumber() const {
+    return !cleanText().trimmed().isEmpty();
+}
+
+void UpDownEdit::stepBy(int steps) {
+    setValue(qBound(0, value() + steps, qMax(kArrowMax, value())));
+    selectAll();
+}
+
+QAbstractSpinBox::StepEnabled UpDownEdit::stepEnabled() const {
+    StepEnabled enabled = StepNone;
+    if (value() < kArrowMax) {
+        enabled |= StepUpEnabled;
+    }
+    if (value() > 0) {
+        enabled |= StepDownEnabled;
+    }
+    return enabled;
+}
+
+GridCellFormat::GridCellFormat(Qt::Alignment alignment, TextOf textOf, QObject* parent)
+    : QStyledItemDelegate(parent), m_alignment(alignment), m_textOf(std::move(textOf)) {}
+
+QString GridCellFormat::displayText(const QVariant& value, const QLocale& locale) const {
+    return m_textOf ? m_textOf(value) : QStyledItemDelegate::displayText(value, locale);
+}
+
+void GridCellFormat::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->displayAlignment = m_alignment | Qt::AlignVCenter;
+}
+
+QLabel* addLabelled(QBoxLayout& layout, const QString& caption, QWidget* field) {
+    auto* label = new QLabel(caption, field->parentWidget());
+    label->setBuddy(field);
+    layout.addWidget(label);
+    layout.addWidget(field);
+    return label;
+}
+
+QToolButton* newPictureButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon) {
+    auto* button = named(new QToolButton(parent), name);
+    button->setToolTip(hint);
+    button->setIcon(parent->style()->standardIcon(icon));
+    return button;
+}
+
+QPushButton* newButton(QWidget* parent, const char* name, const QString& caption, QStyle::StandardPixmap icon) {
+    auto* button = named(new QPushButton(caption, parent), name);
+    button->setIcon(parent->style()->standardIcon(icon));
+    return button;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QSpinBox>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+#include <functional>
+
+class QBoxLayout;
+class QLabel;
+class QPushButton;
+class QToolButton;
+
+// An edit with an up-down counter bound to it. The arrows count from 0 to 100; typing or loading may
+// give any larger whole number, which then shows and stays as it is until the person changes it.
+class UpDownEdit : public QSpinBox {
+    Q_OBJECT
+
+  public:
+    static constexpr int kArrowMax = 100;
+
+    explicit UpDownEdit(QWidget* parent = nullptr);
+
+    // False while the text is empty: the value then is not what the person sees.
+    bool hasNumber() const;
+
+  signals:
+    // Any change of the text, also to an empty one, which changes no value.
+    void contentChanged();
+
+  protected:
+    void stepBy(int steps) override;
+    StepEnabled stepEnabled() const override;
+};
+
+// Draws the cells of one grid column with an alignment and, when given, a text of its own made from
+// the value the grid shows.
+class GridCellFormat : public QStyledItemDelegate {
+    Q_OBJECT
+
+  public:
+    using TextOf = std::function<QString(const QVariant& shown)>;
+
+    GridCellFormat(Qt::Alignment alignment, TextOf textOf, QObject* parent);
+    QString displayText(const QVariant& value, const QLocale& locale) const override;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+  private:
+    Qt::Alignment m_alignment;
+    TextOf m_textOf;
+};
+
+// Names a widget as the form names it, so that tests find it.
+template <class Widget>
+Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// Adds a field with its caption above it, as a labelled edit shows it.
+QLabel* addLabelled(QBoxLayout& layout, const QString& caption, QWidget* field);
+
+// A small button that shows only a picture and tells its purpose as a hint.
+QToolButton* newPictureButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon);
+// A button with a caption and a picture.
+QPushButton* newButton(QWidget* parent, const char* name, const QString& caption, QStyle::StandardPixmap icon);

@@ -1,0 +1,276 @@
+#include "platform/ReportEngine.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QSqlError>
+#include <QSqlRecord>
+
+#include <algorithm>
+
+#include "platform/RtfWriter.h"
+#include "platform/UiSeam.h"
+
+const QString ReportEngine::kOutputTitle = QStringLiteral("Output Options");
+
+int CustomReportData::rowCount() {
+    if (!m_rowCount) {
+        m_rowCount = onOpen ? onOpen() : 0;
+    }
+    return *m_rowCount;
+}
+
+QStringList CustomReportData::columns() {
+    if (!m_columns) {
+        m_columns = QStringList();
+        for (const ReportField& field : onGetCols ? onGetCols() : QList<ReportField>()) {
+            m_columns->append(field.name);
+        }
+    }
+    return *m_columns;
+}
+
+QString CustomReportData::value(int row, int column) {
+    if (row != m_row) {
+        m_values = onGetRow ? onGetRow(row) : QStringList();
+        m_row = row;
+    }
+    return m_values.value(column);
+}
+
+void QueryReportData::read() {
+    if (m_read) {
+        return;
+    }
+    if (!m_query.isActive() && !m_query.exec()) {
+        throw ReportError(m_query.lastError().text() + QLatin1Char('\r') + m_query.lastQuery());
+    }
+    const QSqlRecord record = m_query.record();
+    for (int i = 0; i < record.count(); ++i) {
+        m_columns << record.fieldName(i);
+    }
+    while (m_query.next()) {
+        QStringList row;
+        for (int i = 0; i < record.count(); ++i) {
+            row << m_query.value(i).toString();
+        }
+        m_rows << row;
+    }
+    m_query.finish();
+    m_read = true;
+}
+
+int QueryReportData::rowCount() {
+    read();
+    return m_rows.size();
+}
+
+QStringList QueryReportData::columns() {
+    read();
+    return m_columns;
+}
+
+QString QueryReportData::value(int row, int column) {
+    read();
+    return m_rows.value(row).value(column);
+}
+
+void ReportEngine::setProjectFile(const QString& file) {
+    m_projectFile = file;
+    m_reports.clear();
+}
+
+bool ReportEngine::selectReport(const QString& name) {
+    if (m_reports.isEmpty()) {
+        m_reports = readReportProject(m_projectFile);
+    }
+    m_selected = name;
+    return std::any_of(m_reports.cbegin(), m_reports.cend(),
+                       [&name](const ReportDefinition& report) { return report.name == name; });
+}
+
+const ReportDefinition& ReportEngine::selected() const {
+    for (const ReportDefinition& report : m_reports) {
+        if (report.name == m_selected) {
+            return report;
+        }
+    }
+    throw ReportError(
+        QStringLiteral("The report \"%1\" is not in the reporting project:\r%2").arg(m_selected, m_projectFile));
+}
+
+QList<ReportPage> ReportEngine::layout() const {
+    return layoutReport(selected(), m_params, m_data);
+}
+
+bool ReportEngine::execute(QWidget* parent) {
+    const QList<ReportPage> pages = layout();
+    const ReportOutput output = Ui().chooseReportOutput(parent, kOutputTitle, m_formats);
+    switch (output.kind) {
+        case ReportOutput::Kind::Cancel:
+            return false;
+        case ReportOutput::Kind::File:
+            if (output.format == QLatin1String("RTF")) {
+                writeRtf(output.path, pages);
+            } else {
+                writePdf(output.path, pages);
+            }
+            return true;
+        case ReportOutput::Kind::Preview: {
+            QPrinter printer(QPrinter::HighResolution);
+            preparePrinter(printer);
+            QPrintPreviewDialog preview(&printer, parent);
+            preview.setWindowTitle(m_previewTitle);
+            QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                             [this, &pages](QPrinter* target) { paint(*target, pages); });
+            execModal(preview);
+            return true;
+        }
+        case ReportOutput::Kind::Printer: {
+            QPrinter printer(QPrinter::HighResolution);
+            preparePrinter(printer);
+            QPrintDialog dialog(&printer, parent);
+            dialog.setWindowTitle(m_printerTitle);
+            if (execModal(dialog) != QDialog::Accepted) {
+                return false;
+            }
+            paint(printer, pages);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Every output paints the page exactly, without the printer's own margins.
+void ReportEngine::preparePrinter(QPrinter& printer) const {
+    const ReportDefinition& report = selected();
+    const QSizeF size = report.pageSize;
+    const bool landscape = size.width() > size.height();
+    printer.setDocName(report.title);
+    printer.setFullPage(true);
+    printer.setPageSize(
+        QPageSize(landscape ? size.transposed() : size, QPageSize::Millimeter, report.title, QPageSize::ExactMatch));
+    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
+}
+
+namespace {
+
+void paintItem(QPainter& painter, const PlacedItem& item, const QString& family, double scale) {
+    const ReportItem& style = *item.style;
+    const QRectF rect(item.rect.x() * scale, item.rect.y() * scale, item.rect.width() * scale,
+                      item.rect.height() * scale);
+    QPen pen(style.color, style.pen * scale);
+    painter.setPen(style.pen > 0 ? pen : QPen(Qt::NoPen));
+    painter.setBrush(style.fill.isValid() ? QBrush(style.fill) : QBrush(Qt::NoBrush));
+    switch (item.kind) {
+        case ItemKind::Line:
+            painter.drawLine(rect.topLeft(), rect.bottomRight());
+            break;
+        case ItemKind::Frame:
+            painter.drawRect(rect);
+            break;
+        case ItemKind::Picture: {
+            const QImage image(item.text);
+            if (image.isNull()) {
+                break;
+            }
+            QRectF target = rect;
+            if (style.format != QLatin1String("stretch")) {
+                const QSizeF fitted = QSizeF(image.size()).scaled(rect.size(), Qt::KeepAspectRatio);
+                target = QRectF(QPointF(), fitted);
+                target.moveCenter(rect.center());
+            }
+            painter.drawImage(target, image);
+            break;
+        }
+        case ItemKind::Text: {
+            QFont font(family);
+            font.setPointSizeF(style.fontSize);
+            font.setBold(style.bold);
+            font.setItalic(style.italic);
+            painter.setFont(font);
+            painter.setPen(style.color);
+            painter.drawText(rect, int(style.align) | (style.wrap ? Qt::TextWordWrap : 0), item.text);
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+void ReportEngine::paint(QPrinter& printer, const QList<ReportPage>& pages) const {
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        throw ReportError(QStringLiteral("The report cannot be output:\r") + printer.outputFileName());
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double scale = printer.resolution() / 25.4;
+    for (int i = 0; i < pages.size(); ++i) {
+        if (i > 0) {
+            printer.newPage();
+        }
+        for (const PlacedBand& band : pages[i].bands) {
+            for (const PlacedItem& item : band.items) {
+                paintItem(painter, item, selected().font, scale);
+            }
+        }
+    }
+}
+
+void ReportEngine::writePdf(const QString& path, const QList<ReportPage>& pages) const {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    preparePrinter(printer);
+    paint(printer, pages);
+}
+
+namespace {
+
+QList<PlacedItem> textsInOrder(const PlacedBand& band) {
+    QList<PlacedItem> texts;
+    std::copy_if(band.items.cbegin(), band.items.cend(), std::back_inserter(texts),
+                 [](const PlacedItem& item) { return item.kind == ItemKind::Text; });
+    std::stable_sort(texts.begin(), texts.end(), [](const PlacedItem& a, const PlacedItem& b) {
+        return qFuzzyCompare(a.rect.y(), b.rect.y()) ? a.rect.x() < b.rect.x() : a.rect.y() < b.rect.y();
+    });
+    return texts;
+}
+
+}  // namespace
+
+// Header and detail bands become table rows (one cell per text), the other bands paragraphs; page
+// footers and the repeated headers are left out, as the text flows without pages.
+void ReportEngine::writeRtf(const QString& path, const QList<ReportPage>& pages) const {
+    const ReportDefinition& report = selected();
+    RtfWriter rtf(report.pageSize, report.margins, report.font);
+    bool headerWritten = false;
+    for (const ReportPage& page : pages) {
+        for (const PlacedBand& band : page.bands) {
+            const QList<PlacedItem> texts = textsInOrder(band);
+            const bool isRow = band.kind == BandKind::Detail || band.kind == BandKind::Header;
+            if (band.kind == BandKind::Footer || (band.kind == BandKind::Header && headerWritten) || texts.isEmpty()) {
+                continue;
+            }
+            headerWritten = headerWritten || band.kind == BandKind::Header;
+            QList<RtfCell> cells;
+            for (const PlacedItem& item : texts) {
+                if (isRow) {
+                    cells << RtfCell{item.text, item.rect.right() - report.margins.left(), item.style->bold,
+                                     item.style->align};
+                } else if (!item.text.trimmed().isEmpty()) {
+                    rtf.addParagraph(item.text, item.style->fontSize, item.style->bold, item.style->align);
+                }
+            }
+            if (isRow) {
+                rtf.addTableRow(cells, texts.first().style->fontSize);
+            }
+        }
+    }
+    if (!rtf.save(path)) {
+        throw ReportError(QStringLiteral("The file cannot be written:\r") + path);
+    }
+}

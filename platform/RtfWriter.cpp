@@ -1,0 +1,79 @@
+#include "platform/RtfWriter.h"
+
+#include <QFile>
+
+namespace {
+
+int twips(double mm) {
+    return qRound(mm * 1440 / 25.4);
+}
+
+QByteArray alignment(Qt::Alignment align) {
+    if (align & Qt::AlignHCenter) {
+        return "\\qc";
+    }
+    return align & Qt::AlignRight ? "\\qr" : "\\ql";
+}
+
+QByteArray fontSize(double pointSize) {
+    return "\\fs" + QByteArray::number(qRound(pointSize * 2));
+}
+
+}  // namespace
+
+RtfWriter::RtfWriter(const QSizeF& pageMm, const QMarginsF& marginsMm, const QString& font) {
+    m_head = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1{\\fonttbl{\\f0\\fswiss\\fcharset204 " + escaped(font) +
+             ";}}\n\\paperw" + QByteArray::number(twips(pageMm.width())) + "\\paperh" +
+             QByteArray::number(twips(pageMm.height())) + "\\margl" + QByteArray::number(twips(marginsMm.left())) +
+             "\\margr" + QByteArray::number(twips(marginsMm.right())) + "\\margt" +
+             QByteArray::number(twips(marginsMm.top())) + "\\margb" + QByteArray::number(twips(marginsMm.bottom())) +
+             "\n";
+}
+
+QByteArray RtfWriter::escaped(const QString& text) {
+    QByteArray out;
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code == u'\\' || code == u'{' || code == u'}') {
+            out += '\\';
+            out += char(code);
+        } else if (code == u'\n' || code == u'\r') {
+            out += "\\line ";
+        } else if (code >= 0x20 && code < 0x80) {
+            out += char(code);
+        } else {
+            out += "\\u" + QByteArray::number(qint16(code)) + '?';
+        }
+    }
+    return out;
+}
+
+void RtfWriter::addParagraph(const QString& text, double pointSize, bool bold, Qt::Alignment align) {
+    m_body +=
+        "\\pard\\plain" + alignment(align) + fontSize(pointSize) + (bold ? "\\b " : " ") + escaped(text) + "\\par\n";
+}
+
+void RtfWriter::addTableRow(const QList<RtfCell>& cells, double pointSize) {
+    QByteArray row = "\\trowd\\trgaph60";
+    for (const RtfCell& cell : cells) {
+        row +=
+            "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\clbrdrr\\brdrs\\brdrw10"
+            "\\cellx" +
+            QByteArray::number(twips(cell.rightMm));
+    }
+    row += "\n";
+    for (const RtfCell& cell : cells) {
+        row += "\\pard\\intbl\\plain" + alignment(cell.align) + fontSize(pointSize) + (cell.bold ? "\\b " : " ") +
+               escaped(cell.text) + "\\cell\n";
+    }
+    m_body += row + "\\row\n";
+}
+
+QByteArray RtfWriter::document() const {
+    return m_head + m_body + "}\n";
+}
+
+bool RtfWriter::save(const QString& path) const {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(document()) >= 0;
+}

@@ -1,0 +1,245 @@
+#include <QDir>
+#include <QImage>
+#include <QTest>
+
+#include "app/UnitConst.h"
+#include "app/UnitHeard.h"
+#include "cards/UnitCardPrint.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// The hall rows of a card as the back of the card lists them.
+struct HallRows : CustomReportData {
+    explicit HallRows(const QStringList& halls) {
+        onOpen = [halls] { return int(halls.size()); };
+        onGetCols = [] {
+            return QList<ReportField>{{QStringLiteral("ID"), 0, {}, {}}, {QStringLiteral("NameZal"), 0, {}, {}}};
+        };
+        onGetRow = [halls](int row) { return QStringList{QString::number(row), halls[row]}; };
+    }
+};
+
+QString field(const QStringList& row, const QString& name) {
+    const QList<ReportField> fields = CardPrintFields();
+    for (int i = 0; i < fields.size(); ++i) {
+        if (fields[i].name == name) {
+            return row.value(i);
+        }
+    }
+    return QStringLiteral("<no field>");
+}
+
+QString logText(Database& db) {
+    return rows(db, QStringLiteral("SELECT ActionStr FROM tListActionUsers WHERE kod_action=1")).join(QLatin1Char('/'));
+}
+
+}  // namespace
+
+class TestCardPrint : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        startCase(m_ui, m_db);
+        m_main = m_db->connectedMain();
+        gAppPath = m_db->folder();
+        gPhotoDir = gAppPath + QStringLiteral("Photo/");
+        gUserApl.Koment = QStringLiteral("Кассир Петрова");
+        copyShippedReports(gAppPath);
+        m_card = TCardPrint();
+        m_card.NumCard = QStringLiteral("42");
+        m_card.Client = QStringLiteral("Иванов Иван Иванович");
+        m_card.DateBeg = QDate(2024, 3, 1);
+        m_card.DateEnd = QDate(2024, 3, 31);
+        m_card.IDClient =
+            addClient(m_db->db, QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"));
+        m_card.IDCard = addCard(m_db->db, 42, ctAbonement, QStringLiteral("2024-03-31 00:00:00"), m_card.IDClient);
+    }
+    void cleanup() {
+        m_main.reset();
+        endCase(m_ui, m_db);
+        resetProgramGlobals();
+    }
+
+    void fillsTheCardRow_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("sports");
+        QTest::addColumn<QStringList>("halls");
+        QTest::addColumn<double>("summ");
+        QTest::addColumn<QStringList>("expected");  // NumCard, KolvoSeans, Zals, R2_File, SummaRGS
+        const QStringList visits{"Бассейн", "Бассейн", "Тренажерный зал"};
+        QTest::newRow("subscription") << 0 << "7"
+                                      << "" << visits << 150000.0
+                                      << QStringList{"00000007", "3", "Бассейн, Тренажерный зал.", "Reklama/r2_1.bmp",
+                                                     "150"};
+        QTest::newRow("club card") << 1 << "123456789"
+                                   << "" << QStringList{"Бассейн"} << 1500.0
+                                   << QStringList{"123456789", "-", "Бассейн.", "Reklama/r2_2.bmp", "1,5"};
+        QTest::newRow("sports text") << 0 << "12345678"
+                                     << "Аэробика" << visits << 0.0
+                                     << QStringList{"12345678", "3", "Аэробика", "Reklama/r2_1.bmp", "0"};
+        QTest::newRow("nothing") << 1 << ""
+                                 << "" << QStringList() << 1234.0
+                                 << QStringList{"00000000", "-", "-", "Reklama/r2_2.bmp", "1,23"};
+    }
+    void fillsTheCardRow() {
+        QFETCH(int, type);
+        QFETCH(QString, number);
+        QFETCH(QString, sports);
+        QFETCH(QStringList, halls);
+        QFETCH(double, summ);
+        QFETCH(QStringList, expected);
+        m_card.TypeCard = type;
+        m_card.NumCard = number;
+        m_card.VidSporta = sports;
+        m_card.StrahSumm = summ;
+        HallRows rows(halls);
+        const QStringList row = CardPrintRow(m_card, rows);
+        QCOMPARE(row.size(), 13);
+        QCOMPARE((QStringList{field(row, "NumCard"), field(row, "KolvoSeans"), field(row, "Zals"),
+                              field(row, "R2_File").mid(gAppPath.size()), field(row, "SummaRGS")}),
+                 expected);
+        QCOMPARE(field(row, "FIO"), QStringLiteral("Иванов Иван Иванович"));
+        QCOMPARE(field(row, "PhotoFile"), gAppPath + QStringLiteral("TMP/PhotoTMP.bmp"));
+        QCOMPARE(field(row, "Period"), QStringLiteral("01.03.2024 - 31.03.2024"));
+        QCOMPARE(field(row, "Operator"), QStringLiteral("Кассир Петрова"));
+        QCOMPARE(field(row, "F2_File"), gAppPath + QStringLiteral("Reklama/fon_2.bmp"));
+        QCOMPARE(field(row, "OrgClient"), QString());
+        m_card.OrgChosen = true;
+        m_card.OrgText = QStringLiteral("ООО Ромашка");
+        QCOMPARE(field(CardPrintRow(m_card, rows), "OrgClient"), QStringLiteral("Организация: ООО Ромашка"));
+    }
+
+    void decidesInsuranceAndParams_data() {
+        QTest::addColumn<double>("useInsurance");
+        QTest::addColumn<bool>("noRGS");
+        QTest::addColumn<double>("fee");
+        QTest::addColumn<bool>("changeName");
+        QTest::addColumn<double>("useText");
+        QTest::addColumn<QString>("expected");  // EnPrintRGS|TypeOrg|NameOrg|NameKK|NameAB|DopStrTXT
+        QTest::newRow("insured") << 1.0 << false << 300.0 << true << 1.0 << "1|Спорткомплекс|Волна|Клуб|Абон|Текст";
+        QTest::newRow("not insured client") << 1.0 << true << 300.0 << false << 0.0 << "0|Спорткомплекс|Волна|||";
+        QTest::newRow("no fee") << 1.0 << false << 0.0 << false << 1.0 << "0|Спорткомплекс|Волна|||Текст";
+        QTest::newRow("insurance off") << 0.0 << false << 300.0 << true << 1.0
+                                       << "0|Спорткомплекс|Волна|Клуб|Абон|Текст";
+    }
+    void decidesInsuranceAndParams() {
+        QFETCH(double, useInsurance);
+        QFETCH(bool, noRGS);
+        QFETCH(double, fee);
+        QFETCH(bool, changeName);
+        QFETCH(double, useText);
+        QFETCH(QString, expected);
+        m_main->SetParApl(pcUseInsurance, useInsurance);
+        m_main->SetParApl(pcUseCardText, useText);
+        m_main->SetParApl(pcAbonLine1, QStringLiteral("Спорткомплекс"));
+        m_main->SetParApl(pcAbonLine2, QStringLiteral("Волна"));
+        m_main->SetParApl(pcClubCardLine, QStringLiteral("Клуб"));
+        m_main->SetParApl(pcAbonLine, QStringLiteral("Абон"));
+        exec(m_db->db, QStringLiteral("UPDATE tClient SET NoRGS=%1").arg(noRGS ? 1 : 0));
+        m_card.StrahVosn = fee;
+        m_card.StrahSumm = 100000;
+        m_card.ChangeNamePRN = changeName;
+        m_card.DopTXT = QStringLiteral("Текст");
+        ApplyInsurance(*m_main, m_card);
+        QStringList values;
+        for (const auto& param : CardPrintParams(*m_main, m_card)) {
+            values << param.second;
+        }
+        QCOMPARE(values.join(QLatin1Char('|')), expected);
+        QCOMPARE(m_card.StrahSumm, noRGS ? 0.0 : 100000.0);
+        QCOMPARE(m_card.DopTXT, QStringLiteral("Текст"));
+    }
+
+    void missingLinesPrintAsZero() {
+        exec(m_db->db, "DELETE FROM tParApl WHERE ParKod=103");
+        QCOMPARE(CardPrintParams(*m_main, m_card).at(1).second, QStringLiteral("0"));
+    }
+
+    void writesTheTemporaryPhoto_data() {
+        QTest::addColumn<QString>("photo");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("jpg") << "client.JPG" << QSize(40, 50);
+        QTest::newRow("bmp") << "client.bmp" << QSize(30, 20);
+        QTest::newRow("jpeg prints empty") << "client.jpeg" << QSize(1, 1);
+        QTest::newRow("missing") << "gone.jpg" << QSize(90, 120);
+        QTest::newRow("none") << "" << QSize(90, 120);
+    }
+    void writesTheTemporaryPhoto() {
+        QFETCH(QString, photo);
+        QFETCH(QSize, size);
+        QImage(40, 50, QImage::Format_RGB888).save(gPhotoDir + "client.JPG", "JPEG");
+        QImage(30, 20, QImage::Format_RGB888).save(gPhotoDir + "client.bmp", "BMP");
+        QImage(40, 50, QImage::Format_RGB888).save(gPhotoDir + "client.jpeg", "JPEG");
+        QDir(gAppPath + "TMP").removeRecursively();  // a missing folder is made
+        SavePhotoTMP(photo);
+        QCOMPARE(QImage(PhotoTMPFile()).size(), size);
+    }
+
+    void logsOnlyAfterOutput() {
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::Cancel, {}, {}});
+        QVERIFY(!PrintCard(*m_main, m_card, nullptr));
+        QCOMPARE(logText(m_db->db), QString());
+        QVERIFY(!QFile::exists(PhotoTMPFile()));
+
+        QFile::remove(gAppPath + QStringLiteral("CadrPrint.rav"));
+        QVERIFY_THROWS_EXCEPTION(ReportError, PrintCard(*m_main, m_card, nullptr));
+        QCOMPARE(logText(m_db->db), QString());
+        QVERIFY(!QFile::exists(PhotoTMPFile()));
+    }
+
+    // The whole print: the card's own visits and halls from the database reach the printed card.
+    void printsTheCard_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QStringList>("printed");
+        QTest::addColumn<QString>("log");
+        QTest::newRow("subscription") << 0 << QStringList{"АБОНЕМЕНТ",    "№ 00000042",
+                                                          "Посещений: 2", "Залы: Бассейн, Сауна.",
+                                                          "Застрахован",  "150 тыс. руб.",
+                                                          "Посещения",    "12:30",
+                                                          "Сауна"}
+                                      << "Печать карты (А) №42, клиент: Иванов Иван Иванович";
+        QTest::newRow("club card") << 1
+                                   << QStringList{"КЛУБНАЯ КАРТА", "Залы: Бассейн.", "Залы клубной карты", "800,00"}
+                                   << "Печать карты (КК) №42, клиент: Иванов Иван Иванович";
+    }
+    void printsTheCard() {
+        QFETCH(int, type);
+        QFETCH(QStringList, printed);
+        QFETCH(QString, log);
+        const int pool = insert(m_db->db, QStringLiteral("INSERT INTO tZal (NameZal) VALUES ('Бассейн')"));
+        const int sauna = insert(m_db->db, QStringLiteral("INSERT INTO tZal (NameZal) VALUES ('Сауна')"));
+        exec(m_db->db, QStringLiteral("INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card, Cena) VALUES "
+                                      "('2024-03-02 12:30:00', %1, %3, 250), ('2024-03-01 09:00:00', %2, %3, 300)")
+                           .arg(sauna)
+                           .arg(pool)
+                           .arg(m_card.IDCard));
+        exec(m_db->db, QStringLiteral("INSERT INTO tWorkClubCard (ID_Card, ID_Zal, Cena) VALUES (%1, %2, 800)")
+                           .arg(m_card.IDCard)
+                           .arg(pool));
+        m_main->SetParApl(pcUseInsurance, 1.0);
+        m_card.TypeCard = type;
+        m_card.StrahVosn = 300;
+        m_card.StrahSumm = 150000;
+        const QString pdf = m_db->folder() + QStringLiteral("card.pdf");
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), pdf});
+        QVERIFY(PrintCard(*m_main, m_card, nullptr));
+        const QString text = pdfText(pdf);
+        for (const QString& part : printed) {
+            QVERIFY2(text.contains(part), qPrintable(part + QStringLiteral(" in:\n") + text));
+        }
+        QCOMPARE(logText(m_db->db), log);
+        QVERIFY(!QFile::exists(PhotoTMPFile()));
+    }
+
+  private:
+    std::unique_ptr<FakeUi> m_ui;
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<TfrmAPL> m_main;
+    TCardPrint m_card;
+};
+
+QTEST_MAIN(TestCardPrint)
+#include "tst_cardprint.moc"

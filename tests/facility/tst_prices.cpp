@@ -1,0 +1,378 @@
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+
+#include "app/SprGrid.h"
+#include "facility/UnitEdCena.h"
+#include "facility/UnitEdCenaVS.h"
+#include "facility/UnitEdTC.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+const QString kBandHasPrices = QStringLiteral("Нельзя удалить запись!\rИмеются записи цен!");
+const QString kBadPrice = QStringLiteral("Цена должна быть числом!");
+const QString kBadFee = QStringLiteral("Страховой взнос должен быть числом!");
+const QString kBadCount = QStringLiteral("Число сеансов должно быть целым числом не меньше 0!");
+const QString kBadStrahSumma = QStringLiteral("Страховка должна быть числом!");
+const QString kBands = QStringLiteral(
+    "SELECT substr(TimeBegin, 12, 5) || '-' || substr(TimeEnd, 12, 5) FROM tPeriodCena WHERE ID_Zal=%1 ORDER BY ID");
+const QString kPrices = QStringLiteral("SELECT ID_Period, Cena, StrahVosn, DateSet FROM tCenaSeans ORDER BY ID");
+
+// Test rows are the test's own texts, so they are written into the statements.
+int addHall(Database& db, const QString& name) {
+    return insert(db, QStringLiteral("INSERT INTO tZal (NameZal, CountMest) VALUES ('%1', 20)").arg(name));
+}
+
+int addType(Database& db, const QString& name, int kolvoSeans, int zal, int vidSport = 0) {
+    const QString sql = "INSERT INTO tTypeCen (Name, KolvoSeans, Zal_ID, VidSportaID) VALUES ('%1', %2, %3, %4)";
+    return insert(db, sql.arg(name).arg(kolvoSeans).arg(zal).arg(vidSport));
+}
+
+int addBand(Database& db, int zal, const QString& begin, const QString& end) {
+    const QString sql =
+        "INSERT INTO tPeriodCena (ID_Zal, TimeBegin, TimeEnd) VALUES (%1, '1899-12-30 %2:00', "
+        "'1899-12-30 %3:00')";
+    return insert(db, sql.arg(zal).arg(begin, end));
+}
+
+void addPrice(Database& db, int band, int type, const QString& day, int price) {
+    const QString sql =
+        "INSERT INTO tCenaSeans (ID_Period, ID_TypeCen, DateSet, Cena, StrahVosn) VALUES (%1, %2, "
+        "'%3 00:00:00', %4, 5)";
+    exec(db, sql.arg(band).arg(type).arg(day).arg(price));
+}
+
+QStringList typeNames(const TPriceDialog& dialog) {
+    QStringList names;
+    for (int i = 0; i < dialog.cbTypeCen->count(); ++i) {
+        names << dialog.cbTypeCen->itemText(i);
+    }
+    return names;
+}
+
+void setPrice(TPriceDialog& dialog, const QString& price, const QString& fee, const QDate& day) {
+    dialog.leCena->setText(price);
+    dialog.edVznos->setText(fee);
+    dialog.dtpDateCena->setDate(day);
+    pressButton(dialog, "btnSetCena");
+}
+
+// Answers the next price-type editor: types into it, optionally ticks the common box, and saves.
+void answerEditor(FakeUi& ui, const QString& name, const QString& count, bool common = false) {
+    ui.modalHandlers.push_back([=](QDialog& dialog) {
+        auto& editor = static_cast<TfrmEdTC&>(dialog);
+        editor.leName->selectAll();
+        editor.leName->insert(name);  // as pasted: marks a stored type changed
+        editor.leCountSeans->setText(count);
+        editor.cbAllTC->setChecked(common);
+        return pressButton(editor, "btnSave");
+    });
+}
+
+}  // namespace
+
+class TestPrices : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        startCase(m_ui, m_db);
+        m_hall = addHall(db(), QStringLiteral("Бассейн"));
+    }
+    void cleanup() { endCase(m_ui, m_db); }
+
+    void setsOrChangesBand_data() {
+        QTest::addColumn<QString>("begin");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QStringList>("bands");
+        const auto row = [](const char* name, const char* begin, const char* end, const QStringList& bands) {
+            QTest::newRow(name) << QString(begin) << QString(end) << bands;
+        };
+        row("same begin", "09:00", "12:00", {"09:00-12:00", "16:00-22:00"});
+        row("same end", "12:00", "22:00", {"09:00-16:00", "12:00-22:00"});
+        row("begin of one, end of another: the first", "09:00", "22:00", {"09:00-22:00", "16:00-22:00"});
+        row("new pair", "07:00", "08:00", {"09:00-16:00", "16:00-22:00", "07:00-08:00"});
+    }
+    void setsOrChangesBand() {
+        QFETCH(QString, begin);
+        QFETCH(QString, end);
+        QFETCH(QStringList, bands);
+        addBand(db(), m_hall, "09:00", "16:00");
+        addBand(db(), m_hall, "16:00", "22:00");
+        const int other = addHall(db(), QStringLiteral("Тренажёрный"));
+        addBand(db(), other, "09:00", "16:00");
+        TfrmSetCena dialog(db(), nullptr);
+        dialog.SetZalID(m_hall);
+        dialog.TimeBegin->setTime(QTime::fromString(begin, "HH:mm"));
+        dialog.TimeEnd->setTime(QTime::fromString(end, "HH:mm"));
+        pressButton(dialog, "btnSetPeriod");
+        QCOMPARE(rows(db(), kBands.arg(m_hall)), bands);
+        QCOMPARE(rows(db(), kBands.arg(other)), QStringList("09:00-16:00"));
+        QCOMPARE(rows(db(), "SELECT TimeBegin FROM tPeriodCena WHERE ID=1"),
+                 QStringList("1899-12-30 " + bands[0].left(5) + ":00"));
+        QCOMPARE(dialog.DBGridPeriod->rowCount(), bands.size());
+    }
+    void priceListFollowsBandAndType() {
+        const int morning = addBand(db(), m_hall, "09:00", "16:00");
+        const int evening = addBand(db(), m_hall, "16:00", "22:00");
+        const int eight = addType(db(), "Абонемент 8", 8, m_hall);
+        const int twelve = addType(db(), "Абонемент 12", 12, m_hall);
+        addPrice(db(), morning, eight, "2026-03-01", 100);
+        addPrice(db(), evening, eight, "2026-03-01", 200);
+        addPrice(db(), evening, twelve, "2026-03-01", 300);
+        TfrmSetCena dialog(db(), nullptr);
+        dialog.SetZalID(m_hall);
+        QCOMPARE(typeNames(dialog), QStringList({"Абонемент 12", "Абонемент 8"}));
+        QCOMPARE(shownRows(*dialog.DBGridSpr), QStringList());  // twelve has no morning price
+        QTest::keyClick(dialog.DBGridPeriod, Qt::Key_Down);
+        QCOMPARE(dialog.TimeBegin->time(), QTime(16, 0));
+        QCOMPARE(shownRows(*dialog.DBGridSpr), QStringList("01.03.2026|300|5"));
+        QCOMPARE(dialog.leCena->text(), "300");
+        dialog.cbTypeCen->setCurrentIndex(1);
+        emit dialog.cbTypeCen->activated(1);
+        QCOMPARE(shownRows(*dialog.DBGridSpr), QStringList("01.03.2026|200|5"));
+        // The type list shrinks: the first type's prices in the band shown.
+        exec(db(), QStringLiteral("DELETE FROM tCenaSeans WHERE ID_TypeCen=%1").arg(eight));
+        pressButton(dialog, "btnDelTC");
+        QCOMPARE(typeNames(dialog), QStringList("Абонемент 12"));
+        QCOMPARE(shownRows(*dialog.DBGridSpr), QStringList("01.03.2026|300|5"));
+        // A band that prices use stays; the morning one lost its only price above.
+        pressButton(dialog, "btnDelPeriod");
+        QTest::keyClick(dialog.DBGridPeriod, Qt::Key_Up);
+        pressButton(dialog, "btnDelPeriod");
+        QCOMPARE(m_ui->messageTexts(), QStringList(kBandHasPrices));
+        QCOMPARE(rows(db(), kBands.arg(m_hall)), QStringList("16:00-22:00"));
+        QCOMPARE(visibleTitles(*dialog.DBGridPeriod), QStringList({"Начало", "Конец"}));
+        QCOMPARE(shownRows(*dialog.DBGridPeriod), QStringList("16:00|22:00"));
+    }
+    void setsPrice_data() {
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("fee");
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("prices");
+        const auto row = [](const char* name, const char* price, const char* fee, int month, const QString& message,
+                            const QStringList& prices) {
+            QTest::newRow(name) << QString(price) << QString(fee) << QDate(2026, month, 1) << message << prices;
+        };
+        const QString old = "1|100|5|2026-03-01 00:00:00";
+        row("same date replaces", "150", "7,5", 3, "", {"1|150|7.5|2026-03-01 00:00:00"});
+        row("other date adds, empty fee", "150,5", "", 4, "", {old, "1|150.5|0|2026-04-01 00:00:00"});
+        row("point as separator", "99.9", "1", 4, "", {old, "1|99.9|1|2026-04-01 00:00:00"});
+        row("zero silently", "0", "1", 4, "", {old});
+        row("negative silently", "-5", "1", 4, "", {old});
+        row("letters", "сто", "1", 4, kBadPrice, {old});
+        row("empty price", "", "1", 4, kBadPrice, {old});
+        row("fee not a number", "150", "5%", 4, kBadFee, {old});
+    }
+    void setsPrice() {
+        QFETCH(QString, price);
+        QFETCH(QString, fee);
+        QFETCH(QDate, day);
+        QFETCH(QString, message);
+        QFETCH(QStringList, prices);
+        const int band = addBand(db(), m_hall, "09:00", "16:00");
+        addPrice(db(), band, addType(db(), "Абонемент 8", 8, m_hall), "2026-03-01", 100);
+        TfrmSetCena dialog(db(), nullptr);
+        dialog.SetZalID(m_hall);
+        setPrice(dialog, price, fee, day);
+        QCOMPARE(rows(db(), kPrices), prices);
+        QCOMPARE(m_ui->messageTexts(), message.isEmpty() ? QStringList() : QStringList(message));
+        QCOMPARE(dialog.DBGridSpr->rowCount(), prices.size());
+        QCOMPARE(visibleTitles(*dialog.DBGridSpr), QStringList({"Дата цены", " Значение", "Ст.взнос"}));
+    }
+    void listsTypesByCardKind_data() {
+        QTest::addColumn<int>("hall");  // 0: the first hall, 1: the second
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("stored");  // the band and type of the price set
+        QTest::newRow("subscriptions of the first hall")
+            << 0 << 1 << QStringList{"Абонемент 8"} << QStringList{"1|Абонемент 8"};
+        QTest::newRow("club cards of the first hall")
+            << 0 << 2 << QStringList{"Общий", "Плавание", "Разовый"} << QStringList{"0|Общий"};
+        QTest::newRow("club cards of the second hall")
+            << 1 << 2 << QStringList{"Общий", "Плавание", "Разовый зал 2"} << QStringList{"0|Общий"};
+        QTest::newRow("subscriptions of a hall without bands")
+            << 1 << 1 << QStringList{"Абонемент зал 2"} << QStringList{};
+    }
+    void listsTypesByCardKind() {
+        QFETCH(int, hall);
+        QFETCH(int, kind);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, stored);
+        const int second = addHall(db(), "Зал 2");
+        addType(db(), "Абонемент 8", 8, m_hall);
+        addType(db(), "Разовый", 0, m_hall);
+        addType(db(), "Общий", 0, 0);
+        addType(db(), "Разовый зал 2", 0, second);
+        addType(db(), "Абонемент зал 2", 4, second);
+        addType(db(), "Плавание", 0, 0, 3);
+        addBand(db(), m_hall, "09:00", "16:00");
+        TfrmSetCena dialog(db(), nullptr);
+        dialog.SetZalID(hall == 0 ? m_hall : second);
+        dialog.findChild<QButtonGroup*>()->button(kind - 1)->click();
+        QCOMPARE(typeNames(dialog), names);
+        QCOMPARE(dialog.cbTypeCen->currentIndex(), 0);
+        QCOMPARE(dialog.DBGridPeriod->isVisibleTo(&dialog), kind == 1);
+        QCOMPARE(dialog.TimeBegin->isEnabled(), kind == 1);
+        setPrice(dialog, "250", "3", QDate(2026, 5, 1));
+        QCOMPARE(rows(db(), "SELECT ID_Period, Name FROM tCenaSeans JOIN tTypeCen ON tTypeCen.ID=ID_TypeCen"), stored);
+    }
+    void deletesTypeUnlessUsed() {
+        const int used = addType(db(), "Абонемент 12", 12, m_hall);
+        addType(db(), "Абонемент 8", 8, m_hall);
+        addPrice(db(), 1, used, "2026-03-01", 100);
+        addPrice(db(), 1, used, "2026-04-01", 110);
+        exec(db(), QStringLiteral("INSERT INTO tCard (Num, ID_TypeCen) VALUES (1, %1)").arg(used));
+        TfrmSetCena dialog(db(), nullptr);
+        dialog.SetZalID(m_hall);
+        pressButton(dialog, "btnDelTC");
+        exec(db(), "DELETE FROM tCenaSeans");
+        pressButton(dialog, "btnDelTC");
+        exec(db(), "DELETE FROM tCard");
+        pressButton(dialog, "btnDelTC");
+        QCOMPARE(m_ui->messageTexts(), QStringList({"Имеются ссылки: 2", "Имеются ссылки: 1"}));
+        QCOMPARE(rows(db(), "SELECT Name FROM tTypeCen"), QStringList("Абонемент 8"));
+        QCOMPARE(typeNames(dialog), QStringList("Абонемент 8"));
+    }
+    void editedTypeLeavingListSelectsFirst() {
+        addBand(db(), m_hall, "09:00", "16:00");
+        const int first = addType(db(), "Абонемент 12", 12, m_hall);
+        addType(db(), "Абонемент 8", 8, m_hall);
+        addPrice(db(), 1, first, "2026-03-01", 100);
+        TfrmSetCena dialog(db(), nullptr);
+        dialog.SetZalID(m_hall);
+        dialog.cbTypeCen->setCurrentIndex(1);
+        answerEditor(*m_ui, "Разовый", "0");
+        pressButton(dialog, "btnEditTC");
+        QCOMPARE(typeNames(dialog), QStringList("Абонемент 12"));
+        QCOMPARE(dialog.cbTypeCen->currentIndex(), 0);
+        QCOMPARE(shownRows(*dialog.DBGridSpr), QStringList("01.03.2026|100|5"));
+        QCOMPARE(m_ui->modalClasses, QStringList("TfrmEdTC"));
+    }
+    void newTypeTakesHallFromOwner_data() {
+        QTest::addColumn<bool>("sportsOwner");
+        QTest::addColumn<bool>("common");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("stored");  // Zal_ID|VidSportaID|KolvoSeans; %1 the hall
+        QTest::addColumn<QStringList>("listed");
+        const auto row = [](const char* name, bool sports, bool common, const char* count, const char* stored,
+                            const QStringList& listed) {
+            QTest::newRow(name) << sports << common << QString(count) << QString(stored) << listed;
+        };
+        row("hall price dialog", false, false, "8", "%1|0|8", {"Новый"});
+        row("common to all halls", false, true, "0", "0|0|0", {});
+        row("sports-type price dialog", true, false, "4", "0|7|4", {"Новый"});
+    }
+    void newTypeTakesHallFromOwner() {
+        QFETCH(bool, sportsOwner);
+        QFETCH(bool, common);
+        QFETCH(QString, count);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, listed);
+        TfrmSetCena hallDialog(db(), nullptr);
+        hallDialog.SetZalID(m_hall);
+        TfrmSetCenaVS sportsDialog(db(), nullptr);
+        sportsDialog.SetVidSportID(7);
+        TPriceDialog& owner = sportsOwner ? static_cast<TPriceDialog&>(sportsDialog) : hallDialog;
+        bool boxShown = false;
+        QString title;
+        m_ui->modalHandlers.push_back([&](QDialog& dialog) {
+            auto& editor = static_cast<TfrmEdTC&>(dialog);
+            boxShown = !editor.cbAllTC->isHidden();
+            title = editor.windowTitle();
+            return 0;
+        });
+        answerEditor(*m_ui, "Новый", count, common);
+        pressButton(owner, "btnNewTC");
+        pressButton(owner, "btnNewTC");
+        QCOMPARE(boxShown, !sportsOwner);
+        QCOMPARE(title, "Тип цены: НОВЫЙ");
+        QCOMPARE(rows(db(), "SELECT Zal_ID, VidSportaID, KolvoSeans FROM tTypeCen"), QStringList(stored.arg(m_hall)));
+        QCOMPARE(typeNames(owner), listed);
+    }
+    void editorMarksChangesAndKeepsHall() {
+        const int common = addType(db(), "Общий", 0, 0);
+        const int own = addType(db(), "Разовый", 0, m_hall);
+        const int sports = addType(db(), "Плавание", 4, 0, 7);
+        TfrmSetCena owner(db(), nullptr);
+        owner.SetZalID(addHall(db(), "Другой"));
+        TfrmEdTC editor(db(), &owner);
+        editor.LoadEdTC(common);
+        QVERIFY(editor.cbAllTC->isChecked() && !editor.cbAllTC->isEnabled());
+        editor.LoadEdTC(sports);
+        QVERIFY(editor.cbAllTC->isHidden());
+        const int shortHeight = editor.sizeHint().height();
+        editor.LoadEdTC(own);
+        QVERIFY(!editor.cbAllTC->isChecked() && !editor.cbAllTC->isEnabled() && !editor.cbAllTC->isHidden());
+        QVERIFY(editor.sizeHint().height() > shortHeight);
+        QCOMPARE(editor.windowTitle(), "Тип цены");
+        QVERIFY(!editor.btnSave->isEnabled());
+        QTest::keyClicks(editor.leCountSeans, "1");
+        QCOMPARE(editor.windowTitle(), "Тип цены *");
+        QCOMPARE(pressButton(editor, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(editor.windowTitle(), "Тип цены");
+        QCOMPARE(rows(db(), QStringLiteral("SELECT Zal_ID, KolvoSeans FROM tTypeCen WHERE ID=%1").arg(own)),
+                 QStringList(QStringLiteral("%1|1").arg(m_hall)));
+    }
+    void editorRefusesBadNumbers_data() {
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("strahSumma");
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char* name, const char* count, const char* strahSumma, const QString& message) {
+            QTest::newRow(name) << QString(count) << QString(strahSumma) << message;
+        };
+        row("negative visits", "-1", "0", kBadCount);
+        row("empty visits", "", "0", kBadCount);
+        row("fractional visits", "2,5", "0", kBadCount);
+        row("insurance not a number", "4", "много", kBadStrahSumma);
+    }
+    void editorRefusesBadNumbers() {
+        QFETCH(QString, count);
+        QFETCH(QString, strahSumma);
+        QFETCH(QString, message);
+        TfrmSetCena owner(db(), nullptr);
+        owner.SetZalID(m_hall);
+        TfrmEdTC editor(db(), &owner);
+        editor.LoadEdTC(-1);
+        editor.leCountSeans->setText(count);
+        editor.leStrahSumma->setText(strahSumma);
+        QCOMPARE(pressButton(editor, "btnSave"), 0);
+        QCOMPARE(m_ui->messageTexts(), QStringList(message));
+        QCOMPARE(scalar(db(), "SELECT COUNT(*) FROM tTypeCen").toInt(), 0);
+    }
+    void sportsTypePricesUseBandZero() {
+        const int swim = addType(db(), "Плавание 8", 8, 0, 7);
+        addType(db(), "Йога", 8, 0, 9);
+        addPrice(db(), 0, swim, "2026-03-01", 100);
+        TfrmSetCenaVS dialog(db(), nullptr);
+        dialog.SetVidSportID(7);
+        QCOMPARE(typeNames(dialog), QStringList("Плавание 8"));
+        QCOMPARE(visibleTitles(*dialog.DBGridSpr), QStringList({"  Дата цены", "  Значение", "Ст.взнос"}));
+        setPrice(dialog, "120", "2", QDate(2026, 2, 1));
+        QCOMPARE(shownRows(*dialog.DBGridSpr), QStringList({"01.02.2026|120|2", "01.03.2026|100|5"}));
+        QCOMPARE(rows(db(), kPrices).last(), "0|120|2|2026-02-01 00:00:00");
+        dialog.edVznos->setText("9");
+        dialog.DBGridSpr->selectRow(1);
+        emit dialog.DBGridSpr->cellClick();
+        QCOMPARE(dialog.leCena->text(), "100");
+        QCOMPARE(dialog.dtpDateCena->date(), QDate(2026, 3, 1));
+        QCOMPARE(dialog.edVznos->text(), "9");
+    }
+
+  private:
+    Database& db() { return m_db->db; }
+
+    std::unique_ptr<FakeUi> m_ui;
+    std::unique_ptr<TestDatabase> m_db;
+    int m_hall = 0;
+};
+
+QTEST_MAIN(TestPrices)
+#include "tst_prices.moc"

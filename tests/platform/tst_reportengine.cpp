@@ -1,0 +1,207 @@
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "platform/ReportEngine.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// A list on a 100 mm page: title 20, header 10, rows 10, footer 10, so six rows fill the first page.
+const QString kProject = QStringLiteral(R"(<project>
+  <report name="List" title="Список" width="80" height="100" margins="5 0 5 0">
+    <band kind="title" height="20" data="Head">
+      <text x="0" y="0" w="70" h="10" size="12" bold="1">{Caption}: [Owner]</text>
+      <picture x="60" y="0" w="10" h="10" file="{Logo}"/>
+      <text x="0" y="10" w="70" h="10" when="{Flag}">Флаг поднят</text>
+      <text x="0" y="10" w="70" h="10" unless="{Flag}">Флаг опущен</text>
+    </band>
+    <band kind="header" height="10"><text x="0" y="0" w="35" h="10">Имя</text><text x="35" y="0" w="35" h="10">Сумма</text></band>
+    <band kind="detail" height="10" data="Rows">
+      <text x="0" y="0" w="35" h="10">[Name]</text>
+      <text x="35" y="0" w="35" h="10" format="money">[Sum]</text>
+    </band>
+    <band kind="summary" height="10"><text x="0" y="0" w="70" h="10">Итого {#Count}: {#Sum:Sum}</text></band>
+    <band kind="footer" height="10"><text x="0" y="0" w="70" h="10">Стр. {#Page} из {#Pages}</text></band>
+  </report>
+</project>)");
+
+struct Fixture {
+    QTemporaryDir dir;
+    ReportEngine engine;
+    CustomReportData head;
+    CustomReportData rows;
+
+    explicit Fixture(int rowCount) {
+        QFile project(path(QStringLiteral("list.rav")));
+        project.open(QIODevice::WriteOnly);
+        project.write(kProject.toUtf8());
+        project.close();
+        QImage logo(4, 4, QImage::Format_RGB888);
+        logo.fill(Qt::blue);
+        logo.save(path(QStringLiteral("logo.bmp")));
+        head.onOpen = [] { return 1; };
+        head.onGetCols = [] { return QList<ReportField>{{QStringLiteral("Owner"), 20, {}, {}}}; };
+        head.onGetRow = [](int) { return QStringList{QStringLiteral("Бассейн «Волна»")}; };
+        rows.onOpen = [rowCount] { return rowCount; };
+        rows.onGetCols = [] {
+            return QList<ReportField>{{QStringLiteral("Name"), 20, {}, {}}, {QStringLiteral("Sum"), 8, {}, {}}};
+        };
+        rows.onGetRow = [](int row) {
+            return QStringList{QStringLiteral("Клиент %1").arg(row + 1), QStringLiteral("1.5")};
+        };
+        engine.setParam(QStringLiteral("Caption"), QStringLiteral("Отчет"));
+        engine.setParam(QStringLiteral("Logo"), path(QStringLiteral("logo.bmp")));
+        engine.setProjectFile(path(QStringLiteral("list.rav")));
+        engine.selectReport(QStringLiteral("List"));
+        engine.addData(QStringLiteral("Head"), &head);
+        engine.addData(QStringLiteral("Rows"), &rows);
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+};
+
+QStringList texts(const ReportPage& page) {
+    QStringList result;
+    for (const PlacedBand& band : page.bands) {
+        for (const PlacedItem& item : band.items) {
+            if (item.kind == ItemKind::Text) {
+                result << item.text;
+            }
+        }
+    }
+    return result;
+}
+
+// Where a text stands on its page.
+QRectF rectOf(const ReportPage& page, const QString& text) {
+    for (const PlacedBand& band : page.bands) {
+        for (const PlacedItem& item : band.items) {
+            if (item.text == text) {
+                return item.rect;
+            }
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+class TestReportEngine : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() { startCase(m_ui, m_db); }
+    void cleanup() { endCase(m_ui, m_db); }
+
+    void placesParamsFieldsAndPictures() {
+        Fixture fixture(2);
+        fixture.engine.setParam(QStringLiteral("Flag"), QStringLiteral("1"));
+        const QList<ReportPage> pages = fixture.engine.layout();
+        QCOMPARE(pages.size(), 1);
+        QCOMPARE(texts(pages[0]),
+                 (QStringList{QStringLiteral("Отчет: Бассейн «Волна»"), QStringLiteral("Флаг поднят"),
+                              QStringLiteral("Имя"), QStringLiteral("Сумма"), QStringLiteral("Клиент 1"),
+                              QStringLiteral("1,50"), QStringLiteral("Клиент 2"), QStringLiteral("1,50"),
+                              QStringLiteral("Итого 2: 3,00"), QStringLiteral("Стр. 1 из 1")}));
+        QCOMPARE(rectOf(pages[0], QStringLiteral("Клиент 2")), QRectF(5, 40, 35, 10));
+        QCOMPARE(rectOf(pages[0], QStringLiteral("Стр. 1 из 1")), QRectF(5, 90, 70, 10));
+        QCOMPARE(pages[0].bands[0].items[1].kind, ItemKind::Picture);
+        QCOMPARE(pages[0].bands[0].items[1].rect, QRectF(65, 0, 10, 10));
+        fixture.engine.setParam(QStringLiteral("Flag"), QStringLiteral("0"));
+        QVERIFY(texts(fixture.engine.layout()[0]).contains(QStringLiteral("Флаг опущен")));
+    }
+
+    // 300 rows: six on the first page, eight on each further one under a repeated header.
+    void breaksLongListsIntoPages() {
+        Fixture fixture(300);
+        const QList<ReportPage> pages = fixture.engine.layout();
+        QCOMPARE(pages.size(), 38);
+        QCOMPARE(texts(pages[0]).count(QStringLiteral("Имя")), 1);
+        QCOMPARE(rectOf(pages[0], QStringLiteral("Клиент 6")).y(), 80.0);
+        QCOMPARE(rectOf(pages[1], QStringLiteral("Имя")).y(), 0.0);
+        QCOMPARE(rectOf(pages[1], QStringLiteral("Клиент 7")).y(), 10.0);
+        QCOMPARE(rectOf(pages[1], QStringLiteral("Клиент 13")).y(), 70.0);
+        QVERIFY(texts(pages[37]).contains(QStringLiteral("Клиент 300")));
+        QVERIFY(texts(pages[37]).contains(QStringLiteral("Итого 300: 450,00")));
+        QCOMPARE(texts(pages[20]).last(), QStringLiteral("Стр. 21 из 38"));
+    }
+
+    void reportsWhatIsMissing_data() {
+        QTest::addColumn<QString>("project");
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<QString>("logo");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("project") << "none.rav"
+                                 << "List"
+                                 << "logo.bmp"
+                                 << "The following reporting project does not exist:\r%1none.rav";
+        QTest::newRow("report") << "list.rav"
+                                << "Other"
+                                << "logo.bmp"
+                                << "The report \"Other\" is not in the reporting project:\r%1list.rav";
+        QTest::newRow("picture") << "list.rav"
+                                 << "List"
+                                 << "gone.bmp"
+                                 << "The picture file does not exist:\r%1gone.bmp";
+    }
+    void reportsWhatIsMissing() {
+        QFETCH(QString, project);
+        QFETCH(QString, report);
+        QFETCH(QString, logo);
+        QFETCH(QString, error);
+        Fixture fixture(1);
+        fixture.engine.setParam(QStringLiteral("Logo"), fixture.path(logo));
+        fixture.engine.setProjectFile(fixture.path(project));
+        try {
+            fixture.engine.selectReport(report);
+            fixture.engine.execute(nullptr);
+            QFAIL("no error");
+        } catch (const ReportError& e) {
+            QCOMPARE(QString::fromStdString(e.what()), error.arg(fixture.dir.path() + QLatin1Char('/')));
+        }
+        QVERIFY(m_ui->reportOutputTitles.isEmpty());
+    }
+
+    void cancelledOutputWritesNothing() {
+        Fixture fixture(1);
+        QVERIFY(!fixture.engine.execute(nullptr));
+        QCOMPARE(m_ui->reportOutputTitles, QStringList{QStringLiteral("Output Options")});
+        QCOMPARE(m_ui->reportOutputFormats, (QList<QStringList>{{QStringLiteral("PDF")}}));
+    }
+
+    void writesPdfWithItsPages() {
+        Fixture fixture(8);
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), fixture.path("list.pdf")});
+        QVERIFY(fixture.engine.execute(nullptr));
+        const QString text = pdfText(fixture.path("list.pdf"));
+        QVERIFY2(text.contains(QStringLiteral("Отчет: Бассейн «Волна»")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("Клиент 8")));
+        QCOMPARE(text.count(QLatin1Char('\f')), 2);
+    }
+
+    void writesRtfTablesInUnicode() {
+        Fixture fixture(8);
+        fixture.engine.enableRtf();
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("RTF"), fixture.path("list.rtf")});
+        QVERIFY(fixture.engine.execute(nullptr));
+        QFile file(fixture.path("list.rtf"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray raw = file.readAll();
+        QVERIFY(raw.startsWith("{\\rtf1\\ansi"));
+        QVERIFY(!raw.contains(char(0xD0)));  // no raw UTF-8: Cyrillic only as \u escapes
+        QCOMPARE(raw.count('{'), raw.count('}'));
+        const QStringList lines = rtfLines(fixture.path("list.rtf"));
+        QCOMPARE(lines.mid(0, 5), (QStringList{QStringLiteral("Отчет: Бассейн «Волна»"), QStringLiteral("Флаг опущен"),
+                                               QStringLiteral("Имя|Сумма"), QStringLiteral("Клиент 1|1,50"),
+                                               QStringLiteral("Клиент 2|1,50")}));
+        QCOMPARE(lines.count(QStringLiteral("Имя|Сумма")), 1);
+        QCOMPARE(lines.last(), QStringLiteral("Итого 8: 12,00"));
+    }
+
+  private:
+    std::unique_ptr<FakeUi> m_ui;
+    std::unique_ptr<TestDatabase> m_db;
+};
+
+QTEST_MAIN(TestReportEngine)
+#include "tst_reportengine.moc"

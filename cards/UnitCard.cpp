@@ -6,12 +6,16 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 
 #include "app/SprGrid.h"
 #include "app/UnitConst.h"
+#include "app/UnitHeard.h"
 #include "app/UnitSelSpr.h"
+#include "cards/UnitCardPrint.h"
+#include "cards/UnitDopInfoCard.h"
 #include "cards/UnitEdClient.h"
 #include "cards/UnitEdOrg.h"
 #include "platform/Database.h"
@@ -333,11 +337,61 @@ void TfrmCard::modeWizardHelpChange() {
     gModeWizard = modeWizardHelp->currentIndex();
 }
 
-void TfrmCard::btnTXTClick() {}
+// The main window that owns the connection and the complex's parameters: the form's own parent, or
+// the list window's; none only for a form opened on its own.
+TfrmAPL* TfrmCard::mainWindow() const {
+    for (QWidget* owner = parentWidget(); owner; owner = owner->parentWidget()) {
+        if (auto* main = qobject_cast<TfrmAPL*>(owner)) {
+            return main;
+        }
+    }
+    return nullptr;
+}
+
+// The printing switch holds for every card of the complex and is written at once; the text waits for
+// the card's save.
+void TfrmCard::btnTXTClick() {
+    TfrmAPL* main = mainWindow();
+    TfrmDopInfo dialog(this);
+    dialog.MemoTXT->setPlainText(FDopTXT);
+    dialog.cbPrintTXT->setVisible(main != nullptr);
+    dialog.cbPrintTXT->setChecked(main && main->GetParApl(pcUseCardText).toDouble() != 0);
+    execModal(dialog);
+    FDopTXT = dialog.MemoTXT->toPlainText();
+    if (main) {
+        main->SetParApl(pcUseCardText, dialog.cbPrintTXT->isChecked() ? 1 : 0);
+    }
+}
 
 void TfrmCard::btnWizardStartClick() {}
 
-void TfrmCard::btnPrintCardClick() {}
+// The print takes what the form shows, not the stored row, and hands back the insurance it printed.
+void TfrmCard::btnPrintCardClick() {
+    TfrmAPL* main = mainWindow();
+    if (!main || FIDCard < 0) {
+        return;
+    }
+    TCardPrint card;
+    card.TypeCard = FTypeCard;
+    card.IDCard = FIDCard;
+    card.NumCard = leNumCard->text();
+    card.Client = leClient->text();
+    card.DateBeg = dtBeg->date();
+    card.DateEnd = dtEnd->date();
+    card.OrgText = leOrg->text();
+    card.OrgChosen = orgCard();
+    card.VidSporta = leVidSporta->text();
+    card.StrahVosn = FStrahVosn;
+    card.StrahSumm = FStrahSumm;
+    card.EnPrintRGS = FEnPrintRGS;
+    card.DopTXT = FDopTXT;
+    card.Photo = FPhoto;
+    card.IDClient = FIDClient;
+    card.ChangeNamePRN = cbChangeNamePRN->isChecked();
+    PrintCard(*main, card, this);
+    FEnPrintRGS = card.EnPrintRGS;
+    setInsurance(card.StrahSumm, card.StrahVosn);
+}
 
 // An uninsured client keeps both values at 0, whatever a price type or a price row says.
 void TfrmCard::setInsurance(double summ, double vosn) {

@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class SprGrid;
+class TfrmAPL;
 class TLoadDay;
 
 // One hall as the card form keeps it, parallel to the hall box.
@@ -76,6 +77,7 @@ class TfrmCard : public QDialog {
     QString FPhoto;
     double FStrahVosn = 0;
     double FStrahSumm = 0;
+    int FEnPrintRGS = 0;
     QString FDopTXT;
     // The client is not insured: the insurance stays 0 whatever is looked up.
     bool FNoRGS = false;
@@ -171,6 +173,8 @@ class TfrmCard : public QDialog {
     bool loadSavedCard(int id);
     void showSavedState();
     void refuseSaving();
+
+    TfrmAPL* mainWindow() const;
 
     // Owner and saving.
     bool numberValid(int* number) const;

@@ -1,13 +1,17 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include "app/SprGrid.h"
 #include "app/UnitConst.h"
+#include "app/UnitHeard.h"
 #include "cards/UnitCard.h"
+#include "cards/UnitDopInfoCard.h"
 #include "tests/cards/CardFixture.h"
 #include "tests/support/TestSupport.h"
 
@@ -172,6 +176,37 @@ class TestCard : public QObject {
         QCOMPARE(m_ui->modalClasses, QStringList{QStringLiteral("TfrmEdOrg")});
         QCOMPARE(column(*form.DBGridSpr, QStringLiteral("Name")),
                  QStringList({QStringLiteral("Лютик"), QStringLiteral("Ромашка")}));
+    }
+
+    // The extra text and the complex-wide printing switch, then the print of what the form shows.
+    void extraTextAndPrintGoThroughTheMainWindow() {
+        const auto main = m_db->connectedMain();
+        gAppPath = m_db->folder();
+        gPhotoDir = gAppPath + QStringLiteral("Photo/");
+        copyShippedReports(gAppPath);
+        main->SetParApl(pcUseCardText, 1);
+        bool shownTicked = false;
+        m_ui->modalHandlers.push_back([&shownTicked](QDialog& dialog) {
+            auto& text = static_cast<TfrmDopInfo&>(dialog);
+            shownTicked = text.cbPrintTXT->isChecked();
+            text.MemoTXT->setPlainText(QStringLiteral("Вход с 8:45"));
+            text.cbPrintTXT->setChecked(false);
+            return int(QDialog::Rejected);
+        });
+        TfrmCard form(m_db->db, main.get());
+        form.LoadCard(-1);
+        form.btnTXTClick();
+        QVERIFY(shownTicked);
+        QCOMPARE(main->GetParApl(pcUseCardText).toInt(), 0);
+        choose(form, TfrmCard::msClients, QStringLiteral("Иванов"));
+        form.btnSaveClick();
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT StrTXTCard FROM tCard")).toString(),
+                 QStringLiteral("Вход с 8:45"));
+        const QString pdf = m_db->folder() + QStringLiteral("card.pdf");
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), pdf});
+        form.btnPrintCardClick();
+        QVERIFY(pdfText(pdf).contains(QStringLiteral("№ 00000001")));
+        resetProgramGlobals();
     }
 
     // An uninsured client keeps both insurance values at 0 through look-ups and saves.

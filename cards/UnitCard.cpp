@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QToolButton>
 
 #include "app/SprGrid.h"
 #include "app/UnitConst.h"
@@ -113,6 +114,7 @@ void TfrmCard::LoadClient() {
         },
         {QStringLiteral("ID"), QStringLiteral("Photo"), QStringLiteral("Birthday"), QStringLiteral("NoRGS")},
         {{QStringLiteral("fio"), QStringLiteral("Ф.И.О."), 70}});
+    centreColumns({});
 }
 
 void TfrmCard::LoadOrg() {
@@ -122,6 +124,7 @@ void TfrmCard::LoadOrg() {
                     },
                     {QStringLiteral("ID"), QStringLiteral("info")},
                     {{QStringLiteral("Name"), QStringLiteral("Наименование"), 70}});
+    centreColumns({});
 }
 
 void TfrmCard::LoadCard(int id) {

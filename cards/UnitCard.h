@@ -8,6 +8,7 @@
 #include <vector>
 
 class Database;
+class GridCellFormat;
 class QCalendarWidget;
 class QCheckBox;
 class QComboBox;
@@ -16,6 +17,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QToolButton;
 class SprGrid;
 class TfrmAPL;
 class TLoadDay;
@@ -91,11 +93,11 @@ class TfrmCard : public QDialog {
     QDateEdit* dtEnd = nullptr;
     QLabel* stStrahovka = nullptr;
     QLineEdit* leClient = nullptr;
-    QPushButton* btnSelClient = nullptr;
+    QToolButton* btnSelClient = nullptr;
     QLineEdit* leOrg = nullptr;
     int leOrgTag = 0;  // the card's organisation; 0 = "Частное лицо"
-    QPushButton* btnFisLico = nullptr;
-    QPushButton* btnSelOrg = nullptr;
+    QToolButton* btnFisLico = nullptr;
+    QToolButton* btnSelOrg = nullptr;
     QLabel* Label11 = nullptr;
     QComboBox* cbZal = nullptr;
     QLabel* Label5 = nullptr;
@@ -107,17 +109,17 @@ class TfrmCard : public QDialog {
     QFrame* PanParentGraph = nullptr;
     QLabel* txtDateSelect = nullptr;
     QComboBox* modeWizardHelp = nullptr;
-    QPushButton* btnWizardStart = nullptr;
+    QToolButton* btnWizardStart = nullptr;
     QFrame* PanText = nullptr;
     SprGrid* DBGridSpr = nullptr;
     QFrame* PanSelect = nullptr;
     QPushButton* btnSelect = nullptr;
     QLineEdit* leSearchStr = nullptr;
-    QPushButton* btnNewSel = nullptr;
+    QToolButton* btnNewSel = nullptr;
     QFrame* PanVidSporta = nullptr;
     QLineEdit* leVidSporta = nullptr;
-    QPushButton* btnSelVS = nullptr;
-    QPushButton* btnDelTC = nullptr;
+    QToolButton* btnSelVS = nullptr;
+    QToolButton* btnDelTC = nullptr;
     QPushButton* btnDel = nullptr;
     QPushButton* btnAdd = nullptr;
     QCheckBox* cbChangeNamePRN = nullptr;
@@ -198,8 +200,10 @@ class TfrmCard : public QDialog {
     double priceOfRow(int typeCen, double* fee);
     void insertRow(double price);
     int cardRowCount();
+    void centreColumns(const QList<int>& columns);
 
     Database& m_db;
+    GridCellFormat* m_centred = nullptr;
     QString m_clientSearch;
     QString m_orgSearch;
     QMetaObject::Connection m_calendarClick;

@@ -8,6 +8,7 @@
 #include "app/UnitConst.h"
 #include "cards/UnitCard.h"
 #include "platform/Database.h"
+#include "platform/FormWidgets.h"
 #include "platform/LocaleFormat.h"
 
 namespace {
@@ -32,6 +33,11 @@ const QString COUNT_LOAD_SQL =
 const QString SUM_VISITS_SQL = QStringLiteral("SELECT COUNT(*), SUM(Cena) FROM tWorkGurnal WHERE ID_Card=%1;");
 const QString SUM_CLUB_ZALS_SQL = QStringLiteral("SELECT COUNT(*), SUM(Cena) FROM tWorkClubCard WHERE ID_Card=%1;");
 const QString UPDATE_SUM_SQL = QStringLiteral("UPDATE tCard SET SumCard=:pSumCard WHERE ID=%1;");
+
+// Columns of the visit and hall lists, in the order their statements select them.
+constexpr int kGridColumns = 5;
+const QList<int> kCentredVisitColumns = {2, 3, 4};  // DateSeans, TimeSeans, Cena
+const QList<int> kCentredHallColumns = {2};         // Cena
 
 constexpr int kSumDigits = 6;
 constexpr int kWideCena = 17;
@@ -89,6 +95,7 @@ void TfrmCard::LoadTabl() {
         DBGridSpr->load(SELECT_CLUB_ZALS_SQL.arg(FIDCard), plain, {QStringLiteral("ID"), QStringLiteral("ID_Zal")},
                         {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 30},
                          {QStringLiteral("Cena"), QStringLiteral("Цена"), cenaWidth}});
+        centreColumns(kCentredHallColumns);
         return;
     }
     DBGridSpr->load(SELECT_VISITS_SQL.arg(FIDCard), plain, {QStringLiteral("ID")},
@@ -96,6 +103,14 @@ void TfrmCard::LoadTabl() {
                      {QStringLiteral("DateSeans"), QStringLiteral("Дата"), 13},
                      {QStringLiteral("TimeSeans"), QStringLiteral("Время"), 8},
                      {QStringLiteral("Cena"), QStringLiteral("Цена"), 10}});
+    centreColumns(kCentredVisitColumns);
+}
+
+// The client and organisation lists keep the grid's own alignment.
+void TfrmCard::centreColumns(const QList<int>& columns) {
+    for (int column = 0; column < kGridColumns; ++column) {
+        DBGridSpr->setItemDelegateForColumn(column, columns.contains(column) ? m_centred : nullptr);
+    }
 }
 
 void TfrmCard::LoadGraphData() {

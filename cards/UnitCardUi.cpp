@@ -12,11 +12,13 @@
 #include <QPushButton>
 #include <QStackedLayout>
 #include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/SprGrid.h"
 #include "app/UnitConst.h"
 #include "cards/UnitCard.h"
+#include "platform/FormWidgets.h"
 
 namespace {
 
@@ -25,47 +27,40 @@ constexpr int kDateLabelHeight = 25;
 const QColor kMoneyGreen(192, 220, 192);
 
 QFrame* newPanel(QWidget* parent, const char* name, QFrame::Shape shape = QFrame::StyledPanel) {
-    auto* panel = new QFrame(parent);
-    panel->setObjectName(QString::fromLatin1(name));
+    auto* panel = named(new QFrame(parent), name);
     panel->setFrameShape(shape);
     return panel;
 }
 
 QLabel* newLabel(QWidget* parent, const QString& caption, QWidget* buddy, const char* name = "") {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(QString::fromLatin1(name));
+    auto* label = named(new QLabel(caption, parent), name);
     label->setBuddy(buddy);
     return label;
 }
 
 QLineEdit* newEdit(QWidget* parent, const char* name, bool readOnly) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
+    auto* edit = named(new QLineEdit(parent), name);
     edit->setReadOnly(readOnly);
     return edit;
 }
 
 QComboBox* newCombo(QWidget* parent, const char* name, const QStringList& items = {}) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
+    auto* box = named(new QComboBox(parent), name);
     box->addItems(items);
     return box;
 }
 
-// Enter in the form must never press "Сохранить": no button is a default button.
-QPushButton* newButton(QWidget* parent, const char* name, const QString& caption, QStyle::StandardPixmap icon,
-                       const QString& hint = QString()) {
-    auto* button = new QPushButton(parent->style()->standardIcon(icon), caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
+// Enter in the form must never press "Сохранить": no captioned button is a default button.
+QPushButton* newCaptioned(QWidget* parent, const char* name, const QString& caption, QStyle::StandardPixmap icon,
+                          const QString& hint = QString()) {
+    QPushButton* button = newButton(parent, name, caption, icon);
     button->setToolTip(hint);
     button->setAutoDefault(false);
-    button->setDefault(false);
     return button;
 }
 
 QDateEdit* newDateEdit(QWidget* parent, const char* name) {
-    auto* edit = new QDateEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
+    auto* edit = named(new QDateEdit(parent), name);
     edit->setCalendarPopup(true);
     edit->setEnabled(false);
     return edit;
@@ -103,14 +98,13 @@ QFrame* TfrmCard::buildHead() {
     stStrahovka = new QLabel(QStringLiteral("нет"), Panel1);
     stStrahovka->setObjectName(QStringLiteral("stStrahovka"));
     leClient = newEdit(Panel1, "leClient", true);
-    btnSelClient = newButton(Panel1, "btnSelClient", QString(), QStyle::SP_FileDialogContentsView,
-                             QStringLiteral("Выбрать клиента"));
+    btnSelClient =
+        newPictureButton(Panel1, "btnSelClient", QStringLiteral("Выбрать клиента"), QStyle::SP_FileDialogContentsView);
     leOrg = newEdit(Panel1, "leOrg", true);
     leOrg->setText(QStringLiteral("Частное лицо"));
-    btnFisLico =
-        newButton(Panel1, "btnFisLico", QString(), QStyle::SP_DialogResetButton, QStringLiteral("Частное лицо"));
-    btnSelOrg = newButton(Panel1, "btnSelOrg", QString(), QStyle::SP_FileDialogContentsView,
-                          QStringLiteral("Выбрать организацию"));
+    btnFisLico = newPictureButton(Panel1, "btnFisLico", QStringLiteral("Частное лицо"), QStyle::SP_DialogResetButton);
+    btnSelOrg =
+        newPictureButton(Panel1, "btnSelOrg", QStringLiteral("Выбрать организацию"), QStyle::SP_FileDialogContentsView);
     cbZal = newCombo(Panel1, "cbZal");
     cbSeans = newCombo(Panel1, "cbSeans");
     cbTypeCen = newCombo(Panel1, "cbTypeCen");
@@ -195,8 +189,8 @@ QFrame* TfrmCard::buildCalendarColumn() {
 
     modeWizardHelp =
         newCombo(column, "modeWizardHelp", {QStringLiteral("По виду спорта"), QStringLiteral("По дням недели")});
-    btnWizardStart = newButton(column, "btnWizardStart", QString(), QStyle::SP_MediaPlay,
-                               QStringLiteral("Запуск мастера заполнения табличной части"));
+    btnWizardStart = newPictureButton(
+        column, "btnWizardStart", QStringLiteral("Запуск мастера заполнения табличной части"), QStyle::SP_MediaPlay);
     btnWizardStart->setEnabled(false);
     auto* wizard = new QHBoxLayout;
     wizard->addWidget(modeWizardHelp, 1);
@@ -238,12 +232,13 @@ QFrame* TfrmCard::buildGridArea() {
     DBGridSpr = new SprGrid(area);
     DBGridSpr->setObjectName(QStringLiteral("DBGridSpr"));
     DBGridSpr->installEventFilter(this);
+    m_centred = new GridCellFormat(Qt::AlignHCenter, nullptr, DBGridSpr);
 
     PanSelect = newPanel(area, "PanSelect");
-    btnSelect = newButton(PanSelect, "btnSelect", QStringLiteral("Выбрать"), QStyle::SP_DialogApplyButton);
+    btnSelect = newCaptioned(PanSelect, "btnSelect", QStringLiteral("Выбрать"), QStyle::SP_DialogApplyButton);
     leSearchStr = newEdit(PanSelect, "leSearchStr", false);
     btnNewSel =
-        newButton(PanSelect, "btnNewSel", QString(), QStyle::SP_FileIcon, QStringLiteral("Добавить нового клиента"));
+        newPictureButton(PanSelect, "btnNewSel", QStringLiteral("Добавить нового клиента"), QStyle::SP_FileIcon);
     auto* search = new QHBoxLayout(PanSelect);
     search->setContentsMargins(4, 2, 4, 2);
     search->addWidget(btnSelect);
@@ -254,10 +249,10 @@ QFrame* TfrmCard::buildGridArea() {
 
     PanVidSporta = newPanel(area, "PanVidSporta");
     leVidSporta = newEdit(PanVidSporta, "leVidSporta", true);
-    btnSelVS = newButton(PanVidSporta, "btnSelVS", QString(), QStyle::SP_FileDialogContentsView,
-                         QStringLiteral("Выбрать вид спорта"));
-    btnDelTC = newButton(PanVidSporta, "btnDelTC", QString(), QStyle::SP_DialogResetButton,
-                         QStringLiteral("Очистить вид спорта"));
+    btnSelVS = newPictureButton(PanVidSporta, "btnSelVS", QStringLiteral("Выбрать вид спорта"),
+                                QStyle::SP_FileDialogContentsView);
+    btnDelTC =
+        newPictureButton(PanVidSporta, "btnDelTC", QStringLiteral("Очистить вид спорта"), QStyle::SP_DialogResetButton);
     auto* sport = new QHBoxLayout(PanVidSporta);
     sport->setContentsMargins(4, 2, 4, 2);
     sport->addWidget(newLabel(PanVidSporta, QStringLiteral("Cпорт:"), leVidSporta));
@@ -276,19 +271,19 @@ QFrame* TfrmCard::buildGridArea() {
 
 QFrame* TfrmCard::buildButtonBar() {
     auto* bar = newPanel(this, "PanBtn");
-    btnAdd = newButton(bar, "btnAdd", QStringLiteral("Добавить"), QStyle::SP_FileDialogNewFolder,
-                       QStringLiteral("Добавить посещение"));
-    btnDel =
-        newButton(bar, "btnDel", QStringLiteral("Удалить"), QStyle::SP_TrashIcon, QStringLiteral("Удалить посещение"));
+    btnAdd = newCaptioned(bar, "btnAdd", QStringLiteral("Добавить"), QStyle::SP_FileDialogNewFolder,
+                          QStringLiteral("Добавить посещение"));
+    btnDel = newCaptioned(bar, "btnDel", QStringLiteral("Удалить"), QStyle::SP_TrashIcon,
+                          QStringLiteral("Удалить посещение"));
     cbChangeNamePRN = new QCheckBox(bar);
     cbChangeNamePRN->setObjectName(QStringLiteral("cbChangeNamePRN"));
     cbChangeNamePRN->setToolTip(QStringLiteral("Сменить название печатной формы"));
-    btnTXT = newButton(bar, "btnTXT", QStringLiteral("Текст"), QStyle::SP_FileDialogDetailedView,
-                       QStringLiteral("Дополнительный текст карты"));
-    btnPrintCard =
-        newButton(bar, "btnPrintCard", QStringLiteral("Печать"), QStyle::SP_FileIcon, QStringLiteral("Печать карты"));
-    btnSave = newButton(bar, "btnSave", QStringLiteral("Сохранить"), QStyle::SP_DialogOkButton);
-    btnCancel = newButton(bar, "btnCancel", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
+    btnTXT = newCaptioned(bar, "btnTXT", QStringLiteral("Текст"), QStyle::SP_FileDialogDetailedView,
+                          QStringLiteral("Дополнительный текст карты"));
+    btnPrintCard = newCaptioned(bar, "btnPrintCard", QStringLiteral("Печать"), QStyle::SP_FileIcon,
+                                QStringLiteral("Печать карты"));
+    btnSave = newCaptioned(bar, "btnSave", QStringLiteral("Сохранить"), QStyle::SP_DialogOkButton);
+    btnCancel = newCaptioned(bar, "btnCancel", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
 
     auto* layout = new QHBoxLayout(bar);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -306,20 +301,20 @@ QFrame* TfrmCard::buildButtonBar() {
 
 void TfrmCard::connectSignals() {
     connect(cbTypeCard, &QComboBox::activated, this, &TfrmCard::cbTypeCardChange);
-    connect(btnSelClient, &QPushButton::clicked, this, &TfrmCard::btnSelClientClick);
-    connect(btnSelOrg, &QPushButton::clicked, this, &TfrmCard::btnSelOrgClick);
-    connect(btnFisLico, &QPushButton::clicked, this, &TfrmCard::btnFisLicoClick);
+    connect(btnSelClient, &QToolButton::clicked, this, &TfrmCard::btnSelClientClick);
+    connect(btnSelOrg, &QToolButton::clicked, this, &TfrmCard::btnSelOrgClick);
+    connect(btnFisLico, &QToolButton::clicked, this, &TfrmCard::btnFisLicoClick);
     connect(btnSelect, &QPushButton::clicked, this, &TfrmCard::btnSelectClick);
-    connect(btnNewSel, &QPushButton::clicked, this, &TfrmCard::btnNewSelClick);
+    connect(btnNewSel, &QToolButton::clicked, this, &TfrmCard::btnNewSelClick);
     connect(leSearchStr, &QLineEdit::textChanged, this, &TfrmCard::leSearchStrChange);
     connect(DBGridSpr, &SprGrid::cellClick, this, &TfrmCard::DBGridSprCellClick);
     connect(DBGridSpr, &SprGrid::dblClick, this, &TfrmCard::DBGridSprDblClick);
     connect(DBGridSpr, &SprGrid::enterPressed, this, &TfrmCard::DBGridSprEnter);
-    connect(btnSelVS, &QPushButton::clicked, this, &TfrmCard::btnSelVSClick);
-    connect(btnDelTC, &QPushButton::clicked, this, &TfrmCard::btnDelTCClick);
+    connect(btnSelVS, &QToolButton::clicked, this, &TfrmCard::btnSelVSClick);
+    connect(btnDelTC, &QToolButton::clicked, this, &TfrmCard::btnDelTCClick);
     connect(modeWizardHelp, &QComboBox::activated, this, &TfrmCard::modeWizardHelpChange);
     connect(btnTXT, &QPushButton::clicked, this, &TfrmCard::btnTXTClick);
-    connect(btnWizardStart, &QPushButton::clicked, this, &TfrmCard::btnWizardStartClick);
+    connect(btnWizardStart, &QToolButton::clicked, this, &TfrmCard::btnWizardStartClick);
     connect(btnPrintCard, &QPushButton::clicked, this, &TfrmCard::btnPrintCardClick);
     connect(btnSave, &QPushButton::clicked, this, &TfrmCard::btnSaveClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -60,6 +60,12 @@ const QString kSearchParam = QStringLiteral("pStrSearch");
 
 constexpr int kZalTextLimit = 200;
 
+void enableAll(const QList<QWidget*>& controls, bool enabled) {
+    for (QWidget* control : controls) {
+        control->setEnabled(enabled);
+    }
+}
+
 // Opens an editor on a new row; true when it saved one.
 template <class Editor, void (Editor::*Load)(int)>
 bool editNewRow(Database& db, QWidget* parent) {
@@ -142,10 +148,7 @@ void TfrmCard::loadNewCard() {
     leNumCard->setReadOnly(false);
     setWindowTitle(kNewCaption);
     PanText->show();
-    for (QWidget* control :
-         QList<QWidget*>{btnAdd, btnDel, cbTypeCen, Label4, Label11, cbZal, Label5, cbSeans, btnPrintCard}) {
-        control->setEnabled(false);
-    }
+    enableAll({btnAdd, btnDel, cbTypeCen, Label4, Label11, cbZal, Label5, cbSeans, btnPrintCard}, false);
     DBGridSpr->hide();
     stSum->setText(QStringLiteral("0,0"));
     LoadTypeCen();
@@ -191,9 +194,7 @@ void TfrmCard::showSavedState() {
     LoadTypeCen();
     LoadTabl();
     DBGridSpr->show();
-    for (QWidget* control : QList<QWidget*>{cbTypeCen, Label4, cbZal, Label11, cbSeans, Label5, btnPrintCard, btnAdd}) {
-        control->setEnabled(true);
-    }
+    enableAll({cbTypeCen, Label4, cbZal, Label11, cbSeans, Label5, btnPrintCard, btnAdd}, true);
     dtBeg->setEnabled(clubCard());
     dtEnd->setEnabled(clubCard());
     btnTXT->setVisible(clubCard());
@@ -209,15 +210,11 @@ void TfrmCard::showSavedState() {
 // A card that could not be read stays on screen, but nothing may be written over the stored row.
 void TfrmCard::refuseSaving() {
     FLoadFailed = true;
-    for (QWidget* control : QList<QWidget*>{btnSave, btnAdd, btnDel, btnWizardStart, btnPrintCard, btnTXT}) {
-        control->setEnabled(false);
-    }
+    enableAll({btnSave, btnAdd, btnDel, btnWizardStart, btnPrintCard, btnTXT}, false);
 }
 
 void TfrmCard::BlockManualSeans(bool block) {
-    for (QWidget* control : QList<QWidget*>{cbZal, Label11, cbSeans, Label5, cbTypeCen, Label4, btnAdd}) {
-        control->setEnabled(!block);
-    }
+    enableAll({cbZal, Label11, cbSeans, Label5, cbTypeCen, Label4, btnAdd}, !block);
     disconnect(m_calendarClick);
     if (!block) {
         m_calendarClick = connect(mcSelDates, &QCalendarWidget::selectionChanged, this, &TfrmCard::mcSelDatesClick);
@@ -235,9 +232,7 @@ void TfrmCard::cbTypeCardChange() {
 void TfrmCard::SetModeSelect(int mode) {
     FModeSelect = mode;
     PanSelect->setVisible(mode != msVisits);
-    for (QWidget* button : QList<QWidget*>{btnSelClient, btnFisLico, btnSelOrg}) {
-        button->setEnabled(mode == msVisits);
-    }
+    enableAll({btnSelClient, btnFisLico, btnSelOrg}, mode == msVisits);
     PanVidSporta->setVisible(mode == msVisits);
     if (mode == msVisits) {
         LoadTabl();

@@ -22,6 +22,7 @@
 #include "facility/UnitEdZal.h"
 #include "facility/UnitSchedEmpl.h"
 #include "platform/Database.h"
+#include "platform/FormWidgets.h"
 #include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
@@ -150,11 +151,9 @@ FormFactory findForm(const std::map<int, FormFactory>& forms, int kind) {
     return found != forms.end() ? found->second : nullptr;
 }
 
+// A toolbar button: flat until the mouse is over it.
 QToolButton* newToolButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setToolTip(hint);
-    button->setIcon(parent->style()->standardIcon(icon));
+    auto* button = newPictureButton(parent, name, hint, icon);
     button->setAutoRaise(true);
     return button;
 }

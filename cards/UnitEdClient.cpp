@@ -18,6 +18,7 @@
 #include "app/UnitConst.h"
 #include "platform/AppError.h"
 #include "platform/Database.h"
+#include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -34,8 +35,6 @@ const QString INSERT_CLIENT_SQL = QStringLiteral(
     "(:pFamily, :pName, :pOtch, :pSex, :pBrDay, :pAdres, :pProf, :pInfo, :pNoRGS);");
 
 const QString kTitle = QStringLiteral("Клиент");
-const QString kTitleChanged = QStringLiteral("Клиент *");
-const QString kTitleNew = QStringLiteral("Клиент: НОВЫЙ");
 const QString kRequiredEmpty = QStringLiteral("Не заполнены обязательные поля!");
 const QString kSaveBeforePhoto = QStringLiteral("Сохраните запись перед добавлением фото!");
 const QString kLeaveUnsaved = QStringLiteral("Выйти не сохраняя?");
@@ -203,8 +202,7 @@ void TfrmClient::FormCreate() {
 }
 
 void TfrmClient::SetModified(bool value) {
-    FModified = value || FIDClient < 0;
-    setWindowTitle(value ? kTitleChanged : FIDClient < 0 ? kTitleNew : kTitle);
+    FModified = showRecordState(this, kTitle, value, FIDClient < 0);
 }
 
 void TfrmClient::markChanged() {

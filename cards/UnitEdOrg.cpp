@@ -7,8 +7,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "platform/Database.h"
 #include "platform/Forms.h"
+#include "platform/NameInfoRecord.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -16,10 +16,9 @@ namespace {
 const QString SELECT_ORG_SQL = QStringLiteral("SELECT * FROM tOrg WHERE ID=%1;");
 const QString INSERT_ORG_SQL = QStringLiteral("INSERT INTO tOrg (Name, info) VALUES (:pName, :pInfo);");
 const QString UPDATE_ORG_SQL = QStringLiteral("UPDATE tOrg SET Name=:pName, info=:pInfo WHERE ID=%1;");
+const NameInfoRecord kOrg{SELECT_ORG_SQL, INSERT_ORG_SQL, UPDATE_ORG_SQL, QStringLiteral("Name")};
 
 const QString kTitle = QStringLiteral("Юридическое лицо");
-const QString kTitleChanged = QStringLiteral("Юридическое лицо *");
-const QString kTitleNew = QStringLiteral("Юридическое лицо: НОВЫЙ");
 const QSize kClientArea{263, 135};
 
 }  // namespace
@@ -62,8 +61,7 @@ void TfrmEdOrg::setupUi() {
 }
 
 void TfrmEdOrg::SetModified(bool value) {
-    FModified = value || FIDOrg < 0;
-    setWindowTitle(value ? kTitleChanged : FIDOrg < 0 ? kTitleNew : kTitle);
+    FModified = showRecordState(this, kTitle, value, FIDOrg < 0);
     btnSave->setEnabled(FModified);
 }
 
@@ -83,14 +81,7 @@ void TfrmEdOrg::leInfoKeyDown() {
 
 void TfrmEdOrg::LoadEdOrg(int id) {
     FIDOrg = id;
-    if (id > 0) {
-        SqlQuery query(m_db);
-        query.exec(SELECT_ORG_SQL.arg(id));
-        if (query.next()) {
-            leNameOrg->setText(query.asString(QStringLiteral("Name")));
-            leInfo->setText(query.asString(QStringLiteral("info")));
-        }
-    }
+    loadNameInfo(m_db, kOrg, id, leNameOrg, leInfo);
     // Filling the edits is no change of the record.
     SetModified(false);
 }
@@ -100,9 +91,6 @@ void TfrmEdOrg::btnSaveClick() {
     if (!FModified) {
         return;
     }
-    SqlQuery command(m_db);
-    command.addParam(QStringLiteral("pName"), FieldType::String, leNameOrg->text())
-        .addParam(QStringLiteral("pInfo"), FieldType::String, leInfo->text());
-    command.exec(FIDOrg < 1 ? INSERT_ORG_SQL : UPDATE_ORG_SQL.arg(FIDOrg));
+    saveNameInfo(m_db, kOrg, FIDOrg, leNameOrg, leInfo);
     SetModified(false);
 }

@@ -1,9 +1,7 @@
 #include "facility/UnitEdSeans.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
@@ -43,21 +41,9 @@ void TfrmSeans::setupUi() {
     Label1 = named(addLabelled(*fields, QStringLiteral("1. Начало:"), dtpBegS), "Label1");
     addLabelled(*fields, QStringLiteral("2. Дл-сть:"), leLongS);
 
-    btnSave = newButton(this, "btnSave", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
-    btnClose = newButton(this, "btnClose", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnSave);
-    buttons->addWidget(btnClose);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addStretch();
-    layout->addLayout(buttons);
-    setFixedSize(sizeHint().expandedTo(QSize(240, 150)));
+    layOutSaveCloseForm(*this, fields, QSize(240, 150), btnSave, btnClose);
 
     connect(btnSave, &QPushButton::clicked, this, &TfrmSeans::btnSaveClick);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmSeans::LoadEdSeans(int id) {

@@ -11,6 +11,7 @@
 #include "facility/UnitEdCenaVS.h"
 #include "facility/UnitPriceList.h"
 #include "platform/Database.h"
+#include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -79,15 +80,7 @@ void TfrmEdTC::setupUi() {
 }
 
 void TfrmEdTC::SetModified(bool value) {
-    FModified = value;
-    if (value) {
-        setWindowTitle(kTitle + QStringLiteral(" *"));
-    } else if (FIDTC >= 0) {
-        setWindowTitle(kTitle);
-    } else {
-        setWindowTitle(kTitle + QStringLiteral(": НОВЫЙ"));
-        FModified = true;
-    }
+    FModified = showRecordState(this, kTitle, value, FIDTC < 0);
     btnSave->setEnabled(FModified);
 }
 

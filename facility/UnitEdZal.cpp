@@ -17,6 +17,7 @@
 #include "facility/UnitEdSeans.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
+#include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -177,16 +178,7 @@ void TfrmZal::LoadSeansInTabl() {
 }
 
 void TfrmZal::SetModified(bool value) {
-    FModified = value;
-    if (value) {
-        setWindowTitle(kTitle + QStringLiteral(" *"));
-    } else if (ZalID < 0) {
-        // A new hall always counts as changed.
-        setWindowTitle(kTitle + QStringLiteral(": НОВЫЙ"));
-        FModified = true;
-    } else {
-        setWindowTitle(kTitle);
-    }
+    FModified = showRecordState(this, kTitle, value, ZalID < 0);
 }
 
 void TfrmZal::leNameZalChange() {

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QToolButton>
 
 #include <cmath>
@@ -36,22 +35,11 @@ const QString kBadFee = QStringLiteral("Страховой взнос долже
 
 constexpr int kAmountEditWidth = 70;
 
-// Dates, times and amounts of the price lists stand centred in their columns.
-class CentredDelegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-  protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->displayAlignment = Qt::AlignCenter;
-    }
-};
-
 }  // namespace
 
+// Dates, times and amounts of the price lists stand centred in their columns.
 void centreCells(SprGrid& grid) {
-    grid.setItemDelegate(new CentredDelegate(&grid));
+    grid.setItemDelegate(new GridCellFormat(Qt::AlignHCenter, nullptr, &grid));
 }
 
 bool readMoney(const QString& text, double& value) {

@@ -1,6 +1,7 @@
 #include "platform/FormWidgets.h"
 
 #include <QBoxLayout>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -67,4 +68,20 @@ QPushButton* newButton(QWidget* parent, const char* name, const QString& caption
     auto* button = named(new QPushButton(caption, parent), name);
     button->setIcon(parent->style()->standardIcon(icon));
     return button;
+}
+
+void layOutSaveCloseForm(QDialog& dialog, QLayout* fields, QSize least, QPushButton*& btnSave, QPushButton*& btnClose) {
+    btnSave = newButton(&dialog, "btnSave", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
+    btnClose = newButton(&dialog, "btnClose", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnSave);
+    buttons->addWidget(btnClose);
+
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addLayout(fields);
+    layout->addStretch();
+    layout->addLayout(buttons);
+    dialog.setFixedSize(dialog.sizeHint().expandedTo(least));
+    QObject::connect(btnClose, &QPushButton::clicked, &dialog, &QDialog::reject);
 }

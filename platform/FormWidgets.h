@@ -7,6 +7,8 @@
 #include <functional>
 
 class QBoxLayout;
+class QDialog;
+class QLayout;
 class QLabel;
 class QPushButton;
 class QToolButton;
@@ -66,3 +68,6 @@ QLabel* addLabelled(QBoxLayout& layout, const QString& caption, QWidget* field);
 QToolButton* newPictureButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon);
 // A button with a caption and a picture.
 QPushButton* newButton(QWidget* parent, const char* name, const QString& caption, QStyle::StandardPixmap icon);
+// Lays out a small editor: its fields above "Сохранить" and "Закрыть" (which rejects the dialog), at
+// least the given size and no larger.
+void layOutSaveCloseForm(QDialog& dialog, QLayout* fields, QSize least, QPushButton*& btnSave, QPushButton*& btnClose);

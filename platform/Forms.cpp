@@ -23,6 +23,11 @@ QLineEdit* addLabelledEdit(QVBoxLayout& layout, QWidget* parent, const QString& 
     return edit;
 }
 
+bool showRecordState(QWidget* form, const QString& title, bool changed, bool isNew) {
+    form->setWindowTitle(changed ? title + QStringLiteral(" *") : isNew ? title + QStringLiteral(": НОВЫЙ") : title);
+    return changed || isNew;
+}
+
 void setPasswordEcho(QLineEdit* edit) {
     edit->setEchoMode(QLineEdit::Password);
     edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));

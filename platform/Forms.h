@@ -13,5 +13,8 @@ class QWidget;
 QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {});
 // Adds a caption above a new edit named as the form names it.
 QLineEdit* addLabelledEdit(QVBoxLayout& layout, QWidget* parent, const QString& caption, const char* name);
+// Shows in an editor's title whether its record is changed or new; a new record always counts as
+// changed. Returns whether the record now counts as changed.
+bool showRecordState(QWidget* form, const QString& title, bool changed, bool isNew);
 // A password field that shows "*" for each character, whatever the style's own mask.
 void setPasswordEcho(QLineEdit* edit);

@@ -7,12 +7,12 @@
 #include <QRectF>
 #include <QStringList>
 
-#include <stdexcept>
+#include "platform/AppError.h"
 
 // A failure of the report engine: a missing project, report, field or picture.
-class ReportError : public std::runtime_error {
+class ReportError : public AppError {
   public:
-    explicit ReportError(const QString& text) : std::runtime_error(text.toStdString()) {}
+    using AppError::AppError;
 };
 
 // A data connection as the engine reads it: a table of texts.

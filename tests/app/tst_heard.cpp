@@ -48,16 +48,11 @@ QString signedInUser() {
     return QStringLiteral("%1|%2|%3|%4").arg(gUserApl.ID).arg(gUserApl.Name).arg(gUserApl.Uroven).arg(gUserApl.Koment);
 }
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 }  // namespace
 
 Q_DECLARE_METATYPE(Answer)
 
-class TestHeard : public QObject {
+class TestHeard : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -274,7 +269,7 @@ class TestHeard : public QObject {
         const QStringList started(QStringLiteral("%1|0|%2").arg(id).arg(kStart));
         writeIni({"[ParamApl]", "PathBase=" + m_db->folder(), queryClose.isEmpty() ? "" : "gQueryClose=" + queryClose,
                   "[ParUser]", "gEndUserStr=Петров"});
-        const QByteArray iniBefore = contents(iniPath());
+        const QByteArray iniBefore = fileBytes(iniPath());
         if (exclusive) {
             m_db->db.close();  // no other copy has the file open
         }
@@ -321,7 +316,7 @@ class TestHeard : public QObject {
         QCOMPARE(m_ui->questions, asked ? QStringList(kQuitQuestion) : QStringList());
         if (answer == Answer::No) {
             QVERIFY(main->isVisible());
-            QCOMPARE(contents(iniPath()), iniBefore);
+            QCOMPARE(fileBytes(iniPath()), iniBefore);
             QCOMPARE(logRows(db), started);
             QCOMPARE(workUserRows(db).size(), kept.size() + 1);
             // Any other way of leaving the question lets the close go on.
@@ -336,7 +331,7 @@ class TestHeard : public QObject {
             QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value("ParUser/gEndUserStr").toString(), login);
         } else {
             QVERIFY(logRows(m_db->db).isEmpty());
-            QCOMPARE(contents(iniPath()), iniBefore);
+            QCOMPARE(fileBytes(iniPath()), iniBefore);
         }
     }
     void keepsRunningAfterSignIn() {
@@ -474,8 +469,6 @@ class TestHeard : public QObject {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<QTemporaryDir> m_app;
 };
 

@@ -10,7 +10,7 @@ constexpr int kRows = SprModel::kPageRows * (SprModel::kCachedPages + 4) + 5;
 
 }  // namespace
 
-class TestSprModel : public QObject {
+class TestSprModel : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -20,7 +20,6 @@ class TestSprModel : public QObject {
                                   "INSERT INTO tOrg (Name) SELECT printf('Орг %05d', i) FROM n")
                        .arg(kRows));
     }
-    void cleanup() { endCase(m_ui, m_db); }
 
     void countsAndReadsPagesAtTheirEdges() {
         SprGrid grid;
@@ -32,7 +31,6 @@ class TestSprModel : public QObject {
             QCOMPARE(grid.valueAt(row, QStringLiteral("Name")).toString(), orgName(row + 3));
         }
         QVERIFY(!grid.valueAt(rows, QStringLiteral("Name")).isValid());
-        QCOMPARE(grid.sprModel()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Наименование"));
     }
     void keepsOnlyAFewPages() {
         SprGrid grid;
@@ -92,7 +90,6 @@ class TestSprModel : public QObject {
     }
 
   private:
-    Database& db() { return m_db->db; }
     static QString orgName(int number) { return QStringLiteral("Орг %1").arg(number, 5, 10, QLatin1Char('0')); }
     void loadOrgs(SprGrid& grid, const QString& from) {
         grid.load(kOrgList,
@@ -103,9 +100,6 @@ class TestSprModel : public QObject {
                   },
                   {QStringLiteral("ID")}, {{QStringLiteral("name"), QStringLiteral("Наименование"), 20}});
     }
-
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 QTEST_MAIN(TestSprModel)

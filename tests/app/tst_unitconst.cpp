@@ -74,13 +74,15 @@ struct Price {
     QDate day;
     double price;
     QVariant fee;
+    int band = kBand;
+    int typeCen = kTypeCen;
 };
 
 }  // namespace
 
 Q_DECLARE_METATYPE(QList<Price>)
 
-class TestUnitConst : public QObject {
+class TestUnitConst : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -88,7 +90,6 @@ class TestUnitConst : public QObject {
         startCase(m_ui, m_db);
         gUserApl = TUserApl();
     }
-    void cleanup() { endCase(m_ui, m_db); }
 
     void findsPriceValidOnDate_data() {
         QTest::addColumn<QList<Price>>("prices");
@@ -106,6 +107,9 @@ class TestUnitConst : public QObject {
         QTest::newRow("none") << QList<Price>{} << at(d) << 0.0 << kCallerFee;
         QTest::newRow("empty fee reads 0") << QList<Price>{{d.addDays(-1), 90, QVariant()}} << at(d) << 90.0 << 0.0;
         QTest::newRow("zero price found") << QList<Price>{{d.addDays(-1), 0, 5}} << at(d) << 0.0 << 5.0;
+        QTest::newRow("other bands and types apart")
+            << QList<Price>{{d, 300, 30, kBand + 1}, {d, 400, 40, kBand, kTypeCen + 1}, {d, 500, 50, 0}} << at(d) << 0.0
+            << kCallerFee;
         QTest::newRow("across a year") << QList<Price>{{QDate(2023, 12, 31), 80, 4}} << at(QDate(2024, 1, 1)) << 80.0
                                        << 4.0;
     }
@@ -115,22 +119,11 @@ class TestUnitConst : public QObject {
         QFETCH(double, price);
         QFETCH(double, fee);
         for (const Price& p : prices) {
-            addPrice(m_db->db, kBand, kTypeCen, p.day, p.price, p.fee);
+            addPrice(m_db->db, p.band, p.typeCen, p.day, p.price, p.fee);
         }
         double callerFee = kCallerFee;
         QCOMPARE(GetCenaSeans(m_db->db, kBand, kTypeCen, callerFee, asked), price);
         QCOMPARE(callerFee, fee);
-    }
-    void keepsPricesOfOtherBandsAndTypesApart() {
-        const QDate d(2024, 3, 5);
-        addPrice(m_db->db, kBand + 1, kTypeCen, d, 300, 30);
-        addPrice(m_db->db, kBand, kTypeCen + 1, d, 400, 40);
-        addPrice(m_db->db, 0, kTypeCen, d, 500, 50);
-        double fee = kCallerFee;
-        QCOMPARE(GetCenaSeans(m_db->db, kBand, kTypeCen, fee, at(d)), 0.0);
-        QCOMPARE(fee, kCallerFee);
-        QCOMPARE(GetCenaSeans(m_db->db, 0, kTypeCen, fee, at(d)), 500.0);
-        QCOMPARE(fee, 50.0);
     }
     void storesOnePricePerDayBandAndType() {
         const QDate d(2024, 3, 5);
@@ -235,10 +228,6 @@ class TestUnitConst : public QObject {
             QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT ActionStr FROM tListActionUsers")).toString(), stored);
         }
     }
-
-  private:
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 int main(int argc, char** argv) {

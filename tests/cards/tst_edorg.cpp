@@ -15,13 +15,10 @@ const QString kOrgs = QStringLiteral("SELECT ID, Name, info FROM tOrg ORDER BY I
 
 }  // namespace
 
-class TestEdOrg : public QObject {
+class TestEdOrg : public DatabaseCase {
     Q_OBJECT
 
   private slots:
-    void init() { startCase(m_ui, m_db); }
-    void cleanup() { endCase(m_ui, m_db); }
-
     void savesOnlyWhenChanged_data() {
         QTest::addColumn<bool>("existing");
         QTest::addColumn<QString>("typed");  // empty: nothing typed
@@ -70,12 +67,6 @@ class TestEdOrg : public QObject {
         list.btnNew->click();
         QCOMPARE(m_ui->modalClasses, QStringList{editor});
     }
-
-  private:
-    Database& db() { return m_db->db; }
-
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 QTEST_MAIN(TestEdOrg)

@@ -54,16 +54,13 @@ QStringList cellOf(const QStringList& rows, int cell) {
 
 }  // namespace
 
-class TestListReports : public QObject {
+class TestListReports : public MainWindowCase {
     Q_OBJECT
 
   private slots:
     void init() {
-        startCase(m_ui, m_db);
-        m_main = m_db->connectedMain();
-        gAppPath = m_db->folder();
-        gUserApl.Koment = QStringLiteral("Кассир Петрова");
-        copyShippedReports(gAppPath);
+        startWithMain();
+        useShippedReports(*m_db);
         Database& db = m_db->db;
         exec(db, "UPDATE tParApl SET snachStr='Бассейн «Волна»' WHERE ParKod=101");
         m_alekseev = addClient(db, QStringLiteral("Алексеев"), QStringLiteral("Андрей"), QStringLiteral("Ильич"));
@@ -77,12 +74,6 @@ class TestListReports : public QObject {
         addIssuedCard(db, 105, 0, 999, 0, today("12:00:00"), 300, 100000);
         addIssuedCard(db, 106, 1, m_alekseev, m_org, today("11:00:00"), 100, 20000);
     }
-    void cleanup() {
-        m_main.reset();
-        endCase(m_ui, m_db);
-        resetProgramGlobals();
-    }
-
     void cardDialogFiltersByTypeAndOwner_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("owner");
@@ -190,9 +181,6 @@ class TestListReports : public QObject {
         return rtfLines(path);
     }
 
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<TfrmAPL> m_main;
     int m_alekseev = 0;
     int m_borisov = 0;
     int m_org = 0;

@@ -16,13 +16,10 @@ QDateTime at(int year, int month, int day, int hour, int minute, int second = 0)
 
 }  // namespace
 
-class TestPeriod : public QObject {
+class TestPeriod : public DatabaseCase {
     Q_OBJECT
 
   private slots:
-    void init() { startCase(m_ui, m_db); }
-    void cleanup() { endCase(m_ui, m_db); }
-
     void answersWholeDays_data() {
         QTest::addColumn<QDateTime>("beg");
         QTest::addColumn<QDateTime>("end");
@@ -57,10 +54,6 @@ class TestPeriod : public QObject {
         QCOMPARE(dialog.FPeriod.Beg, given.Beg);
         QCOMPARE(dialog.FPeriod.End, given.End);
     }
-
-  private:
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 QTEST_MAIN(TestPeriod)

@@ -42,13 +42,10 @@ void erase(UpDownEdit* edit) {
 
 }  // namespace
 
-class TestEdZal : public QObject {
+class TestEdZal : public DatabaseCase {
     Q_OBJECT
 
   private slots:
-    void init() { startCase(m_ui, m_db); }
-    void cleanup() { endCase(m_ui, m_db); }
-
     void changedFlagAndCaption_data() {
         QTest::addColumn<bool>("isNew");
         QTest::addColumn<QString>("edit");
@@ -131,10 +128,9 @@ class TestEdZal : public QObject {
     void refusesEmptyCounts_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("message");
-        QTest::newRow("places") << "leCountMest"
-                                << "Поле \"Мест\" должно содержать целое число не меньше нуля!";
-        QTest::newRow("reserve") << "leRezPos"
-                                 << "Поле \"Резерв\" должно содержать целое число не меньше нуля!";
+        const QString notANumber = QStringLiteral("Поле \"%1\" должно содержать целое число не меньше нуля!");
+        QTest::newRow("places") << "leCountMest" << notANumber.arg("Мест");
+        QTest::newRow("reserve") << "leRezPos" << notANumber.arg("Резерв");
         QTest::newRow("duration empty") << "leLongS" << kNotFilled;
         QTest::newRow("duration 0") << "" << kNotFilled;
     }
@@ -210,18 +206,13 @@ class TestEdZal : public QObject {
     }
 
   private:
-    Database& db() { return m_db->db; }
+    // Test rows are the test's own texts, so they are written into the statements.
     int addHall(const QString& name, int places) {
-        SqlQuery command(db());
-        command.addParam(QStringLiteral("pName"), FieldType::String, name);
-        command.exec(QStringLiteral("INSERT INTO tZal (NameZal, CountMest, RezervMest, info, StrTXTCard) "
-                                    "VALUES (:pName, %1, 3, '25 м', 'Шапочка')")
-                         .arg(places));
-        return int(command.lastInsertId());
+        return insert(db(), QStringLiteral("INSERT INTO tZal (NameZal, CountMest, RezervMest, info, StrTXTCard) "
+                                           "VALUES ('%1', %2, 3, '25 м', 'Шапочка')")
+                                .arg(name)
+                                .arg(places));
     }
-
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 QTEST_MAIN(TestEdZal)

@@ -32,13 +32,10 @@ QStringList drawnRows(const SprGrid& grid) {
 
 }  // namespace
 
-class TestSchedEmpl : public QObject {
+class TestSchedEmpl : public DatabaseCase {
     Q_OBJECT
 
   private slots:
-    void init() { startCase(m_ui, m_db); }
-    void cleanup() { endCase(m_ui, m_db); }
-
     void sportsTypeEditor_data() {
         QTest::addColumn<bool>("isNew");
         QTest::addColumn<QString>("typed");
@@ -171,18 +168,12 @@ class TestSchedEmpl : public QObject {
     }
 
   private:
-    Database& db() { return m_db->db; }
+    // Test rows are the test's own texts, so they are written into the statements.
     int addHall(const QString& name) {
-        SqlQuery command(db());
-        command.addParam(QStringLiteral("pName"), FieldType::String, name);
-        command.exec(QStringLiteral("INSERT INTO tZal (NameZal, CountMest) VALUES (:pName, 20)"));
-        return int(command.lastInsertId());
+        return insert(db(), QStringLiteral("INSERT INTO tZal (NameZal, CountMest) VALUES ('%1', 20)").arg(name));
     }
     int addSport(const QString& name) {
-        SqlQuery command(db());
-        command.addParam(QStringLiteral("pName"), FieldType::String, name);
-        command.exec(QStringLiteral("INSERT INTO tVidSport (NameVidSp) VALUES (:pName)"));
-        return int(command.lastInsertId());
+        return insert(db(), QStringLiteral("INSERT INTO tVidSport (NameVidSp) VALUES ('%1')").arg(name));
     }
     void addPrice(int sport) {
         const int type =
@@ -201,9 +192,6 @@ class TestSchedEmpl : public QObject {
         timetable.TimeSeans->setTime(time);
         timetable.btnAdd->click();
     }
-
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 QTEST_MAIN(TestSchedEmpl)

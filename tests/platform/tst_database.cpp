@@ -137,7 +137,7 @@ void writeWhileHeld(Database& db, WriteKind kind) {
 Q_DECLARE_METATYPE(FieldType)
 Q_DECLARE_METATYPE(WriteKind)
 
-class TestDatabaseLayer : public QObject {
+class TestDatabaseLayer : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -145,7 +145,6 @@ class TestDatabaseLayer : public QObject {
         startCase(m_ui, m_db);
         exec(m_db->db, QStringLiteral("CREATE TABLE tBind (ID INTEGER PRIMARY KEY AUTOINCREMENT, v);"));
     }
-    void cleanup() { endCase(m_ui, m_db); }
 
     void bindsEachFieldType_data() {
         QTest::addColumn<FieldType>("type");
@@ -377,10 +376,6 @@ class TestDatabaseLayer : public QObject {
         QVERIFY2(shown.details.startsWith(engineText), qPrintable(shown.details.left(200)));
         QVERIFY(shown.details.contains(QStringLiteral("INSERT INTO")) && shown.details.size() < 5000);
     }
-
-  private:
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 QTEST_GUILESS_MAIN(TestDatabaseLayer)

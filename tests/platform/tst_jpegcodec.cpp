@@ -1,4 +1,3 @@
-#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +10,7 @@
 
 #include "platform/AppError.h"
 #include "platform/JpegCodec.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -54,7 +54,6 @@ class TestJpegCodec : public QObject {
         const QByteArray frame = afterMarker(jpeg, '\xC0');  // baseline start of frame
         QVERIFY(!frame.isEmpty());
         QVERIFY(afterMarker(jpeg, '\xC2').isEmpty());  // no progressive frame
-        QCOMPARE(int(frame[2]), 8);                    // bits a component
         QCOMPARE(int(frame[7]), 3);                    // components
         // Quality 90 scales the first luminance quantizer, 16, to 3.
         QCOMPARE(int(afterMarker(jpeg, '\xDB')[3]), 3);
@@ -83,14 +82,10 @@ class TestJpegCodec : public QObject {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("00000001.jpg"));
         writeJpegFile(blocks(), path, kPhotoQuality);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray former = file.readAll();
-        file.close();
+        const QByteArray former = fileBytes(path);
         QCOMPARE(failure([&] { writeJpegFile(QImage(), path, kPhotoQuality); }),
                  QStringLiteral("JPEG error #%1").arg(JERR_EMPTY_IMAGE));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), former);
+        QCOMPARE(fileBytes(path), former);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"00000001.jpg"});
     }
 };

@@ -86,13 +86,10 @@ QRectF rectOf(const ReportPage& page, const QString& text) {
 
 }  // namespace
 
-class TestReportEngine : public QObject {
+class TestReportEngine : public DatabaseCase {
     Q_OBJECT
 
   private slots:
-    void init() { startCase(m_ui, m_db); }
-    void cleanup() { endCase(m_ui, m_db); }
-
     void placesParamsFieldsAndPictures() {
         Fixture fixture(2);
         fixture.engine.setParam(QStringLiteral("Flag"), QStringLiteral("1"));
@@ -131,18 +128,14 @@ class TestReportEngine : public QObject {
         QTest::addColumn<QString>("report");
         QTest::addColumn<QString>("logo");
         QTest::addColumn<QString>("error");
-        QTest::newRow("project") << "none.rav"
-                                 << "List"
-                                 << "logo.bmp"
-                                 << "The following reporting project does not exist:\r%1none.rav";
-        QTest::newRow("report") << "list.rav"
-                                << "Other"
-                                << "logo.bmp"
-                                << "The report \"Other\" is not in the reporting project:\r%1list.rav";
-        QTest::newRow("picture") << "list.rav"
-                                 << "List"
-                                 << "gone.bmp"
-                                 << "The picture file does not exist:\r%1gone.bmp";
+        const auto row = [](const char* name, const char* project, const char* report, const char* logo,
+                            const char* error) {
+            QTest::newRow(name) << QString(project) << QString(report) << QString(logo) << QString(error);
+        };
+        row("project", "none.rav", "List", "logo.bmp", "The following reporting project does not exist:\r%1none.rav");
+        row("report", "list.rav", "Other", "logo.bmp",
+            "The report \"Other\" is not in the reporting project:\r%1list.rav");
+        row("picture", "list.rav", "List", "gone.bmp", "The picture file does not exist:\r%1gone.bmp");
     }
     void reportsWhatIsMissing() {
         QFETCH(QString, project);
@@ -157,7 +150,7 @@ class TestReportEngine : public QObject {
             fixture.engine.execute(nullptr);
             QFAIL("no error");
         } catch (const ReportError& e) {
-            QCOMPARE(QString::fromStdString(e.what()), error.arg(fixture.dir.path() + QLatin1Char('/')));
+            QCOMPARE(e.text(), error.arg(fixture.dir.path() + QLatin1Char('/')));
         }
         QVERIFY(m_ui->reportOutputTitles.isEmpty());
     }
@@ -184,9 +177,7 @@ class TestReportEngine : public QObject {
         fixture.engine.enableRtf();
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("RTF"), fixture.path("list.rtf")});
         QVERIFY(fixture.engine.execute(nullptr));
-        QFile file(fixture.path("list.rtf"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray raw = file.readAll();
+        const QByteArray raw = fileBytes(fixture.path("list.rtf"));
         QVERIFY(raw.startsWith("{\\rtf1\\ansi"));
         QVERIFY(!raw.contains(char(0xD0)));  // no raw UTF-8: Cyrillic only as \u escapes
         QCOMPARE(raw.count('{'), raw.count('}'));
@@ -197,10 +188,6 @@ class TestReportEngine : public QObject {
         QCOMPARE(lines.count(QStringLiteral("Имя|Сумма")), 1);
         QCOMPARE(lines.last(), QStringLiteral("Итого 8: 12,00"));
     }
-
-  private:
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 QTEST_MAIN(TestReportEngine)

@@ -38,6 +38,24 @@ TestDatabase::TestDatabase() : m_path(m_dir.path() + QStringLiteral("/dbVelorma.
     db.runScript(QString::fromUtf8(schema.readAll()));
 }
 
+MainWindowCase::MainWindowCase() = default;
+MainWindowCase::~MainWindowCase() = default;
+
+void MainWindowCase::startWithMain() {
+    startCase(m_ui, m_db);
+    m_main = m_db->connectedMain();
+}
+
+void MainWindowCase::init() {
+    startWithMain();
+}
+
+void MainWindowCase::cleanup() {
+    m_main.reset();
+    endCase(m_ui, m_db);
+    resetProgramGlobals();
+}
+
 std::unique_ptr<TfrmAPL> TestDatabase::connectedMain() const {
     auto main = std::make_unique<TfrmAPL>();
     if (!main->ADOConnect.open(m_path)) {
@@ -115,6 +133,17 @@ void copyShippedReports(const QString& folder) {
         QDir().mkpath(QFileInfo(target).absolutePath());
         QFile::copy(source, target);
     }
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void useShippedReports(const TestDatabase& db) {
+    gAppPath = db.folder();
+    gUserApl.Koment = QStringLiteral("Кассир Петрова");
+    copyShippedReports(gAppPath);
 }
 
 QString pdfText(const QString& path) {

@@ -52,6 +52,10 @@ int addCard(Database& db, int num, int type, const QString& dateClose, int clien
 
 // Copies the shipped report files and pictures into a folder standing in for the program's folder.
 void copyShippedReports(const QString& folder);
+// The program's folder is the database's, with the shipped reports in it; a cashier is signed in.
+void useShippedReports(const TestDatabase& db);
+// A file's bytes; empty when it cannot be read.
+QByteArray fileBytes(const QString& path);
 // A PDF file's text as pdftotext gives it, pages ended by form feeds.
 QString pdfText(const QString& path);
 // An RTF file's text: one line per paragraph or table row, the cells of a row joined by "|".
@@ -105,6 +109,41 @@ class FakeUi : public UiSeam {
 // A case's fresh start: the locale pinned to Russian, then a new FakeUi and database; endCase frees them.
 void startCase(std::unique_ptr<FakeUi>& ui, std::unique_ptr<TestDatabase>& db);
 void endCase(std::unique_ptr<FakeUi>& ui, std::unique_ptr<TestDatabase>& db);
+
+// A test class whose cases each start on a fresh database and FakeUi. A class with an init() of its own
+// calls startCase there itself.
+class DatabaseCase : public QObject {
+    Q_OBJECT
+
+  protected:
+    Database& db() { return m_db->db; }
+
+    std::unique_ptr<FakeUi> m_ui;
+    std::unique_ptr<TestDatabase> m_db;
+
+  private slots:
+    void init() { startCase(m_ui, m_db); }
+    void cleanup() { endCase(m_ui, m_db); }
+};
+
+// A test class whose cases also have a main window connected to the database, as the stores use it.
+// A class with an init() of its own calls startWithMain there.
+class MainWindowCase : public DatabaseCase {
+    Q_OBJECT
+
+  public:
+    MainWindowCase();
+    ~MainWindowCase() override;
+
+  protected:
+    void startWithMain();
+
+    std::unique_ptr<TfrmAPL> m_main;
+
+  private slots:
+    void init();
+    void cleanup();
+};
 
 // Presses a dialog's button found by object name and answers the dialog's result.
 int pressButton(QDialog& dialog, const char* name);

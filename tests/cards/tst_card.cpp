@@ -33,7 +33,7 @@ void choose(TfrmCard& form, int mode, const QString& prefix) {
 
 }  // namespace
 
-class TestCard : public QObject {
+class TestCard : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -46,7 +46,6 @@ class TestCard : public QObject {
         addPerson(m_db->db, QStringLiteral("Петров"), QStringLiteral("Пётр"), true);
         m_org = addOrg(m_db->db, QStringLiteral("Ромашка"));
     }
-    void cleanup() { endCase(m_ui, m_db); }
 
     void numbersNewCardPerType() {
         addCard(m_db->db, 41, ctAbonement, QStringLiteral("2026-01-01 00:00:00"), m_client);
@@ -181,9 +180,8 @@ class TestCard : public QObject {
     // The extra text and the complex-wide printing switch, then the print of what the form shows.
     void extraTextAndPrintGoThroughTheMainWindow() {
         const auto main = m_db->connectedMain();
-        gAppPath = m_db->folder();
+        useShippedReports(*m_db);
         gPhotoDir = gAppPath + QStringLiteral("Photo/");
-        copyShippedReports(gAppPath);
         main->SetParApl(pcUseCardText, 1);
         bool shownTicked = false;
         m_ui->modalHandlers.push_back([&shownTicked](QDialog& dialog) {
@@ -236,8 +234,6 @@ class TestCard : public QObject {
     }
 
   private:
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
     int m_hall = 0;
     int m_client = 0;
     int m_org = 0;

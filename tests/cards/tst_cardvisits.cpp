@@ -21,7 +21,7 @@ const QString kSumSql = QStringLiteral("SELECT SumCard FROM tCard");
 
 }  // namespace
 
-class TestCardVisits : public QObject {
+class TestCardVisits : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -33,7 +33,6 @@ class TestCardVisits : public QObject {
         m_band = addBand(m_db->db, m_hall, QTime(9, 0), QTime(22, 0));
         m_client = addPerson(m_db->db, QStringLiteral("Иванов"), QStringLiteral("Иван"));
     }
-    void cleanup() { endCase(m_ui, m_db); }
 
     void roundsTheDecimalTheUserSees_data() {
         QTest::addColumn<double>("value");
@@ -206,8 +205,6 @@ class TestCardVisits : public QObject {
         return card;
     }
 
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
     int m_hall = 0;
     int m_band = 0;
     int m_client = 0;

@@ -115,15 +115,6 @@ void WriteActionLog(Database& db, int code, const QString& text) {
 
 namespace {
 
-// A bar from its left and top edges up to, not including, its right and bottom edges; a bar of no
-// height (a count of 0) paints nothing.
-void fillBar(QPainter& painter, int left, int top, int right, int bottom, const QColor& color) {
-    const QRect bar(left, top, right - left, bottom - top);
-    if (!bar.isEmpty()) {
-        painter.fillRect(bar, color);
-    }
-}
-
 constexpr int kPixelBytes = 3;
 constexpr double kDegreeRadians = 0.017453292519943295;
 
@@ -206,6 +197,44 @@ void generalTurn(QImage& bitmap, const QImage& source, const QColor& background,
 
 }  // namespace
 
+void RotateBitmap(QImage& bitmap, const QColor& background, double angle) {
+    bitmap.convertTo(QImage::Format_BGR888);
+    const QImage source = bitmap.copy();
+    if (angle != std::trunc(angle)) {
+        generalTurn(bitmap, source, background, angle);
+        return;
+    }
+    switch (static_cast<int>(angle)) {
+        case -360:
+        case 0:
+        case 360:
+        case 720:
+            return;
+        case 90:
+        case 270:
+            quarterTurn(bitmap, source, angle == 90);
+            return;
+        case 180:
+            halfTurn(bitmap, source);
+            return;
+        default:
+            generalTurn(bitmap, source, background, angle);
+    }
+}
+
+namespace {
+
+// A bar from its left and top edges up to, not including, its right and bottom edges; a bar of no
+// height (a count of 0) paints nothing.
+void fillBar(QPainter& painter, int left, int top, int right, int bottom, const QColor& color) {
+    const QRect bar(left, top, right - left, bottom - top);
+    if (!bar.isEmpty()) {
+        painter.fillRect(bar, color);
+    }
+}
+
+}  // namespace
+
 TLoadDay::TLoadDay(QWidget* owner) : QFrame(owner) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setAutoFillBackground(true);
@@ -244,6 +273,49 @@ void TLoadDay::paintEvent(QPaintEvent* event) {
     fillBar(painter, 7, 2, w - 7, barHeight(m_countOrg) + 2, ColorOrg);
 }
 
+namespace {
+
+constexpr int kSeenDigits = 15;
+
+// -1, 0 or 1 as the dropped digits lie below, on or above an exact half.
+int compareWithHalf(const QString& dropped) {
+    if (dropped.isEmpty()) {
+        return -1;
+    }
+    if (dropped.at(0) != QLatin1Char('5')) {
+        return dropped.at(0) < QLatin1Char('5') ? -1 : 1;
+    }
+    for (int i = 1; i < dropped.size(); ++i) {
+        if (dropped.at(i) != QLatin1Char('0')) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+double RoundAmount(double value, int decimals) {
+    // d.dddddddddddddde±x: the first 15 significant digits and the power of ten of the first.
+    const QString seen = QString::number(std::abs(value), 'e', kSeenDigits - 1);
+    const int exponentAt = seen.indexOf(QLatin1Char('e'));
+    const QString digits = seen.left(1) + seen.mid(2, exponentAt - 2);
+    const int kept = seen.mid(exponentAt + 1).toInt() + 1 + decimals;
+    if (kept >= kSeenDigits) {
+        return value;
+    }
+    if (kept < 0) {
+        return 0;
+    }
+    qint64 whole = kept > 0 ? digits.left(kept).toLongLong() : 0;
+    const int half = compareWithHalf(digits.mid(kept));
+    if (half > 0 || (half == 0 && whole % 2 != 0)) {
+        ++whole;
+    }
+    const double rounded = double(whole) / std::pow(10.0, decimals);
+    return value < 0 ? -rounded : rounded;
+}
+
 QString SeansTimeText(const QTime& time) {
     return longTimeText(time).chopped(kSecondsChars);
 }
@@ -254,29 +326,4 @@ QTime SeansTimeFromText(const QString& text) {
 
 QDateTime SeansDateTime(const QDate& date, const QTime& start) {
     return QDateTime(date, QTime(start.hour(), start.minute()));
-}
-
-void RotateBitmap(QImage& bitmap, const QColor& background, double angle) {
-    bitmap.convertTo(QImage::Format_BGR888);
-    const QImage source = bitmap.copy();
-    if (angle != std::trunc(angle)) {
-        generalTurn(bitmap, source, background, angle);
-        return;
-    }
-    switch (static_cast<int>(angle)) {
-        case -360:
-        case 0:
-        case 360:
-        case 720:
-            return;
-        case 90:
-        case 270:
-            quarterTurn(bitmap, source, angle == 90);
-            return;
-        case 180:
-            halfTurn(bitmap, source);
-            return;
-        default:
-            generalTurn(bitmap, source, background, angle);
-    }
 }

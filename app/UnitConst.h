@@ -123,12 +123,21 @@ class TLoadDay : public QFrame {
     int m_countOrg = 0;
 };
 
+// An amount brought to that many decimals, an exact half going to the even neighbour. The rounding
+// works on the decimal the user sees (15 significant digits), not on the nearest binary double, so
+// 250.125 gives 250.12 and 1000.25 to one decimal gives 1000.2.
+double RoundAmount(double value, int decimals);
+// Turns a picture in place by an angle in degrees, clockwise as shown when positive, leaving it in
+// 24-bit blue-green-red form. 90, 180 and 270 are exact turns; other angles are a nearest-pixel
+// rotation whose uncovered parts take the background colour.
+void RotateBitmap(QImage& bitmap, const QColor& background, double angle);
+
 // One hall as the card form and the reservation form hold it, parallel to their hall boxes.
 struct TZalInfo {
     int ID = 0;
     int CountMest = 0;
     int RezervMest = 0;
-    QString StrTXTCard;
+    QString StrTXTCard;  // at most 200 characters
 };
 
 // A slot's start as the slot boxes show it: the long time with its seconds cut off.
@@ -137,8 +146,3 @@ QString SeansTimeText(const QTime& time);
 QTime SeansTimeFromText(const QString& text);
 // The one form of a visit's or reserved place's DateWork: the date plus the slot's start, seconds 0.
 QDateTime SeansDateTime(const QDate& date, const QTime& start);
-
-// Turns a picture in place by an angle in degrees, clockwise as shown when positive, leaving it in
-// 24-bit blue-green-red form. 90, 180 and 270 are exact turns; other angles are a nearest-pixel
-// rotation whose uncovered parts take the background colour.
-void RotateBitmap(QImage& bitmap, const QColor& background, double angle);

@@ -19,6 +19,7 @@
 #include "app/UnitParamApl.h"
 #include "app/UnitSprTXT.h"
 #include "app/about.h"
+#include "cards/UnitCard.h"
 #include "cards/UnitRepCard.h"
 #include "cards/UnitRepRGS.h"
 #include "platform/Forms.h"
@@ -250,8 +251,11 @@ void TfrmAPL::N_SprActionClick() {
     OpenSpr(lkActions, QStringLiteral("Журнал событий"));
 }
 
-// The card form is wired here as it is built.
-void TfrmAPL::N_AddCardClick() {}
+void TfrmAPL::N_AddCardClick() {
+    TfrmCard card(ADOConnect, this);
+    card.LoadCard(-1);
+    execModal(card);
+}
 void TfrmAPL::N_Rep_CardClick() {
     TfrmRepCard dialog(*this, this);
     execModal(dialog);

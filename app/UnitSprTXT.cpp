@@ -14,6 +14,7 @@
 
 #include "app/SprGrid.h"
 #include "app/UnitEdUser.h"
+#include "cards/UnitCard.h"
 #include "cards/UnitEdClient.h"
 #include "cards/UnitEdOrg.h"
 #include "cards/unitPeriod.h"
@@ -136,6 +137,7 @@ const std::map<int, FormFactory> kEditors = {
     {lkZal, &makeForm<TfrmZal, &TfrmZal::LoadEdZal>},
     {lkRezOrg, &makeForm<TfrmRezOrg, &TfrmRezOrg::LoadRezOrg>},
     {lkUsers, &makeForm<TfrmEdUser, &TfrmEdUser::LoadUser>},
+    {lkCards, &makeForm<TfrmCard, &TfrmCard::LoadCard>},
     {lkClients, &makeForm<TfrmClient, &TfrmClient::LoadEdClient>},
     {lkOrgs, &makeForm<TfrmEdOrg, &TfrmEdOrg::LoadEdOrg>},
     {lkVidSport, &makeForm<TfrmEdVS, &TfrmEdVS::LoadEdVS>},

@@ -89,17 +89,6 @@ class TestLoadDay : public QObject {
         }
         QCOMPARE(image.pixelColor(1, size.height() / 2), panel.palette().color(QPalette::Window));
     }
-    void lowerCountShrinksTheBar() {
-        TLoadDay panel;
-        panel.resize(50, 100);
-        panel.MaxCount = 10;
-        panel.SetCountCard(8);
-        QVERIFY(has(rendered(panel), 2, 30, panel.ColorCard));
-        panel.SetCountCard(2);
-        const QImage image = rendered(panel);
-        QVERIFY(!has(image, 2, 30, panel.ColorCard));
-        QVERIFY(has(image, 2, 78, panel.ColorCard));
-    }
 };
 
 QTEST_MAIN(TestLoadDay)

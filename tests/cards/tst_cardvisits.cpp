@@ -1,0 +1,214 @@
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/SprGrid.h"
+#include "app/UnitConst.h"
+#include "cards/UnitCard.h"
+#include "tests/cards/CardFixture.h"
+#include "tests/support/TestSupport.h"
+
+using namespace card_fixture;
+
+namespace {
+
+const QDate kPriceFrom(2026, 1, 1);
+const QDate kVisitDay(2026, 7, 4);
+const QString kSumSql = QStringLiteral("SELECT SumCard FROM tCard");
+
+}  // namespace
+
+class TestCardVisits : public DatabaseCase {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        startCase(m_ui, m_db);
+        m_hall = addHall(m_db->db, QStringLiteral("Бассейн"), 20);
+        addSlot(m_db->db, m_hall, QTime(9, 0));
+        addSlot(m_db->db, m_hall, QTime(22, 0));
+        m_band = addBand(m_db->db, m_hall, QTime(9, 0), QTime(22, 0));
+        m_client = addPerson(m_db->db, QStringLiteral("Иванов"), QStringLiteral("Иван"));
+    }
+
+    void roundsTheDecimalTheUserSees_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<double>("rounded");
+        QTest::addColumn<QString>("sumText");  // empty: not a sum
+        QTest::newRow("1000.5 / 4") << 1000.5 / 4 << 2 << 250.12 << QString();
+        QTest::newRow("2.5 / 4") << 2.5 / 4 << 2 << 0.62 << QString();
+        QTest::newRow("2.675 is a half") << 2.675 << 2 << 2.68 << QString();
+        QTest::newRow("half to even, down") << 1000.25 << 1 << 1000.2 << QStringLiteral("1000,2");
+        QTest::newRow("half to even, up") << 250.75 << 1 << 250.8 << QStringLiteral("250,8");
+        QTest::newRow("six digits") << 12345.67 << 1 << 12345.7 << QStringLiteral("12345,7");
+        QTest::newRow("six before the point") << 123456.7 << 1 << 123456.7 << QStringLiteral("123457,0");
+        QTest::newRow("seven before the point") << 1234567.0 << 1 << 1234567.0 << QStringLiteral("1,23457E+06");
+    }
+    void roundsTheDecimalTheUserSees() {
+        QFETCH(double, value);
+        QFETCH(int, decimals);
+        QFETCH(double, rounded);
+        QFETCH(QString, sumText);
+        QCOMPARE(RoundAmount(value, decimals), rounded);
+        if (!sumText.isEmpty()) {
+            QCOMPARE(TfrmCard::SumText(RoundAmount(value, decimals)), sumText);
+        }
+    }
+
+    void pricesVisitsByBandAndType_data() {
+        QTest::addColumn<double>("price");
+        QTest::addColumn<int>("visits");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<bool>("org");
+        QTest::addColumn<int>("added");
+        QTest::addColumn<double>("cena");
+        QTest::addColumn<QString>("sum");
+        QTest::addColumn<double>("stored");
+        QTest::newRow("4 of 1000 at the band's begin") << 1000.0 << 4 << 0 << false << 4 << 250.0 << "1000,0" << 1000.0;
+        QTest::newRow("3 of 1000") << 1000.0 << 3 << 0 << false << 3 << 333.33 << "1000,0" << 1000.0;
+        QTest::newRow("a fifth visit is taken") << 1000.0 << 4 << 0 << false << 5 << 250.0 << "1250,0" << 1250.0;
+        QTest::newRow("1000.5 of 4") << 1000.5 << 4 << 0 << false << 1 << 250.12 << "250,1" << 250.1;
+        QTest::newRow("at the band's end: no band") << 1000.0 << 4 << 1 << false << 1 << 0.0 << "0,0" << 0.0;
+        QTest::newRow("an organisation's card") << 1000.0 << 4 << 0 << true << 2 << 0.0 << "0,0" << 0.0;
+    }
+    void pricesVisitsByBandAndType() {
+        QFETCH(double, price);
+        QFETCH(int, visits);
+        QFETCH(int, slot);
+        QFETCH(bool, org);
+        QFETCH(int, added);
+        QFETCH(double, cena);
+        QFETCH(QString, sum);
+        QFETCH(double, stored);
+        const int type = addTypeCen(m_db->db, QStringLiteral("Абонемент"), m_hall, visits, 1500);
+        addPrice(m_db->db, m_band, type, kPriceFrom, price, 40);
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(newCard(ctAbonement, org ? addOrg(m_db->db, QStringLiteral("Ромашка")) : 0));
+        form.cbSeans->setCurrentIndex(slot);
+        for (int i = 0; i < added; ++i) {
+            form.mcSelDates->setSelectedDate(kVisitDay.addDays(i));
+            form.btnAddClick();
+        }
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal WHERE Cena=%1").arg(cena)).toInt(),
+                 added);
+        QCOMPARE(form.stSum->text(), sum);
+        QCOMPARE(scalar(m_db->db, kSumSql).toDouble(), stored);
+        QCOMPARE(form.FStrahVosn, cena > 0 ? 40.0 : 0.0);
+    }
+
+    // The period follows the first and last visit; deleting the last one leaves the period and stores 0.
+    void sumAndPeriodFollowTheVisits() {
+        const int type = addTypeCen(m_db->db, QStringLiteral("Абонемент"), m_hall, 4);
+        addPrice(m_db->db, m_band, type, kPriceFrom, 1000);
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(newCard(ctAbonement));
+        for (const int day : {5, 2}) {
+            form.mcSelDates->setSelectedDate(kVisitDay.addDays(day));
+            form.btnAddClick();
+        }
+        QCOMPARE(rows(m_db->db, QStringLiteral("SELECT DateOpen, DateClose, SumCard FROM tCard")),
+                 QStringList{"2026-07-06 00:00:00|2026-07-09 00:00:00|500"});
+        QCOMPARE(form.dtBeg->date(), kVisitDay.addDays(2));
+        for (int i = 0; i < 2; ++i) {
+            selectRow(*form.DBGridSpr, 0);
+            form.btnDelClick();
+        }
+        QCOMPARE(form.stSum->text(), QStringLiteral("0"));
+        QVERIFY(!form.btnDel->isEnabled());
+        QCOMPARE(rows(m_db->db, QStringLiteral("SELECT DateOpen, DateClose, SumCard FROM tCard")),
+                 QStringList{"2026-07-09 00:00:00|2026-07-09 00:00:00|0"});
+    }
+
+    void clubCardTakesEachHallOnceAtTheBandZeroPrice() {
+        const int gym = addHall(m_db->db, QStringLiteral("Тренажерный зал"), 15);
+        const int type = addTypeCen(m_db->db, QStringLiteral("Клубная"), 0, 0, 1500);
+        addPrice(m_db->db, 0, type, kPriceFrom, 3500, 70);
+        addPrice(m_db->db, m_band, type, kPriceFrom, 9999, 99);
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(newCard(ctClubCard));
+        form.btnAddClick();
+        form.btnAddClick();
+        form.cbZal->setCurrentIndex(1);
+        form.cbZalChange();
+        QCOMPARE(form.FStrahVosn, 70.0);
+        form.btnAddClick();
+        QCOMPARE(rows(m_db->db, QStringLiteral("SELECT ID_Zal, Cena FROM tWorkClubCard ORDER BY ID")),
+                 QStringList({QStringLiteral("%1|3500").arg(m_hall), QStringLiteral("%1|3500").arg(gym)}));
+        QCOMPARE(form.stSum->text(), QStringLiteral("7000,0"));
+        QVERIFY(m_ui->messageTexts().isEmpty());
+    }
+
+    void refusesVisitsWithoutSlotOrPriceType_data() {
+        QTest::addColumn<bool>("withSlot");
+        QTest::addColumn<bool>("org");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no slot") << false << false << QStringLiteral("У зала нет сеансов: посещение не добавлено!");
+        QTest::newRow("no price type") << true << false
+                                       << QStringLiteral("Не выбран тип цены зала: посещение не добавлено!");
+        QTest::newRow("organisation, no price type") << true << true << QString();
+    }
+    void refusesVisitsWithoutSlotOrPriceType() {
+        QFETCH(bool, withSlot);
+        QFETCH(bool, org);
+        QFETCH(QString, message);
+        const int bare = addHall(m_db->db, QStringLiteral("Пустой"), 10);
+        if (withSlot) {
+            addSlot(m_db->db, bare, QTime(9, 0));
+        }
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(newCard(ctAbonement, org ? addOrg(m_db->db, QStringLiteral("Ромашка")) : 0));
+        form.cbZal->setCurrentIndex(1);
+        form.cbZalChange();
+        QCOMPARE(form.cbTypeCen->currentText(), QStringLiteral("НЕТ ТИПА ЦЕНЫ"));
+        QCOMPARE(form.FLoadDay->CountCard(), 0);
+        form.btnAddClick();
+        QCOMPARE(m_ui->messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal")).toInt(),
+                 message.isEmpty() ? 1 : 0);
+    }
+
+    void formWithoutHallsOpensAndAddsNothing() {
+        exec(m_db->db, QStringLiteral("DELETE FROM tZal"));
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(newCard(ctAbonement));
+        form.btnAddClick();
+        QCOMPARE(m_ui->messageTexts(), QStringList{QStringLiteral("Не выбран зал!")});
+        QCOMPARE(form.FLoadDay->CountCard(), 0);
+    }
+
+    // A visit is stored as date + slot start, seconds 0, and the panel counts it with a reserved place.
+    void loadCountsTheVisitAndTheReservation() {
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(newCard(ctAbonement, addOrg(m_db->db, QStringLiteral("Ромашка"))));
+        form.mcSelDates->setSelectedDate(kVisitDay);
+        form.btnAddClick();
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT DateWork FROM tWorkGurnal")).toString(),
+                 QStringLiteral("2026-07-04 09:00:00"));
+        exec(m_db->db, QStringLiteral("INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card, Cena) "
+                                      "VALUES ('2026-07-04 09:00:00', %1, -1, 0)")
+                           .arg(m_hall));
+        form.cbSeansChange();
+        QCOMPARE(form.FLoadDay->CountCard(), 1);
+        QCOMPARE(form.FLoadDay->CountOrg(), 1);
+        QCOMPARE(form.FLoadDay->MaxCount, 20);
+        QCOMPARE(form.txtDateSelect->text(), QStringLiteral("04.07"));
+    }
+
+  private:
+    int newCard(int type, int org = 0) {
+        const int card = addCard(m_db->db, 1, type, QStringLiteral("2026-01-01 00:00:00"), m_client);
+        exec(m_db->db, QStringLiteral("UPDATE tCard SET ID_Org=%1").arg(org));
+        return card;
+    }
+
+    int m_hall = 0;
+    int m_band = 0;
+    int m_client = 0;
+};
+
+QTEST_MAIN(TestCardVisits)
+#include "tst_cardvisits.moc"

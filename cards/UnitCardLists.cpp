@@ -75,8 +75,7 @@ void TfrmCard::LoadSeans() {
     query.exec(SELECT_SEANS_SQL.arg(FIDZal));
     while (query.next()) {
         const QTime start = query.asDateTime(0).time();
-        const QString text = longTimeText(QTime(start.hour(), start.minute()));
-        cbSeans->addItem(text.left(text.size() - 3), start);
+        cbSeans->addItem(SeansTimeText(start), start);
     }
     if (cbSeans->count() > 0) {
         cbSeans->setCurrentIndex(0);

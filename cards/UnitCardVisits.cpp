@@ -57,8 +57,7 @@ QDate TfrmCard::calendarDate() const {
 
 // The calendar date plus the slot's start, seconds 0: the one value the load counts compare with "=".
 QDateTime TfrmCard::visitDateTime() const {
-    const QTime start = slotTime();
-    return QDateTime(calendarDate(), QTime(start.hour(), start.minute()));
+    return SeansDateTime(calendarDate(), slotTime());
 }
 
 void TfrmCard::cbZalChange() {

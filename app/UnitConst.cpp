@@ -47,6 +47,10 @@ const QString INSERT_ACTION_SQL = QStringLiteral(
     "INSERT INTO tListActionUsers (dt_action, id_user, kod_action, ActionStr) VALUES (:pDTAction, :pID_user, "
     ":pKodAction, :pActionStr);");
 
+// %2 picks the places of cards (">0") or of reservations ("<0").
+const QString COUNT_LOAD_SQL =
+    QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal WHERE ((DateWork=:pDate) AND (ID_Zal=%1) AND (ID_Card%2));");
+
 constexpr int kActionTextLimit = 250;
 // The seconds and their separator at the end of a long time ("10:00:00").
 constexpr int kSecondsChars = 3;
@@ -326,4 +330,18 @@ QTime SeansTimeFromText(const QString& text) {
 
 QDateTime SeansDateTime(const QDate& date, const QTime& start) {
     return QDateTime(date, QTime(start.hour(), start.minute()));
+}
+
+void ShowSlotLoad(Database& db, TLoadDay& panel, int idZal, const QDateTime& slot) {
+    if (!slot.isValid()) {
+        panel.SetCountCard(0);
+        panel.SetCountOrg(0);
+        return;
+    }
+    SqlQuery query(db);
+    query.addParam(QStringLiteral("pDate"), FieldType::DateTime, slot);
+    query.exec(COUNT_LOAD_SQL.arg(idZal).arg(QStringLiteral(">0")));
+    panel.SetCountCard(query.next() ? query.asInt(0) : 0);
+    query.exec(COUNT_LOAD_SQL.arg(idZal).arg(QStringLiteral("<0")));
+    panel.SetCountOrg(query.next() ? query.asInt(0) : 0);
 }

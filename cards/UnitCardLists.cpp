@@ -28,8 +28,6 @@ const QString SELECT_VISITS_SQL = QStringLiteral(
 const QString SELECT_CLUB_ZALS_SQL = QStringLiteral(
     "SELECT tWorkClubCard.ID, tZal.NameZal, tWorkClubCard.Cena, tWorkClubCard.ID_Zal FROM tWorkClubCard, tZal "
     "WHERE ((ID_Card=%1) AND (tWorkClubCard.ID_Zal=tZal.ID)) ORDER BY NameZal;");
-const QString COUNT_LOAD_SQL =
-    QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal WHERE ((DateWork=:pDate) AND (ID_Zal=%1) AND (ID_Card%2));");
 const QString SUM_VISITS_SQL = QStringLiteral("SELECT COUNT(*), SUM(Cena) FROM tWorkGurnal WHERE ID_Card=%1;");
 const QString SUM_CLUB_ZALS_SQL = QStringLiteral("SELECT COUNT(*), SUM(Cena) FROM tWorkClubCard WHERE ID_Card=%1;");
 const QString UPDATE_SUM_SQL = QStringLiteral("UPDATE tCard SET SumCard=:pSumCard WHERE ID=%1;");
@@ -116,17 +114,8 @@ void TfrmCard::LoadGraphData() {
     const QString day = shortDateText(calendarDate());
     txtDateSelect->setText(day.left(day.size() - 5));
     const int zal = zalIndex();
-    if (zal < 0 || !hasSlot()) {
-        FLoadDay->SetCountCard(0);
-        FLoadDay->SetCountOrg(0);
-        return;
-    }
-    SqlQuery query(m_db);
-    query.addParam(QStringLiteral("pDate"), FieldType::DateTime, visitDateTime());
-    query.exec(COUNT_LOAD_SQL.arg(FZals[zal].ID).arg(QStringLiteral(">0")));
-    FLoadDay->SetCountCard(query.next() ? query.asInt(0) : 0);
-    query.exec(COUNT_LOAD_SQL.arg(FZals[zal].ID).arg(QStringLiteral("<0")));
-    FLoadDay->SetCountOrg(query.next() ? query.asInt(0) : 0);
+    const bool chosen = zal >= 0 && hasSlot();
+    ShowSlotLoad(m_db, *FLoadDay, chosen ? FZals[zal].ID : -1, chosen ? visitDateTime() : QDateTime());
 }
 
 int TfrmCard::cardRowCount() {

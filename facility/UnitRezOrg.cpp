@@ -36,9 +36,6 @@ const QString SELECT_TABL_WORK_SQL = QStringLiteral(
 const QString COUNT_TABL_WORK_SQL = QStringLiteral(
     "SELECT COUNT(*) FROM (SELECT DISTINCT tWorkGurnal.ID_Zal, DateWork FROM tWorkGurnal, tZal "
     "WHERE ((ID_Card=%1) AND (tWorkGurnal.ID_Zal=tZal.ID)));");
-// %2 picks the places of cards (">0") or of reservations ("<0").
-const QString COUNT_LOAD_SQL =
-    QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal WHERE ((DateWork=:pDate) AND (ID_Zal=%1) AND (ID_Card%2));");
 const QString INSERT_PLACE_SQL = QStringLiteral(
     "INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card, Cena) VALUES (:pDatWork, :pIDZal, :pIDRezOrg, 0);");
 const QString DELETE_SLOT_SQL =
@@ -55,7 +52,6 @@ const QString kBadSumma = QStringLiteral("Сумма договора должн
 const QString kBadCount = QStringLiteral("Количество позиций должно быть целым числом!");
 const QString kNoSlot = QStringLiteral("Не выбраны зал и сеанс: места резервировать некуда!");
 
-const QString kParamDate = QStringLiteral("pDate");
 const QString kParamDatWork = QStringLiteral("pDatWork");
 const QString kParamIDZal = QStringLiteral("pIDZal");
 const QString kParamSearch = QStringLiteral("pStrSearch");
@@ -364,19 +360,8 @@ QDateTime TfrmRezOrg::selectedSlot() const {
     return start.isValid() ? SeansDateTime(mcSelDates->selectedDate(), start) : QDateTime();
 }
 
-int TfrmRezOrg::countLoad(const QString& cardSign, const QDateTime& slot) {
-    SqlQuery query(m_db);
-    query.addParam(kParamDate, FieldType::DateTime, slot);
-    query.exec(COUNT_LOAD_SQL.arg(currentZalId()).arg(cardSign));
-    return query.next() ? query.asInt(0) : 0;
-}
-
-// Without a hall or a slot the load is empty.
 void TfrmRezOrg::LoadGraphData() {
-    const QDateTime slot = selectedSlot();
-    const bool chosen = slot.isValid();
-    FLoadDay->SetCountCard(chosen ? countLoad(QStringLiteral(">0"), slot) : 0);
-    FLoadDay->SetCountOrg(chosen ? countLoad(QStringLiteral("<0"), slot) : 0);
+    ShowSlotLoad(m_db, *FLoadDay, currentZalId(), selectedSlot());
     txtDateSelect->setText(shortDateText(mcSelDates->selectedDate()).chopped(kYearChars));
 }
 

@@ -108,7 +108,6 @@ class TfrmRezOrg : public QDialog {
     bool readContract(int& num, double& summa);
     int insertContract(int num, double summa);
     void updateContract(int num, double summa);
-    int countLoad(const QString& cardSign, const QDateTime& slot);
     int reservedSlotCount();
     void refreshPlaces();
     void chooseCurrentOrg();

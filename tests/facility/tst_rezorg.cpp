@@ -8,6 +8,7 @@
 
 #include "app/SprGrid.h"
 #include "app/UnitSprTXT.h"
+#include "cards/UnitCard.h"
 #include "cards/UnitEdOrg.h"
 #include "facility/UnitRezOrg.h"
 #include "tests/support/TestSupport.h"
@@ -168,6 +169,12 @@ class TestRezOrg : public QObject {
         }
         QCOMPARE(load(form), QStringLiteral("1/7"));
         QVERIFY(form.btnDelSeans->isEnabled());
+        TfrmCard card(db(), nullptr);
+        card.LoadCard(-1);
+        card.mcSelDates->setSelectedDate(kDay);
+        card.cbSeans->setCurrentIndex(0);
+        card.LoadGraphData();
+        QCOMPARE(QStringLiteral("%1/%2").arg(card.FLoadDay->CountCard()).arg(card.FLoadDay->CountOrg()), load(form));
         choose(form, 1);
         form.edCountPos->setText(QStringLiteral("2"));
         form.btnNewSeansClick();

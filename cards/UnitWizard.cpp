@@ -49,6 +49,9 @@ const QString kBadKolvo = QStringLiteral("Кол-во должно быть це
 const QString kDefaultKolvo = QStringLiteral("10");
 
 constexpr int kSumDecimals = 1;
+// The date and time columns of the proposals' statement.
+constexpr int kDateColumn = 2;
+constexpr int kTimeColumn = 3;
 
 QLabel* captionOf(QWidget* parent, const QString& text) {
     auto* label = new QLabel(text, parent);
@@ -74,7 +77,9 @@ void TfrmWiz::setupUi() {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     DBGridSelect = named(new SprGrid(this), "DBGridSelect");
-    DBGridSelect->setItemDelegate(new GridCellFormat(Qt::AlignHCenter, nullptr, DBGridSelect));
+    auto* centred = new GridCellFormat(Qt::AlignHCenter, nullptr, DBGridSelect);
+    DBGridSelect->setItemDelegateForColumn(kDateColumn, centred);
+    DBGridSelect->setItemDelegateForColumn(kTimeColumn, centred);
     btnSave = newButton(this, "btnSave", QStringLiteral("Готово"), QStyle::SP_DialogOkButton);
     btnClose = newButton(this, "btnClose", QStringLiteral("Отменить"), QStyle::SP_DialogCancelButton);
     auto* buttons = new QHBoxLayout;
@@ -199,9 +204,9 @@ void TfrmWiz::cbTypeCenChange() {
 void TfrmWiz::LoadDataInView() {
     const auto plain = [this](const QString& sql) { return SqlQuery(m_db).prepared(sql); };
     DBGridSelect->load(SELECT_PROPOSALS_SQL.arg(scope()), plain, {QStringLiteral("ID"), QStringLiteral("Cena")},
-                       {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 22},
-                        {QStringLiteral("DateW"), QStringLiteral("Дата"), 10},
-                        {QStringLiteral("TimeS"), QStringLiteral("Время"), 7}});
+                       {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 26},
+                        {QStringLiteral("DateW"), QStringLiteral("Дата"), 13},
+                        {QStringLiteral("TimeS"), QStringLiteral("Время"), 8}});
     CalcSumma();
 }
 

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "facility/UnitSchedEmpl.h"
 #include "platform/FormWidgets.h"
 #include "platform/LocaleFormat.h"
@@ -17,6 +19,7 @@ namespace {
 
 const QString kCaption = QStringLiteral("Помощник (День недели)");
 const QString kDateBeg = QStringLiteral("Начальная дата:");
+const QString kNoSeans = QStringLiteral("У зала нет сеансов: посещения не добавлены!");
 const QString kFewerDates =
     QStringLiteral("За 101 день от начальной даты выбранные дни недели дают только %1 посещ. из %2.\rДобавить их?");
 
@@ -94,13 +97,14 @@ void TfrmWizDay::LoadSeansList(const QComboBox& source) {
     }
 }
 
-// Each box holds its slot's start as a time, so nothing is parsed back from the text.
+// Each box holds its slot's start as a time, so nothing is parsed back from the text; a ticked day
+// without a slot has an invalid time.
 QMap<int, QTime> TfrmWizDay::tickedDays() const {
     QMap<int, QTime> times;
     for (int i = 0; i < 7; ++i) {
         const QTime start = Seans[i]->currentData().toTime();
-        if (day[i]->isChecked() && start.isValid()) {
-            times.insert(i + 1, QTime(start.hour(), start.minute()));
+        if (day[i]->isChecked()) {
+            times.insert(i + 1, start.isValid() ? QTime(start.hour(), start.minute()) : QTime());
         }
     }
     return times;
@@ -109,7 +113,14 @@ QMap<int, QTime> TfrmWizDay::tickedDays() const {
 // Fewer visits than the price type holds are only planned when the user agrees; otherwise the dialog
 // stays open to tick more days.
 void TfrmWizDay::btnCalcClick() {
-    FDates = PlanWeekdayVisits(FDateBeg.date(), FKolvoSeans, tickedDays());
+    const QMap<int, QTime> days = tickedDays();
+    if (std::any_of(days.cbegin(), days.cend(), [](const QTime& start) { return !start.isValid(); })) {
+        FDates.clear();
+        showMessage(this, kNoSeans);
+        accept();
+        return;
+    }
+    FDates = PlanWeekdayVisits(FDateBeg.date(), FKolvoSeans, days);
     if (!FDates.isEmpty() && FDates.size() < FKolvoSeans &&
         askYesNo(this, kFewerDates.arg(FDates.size()).arg(FKolvoSeans)) != Answer::Yes) {
         FDates.clear();

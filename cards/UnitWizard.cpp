@@ -11,6 +11,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "app/SprGrid.h"
 #include "app/UnitConst.h"
 #include "app/UnitSelSpr.h"
@@ -255,29 +257,26 @@ QDate TfrmWiz::FindSeansDay(const QDate& from) {
 }
 
 // The entry of the day found: the only one, the one remembered for its weekday, or the one the user
-// chooses (remembered when asked to).
+// chooses (remembered when asked to). False when the remembered entry is gone from the day.
 bool TfrmWiz::chooseSeans(TSeansEntry* entry) {
     const int dayNed = GetDayNed();
     if (FSeansList.size() == 1) {
         *entry = FSeansList.first();
         return true;
     }
-    if (!FDaySeans.contains(dayNed)) {
-        TfrmSelSeans chooser(m_db, VidSportID, dayNed, this);
-        execModal(chooser);
-        *entry = chooser.GetSeans();
-        if (!chooser.cbSaveSel->isChecked()) {
-            return entry->ZalID != 0;
-        }
+    if (FDaySeans.contains(dayNed)) {
+        *entry = FDaySeans.value(dayNed);
+        return std::any_of(FSeansList.cbegin(), FSeansList.cend(), [entry](const TSeansEntry& offered) {
+            return offered.Time == entry->Time && offered.ZalID == entry->ZalID;
+        });
+    }
+    TfrmSelSeans chooser(m_db, VidSportID, dayNed, this);
+    execModal(chooser);
+    *entry = chooser.GetSeans();
+    if (chooser.cbSaveSel->isChecked()) {
         FDaySeans.insert(dayNed, *entry);
     }
-    *entry = FDaySeans.value(dayNed);
-    for (const TSeansEntry& offered : FSeansList) {
-        if (offered.Time == entry->Time && offered.ZalID == entry->ZalID) {
-            return true;
-        }
-    }
-    return false;
+    return entry->ZalID != 0;
 }
 
 // False only when the timetable has no day for the sports type.

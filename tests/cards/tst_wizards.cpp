@@ -166,12 +166,20 @@ class TestWizards : public DatabaseCase {
         QTEST(scalar(m_db->db, QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal")).toInt(), "inserted");
     }
 
-    void weekdayWizardNeedsAPriceType() {
+    // No price type: the wizard does not open; a hall without slots: nothing is planned, and it says why.
+    void weekdayWizardNeedsAPriceTypeAndSlots() {
         TfrmCard form(m_db->db, nullptr);
         form.LoadCard(m_card);
         form.modeWizardHelp->setCurrentIndex(1);
         form.btnWizardStartClick();
         QVERIFY(m_ui->modalClasses.isEmpty());
+        TfrmWizDay wizard(nullptr);
+        wizard.FKolvoSeans = 4;
+        wizard.LoadSeansList(QComboBox());
+        wizard.day[0]->setChecked(true);
+        wizard.btnCalcClick();
+        QVERIFY(wizard.FDates.isEmpty());
+        QCOMPARE(m_ui->messageTexts(), QStringList{QStringLiteral("У зала нет сеансов: посещения не добавлены!")});
     }
 
     // Unrounded prices per visit of the price valid on each date, and a sum rounded to 0.1.

@@ -84,6 +84,9 @@ void TfrmWiz::setupUi() {
     DBGridSelect->setItemDelegateForColumn(kTimeColumn, centred);
     btnSave = newButton(this, "btnSave", QStringLiteral("Готово"), QStyle::SP_DialogOkButton);
     btnClose = newButton(this, "btnClose", QStringLiteral("Отменить"), QStyle::SP_DialogCancelButton);
+    // Enter after typing the count must not finish the wizard.
+    btnSave->setAutoDefault(false);
+    btnClose->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnSave);

@@ -361,8 +361,6 @@ void TfrmCard::btnTXTClick() {
     }
 }
 
-void TfrmCard::btnWizardStartClick() {}
-
 // The print takes what the form shows, not the stored row, and hands back the insurance it printed.
 void TfrmCard::btnPrintCardClick() {
     TfrmAPL* main = mainWindow();

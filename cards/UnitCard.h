@@ -191,8 +191,13 @@ class TfrmCard : public QDialog {
 
     // Pricing.
     void lookUpFee();
-    double priceOfRow(int typeCen, double* fee);
-    void insertRow(double price);
+    double priceOfRow(int typeCen, const QDateTime& visit, double* fee);
+    void insertRow(double price, const QDateTime& visit);
+
+    // Wizard start.
+    void startSportWizard();
+    void startDayWizard();
+    void insertPlannedVisits(const QList<QDateTime>& visits, int typeCen);
     int cardRowCount();
     void centreColumns(const QList<int>& columns);
 

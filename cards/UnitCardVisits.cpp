@@ -166,36 +166,36 @@ bool TfrmCard::AddSeansInTablWork() {
             showMessage(this, kNoTypeCen);
             return false;
         }
-        price = priceOfRow(typeCen, &fee);
+        price = priceOfRow(typeCen, visitDateTime(), &fee);
     }
-    insertRow(price);
+    insertRow(price, visitDateTime());
     setInsurance(FStrahSumm, fee);
     return true;
 }
 
 // A subscription visit costs the band's price for the whole price type divided by its visits, brought
 // to 0.01; a club card's hall costs the whole band-0 price.
-double TfrmCard::priceOfRow(int typeCen, double* fee) {
-    const QDateTime day(calendarDate(), QTime(0, 0));
+double TfrmCard::priceOfRow(int typeCen, const QDateTime& visit, double* fee) {
+    const QDateTime day(visit.date(), QTime(0, 0));
     if (clubCard()) {
         return GetCenaSeans(m_db, 0, FListIDTypeCen.at(typeCen), *fee, day);
     }
     const int visits = FListKolvoSeans.at(typeCen);
-    const int band = GetIDPeriodCena(m_db, FIDZal, QDateTime(kZeroDate, slotTime()));
+    const int band = GetIDPeriodCena(m_db, FIDZal, QDateTime(kZeroDate, visit.time()));
     if (band == 0 || visits <= 0) {
         return 0;
     }
     return RoundAmount(GetCenaSeans(m_db, band, FListIDTypeCen.at(typeCen), *fee, day) / visits, kPriceDecimals);
 }
 
-void TfrmCard::insertRow(double price) {
+void TfrmCard::insertRow(double price, const QDateTime& visit) {
     SqlQuery command(m_db);
     command.addParam(QStringLiteral("pCena"), FieldType::Float, price);
     if (clubCard()) {
         command.exec(INSERT_CLUB_ZAL_SQL.arg(FIDCard).arg(FIDZal));
         return;
     }
-    command.addParam(QStringLiteral("pDatWork"), FieldType::DateTime, visitDateTime());
+    command.addParam(QStringLiteral("pDatWork"), FieldType::DateTime, visit);
     command.exec(INSERT_VISIT_SQL.arg(FIDZal).arg(FIDCard));
 }
 

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QDate>
+#include <QDialog>
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include "cards/UnitSelSeans.h"
+
+class Database;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class SprGrid;
+
+// Fills a saved subscription from the weekly timetable of a sports type. The proposals lie in
+// tWizardTMP under the signed-in user and the card until "Готово" copies them to the card's visits;
+// every close drops them, and opening drops what an earlier run of the same user and card left.
+class TfrmWiz : public QDialog {
+    Q_OBJECT
+
+  public:
+    TfrmWiz(Database& db, int idCard, QWidget* parent);
+
+    // The weekday (1 = Monday .. 7 = Sunday) of the day found last.
+    int GetDayNed() const { return FCurDate.dayOfWeek(); }
+
+    const int IDCard;
+    int VidSportID = -1;
+    // The fee of the last price row found; the caller's value until one is found.
+    double StrahVosn = 0;
+    double StrahSumma = 0;
+
+    QLineEdit* leVidSporta = nullptr;
+    QToolButton* btnSelClient = nullptr;
+    QComboBox* cbTypeCen = nullptr;
+    QDateEdit* DTPSeans = nullptr;
+    QToolButton* btnAdd = nullptr;
+    QToolButton* btnDel = nullptr;
+    QLineEdit* edKolvo = nullptr;
+    QToolButton* btnCalcAll = nullptr;
+    QLabel* stSum = nullptr;
+    SprGrid* DBGridSelect = nullptr;
+    QPushButton* btnSave = nullptr;
+    QPushButton* btnClose = nullptr;
+
+  public slots:
+    void btnSelClientClick();
+    void cbTypeCenChange();
+    void btnAddClick();
+    void btnDelClick();
+    void btnCalcAllClick();
+    void btnSaveClick();
+    void done(int result) override;
+
+  private:
+    void setupUi();
+    QLayout* buildChoices();
+    void LoadTypeCena();
+    void LoadDataInView();
+    void CalcSumma();
+    int typeCenIndex() const;
+    bool readyToPropose();
+    QDate FindSeansDay(const QDate& from);
+    bool chooseSeans(TSeansEntry* entry);
+    bool AddSeansInTablTMP();
+    void insertProposal(const TSeansEntry& entry);
+    QString scope() const;
+
+    Database& m_db;
+    QList<int> FListIDTypeCen;
+    QList<int> FListKolvoSeans;
+    QList<double> FListStrahSumma;
+    QList<TSeansEntry> FSeansList;
+    QMap<int, TSeansEntry> FDaySeans;
+    QDate FCurDate;
+};

@@ -1,0 +1,394 @@
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/SprGrid.h"
+#include "app/UnitConst.h"
+#include "app/UnitSelSpr.h"
+#include "cards/UnitCard.h"
+#include "cards/UnitSelSeans.h"
+#include "cards/UnitWizDay.h"
+#include "cards/UnitWizard.h"
+#include "tests/cards/CardFixture.h"
+#include "tests/support/TestSupport.h"
+
+using namespace card_fixture;
+
+namespace {
+
+const QDate kWednesday(2026, 7, 1);
+const QString kVisitsSql = QStringLiteral("SELECT DateWork, Cena FROM tWorkGurnal ORDER BY DateWork");
+const QString kScratchSql = QStringLiteral("SELECT COUNT(*) FROM tWizardTMP");
+
+QString stamp(const QDateTime& value) {
+    return value.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+}  // namespace
+
+class TestWizards : public DatabaseCase {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        startCase(m_ui, m_db);
+        m_hall = addHall(m_db->db, QStringLiteral("Бассейн"), 20);
+        addSlot(m_db->db, m_hall, QTime(9, 0));
+        addSlot(m_db->db, m_hall, QTime(18, 0));
+        m_band = addBand(m_db->db, m_hall, QTime(9, 0), QTime(22, 0));
+        m_card = addCard(m_db->db, 1, ctAbonement, QStringLiteral("2026-01-01 00:00:00"),
+                         addPerson(m_db->db, QStringLiteral("Иванов"), QStringLiteral("Иван")));
+        m_swim = addVidSport(QStringLiteral("Плавание"), 3, 2000);
+        addPrice(m_db->db, 0, m_swimType, QDate(2026, 1, 1), 1000, 50);
+        addPrice(m_db->db, 0, m_swimType, QDate(2026, 7, 14), 2000, 70);
+        addTimetable(m_swim, m_hall, 2, QTime(18, 0));
+    }
+
+    void plansWeekdayVisits_data() {
+        QTest::addColumn<QDate>("start");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QList<int>>("weekdays");  // each at 7 + its number o'clock
+        QTest::addColumn<int>("produced");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("on the ticked start day") << QDate(2026, 7, 6) << 1 << QList<int>{1} << 1 << "2026-07-06 08:00"
+                                                 << "2026-07-06 08:00";
+        QTest::newRow("Monday and Thursday from a Wednesday")
+            << kWednesday << 8 << QList<int>{1, 4} << 8 << "2026-07-02 11:00"
+            << "2026-07-27 08:00";
+        QTest::newRow("over a month's end") << QDate(2026, 1, 28) << 3 << QList<int>{2, 5} << 3 << "2026-01-30 12:00"
+                                            << "2026-02-06 12:00";
+        QTest::newRow("all seven days") << kWednesday << 10 << QList<int>{1, 2, 3, 4, 5, 6, 7} << 10
+                                        << "2026-07-01 10:00"
+                                        << "2026-07-10 12:00";
+        QTest::newRow("101 days hold 14 Sundays") << kWednesday << 100 << QList<int>{7} << 14 << "2026-07-05 14:00"
+                                                  << "2026-10-04 14:00";
+        QTest::newRow("101 visits") << kWednesday << 101 << QList<int>{7} << 0 << ""
+                                    << "";
+        QTest::newRow("no day ticked") << kWednesday << 5 << QList<int>{} << 0 << ""
+                                       << "";
+    }
+    void plansWeekdayVisits() {
+        QFETCH(QDate, start);
+        QFETCH(int, count);
+        QFETCH(QList<int>, weekdays);
+        QFETCH(int, produced);
+        QMap<int, QTime> times;
+        for (const int day : weekdays) {
+            times.insert(day, QTime(7 + day, 0));
+        }
+        const QList<QDateTime> dates = PlanWeekdayVisits(start, count, times);
+        QCOMPARE(dates.size(), produced);
+        QTEST(dates.isEmpty() ? QString() : stamp(dates.first()), "first");
+        QTEST(dates.isEmpty() ? QString() : stamp(dates.last()), "last");
+    }
+
+    // Prices follow the price valid on each date; the panel counts the visits at their slot.
+    void weekdayWizardPricesAndInsertsThePlan_data() {
+        QTest::addColumn<bool>("org");
+        QTest::addColumn<QStringList>("cenas");
+        QTest::addColumn<QString>("sum");
+        QTest::addColumn<double>("fee");
+        QTest::newRow("a person's card") << false << QStringList{"100", "100", "100", "200", "200", "200", "200", "200"}
+                                         << "1300,0" << 60.0;
+        QTest::newRow("an organisation's card") << true << QStringList(8, QStringLiteral("0")) << "0,0" << 0.0;
+    }
+    void weekdayWizardPricesAndInsertsThePlan() {
+        QFETCH(bool, org);
+        QFETCH(QStringList, cenas);
+        const int type = addTypeCen(m_db->db, QStringLiteral("8 посещений"), m_hall, 8, 1500);
+        addPrice(m_db->db, m_band, type, QDate(2026, 1, 1), 800, 40);
+        addPrice(m_db->db, m_band, type, QDate(2026, 7, 10), 1600, 60);
+        if (org) {
+            exec(m_db->db,
+                 QStringLiteral("UPDATE tCard SET ID_Org=%1").arg(addOrg(m_db->db, QStringLiteral("Ромашка"))));
+        }
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(m_card);
+        form.mcSelDates->setSelectedDate(kWednesday);
+        form.cbSeans->setCurrentIndex(1);
+        form.modeWizardHelp->setCurrentIndex(1);
+        QString start;
+        m_ui->modalHandlers.push_back([&start](QDialog& shown) {
+            auto& wizard = static_cast<TfrmWizDay&>(shown);
+            start = wizard.StrDateBeg->text() + QLatin1Char('|') + wizard.Seans[3]->currentText();
+            wizard.day[0]->setChecked(true);
+            wizard.Seans[0]->setCurrentIndex(0);
+            wizard.day[3]->setChecked(true);
+            wizard.btnCalc->click();
+            return wizard.result();
+        });
+        form.btnWizardStartClick();
+        QCOMPARE(start, QStringLiteral("Начальная дата: 01.07.2026|18:00"));
+        const QStringList visits = rows(m_db->db, kVisitsSql);
+        QCOMPARE(visits.size(), 8);
+        QCOMPARE(visits.first(), "2026-07-02 18:00:00|" + cenas.first());
+        QCOMPARE(visits.last(), "2026-07-27 09:00:00|" + cenas.last());
+        QCOMPARE(column(*form.DBGridSpr, QStringLiteral("Cena")), cenas);
+        QTEST(form.stSum->text(), "sum");
+        QTEST(form.FStrahVosn, "fee");
+        QCOMPARE(rows(m_db->db, QStringLiteral("SELECT DateOpen, DateClose FROM tCard")),
+                 QStringList{"2026-07-02 00:00:00|2026-07-27 00:00:00"});
+        QVERIFY(form.btnAdd->isEnabled());
+        form.mcSelDates->setSelectedDate(QDate(2026, 7, 2));
+        QCOMPARE(form.FLoadDay->CountCard(), 1);
+    }
+
+    void weekdayWizardAsksBeforeAShortPlan_data() {
+        QTest::addColumn<bool>("agree");
+        QTest::addColumn<int>("inserted");
+        QTest::newRow("agreed") << true << 14;
+        QTest::newRow("refused") << false << 0;
+    }
+    void weekdayWizardAsksBeforeAShortPlan() {
+        QFETCH(bool, agree);
+        addTypeCen(m_db->db, QStringLiteral("20 посещений"), m_hall, 20);
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(m_card);
+        form.mcSelDates->setSelectedDate(kWednesday);
+        form.modeWizardHelp->setCurrentIndex(1);
+        m_ui->answers.push_back(agree ? Answer::Yes : Answer::No);
+        m_ui->modalHandlers.push_back([](QDialog& shown) {
+            auto& wizard = static_cast<TfrmWizDay&>(shown);
+            wizard.day[6]->setChecked(true);
+            wizard.btnCalc->click();
+            return wizard.result();
+        });
+        form.btnWizardStartClick();
+        QCOMPARE(m_ui->questions, QStringList{QStringLiteral(
+                                      "За 101 день от начальной даты выбранные дни недели дают только 14 посещ. из "
+                                      "20.\rДобавить их?")});
+        QTEST(scalar(m_db->db, QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal")).toInt(), "inserted");
+    }
+
+    // No price type: the wizard does not open; a hall without slots: nothing is planned, and it says why.
+    void weekdayWizardNeedsAPriceTypeAndSlots() {
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(m_card);
+        form.modeWizardHelp->setCurrentIndex(1);
+        form.btnWizardStartClick();
+        QVERIFY(m_ui->modalClasses.isEmpty());
+        TfrmWizDay wizard(nullptr);
+        wizard.FKolvoSeans = 4;
+        wizard.LoadSeansList(QComboBox());
+        wizard.day[0]->setChecked(true);
+        wizard.btnCalcClick();
+        QVERIFY(wizard.FDates.isEmpty());
+        QCOMPARE(m_ui->messageTexts(), QStringList{QStringLiteral("У зала нет сеансов: посещения не добавлены!")});
+    }
+
+    // Unrounded prices per visit of the price valid on each date, and a sum rounded to 0.1.
+    void sportWizardProposesFromTheTimetable() {
+        TfrmWiz wizard(m_db->db, m_card, nullptr);
+        chooseVidSport(wizard, m_swim);
+        QCOMPARE(wizard.StrahSumma, 2000.0);
+        wizard.DTPSeans->setDate(kWednesday);
+        wizard.edKolvo->setText(QStringLiteral("3"));
+        wizard.btnCalcAllClick();
+        QCOMPARE(shownRows(*wizard.DBGridSelect),
+                 QStringList({"Бассейн|07.07.2026|18:00", "Бассейн|14.07.2026|18:00", "Бассейн|21.07.2026|18:00"}));
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT Cena FROM tWizardTMP ORDER BY ID")).toDouble(), 1000.0 / 3);
+        QCOMPARE(wizard.stSum->text(), QStringLiteral("1666,7"));
+        QCOMPARE(wizard.StrahVosn, 70.0);
+        selectRow(*wizard.DBGridSelect, 0);
+        wizard.btnDelClick();
+        QCOMPARE(wizard.stSum->text(), QStringLiteral("1333,3"));
+        QCOMPARE(wizard.edKolvo->text(), QStringLiteral("2"));
+        QVERIFY(m_ui->messageTexts().isEmpty());
+    }
+
+    // The same weekday and time in two halls: the visit takes the hall the chooser showed.
+    void chooserAsksOncePerWeekdayWhenRemembered_data() {
+        QTest::addColumn<bool>("remember");
+        QTest::addColumn<int>("asked");
+        QTest::newRow("remembered") << true << 1;
+        QTest::newRow("not remembered") << false << 2;
+    }
+    void chooserAsksOncePerWeekdayWhenRemembered() {
+        QFETCH(bool, remember);
+        const int gym = addHall(m_db->db, QStringLiteral("Тренажерный зал номер один"), 15);
+        const int run = addVidSport(QStringLiteral("Бег"), 2, 0);
+        addTimetable(run, m_hall, 1, QTime(18, 0));
+        addTimetable(run, gym, 1, QTime(18, 0));
+        addTimetable(run, m_hall, 1, QTime(10, 0));
+        QStringList shown;
+        for (int i = 0; i < 2; ++i) {
+            m_ui->modalHandlers.push_back([&shown, remember](QDialog& dialog) {
+                auto& chooser = static_cast<TfrmSelSeans&>(dialog);
+                chooser.cbSeans->setCurrentIndex(2);
+                chooser.cbSeansChange();
+                chooser.cbSaveSel->setChecked(remember);
+                shown << chooser.windowTitle() + QLatin1Char('|') + chooser.cbSeans->itemText(0) + QLatin1Char('|') +
+                             chooser.stZal->text();
+                return int(QDialog::Accepted);
+            });
+        }
+        TfrmWiz wizard(m_db->db, m_card, nullptr);
+        chooseVidSport(wizard, run);
+        wizard.DTPSeans->setDate(kWednesday);
+        wizard.edKolvo->setText(QStringLiteral("2"));
+        wizard.btnCalcAllClick();
+        QTEST(int(m_ui->modalClasses.count(QStringLiteral("TfrmSelSeans"))), "asked");
+        QCOMPARE(shown.first(), QStringLiteral("Выбор сеанса: Понедельник|10:00| Зал: Тренажерный зал н"));
+        QCOMPARE(column(*wizard.DBGridSelect, QStringLiteral("NameZal")),
+                 QStringList(2, QStringLiteral("Тренажерный зал номер один")));
+    }
+
+    void cardTakesTheSportWizardOnlyAfterItsChoice_data() {
+        QTest::addColumn<bool>("choose");
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("vidSporta");
+        QTest::addColumn<int>("visits");
+        QTest::newRow("Готово") << true << true << "Плавание" << 2;
+        QTest::newRow("Отменить") << true << false << "" << 0;
+        QTest::newRow("Готово without a sports type") << false << true << "" << 0;
+    }
+    void cardTakesTheSportWizardOnlyAfterItsChoice() {
+        QFETCH(bool, choose);
+        QFETCH(bool, save);
+        QFETCH(int, visits);
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(m_card);
+        form.FStrahVosn = 25;
+        m_ui->modalHandlers.push_back([this, choose, save](QDialog& shown) {
+            auto& wizard = static_cast<TfrmWiz&>(shown);
+            if (choose) {
+                chooseVidSport(wizard, m_swim);
+                wizard.DTPSeans->setDate(kWednesday);
+                wizard.edKolvo->setText(QStringLiteral("2"));
+                wizard.btnCalcAllClick();
+            }
+            (save ? wizard.btnSave : wizard.btnClose)->click();
+            return wizard.result();
+        });
+        form.btnWizardStartClick();
+        QTEST(form.leVidSporta->text(), "vidSporta");
+        QCOMPARE(scalar(m_db->db, kScratchSql).toInt(), 0);
+        QCOMPARE(form.btnAdd->isEnabled(), visits == 0);
+        QCOMPARE(form.FStrahVosn, visits ? 70.0 : 25.0);
+        QCOMPARE(rows(m_db->db, kVisitsSql).size(), visits);
+        if (visits) {
+            QCOMPARE(rows(m_db->db, QStringLiteral("SELECT DateWork, ID_USER, SumCard, DateClose FROM tWorkGurnal, "
+                                                   "tCard WHERE tCard.ID=ID_Card ORDER BY DateWork DESC LIMIT 1")),
+                     QStringList{"2026-07-14 18:00:00|1|1000|2026-07-14 00:00:00"});
+            QCOMPARE(form.stSum->text(), QStringLiteral("1000,0"));
+            form.mcSelDates->setSelectedDate(QDate(2026, 7, 7));
+            form.cbSeans->setCurrentIndex(1);
+            form.LoadGraphData();
+            QCOMPARE(form.FLoadDay->CountCard(), 1);
+        }
+    }
+
+    // Leftovers of this user and card go; another card's or user's rows are neither shown nor copied.
+    void scratchRowsBelongToTheUserAndCard() {
+        const QString row = QStringLiteral(
+            "INSERT INTO tWizardTMP (DateWork, ID_Zal, ID_Card, Cena, ID_USER) VALUES ('2026-07-07 18:00:00', %1, "
+            "%2, 10, %3)");
+        exec(m_db->db, row.arg(m_hall).arg(m_card).arg(gUserApl.ID));
+        exec(m_db->db, row.arg(m_hall).arg(m_card + 1).arg(gUserApl.ID));
+        exec(m_db->db, row.arg(m_hall).arg(m_card).arg(gUserApl.ID + 1));
+        TfrmWiz wizard(m_db->db, m_card, nullptr);
+        QCOMPARE(wizard.DBGridSelect->rowCount(), 0);
+        chooseVidSport(wizard, m_swim);
+        wizard.DTPSeans->setDate(kWednesday);
+        wizard.btnAddClick();
+        wizard.btnSaveClick();
+        QCOMPARE(wizard.result(), int(QDialog::Accepted));
+        QCOMPARE(rows(m_db->db, QStringLiteral("SELECT DateWork, ID_Card FROM tWorkGurnal")),
+                 QStringList{QStringLiteral("2026-07-07 18:00:00|%1").arg(m_card)});
+        QCOMPARE(scalar(m_db->db, kScratchSql).toInt(), 2);
+    }
+
+    void copyErrorKeepsTheProposals() {
+        exec(m_db->db, QStringLiteral("CREATE TRIGGER tFail BEFORE INSERT ON tWorkGurnal BEGIN SELECT RAISE(ABORT, "
+                                      "'refused'); END"));
+        TfrmWiz wizard(m_db->db, m_card, nullptr);
+        chooseVidSport(wizard, m_swim);
+        wizard.btnAddClick();
+        QVERIFY_THROWS_EXCEPTION(DbError, wizard.btnSaveClick());
+        QVERIFY(wizard.result() != QDialog::Accepted);
+        QCOMPARE(scalar(m_db->db, kScratchSql).toInt(), 1);
+    }
+
+    void sportWizardRefusesWhatItCannotPrice_data() {
+        QTest::addColumn<QString>("vidSport");  // empty: none chosen
+        QTest::addColumn<QString>("kolvo");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no sports type") << ""
+                                        << "3"
+                                        << "Нет записей по выбранному виду спорта!";
+        QTest::newRow("no price type") << "Без цен"
+                                       << "3"
+                                       << "У вида спорта нет типов цены: сеанс не добавлен!";
+        QTest::newRow("a type of 0 visits") << "Пустой тип"
+                                            << "3"
+                                            << "В типе цены не указано кол-во посещений: сеанс не добавлен!";
+        QTest::newRow("no timetable") << "Без расписания"
+                                      << "3"
+                                      << "Нет записей по выбранному виду спорта!";
+        QTest::newRow("a count not whole") << "Плавание"
+                                           << "2,5"
+                                           << "Кол-во должно быть целым числом!";
+    }
+    void sportWizardRefusesWhatItCannotPrice() {
+        QFETCH(QString, vidSport);
+        QFETCH(QString, message);
+        const int bare = insert(m_db->db, QStringLiteral("INSERT INTO tVidSport (NameVidSp) VALUES ('Без цен')"));
+        addTimetable(bare, m_hall, 2, QTime(18, 0));
+        addTimetable(addVidSport(QStringLiteral("Пустой тип"), 0, 0), m_hall, 2, QTime(18, 0));
+        const QMap<QString, int> ids = {{"Без цен", bare},
+                                        {"Пустой тип", bare + 1},
+                                        {"Без расписания", addVidSport(QStringLiteral("Без расписания"), 4, 0)},
+                                        {"Плавание", m_swim}};
+        TfrmWiz wizard(m_db->db, m_card, nullptr);
+        if (!vidSport.isEmpty()) {
+            chooseVidSport(wizard, ids.value(vidSport));
+        }
+        QFETCH(QString, kolvo);
+        wizard.edKolvo->setText(kolvo);
+        wizard.btnCalcAllClick();
+        QCOMPARE(m_ui->messageTexts(), QStringList{message});
+        QCOMPARE(scalar(m_db->db, kScratchSql).toInt(), 0);
+    }
+
+  private:
+    // A sports type with one price type of that many visits, common to all halls.
+    int addVidSport(const QString& name, int visits, double insuredSum) {
+        const int id = insert(m_db->db, QStringLiteral("INSERT INTO tVidSport (NameVidSp) VALUES ('%1')").arg(name));
+        m_swimType = addTypeCen(m_db->db, name, 0, visits, insuredSum);
+        exec(m_db->db, QStringLiteral("UPDATE tTypeCen SET VidSportaID=%1 WHERE ID=%2").arg(id).arg(m_swimType));
+        return id;
+    }
+
+    void addTimetable(int vidSport, int hall, int dayNed, const QTime& time) {
+        addRow(m_db->db,
+               QStringLiteral("INSERT INTO tSchedulEmpl (VidSportID, ZalID, DayNed, SeansTime) VALUES (%1, %2, %3, "
+                              ":pTime);")
+                   .arg(vidSport)
+                   .arg(hall)
+                   .arg(dayNed),
+               {{QStringLiteral("pTime"), FieldType::Time, time}});
+    }
+
+    void chooseVidSport(TfrmWiz& wizard, int id) {
+        m_ui->modalHandlers.push_front([id](QDialog& shown) {
+            static_cast<TfrmSelectSpr&>(shown).FSelect = {id, QStringLiteral("Плавание")};
+            return int(QDialog::Accepted);
+        });
+        wizard.btnSelClientClick();
+    }
+
+    int m_hall = 0;
+    int m_band = 0;
+    int m_card = 0;
+    int m_swim = 0;
+    int m_swimType = 0;
+};
+
+QTEST_MAIN(TestWizards)
+#include "tst_wizards.moc"

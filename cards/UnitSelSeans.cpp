@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/UnitConst.h"
 #include "facility/UnitSchedEmpl.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
-#include "platform/LocaleFormat.h"
 
 namespace {
 
@@ -40,8 +40,7 @@ TfrmSelSeans::TfrmSelSeans(Database& db, int vidSport, int dayNed, QWidget* pare
     : QDialog(parent), FListSeans(LoadDaySeans(db, vidSport, dayNed)) {
     setupUi(dayNed);
     for (const TSeansEntry& entry : FListSeans) {
-        const QString text = longTimeText(entry.Time);
-        cbSeans->addItem(text.left(text.size() - 3));
+        cbSeans->addItem(SeansTimeText(entry.Time));
     }
     if (!FListSeans.isEmpty()) {
         cbSeans->setCurrentIndex(0);

@@ -1,6 +1,7 @@
 #include "app/UnitConst.h"
 
 #include <QColor>
+#include <QComboBox>
 #include <QImage>
 #include <QLocale>
 #include <QPainter>
@@ -344,4 +345,22 @@ void ShowSlotLoad(Database& db, TLoadDay& panel, int idZal, const QDateTime& slo
     panel.SetCountCard(query.next() ? query.asInt(0) : 0);
     query.exec(COUNT_LOAD_SQL.arg(idZal).arg(QStringLiteral("<0")));
     panel.SetCountOrg(query.next() ? query.asInt(0) : 0);
+}
+
+void LoadTypeCenBox(Database& db, const QString& sql, QComboBox& box, const TTypeCenLists& lists) {
+    box.clear();
+    lists.ids.clear();
+    lists.visits.clear();
+    lists.insuredSums.clear();
+    SqlQuery query(db);
+    query.exec(sql);
+    while (query.next()) {
+        lists.ids << query.asInt(0);
+        box.addItem(query.asString(1));
+        lists.visits << query.asInt(2);
+        lists.insuredSums << query.asFloat(3);
+    }
+    if (box.count() > 0) {
+        box.setCurrentIndex(0);
+    }
 }

@@ -3,10 +3,12 @@
 #include <QColor>
 #include <QDateTime>
 #include <QFrame>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 class QColor;
+class QComboBox;
 class QImage;
 
 class Database;
@@ -149,3 +151,13 @@ QDateTime SeansDateTime(const QDate& date, const QTime& start);
 // Gives the panel the places of the hall's slot taken by cards and reserved by organisations; an
 // invalid slot (no hall or no slot chosen) shows an empty load.
 void ShowSlotLoad(Database& db, TLoadDay& panel, int idZal, const QDateTime& slot);
+
+// The price types a box offers, in the box's order, with the visits and insured sum of each.
+struct TTypeCenLists {
+    QList<int>& ids;
+    QList<int>& visits;
+    QList<double>& insuredSums;
+};
+// Fills the box and the lists from a query of ID, name, visits and insured sum; the first type
+// becomes current.
+void LoadTypeCenBox(Database& db, const QString& sql, QComboBox& box, const TTypeCenLists& lists);

@@ -10,6 +10,7 @@
 #include "app/UnitConst.h"
 
 class Database;
+class Transaction;
 class GridCellFormat;
 class QCalendarWidget;
 class QCheckBox;
@@ -171,6 +172,7 @@ class TfrmCard : public QDialog {
     void refuseSaving();
 
     TfrmAPL* mainWindow() const;
+    void finishVisitChange(Transaction& transaction);
 
     // Owner and saving.
     bool numberValid(int* number) const;

@@ -48,21 +48,8 @@ int digitsBeforePoint(double value) {
 }  // namespace
 
 void TfrmCard::LoadTypeCen() {
-    cbTypeCen->clear();
-    FListIDTypeCen.clear();
-    FListKolvoSeans.clear();
-    FListStrahSumma.clear();
-    SqlQuery query(m_db);
-    query.exec((clubCard() ? SELECT_TYPECEN_CLUB_SQL : SELECT_TYPECEN_ABON_SQL).arg(FIDZal));
-    while (query.next()) {
-        FListIDTypeCen << query.asInt(0);
-        cbTypeCen->addItem(query.asString(1));
-        FListKolvoSeans << query.asInt(2);
-        FListStrahSumma << query.asFloat(3);
-    }
-    if (cbTypeCen->count() > 0) {
-        cbTypeCen->setCurrentIndex(0);
-    }
+    LoadTypeCenBox(m_db, (clubCard() ? SELECT_TYPECEN_CLUB_SQL : SELECT_TYPECEN_ABON_SQL).arg(FIDZal), *cbTypeCen,
+                   {FListIDTypeCen, FListKolvoSeans, FListStrahSumma});
 }
 
 // Each slot shows its start in the long time format without the seconds ("9:00" under H:mm:ss) and

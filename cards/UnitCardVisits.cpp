@@ -123,13 +123,7 @@ void TfrmCard::btnAddClick() {
     if (!AddSeansInTablWork()) {
         return;
     }
-    if (!clubCard()) {
-        ReliseDates();
-    }
-    CalcSumCard();
-    transaction.commit();
-    LoadTabl();
-    LoadGraphData();
+    finishVisitChange(transaction);
 }
 
 void TfrmCard::btnDelClick() {
@@ -139,6 +133,11 @@ void TfrmCard::btnDelClick() {
     const int id = DBGridSpr->currentValue(QStringLiteral("ID")).toInt();
     Transaction transaction(m_db);
     SqlQuery(m_db).exec((clubCard() ? DELETE_CLUB_ZAL_SQL : DELETE_VISIT_SQL).arg(id));
+    finishVisitChange(transaction);
+}
+
+// The card's period and sum follow its visits in the same transaction; then the lists show them.
+void TfrmCard::finishVisitChange(Transaction& transaction) {
     if (!clubCard()) {
         ReliseDates();
     }

@@ -175,21 +175,8 @@ void TfrmWiz::btnSelClientClick() {
 }
 
 void TfrmWiz::LoadTypeCena() {
-    cbTypeCen->clear();
-    FListIDTypeCen.clear();
-    FListKolvoSeans.clear();
-    FListStrahSumma.clear();
-    SqlQuery query(m_db);
-    query.exec(SELECT_TYPECEN_SQL.arg(VidSportID));
-    while (query.next()) {
-        FListIDTypeCen << query.asInt(0);
-        cbTypeCen->addItem(query.asString(1));
-        FListKolvoSeans << query.asInt(2);
-        FListStrahSumma << query.asFloat(3);
-    }
-    if (cbTypeCen->count() > 0) {
-        cbTypeCen->setCurrentIndex(0);
-    }
+    LoadTypeCenBox(m_db, SELECT_TYPECEN_SQL.arg(VidSportID), *cbTypeCen,
+                   {FListIDTypeCen, FListKolvoSeans, FListStrahSumma});
 }
 
 int TfrmWiz::typeCenIndex() const {

@@ -88,6 +88,12 @@ TfrmRezOrg::TfrmRezOrg(Database& db, QWidget* parent) : QDialog(parent), m_db(db
 
 TfrmRezOrg::~TfrmRezOrg() = default;
 
+void TfrmRezOrg::reject() {
+    if (btnClose->isEnabled()) {
+        QDialog::reject();
+    }
+}
+
 void TfrmRezOrg::setupUi() {
     setObjectName(QStringLiteral("frmRezOrg"));
     setWindowTitle(kTitle);

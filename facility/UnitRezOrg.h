@@ -94,6 +94,10 @@ class TfrmRezOrg : public QDialog {
     virtual std::unique_ptr<QDialog> newOrgEditor();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+  public:
+    // Esc leaves only as "Закрыть" does: not while the organisation list is shown.
+    void reject() override;
+
   private:
     void setupUi();
     QWidget* newTopPanel();

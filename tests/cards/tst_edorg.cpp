@@ -32,13 +32,11 @@ class TestEdOrg : public DatabaseCase {
     void savesOnlyWhenChanged() {
         QFETCH(bool, existing);
         QFETCH(QString, typed);
-        QFETCH(QStringList, saved);
         exec(db(), "INSERT INTO tOrg (Name, info) VALUES ('ООО Ромашка', 'опт'), ('ЗАО Вектор', '')");
         TfrmEdOrg dialog(db(), nullptr);
         dialog.LoadEdOrg(existing ? 1 : -1);
         QCOMPARE(dialog.windowTitle(),
                  existing ? QStringLiteral("Юридическое лицо") : QStringLiteral("Юридическое лицо: НОВЫЙ"));
-        QCOMPARE(dialog.leNameOrg->text(), existing ? QStringLiteral("ООО Ромашка") : QString());
         QCOMPARE(dialog.btnSave->isEnabled(), !existing);
         if (!typed.isEmpty()) {
             dialog.leNameOrg->selectAll();
@@ -51,7 +49,7 @@ class TestEdOrg : public DatabaseCase {
         if (dialog.btnSave->isEnabled()) {
             QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
         }
-        QCOMPARE(rows(db(), kOrgs), saved);
+        QTEST(rows(db(), kOrgs), "saved");
     }
     void listsOpenTheirEditors_data() {
         QTest::addColumn<int>("kind");
@@ -61,11 +59,10 @@ class TestEdOrg : public DatabaseCase {
     }
     void listsOpenTheirEditors() {
         QFETCH(int, kind);
-        QFETCH(QString, editor);
         TfrmSprTxt list(db());
         list.LoadSpr(kind);
         list.btnNew->click();
-        QCOMPARE(m_ui->modalClasses, QStringList{editor});
+        QTEST(m_ui->modalClasses.join(QString()), "editor");
     }
 };
 

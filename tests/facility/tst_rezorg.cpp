@@ -201,10 +201,15 @@ class TestRezOrg : public QObject {
         form.leSearchStr->setText(QStringLiteral("я"));
         form.btnSelectClick();
         QCOMPARE(form.FOrgID, -1);
+        form.show();
         form.btnSelOrgClick();
+        QTest::keyClick(form.DBGridSpr, Qt::Key_Escape);  // "Закрыть" is off while the list is shown
+        QVERIFY(form.isVisible());
         form.leSearchStr->setText(QStringLiteral("б"));
         QTest::keyClick(form.DBGridSpr, Qt::Key_Return);
         QCOMPARE(form.leOrg->text(), QStringLiteral("Бета"));
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QVERIFY(!form.isVisible());
     }
 
   private:

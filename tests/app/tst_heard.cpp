@@ -49,6 +49,24 @@ QString signedInUser() {
 
 Q_DECLARE_METATYPE(Answer)
 
+namespace {
+
+// Login empty: nobody signs in; queryClose empty: no INI key.
+struct SignIn {
+    QString login, password;
+    bool exclusive;
+    int level;
+    QString queryClose, closeBy;
+    Answer answer;
+    bool signedIn;
+    QString message;
+    bool asked;
+};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(SignIn)
+
 class TestHeard : public DatabaseCase {
     Q_OBJECT
 
@@ -208,41 +226,22 @@ class TestHeard : public DatabaseCase {
         QVERIFY(m_ui->messages.isEmpty());
     }
     void signInThenClose_data() {
-        for (const char* column : {"login", "password", "queryClose", "closeBy", "message"}) {
-            QTest::addColumn<QString>(column);  // login empty: nobody signs in; queryClose empty: no INI key
-        }
-        for (const char* column : {"exclusive", "signedIn", "asked"}) {
-            QTest::addColumn<bool>(column);
-        }
-        QTest::addColumn<int>("level");
-        QTest::addColumn<Answer>("answer");
-        const auto row = [](const char* name, const char* login, const char* password, bool exclusive, int level,
-                            const char* queryClose, const char* closeBy, Answer answer, bool signedIn,
-                            const QString& message, bool asked) {
-            QTest::newRow(name) << QString::fromUtf8(login) << QString::fromUtf8(password) << QString(queryClose)
-                                << QString(closeBy) << message << exclusive << signedIn << asked << level << answer;
-        };
-        const char* right = "Пароль1";
-        row("right password, Yes", "Петров", right, false, 0, "1", "window", Answer::Yes, true, kVersionMessage, true);
-        row("other letter case, Enter, gQueryClose 0", "пЕТРОВ", right, false, 1, "0", "window", Answer::Yes, true,
-            kVersionMessage, false);
-        row("right password, No", "Петров", right, false, 2, "1", "window", Answer::No, true, kVersionMessage, true);
-        row("exclusive, right password", "Петров", right, true, 2, "", "window", Answer::Yes, true, kVersionMessage,
-            true);
-        row("wrong password", "Петров", "пароль2", false, 2, "нет", "button", Answer::Yes, false, kWrongLogin, true);
-        row("nobody signed in, Esc, gQueryClose 5", "", "", false, 2, "5", "esc", Answer::Yes, false, "", true);
+        QTest::addColumn<SignIn>("run");
+        const QString right = QStringLiteral("Пароль1");
+        const auto row = [](const char* name, const SignIn& run) { QTest::newRow(name) << run; };
+        row("right password, Yes",
+            {"Петров", right, false, 0, "1", "window", Answer::Yes, true, kVersionMessage, true});
+        row("other letter case, Enter, gQueryClose 0",
+            {"пЕТРОВ", right, false, 1, "0", "window", Answer::Yes, true, kVersionMessage, false});
+        row("right password, No", {"Петров", right, false, 2, "1", "window", Answer::No, true, kVersionMessage, true});
+        row("exclusive, right password",
+            {"Петров", right, true, 2, "", "window", Answer::Yes, true, kVersionMessage, true});
+        row("wrong password", {"Петров", "пароль2", false, 2, "нет", "button", Answer::Yes, false, kWrongLogin, true});
+        row("nobody signed in, Esc, gQueryClose 5", {"", "", false, 2, "5", "esc", Answer::Yes, false, "", true});
     }
     void signInThenClose() {
-        QFETCH(QString, login);
-        QFETCH(QString, password);
-        QFETCH(QString, queryClose);
-        QFETCH(QString, closeBy);
-        QFETCH(QString, message);
-        QFETCH(bool, exclusive);
-        QFETCH(bool, signedIn);
-        QFETCH(bool, asked);
-        QFETCH(int, level);
-        QFETCH(Answer, answer);
+        QFETCH(SignIn, run);
+        const auto& [login, password, exclusive, level, queryClose, closeBy, answer, signedIn, message, asked] = run;
         const int id =
             addUser(m_db->db, QStringLiteral("Петров"), QStringLiteral("Пароль1"), level, QStringLiteral("смена"));
         // Other copies signed in: one as Admin, one under the same name.

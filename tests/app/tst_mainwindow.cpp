@@ -1,7 +1,6 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QTableWidget>
 #include <QTest>
 
 #include "app/SprGrid.h"
@@ -81,33 +80,21 @@ class TestMainWindow : public DatabaseCase {
         QCOMPARE(captions(*m_main), QStringList({"Справочник: Клиенты", "Справочник: Залы"}));
         QCOMPARE(gWinCount, 2);
     }
-    void reopenedWindowTakesNextTag() {
+    void closedWindowOpensAnewWithFreshRows() {
         m_main->N_ClientClick();
-        QCOMPARE(m_main->listWindows().first()->property("Tag").toInt(), 1);
         m_main->mdiArea()->activeSubWindow()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(m_main->listWindows().isEmpty());
-        SqlQuery(m_db->db).exec(QStringLiteral("INSERT INTO tClient (Family) VALUES ('Иванов')"));
+        exec(m_db->db, QStringLiteral("INSERT INTO tClient (Family) VALUES ('Иванов')"));
         m_main->N_ClientClick();
         QCOMPARE(m_main->listWindows().size(), 1);
-        QCOMPARE(m_main->listWindows().first()->property("Tag").toInt(), 2);
-        QCOMPARE(m_main->listWindows().first()->DBGridSpr->model()->rowCount(), 1);
+        QCOMPARE(m_main->listWindows().first()->DBGridSpr->rowCount(), 1);
     }
     void kindOutsideRangeOpensNothing() {
         m_main->OpenSpr(21, QStringLiteral("X"));
         m_main->OpenSpr(0, QStringLiteral("X"));
         QVERIFY(m_main->listWindows().isEmpty());
         QCOMPARE(gWinCount, 0);
-    }
-    void parametersDialogOpensModally() {
-        m_ui->modalHandlers.push_back([](QDialog& dialog) {
-            auto* grid = dialog.findChild<QTableWidget*>(QStringLiteral("VLE_ParApl"));
-            grid->item(0, 1)->setText(QStringLiteral("Бассейн \"Волна\""));
-            return pressButton(dialog, "btnSave");
-        });
-        action(*m_main, "N_ParApl")->trigger();
-        QCOMPARE(m_ui->modalClasses, QStringList{"TfrmParAlp"});
-        QCOMPARE(m_main->GetParApl(pcOrgName).toString(), QStringLiteral("Бассейн \"Волна\""));
     }
 
   private:

@@ -48,15 +48,6 @@ class TestParamApl : public MainWindowCase {
         gPathBase = kStartPath;
         gQueryClose = true;
     }
-    void fillsNeverStoredCodesAsZero() {
-        gQueryClose = false;
-        TfrmParAlp dialog(*m_main, nullptr);
-        for (int row : {1, 2, 4, 5, 6, 7, 8, 9, 10}) {
-            QCOMPARE(valueAt(dialog, row), QStringLiteral("0"));
-        }
-        QCOMPARE(valueAt(dialog, 3), kStartPath);
-        QVERIFY(!(grid(dialog).item(0, 0)->flags() & Qt::ItemIsEditable));
-    }
     void showsNumbersInShortestForm() {
         m_main->SetParApl(pcUseInsurance, 1);
         m_main->SetParApl(pcUseCardText, 2.5);
@@ -103,7 +94,6 @@ class TestParamApl : public MainWindowCase {
         const auto row = [](const char* name, int row, const char* typed, const char* held) {
             QTest::newRow(name) << row << QString::fromUtf8(typed) << QString::fromUtf8(held);
         };
-        row("flag: zero", 5, "0", "0");
         row("flag: word", 5, "нет", "0");
         row("flag: one with space", 5, " 1", "0");
         row("flag: one", 5, "1", "1");
@@ -137,9 +127,6 @@ class TestParamApl : public MainWindowCase {
         TfrmParAlp dialog(*m_main, nullptr);
         fillAllRows(dialog);
         QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
-        TfrmParAlp closedByBox(*m_main, nullptr);
-        fillAllRows(closedByBox);
-        closedByBox.close();
         QCOMPARE(scalar(m_db->db, "SELECT count(*) FROM tParApl").toInt(), 0);
         QCOMPARE(gPathBase, kStartPath);
         QVERIFY(gQueryClose);

@@ -1,8 +1,5 @@
-#include <QAction>
 #include <QDateEdit>
-#include <QHeaderView>
 #include <QLineEdit>
-#include <QMenu>
 #include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
@@ -20,15 +17,6 @@ const QString kAskDelete = QStringLiteral("Удалить запись?");
 const QString kCardsCaption = QStringLiteral("Справочник: Карты клиентов [%1] - всего записей %2");
 const QString kMarch = QStringLiteral("01.03.2024 - 31.03.2024");
 
-// Stands in for the card editor not built yet: it opens a plain dialog.
-class ProbeSprTxt : public TfrmSprTxt {
-  public:
-    using TfrmSprTxt::TfrmSprTxt;
-
-  protected:
-    std::unique_ptr<QDialog> createEditor(int) override { return std::make_unique<QDialog>(this); }
-};
-
 }  // namespace
 
 Q_DECLARE_METATYPE(Answer)
@@ -43,36 +31,9 @@ class TestSprTxt : public QObject {
     }
     void cleanup() { endCase(m_ui, m_db); }
 
-    void columnsAndCaptionPerKind_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("cards");
-        QTest::addColumn<QStringList>("titles");
-        QTest::addColumn<QString>("caption");
-        const QString given = QStringLiteral("Справочник: Список");
-        const QStringList cardTitles = {"Номер", "Тип", "Клиент", "Дата открытия", "Дата закрытия"};
-        QTest::newRow("no cards") << int(lkCards) << 0 << cardTitles << kCardsCaption.arg(kMarch).arg(0);
-        QTest::newRow("cards beyond one fetch")
-            << int(lkCards) << 300 << cardTitles << kCardsCaption.arg(kMarch).arg(300);
-        QTest::newRow("reservations") << int(lkRezOrg) << 0
-                                      << QStringList{"Организация", "Договор", "Сумма", "Доп. инфо"} << given;
-        QTest::newRow("event log") << int(lkActions) << 0
-                                   << QStringList{"Дата/Время", "Код события", "Действие", "name"}
-                                   << QStringLiteral("Журнал событий");
-        QTest::newRow("unknown kind") << 9 << 0 << QStringList{} << given;
-    }
-    void columnsAndCaptionPerKind() {
-        QFETCH(int, kind);
-        QFETCH(int, cards);
-        QFETCH(QStringList, titles);
-        QFETCH(QString, caption);
-        loadCards(cards);
-        const auto window = openList(kind);
-        QCOMPARE(visibleTitles(*window->DBGridSpr), titles);
-        QCOMPARE(window->windowTitle(), caption);
-        QCOMPARE(window->FTypeSpr, kind);
-        if (kind == lkCards) {
-            QCOMPARE(window->DBGridSpr->currentRowNumber(), cards > 0 ? 0 : -1);
-        }
+    void captionCountsCardsBeyondOneFetch() {
+        loadCards(300);
+        QCOMPARE(openList(lkCards)->windowTitle(), kCardsCaption.arg(kMarch).arg(300));
     }
     void cardListTakesPeriodWithTimeOfDay() {
         const int ivanov = addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"));
@@ -98,18 +59,6 @@ class TestSprTxt : public QObject {
         QCOMPARE(window->FPeriod.Beg, at("2024-03-01 00:00:00"));
         QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(1));
     }
-    void menuAndToolBar() {
-        const auto halls = openList(lkZal);
-        QVERIFY(halls->N_Open->isVisible() && !halls->N_Open->isEnabled());
-        QVERIFY(!openList(lkUsers)->N_Open->isVisible());
-        halls->show();
-        halls->N_ViewPan->trigger();  // the panel item ticks itself and the tool bar follows
-        QVERIFY(!halls->cbTopPan->isVisible());
-        QVERIFY(!halls->btnPeriod->isVisible());
-        const auto cards = openList(lkCards);
-        cards->show();
-        QVERIFY(cards->btnPeriod->isVisible());
-    }
     void defaultDisplayText_data() {
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("text");
@@ -119,26 +68,13 @@ class TestSprTxt : public QObject {
         QTest::newRow("float") << QVariant(1500.5) << "1500,5";
         QTest::newRow("whole float") << QVariant(2000.0) << "2000";
         QTest::newRow("integer") << QVariant(qlonglong(1234567)) << "1234567";
-        QTest::newRow("text") << QVariant("Бассейн 2024-03-05") << "Бассейн 2024-03-05";
+        QTest::newRow("text like a date") << QVariant("Бассейн 2024-03-05") << "Бассейн 2024-03-05";
         QTest::newRow("null") << QVariant() << "";
     }
     void defaultDisplayText() {
         QFETCH(QVariant, value);
         QFETCH(QString, text);
         QCOMPARE(::defaultDisplayText(value), text);
-    }
-    void gridShowsDefaultForms() {
-        exec(db(),
-             "INSERT INTO tListActionUsers (dt_action, id_user, kod_action, ActionStr) VALUES "
-             "('2024-03-05 14:07:09', 1, 1, 'Создана карта №7'), ('2024-03-01 08:00:00', 1, 0, 'Запуск программы')");
-        QCOMPARE(shownRows(*openList(lkActions)->DBGridSpr),
-                 QStringList(
-                     {"01.03.2024 08:00:00|0|Запуск программы|Admin", "05.03.2024 14:07:09|1|Создана карта №7|Admin"}));
-        exec(db(), "INSERT INTO tClient (Family, Birthday) VALUES ('Сидоров', '1980-07-01 00:00:00')");
-        QCOMPARE(column(*openList(lkClients)->DBGridSpr, "Birthday"), QStringList{"01.07.1980"});
-        exec(db(), "INSERT INTO tOrg (Name) VALUES ('ООО Ромашка')");
-        exec(db(), "INSERT INTO tRezOrg (Num, ID_Org, Summa) VALUES (12, 1, 1500.5)");
-        QCOMPARE(shownRows(*openList(lkRezOrg)->DBGridSpr), QStringList{"ООО Ромашка|12|1500,5|"});
     }
     void deleteRules_data() {
         QTest::addColumn<int>("kind");
@@ -157,13 +93,11 @@ class TestSprTxt : public QObject {
         row("client with cards", lkClients, 1, Answer::Yes,
             "Нельзя удалить выбранного клиента,!\rна него выписаны карты в количестве: 2", {});
         row("client without cards", lkClients, 0, Answer::Yes, "", {"tClient=Борисов"});
-        row("client, No", lkClients, 0, Answer::No, "", {});
         row("user one", lkUsers, 0, Answer::Yes, "Нельзя удалить выбранного пользователя!", {});
         row("user signed in here", lkUsers, 1, Answer::Yes, "Нельзя удалить выбранного пользователя!", {});
         row("other user, question closed", lkUsers, 2, Answer::Closed, "", {"tUserApl=Admin,Петров"});
         row("user, No", lkUsers, 2, Answer::No, "", {});
         row("hall", lkZal, 0, Answer::Yes, notYet, {});
-        row("hall, No", lkZal, 0, Answer::No, "", {});
         row("event log", lkActions, 0, Answer::Yes, notYet, {});
     }
     void deleteRules() {
@@ -182,7 +116,7 @@ class TestSprTxt : public QObject {
         const auto window = openList(kind);
         selectRow(*window->DBGridSpr, row);
         const QString caption = window->windowTitle();
-        const int rowsBefore = window->DBGridSpr->sprModel()->rowCount();
+        const int rowsBefore = window->DBGridSpr->rowCount();
         m_ui->answers = {answer};
         window->N_DelClick();
         QCOMPARE(m_ui->questions, QStringList{kAskDelete});
@@ -190,7 +124,7 @@ class TestSprTxt : public QObject {
         QCOMPARE(snapshot(), expected);
         // The list is read again after a delete and starts at its first row.
         QCOMPARE(window->DBGridSpr->currentRowNumber(), remaining.isEmpty() ? row : 0);
-        QCOMPARE(window->DBGridSpr->sprModel()->rowCount() < rowsBefore, !remaining.isEmpty());
+        QCOMPARE(window->DBGridSpr->rowCount() < rowsBefore, !remaining.isEmpty());
         QCOMPARE(window->windowTitle(),
                  kind == lkCards ? kCardsCaption.arg(kMarch).arg(scalar(db(), "SELECT count(*) FROM tCard").toInt())
                                  : caption);
@@ -203,81 +137,37 @@ class TestSprTxt : public QObject {
         QVERIFY_THROWS_EXCEPTION(DbError, window->N_DelClick());
         QCOMPARE(snapshot(), before);
     }
-    void refreshKeepsRowNumber_data() {
-        QTest::addColumn<QString>("removed");
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("same number") << "'Бойко'" << 3 << 3 << "Зуев";
-        QTest::newRow("shorter list: its last row") << "'Жуков', 'Зуев'" << 4 << 2 << "Гусев";
-    }
-    void refreshKeepsRowNumber() {
-        QFETCH(QString, removed);
-        QFETCH(int, selected);
-        QFETCH(int, row);
-        QFETCH(QString, name);
+    void refreshKeepsRowNumberOrTakesLast() {
         for (const char* user : {"Бойко", "Гусев", "Жуков", "Зуев"}) {
             addUser(db(), QString::fromUtf8(user));
         }
         const auto window = openList(lkUsers);
-        selectRow(*window->DBGridSpr, selected);
-        exec(db(), "DELETE FROM tUserApl WHERE name IN (" + removed + ")");
+        selectRow(*window->DBGridSpr, 4);
+        exec(db(), "DELETE FROM tUserApl WHERE name IN ('Жуков', 'Зуев')");
         window->btnRefreshClick();
-        QCOMPARE(window->DBGridSpr->currentRowNumber(), row);
-        QCOMPARE(window->DBGridSpr->currentValue("name").toString(), name);
+        QCOMPARE(window->DBGridSpr->currentValue("name").toString(), QStringLiteral("Гусев"));
     }
-    void refreshKeepsOtherCaptions() {
+    void eachKindOpensItsEditors() {
         exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
+        exec(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Аквааэробика'), ('Плавание')");
         const auto halls = openList(lkZal);
-        halls->setWindowTitle(QStringLiteral("Справочник: Залы"));
-        exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Тренажерный зал')");
-        halls->btnRefreshClick();
-        QCOMPARE(halls->windowTitle(), QStringLiteral("Справочник: Залы"));
-        QCOMPARE(halls->DBGridSpr->sprModel()->rowCount(), 2);
-    }
-    void doubleClickNeedsCellClick() {
-        addUser(db(), QStringLiteral("Петров"));
-        const auto window = openList(lkUsers);
-        window->DBGridSprDblClick();
-        QVERIFY(m_ui->modalClasses.isEmpty());
-        window->DBGridSprCellClick();
-        window->DBGridSprDblClick();
-        QCOMPARE(m_ui->modalClasses, QStringList{"TfrmEdUser"});
-        window->DBGridSprDblClick();
-        QCOMPARE(m_ui->modalClasses.size(), 1);
-    }
-    void sportsTypesEnterEditsDoubleClickOpensTimetable() {
-        exec(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Аквааэробика')");
-        exec(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Плавание')");
-        const auto window = openList(lkVidSport);
-        QVERIFY(window->N_Open->isVisible() && window->N_Open->isEnabled());
-        selectRow(*window->DBGridSpr, 1);
+        QTest::keyClick(halls->DBGridSpr, Qt::Key_Return);
+        halls->btnNew->click();
+        const auto sports = openList(lkVidSport);
+        selectRow(*sports->DBGridSpr, 1);
         QStringList opened;
         m_ui->modalHandlers.assign(4, [&opened](QDialog& dialog) {
             opened << dialog.windowTitle();
             return int(QDialog::Rejected);
         });
-        QTest::keyClick(window->DBGridSpr, Qt::Key_Return);
-        window->DBGridSprCellClick();
-        window->DBGridSprDblClick();
-        window->N_OpenClick();
-        window->btnNew->click();
-        QCOMPARE(m_ui->modalClasses, QStringList({"TfrmEdVS", "TfrmRaspSan", "TfrmRaspSan", "TfrmEdVS"}));
-        QCOMPARE(opened, QStringList({"Вид спорта", "Расписание занятий: Плавание", "Расписание занятий: Плавание",
-                                      "Вид спорта: НОВЫЙ"}));
-    }
-    void hallsOpenTheHallEditor() {
-        exec(db(), "INSERT INTO tZal (NameZal, CountMest) VALUES ('Бассейн', 20)");
-        const auto window = openList(lkZal);
-        QString loaded;
-        m_ui->modalHandlers.assign(2, [&loaded](QDialog& dialog) {
-            loaded += dialog.windowTitle() + "/" + dialog.findChild<QLineEdit*>("leNameZal")->text() + ";";
-            return int(QDialog::Rejected);
-        });
-        QTest::keyClick(window->DBGridSpr, Qt::Key_Return);
-        window->btnNew->click();
-        QCOMPARE(m_ui->modalClasses, QStringList({"TfrmZal", "TfrmZal"}));
-        QCOMPARE(loaded, QStringLiteral("Зал/Бассейн;Зал: НОВЫЙ/;"));
+        QTest::keyClick(sports->DBGridSpr, Qt::Key_Return);  // Enter edits, a double-click opens the timetable
+        sports->DBGridSprCellClick();
+        sports->DBGridSprDblClick();
+        sports->N_OpenClick();
+        sports->btnNew->click();
+        QCOMPARE(m_ui->modalClasses,
+                 QStringList({"TfrmZal", "TfrmZal", "TfrmEdVS", "TfrmRaspSan", "TfrmRaspSan", "TfrmEdVS"}));
+        QCOMPARE(opened.mid(1, 2), QStringList(2, QStringLiteral("Расписание занятий: Плавание")));
     }
     void emptyListActionsDoNothing() {
         exec(db(), "DELETE FROM tUserApl");
@@ -326,18 +216,6 @@ class TestSprTxt : public QObject {
         QCOMPARE(loaded, button == QLatin1String("btnNew") ? QString() : QStringLiteral("Петров"));
         QCOMPARE(column(*window->DBGridSpr, "name"), names);
         QCOMPARE(window->DBGridSpr->currentRowNumber(), row);
-    }
-    void newCardKeepsCaptionCount() {
-        loadCards(1);
-        ProbeSprTxt window(db());
-        window.LoadSpr(lkCards);
-        m_ui->modalHandlers.push_back([this](QDialog&) {
-            addCard(db(), 2, ctAbonement, QStringLiteral("2024-03-20 10:00:00"), 1);
-            return int(QDialog::Accepted);
-        });
-        window.N_NewClick();
-        QCOMPARE(window.DBGridSpr->sprModel()->rowCount(), 2);
-        QCOMPARE(window.windowTitle(), kCardsCaption.arg(kMarch).arg(1));
     }
     void periodButton_data() {
         QTest::addColumn<bool>("ok");

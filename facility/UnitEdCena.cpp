@@ -52,7 +52,7 @@ QTimeEdit* newTimePicker(QWidget* parent, const char* name, QTime time) {
 
 TfrmSetCena::TfrmSetCena(Database& db, QWidget* parent)
     : TPriceDialog(db, parent, QStringLiteral("Тип цены:"),
-                   {QStringLiteral("Дата цены"), 14, QStringLiteral(" Значение"), 13, 12}) {
+                   {QStringLiteral("Дата цены"), 14, QStringLiteral(" Значение"), 12, 9}) {
     m_rowFillsFee = true;
     setupUi();
 }

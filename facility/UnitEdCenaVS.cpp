@@ -15,7 +15,7 @@ const QString SELECT_TYPES_SQL = QStringLiteral("SELECT * FROM tTypeCen WHERE Vi
 
 TfrmSetCenaVS::TfrmSetCenaVS(Database& db, QWidget* parent)
     : TPriceDialog(db, parent, QStringLiteral("Цена:"),
-                   {QStringLiteral("  Дата цены"), 16, QStringLiteral("  Значение"), 14, 12}) {
+                   {QStringLiteral("  Дата цены"), 16, QStringLiteral("  Значение"), 13, 10}) {
     setupUi();
 }
 

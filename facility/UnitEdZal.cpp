@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -15,6 +14,7 @@
 #include "cards/UnitDopInfoCard.h"
 #include "facility/UnitEdCena.h"
 #include "facility/UnitEdSeans.h"
+#include "facility/UnitPriceList.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
 #include "platform/Forms.h"
@@ -49,14 +49,6 @@ constexpr int kCountTimeColumn = 3;
 constexpr int kDurationWidthFew = 13;
 constexpr int kDurationWidthMany = 11;
 constexpr int kSlotListWidthChars = 37;
-
-// The grid's titles are bold: a column never shows narrower than its title.
-SprColumn fitTitle(const SprGrid& grid, SprColumn column) {
-    const int charWidth = grid.fontMetrics().averageCharWidth();
-    const int titleWidth = grid.horizontalHeader()->fontMetrics().horizontalAdvance(column.title) + 2 * charWidth;
-    column.widthChars = qMax(column.widthChars, (titleWidth + charWidth - 1) / charWidth);
-    return column;
-}
 
 }  // namespace
 

@@ -13,6 +13,7 @@ class QLineEdit;
 class QPushButton;
 class QToolButton;
 class SprGrid;
+struct SprColumn;
 class TfrmEdTC;
 
 // A typed amount in the workstation's form (its decimal separator, or a point); false when the text
@@ -23,6 +24,8 @@ bool readCount(const QString& text, int& value);
 // An amount as the inputs show it.
 QString moneyText(double value);
 void centreCells(SprGrid& grid);
+// The grid's titles are bold: a column never shows narrower than its title.
+SprColumn fitTitle(const SprGrid& grid, SprColumn column);
 
 // The titles and widths of a price list.
 struct PriceListLook {

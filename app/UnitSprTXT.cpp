@@ -49,7 +49,7 @@ const QString SELECT_ACTIONS_SQL = QStringLiteral(
 
 const QString DELETE_CARD_DETAIL_SQL = QStringLiteral("DELETE FROM %1 WHERE ID_Card=%2;");
 const QString DELETE_CARD_SQL = QStringLiteral("DELETE FROM tCard WHERE ID=%1;");
-const QString SELECT_CLIENT_CARDS_SQL = QStringLiteral("SELECT ID FROM tCard WHERE ID_Client=%1;");
+const QString COUNT_CLIENT_CARDS_SQL = QStringLiteral("SELECT COUNT(*) FROM tCard WHERE ID_Client=%1;");
 const QString DELETE_CLIENT_SQL = QStringLiteral("DELETE FROM tClient WHERE ID=%1;");
 const QString DELETE_USER_SQL = QStringLiteral("DELETE FROM tUserApl WHERE ID=%1;");
 
@@ -363,18 +363,22 @@ void TfrmSprTxt::deleteCard(const QString& id) {
     writeCardCaption();
 }
 
+// The count and the delete hold the write lock together, so that no workstation issues a card to the
+// client in between; the message waits until the lock is released.
 void TfrmSprTxt::deleteClient(const QString& id) {
-    SqlQuery cards(m_db);
-    cards.exec(SELECT_CLIENT_CARDS_SQL.arg(id));
-    int count = 0;
-    while (cards.next()) {
-        ++count;
+    int cards = 0;
+    {
+        Transaction transaction(m_db);
+        cards = execScalar(m_db, COUNT_CLIENT_CARDS_SQL.arg(id)).toInt();
+        if (cards == 0) {
+            SqlQuery(m_db).exec(DELETE_CLIENT_SQL.arg(id));
+        }
+        transaction.commit();
     }
-    if (count > 0) {
-        showMessage(this, kClientHasCards + QString::number(count));
+    if (cards > 0) {
+        showMessage(this, kClientHasCards + QString::number(cards));
         return;
     }
-    SqlQuery(m_db).exec(DELETE_CLIENT_SQL.arg(id));
     DBGridSpr->requery(0);
 }
 

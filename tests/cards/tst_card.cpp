@@ -156,6 +156,20 @@ class TestCard : public DatabaseCase {
         QCOMPARE(form.leOrg->text(), QStringLiteral("Частное лицо"));
     }
 
+    // Saving or adding a visit while a search list is open leaves the list for "Выбрать".
+    void searchListOutlastsSaveAndVisit() {
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(-1);
+        choose(form, TfrmCard::msClients, QStringLiteral("Иванов"));
+        form.SetModeSelect(TfrmCard::msOrgs);
+        form.btnSaveClick();
+        form.btnAddClick();
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal")).toInt(), 1);
+        form.DBGridSprEnter();
+        QCOMPARE(form.leOrg->text(), QStringLiteral("Ромашка"));
+        QCOMPARE(column(*form.DBGridSpr, QStringLiteral("NameZal")), QStringList{QStringLiteral("Бассейн")});
+    }
+
     void newOrganisationJoinsTheList() {
         m_ui->modalHandlers.push_back([](QDialog& editor) {
             editor.findChild<QLineEdit*>(QStringLiteral("leNameOrg"))->setText(QStringLiteral("Лютик"));

@@ -6,6 +6,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -59,6 +60,12 @@ const QString kSelectVidSport = QStringLiteral("Выбор вида спорта
 const QString kSearchParam = QStringLiteral("pStrSearch");
 
 constexpr int kZalTextLimit = 200;
+constexpr int kFloatDigits = 15;
+
+// The insured sum as a plain number, all its digits ("1000000", "1500,5").
+QString insuredSumText(double summ) {
+    return QLocale().toString(summ, 'g', kFloatDigits);
+}
 
 void enableAll(const QList<QWidget*>& controls, bool enabled) {
     for (QWidget* control : controls) {
@@ -181,7 +188,7 @@ bool TfrmCard::loadSavedCard(int id) {
         leVidSporta->setText(query.asString(QStringLiteral("VidSporta")));
         FStrahVosn = query.asFloat(QStringLiteral("StrahVosn"));
         FStrahSumm = query.asFloat(QStringLiteral("StrahSumm"));
-        stStrahovka->setText(QLocale().toString(FStrahSumm));
+        stStrahovka->setText(insuredSumText(FStrahSumm));
         FDopTXT = query.asString(QStringLiteral("StrTXTCard"));
     }
     leOrg->setText(orgCard() ? execScalar(m_db, SELECT_ORG_NAME_SQL.arg(leOrgTag)).toString() : kPrivatePerson);
@@ -393,7 +400,7 @@ void TfrmCard::btnPrintCardClick() {
 void TfrmCard::setInsurance(double summ, double vosn) {
     FStrahSumm = FNoRGS ? 0 : summ;
     FStrahVosn = FNoRGS ? 0 : vosn;
-    stStrahovka->setText(QLocale().toString(FStrahSumm));
+    stStrahovka->setText(insuredSumText(FStrahSumm));
 }
 
 // A whole number above 0, written in digits only; anything else is refused, never spliced into SQL.
@@ -410,7 +417,6 @@ void TfrmCard::btnSaveClick() {
         answer.keepOpen();
         return;
     }
-    applyTypeInsurance();
     if (FIDCard >= 0) {
         updateCard();
         return;
@@ -421,11 +427,13 @@ void TfrmCard::btnSaveClick() {
         answer.keepOpen();
         return;
     }
+    applyTypeInsurance();
     insertCard(number);
     answer.keepOpen();
 }
 
-// An insured card never goes out with no insured sum while its price type has one.
+// A new insured card is never stored with no insured sum while its price type has one. A saved card
+// keeps what it holds: the box then shows the hall's first type, not necessarily the card's.
 void TfrmCard::applyTypeInsurance() {
     const int typeCen = typeCenIndex();
     if (FStrahSumm == 0 && typeCen >= 0) {

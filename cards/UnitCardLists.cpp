@@ -67,7 +67,12 @@ void TfrmCard::LoadSeans() {
     }
 }
 
+// While a search list is shown the grid keeps it: "Выбрать" must read a client or organisation row.
+// Leaving the list shows the card's rows again.
 void TfrmCard::LoadTabl() {
+    if (FModeSelect != msVisits) {
+        return;
+    }
     if (FIDCard < 0) {
         DBGridSpr->clearList();
         return;

@@ -41,7 +41,7 @@ class TestCard : public DatabaseCase {
         startCase(m_ui, m_db);
         m_hall = addHall(m_db->db, QStringLiteral("Бассейн"), 20);
         addSlot(m_db->db, m_hall, QTime(9, 0));
-        addTypeCen(m_db->db, QStringLiteral("Абонемент 8"), m_hall, 8, 1500);
+        addTypeCen(m_db->db, QStringLiteral("Абонемент 8"), m_hall, 8, 1250000);
         m_client = addPerson(m_db->db, QStringLiteral("Иванов"), QStringLiteral("Иван"));
         addPerson(m_db->db, QStringLiteral("Петров"), QStringLiteral("Пётр"), true);
         m_org = addOrg(m_db->db, QStringLiteral("Ромашка"));
@@ -88,6 +88,7 @@ class TestCard : public DatabaseCase {
         form.leNumCard->setText(number);
         form.btnSaveClick();
         QCOMPARE(m_ui->messageTexts(), QStringList{kRequired});
+        QCOMPARE(form.stStrahovka->text(), QStringLiteral("нет"));
         QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT COUNT(*) FROM tCard")).toInt(), 0);
         QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT COUNT(*) FROM tClient")).toInt(), 2);
     }
@@ -111,7 +112,8 @@ class TestCard : public DatabaseCase {
         const QString open = QStringLiteral("%1 00:00:00|%2 00:00:00")
                                  .arg(today, QDate::currentDate().addDays(30).toString(Qt::ISODate));
         QCOMPARE(rows(m_db->db, SELECT_CARD_SQL),
-                 QStringList{QStringLiteral("7|0|%1|%2|%3||1500|0").arg(m_client).arg(m_org).arg(open)});
+                 QStringList{QStringLiteral("7|0|%1|%2|%3||1250000|0").arg(m_client).arg(m_org).arg(open)});
+        QCOMPARE(form.stStrahovka->text(), QStringLiteral("1250000"));
 
         form.btnFisLicoClick();
         form.btnSaveClick();
@@ -154,6 +156,20 @@ class TestCard : public DatabaseCase {
         form.DBGridSprEnter();
         QCOMPARE(form.leOrgTag, 0);
         QCOMPARE(form.leOrg->text(), QStringLiteral("Частное лицо"));
+    }
+
+    // Saving or adding a visit while a search list is open leaves the list for "Выбрать".
+    void searchListOutlastsSaveAndVisit() {
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(-1);
+        choose(form, TfrmCard::msClients, QStringLiteral("Иванов"));
+        form.SetModeSelect(TfrmCard::msOrgs);
+        form.btnSaveClick();
+        form.btnAddClick();
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal")).toInt(), 1);
+        form.DBGridSprEnter();
+        QCOMPARE(form.leOrg->text(), QStringLiteral("Ромашка"));
+        QCOMPARE(column(*form.DBGridSpr, QStringLiteral("NameZal")), QStringList{QStringLiteral("Бассейн")});
     }
 
     void newOrganisationJoinsTheList() {

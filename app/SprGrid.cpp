@@ -72,9 +72,15 @@ void SprGrid::applyColumns() {
     for (const SprColumn& titled : m_columns) {
         const int column = m_model->fieldColumn(titled.field);
         if (column >= 0 && titled.widthChars > 0) {
-            setColumnWidth(column, titled.widthChars * charWidth);
+            setColumnWidth(column, qMax(titled.widthChars * charWidth, titleWidth(titled.title)));
         }
     }
+}
+
+// Titles are bold, so a width counted in characters of the cells can cut them; a column is never
+// narrower than its title.
+int SprGrid::titleWidth(const QString& title) const {
+    return horizontalHeader()->fontMetrics().horizontalAdvance(title) + 2 * fontMetrics().averageCharWidth();
 }
 
 void SprGrid::goToRow(int row) {

@@ -63,6 +63,7 @@ class SprGrid : public QTableView {
 
   private:
     void applyColumns();
+    int titleWidth(const QString& title) const;
     void goToRow(int row);
 
     SprModel* m_model = nullptr;

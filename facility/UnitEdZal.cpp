@@ -164,9 +164,9 @@ void TfrmZal::LoadSeansInTabl() {
                         return query.prepared(sql);
                     },
                     {QStringLiteral("ID"), QStringLiteral("ID_Zal")},
-                    {fitTitle(*DBGridSpr, {QStringLiteral("TimeBeg"), QStringLiteral("Начало"), 10}),
-                     fitTitle(*DBGridSpr, {QStringLiteral("CountTime"), QStringLiteral("Длит-сть, мин"),
-                                           slotCount < 2 ? kDurationWidthFew : kDurationWidthMany})});
+                    {{QStringLiteral("TimeBeg"), QStringLiteral("Начало"), 10},
+                     {QStringLiteral("CountTime"), QStringLiteral("Длит-сть, мин"),
+                      slotCount < 2 ? kDurationWidthFew : kDurationWidthMany}});
 }
 
 void TfrmZal::SetModified(bool value) {

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -41,13 +40,6 @@ constexpr int kAmountEditWidth = 70;
 // Dates, times and amounts of the price lists stand centred in their columns.
 void centreCells(SprGrid& grid) {
     grid.setItemDelegate(new GridCellFormat(Qt::AlignHCenter, nullptr, &grid));
-}
-
-SprColumn fitTitle(const SprGrid& grid, SprColumn column) {
-    const int charWidth = grid.fontMetrics().averageCharWidth();
-    const int titleWidth = grid.horizontalHeader()->fontMetrics().horizontalAdvance(column.title) + 2 * charWidth;
-    column.widthChars = qMax(column.widthChars, (titleWidth + charWidth - 1) / charWidth);
-    return column;
 }
 
 bool readMoney(const QString& text, double& value) {
@@ -161,13 +153,12 @@ void TPriceDialog::LoadCenaSeansInTabl() {
     const int band = listedBand();
     const int type = selectedTypeId();
     const bool few = execScalar(m_db, COUNT_PRICES_SQL.arg(band).arg(type)).toInt() < 2;
-    DBGridSpr->load(
-        SELECT_PRICES_SQL.arg(band).arg(type), [this](const QString& sql) { return SqlQuery(m_db).prepared(sql); },
-        {QStringLiteral("ID"), QStringLiteral("ID_Period"), QStringLiteral("ID_TypeCen")},
-        {fitTitle(*DBGridSpr, {QStringLiteral("DateSet"), m_look.dateTitle, m_look.dateWidth}),
-         fitTitle(*DBGridSpr,
-                  {QStringLiteral("Cena"), m_look.cenaTitle, few ? m_look.cenaWidthFew : m_look.cenaWidthMany}),
-         fitTitle(*DBGridSpr, {QStringLiteral("StrahVosn"), QStringLiteral("Ст.взнос"), 8})});
+    DBGridSpr->load(SELECT_PRICES_SQL.arg(band).arg(type),
+                    [this](const QString& sql) { return SqlQuery(m_db).prepared(sql); },
+                    {QStringLiteral("ID"), QStringLiteral("ID_Period"), QStringLiteral("ID_TypeCen")},
+                    {{QStringLiteral("DateSet"), m_look.dateTitle, m_look.dateWidth},
+                     {QStringLiteral("Cena"), m_look.cenaTitle, few ? m_look.cenaWidthFew : m_look.cenaWidthMany},
+                     {QStringLiteral("StrahVosn"), QStringLiteral("Ст.взнос"), 8}});
     if (DBGridSpr->rowCount() > 0) {
         leCena->setText(moneyText(DBGridSpr->valueAt(0, QStringLiteral("Cena")).toDouble()));
         dtpDateCena->setDate(dateTimeFromStorage(DBGridSpr->valueAt(0, QStringLiteral("DateSet"))).date());

@@ -24,8 +24,6 @@ bool readCount(const QString& text, int& value);
 // An amount as the inputs show it.
 QString moneyText(double value);
 void centreCells(SprGrid& grid);
-// The grid's titles are bold: a column never shows narrower than its title.
-SprColumn fitTitle(const SprGrid& grid, SprColumn column);
 
 // The titles and widths of a price list.
 struct PriceListLook {

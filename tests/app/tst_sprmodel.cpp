@@ -1,3 +1,4 @@
+#include <QHeaderView>
 #include <QTest>
 
 #include "app/SprGrid.h"
@@ -87,6 +88,16 @@ class TestSprModel : public DatabaseCase {
         exec(db(), QStringLiteral("DELETE FROM sqlite_stat1"));
         db().measureWhenUnmeasured();
         QVERIFY(scalar(db(), statistics).toInt() > 0);
+    }
+
+    void columnIsNeverNarrowerThanItsTitle() {
+        const QString longTitle = QStringLiteral("Наименование организации");
+        SprGrid grid;
+        grid.load(QStringLiteral("SELECT ID, Name, Name AS Info FROM tOrg"),
+                  [this](const QString& sql) { return SqlQuery(db()).prepared(sql); }, {QStringLiteral("ID")},
+                  {{QStringLiteral("Name"), longTitle, 3}, {QStringLiteral("Info"), QStringLiteral("Доп"), 40}});
+        QVERIFY(grid.columnWidth(1) > grid.horizontalHeader()->fontMetrics().horizontalAdvance(longTitle));
+        QCOMPARE(grid.columnWidth(2), 40 * grid.fontMetrics().averageCharWidth());
     }
 
   private:

@@ -156,6 +156,25 @@ class TestListReports : public MainWindowCase {
         QCOMPARE(m_ui->reportOutputFormats.last(), (QStringList{"PDF", "RTF"}));
     }
 
+    // A complex without a name set gets no stray separator before the report's name.
+    void footerNamesTheComplexWhenItHasAName_data() {
+        QTest::addColumn<QString>("orgName");
+        QTest::addColumn<QString>("footer");
+        QTest::newRow("named") << "Бассейн «Волна»"
+                               << "Бассейн «Волна» · ВЫДАННЫЕ КАРТЫ";
+        QTest::newRow("no name yet") << ""
+                                     << "ВЫДАННЫЕ КАРТЫ";
+    }
+    void footerNamesTheComplexWhenItHasAName() {
+        QFETCH(QString, orgName);
+        QFETCH(QString, footer);
+        m_main->SetParApl(pcOrgName, orgName);
+        TfrmRepCard dialog(*m_main, nullptr);
+        const QString text = pdfText(produceFile(dialog.btnRepTXT, QStringLiteral("PDF")));
+        QVERIFY(text.contains(footer));
+        QCOMPARE(text.contains(QStringLiteral("·")), !orgName.isEmpty());
+    }
+
     void menuOpensBothDialogs() {
         m_main->N_Rep_CardClick();
         m_main->N_Rep_RGSClick();
@@ -163,13 +182,14 @@ class TestListReports : public MainWindowCase {
     }
 
   private:
-    QStringList produce(QPushButton* button, const QString& format) {
+    QString produceFile(QPushButton* button, const QString& format) {
         const QString path = m_db->folder() + QStringLiteral("list.") + format.toLower();
         QFile::remove(path);
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, format, path});
         button->click();
-        return rtfLines(path);
+        return path;
     }
+    QStringList produce(QPushButton* button, const QString& format) { return rtfLines(produceFile(button, format)); }
 
     int m_alekseev = 0;
     int m_borisov = 0;

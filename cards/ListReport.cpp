@@ -11,6 +11,7 @@
 
 #include "app/UnitConst.h"
 #include "platform/Database.h"
+#include "platform/FormWidgets.h"
 #include "platform/LocaleFormat.h"
 #include "platform/ReportEngine.h"
 
@@ -25,22 +26,7 @@ QLabel* newLabel(QWidget& parent, const char* name, const QString& text, QWidget
     return label;
 }
 
-// A date picker holding a date-time: choosing a date keeps the time of day.
-QDateEdit* newPicker(QWidget* parent, const char* name, const QTime& time) {
-    auto* picker = new QDateEdit(QDate::currentDate(), parent);
-    picker->setObjectName(QString::fromLatin1(name));
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(shortDateFormat());
-    picker->setTime(time);
-    return picker;
-}
-
 }  // namespace
-
-// Date edits keep their value in UTC; the period is local time like every stored date.
-QDateTime picked(const QDateEdit& picker) {
-    return QDateTime(picker.date(), picker.time());
-}
 
 QString periodText(const QDateEdit& begin, const QDateEdit& end) {
     return QStringLiteral("Период:  ") + shortDateText(begin.date()) + QLatin1Char('-') + shortDateText(end.date());
@@ -48,8 +34,8 @@ QString periodText(const QDateEdit& begin, const QDateEdit& end) {
 
 // The end takes the day's last second, so that cards issued in its last minute are counted.
 void addPeriodRows(QWidget& dialog, QGridLayout& grid, QDateEdit*& begin, QDateEdit*& end) {
-    begin = newPicker(&dialog, "dtBegin", QTime(0, 0, 0));
-    end = newPicker(&dialog, "dtEnd", QTime(23, 59, 59));
+    begin = newDatePicker(&dialog, "dtBegin", QTime(0, 0, 0));
+    end = newDatePicker(&dialog, "dtEnd", QTime(23, 59, 59));
     grid.addWidget(newLabel(dialog, "Label1", QStringLiteral("Начало периода:"), begin), 0, 0);
     grid.addWidget(begin, 0, 1);
     grid.addWidget(newLabel(dialog, "Label2", QStringLiteral("Конец периода:"), end), 1, 0);

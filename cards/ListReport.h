@@ -15,7 +15,6 @@ class QWidget;
 // What the two list reports share: their period pickers, their buttons and their run.
 namespace ListReport {
 
-QDateTime picked(const QDateEdit& picker);
 // "Период:  " + begin date + "-" + end date.
 QString periodText(const QDateEdit& begin, const QDateEdit& end);
 // The period rows: "Начало периода:" dtBegin and "Конец периода:" dtEnd, today 00:00:00 to 23:59:59.

@@ -14,6 +14,7 @@
 #include "app/UnitHeard.h"
 #include "app/UnitSelSpr.h"
 #include "cards/ListReport.h"
+#include "platform/FormWidgets.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
 
@@ -129,8 +130,8 @@ QString TfrmRepCard::ownerFilterText() const {
 void TfrmRepCard::btnRepTXTClick() {
     ListReport::Run run;
     run.sql = SELECT_ISSUED_CARDS_SQL.arg(typeFilter(), ownerFilter());
-    run.begin = ListReport::picked(*dtBegin);
-    run.end = ListReport::picked(*dtEnd);
+    run.begin = pickedDateTime(*dtBegin);
+    run.end = pickedDateTime(*dtEnd);
     run.project = QStringLiteral("RepSaleCard.rav");
     run.report = QStringLiteral("RepSaleCards");
     run.dataName = QStringLiteral("RvDataSetCard");

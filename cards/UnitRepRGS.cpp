@@ -7,6 +7,7 @@
 #include "app/UnitConst.h"
 #include "app/UnitHeard.h"
 #include "cards/ListReport.h"
+#include "platform/FormWidgets.h"
 
 namespace {
 
@@ -36,8 +37,8 @@ void TfrmRepRGS::setupUi() {
 void TfrmRepRGS::btnRepTXTClick() {
     ListReport::Run run;
     run.sql = SELECT_INSURED_SQL;
-    run.begin = ListReport::picked(*dtBegin);
-    run.end = ListReport::picked(*dtEnd);
+    run.begin = pickedDateTime(*dtBegin);
+    run.end = pickedDateTime(*dtEnd);
     run.project = QStringLiteral("RGS.rav");
     run.report = QStringLiteral("RepListClient");
     run.dataName = QStringLiteral("RvDataSetRGS");

@@ -7,27 +7,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/LocaleFormat.h"
+#include "platform/FormWidgets.h"
 
 namespace {
 
 // The card list compares with the time of day, so the period spans whole days.
 const QTime kDayBegin(0, 0, 0);
 const QTime kDayEnd(23, 59, 59);
-
-QDateEdit* newDatePicker(QWidget* parent, const char* name, const QTime& time) {
-    auto* picker = new QDateEdit(parent);
-    picker->setObjectName(QString::fromLatin1(name));
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(shortDateFormat());
-    picker->setTime(time);
-    return picker;
-}
-
-// Date edits keep their value in UTC; the period is local time like every stored date.
-QDateTime pickedDateTime(const QDateEdit& picker) {
-    return QDateTime(picker.date(), picker.time());
-}
 
 }  // namespace
 

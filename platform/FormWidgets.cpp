@@ -1,6 +1,7 @@
 #include "platform/FormWidgets.h"
 
 #include <QBoxLayout>
+#include <QDateEdit>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +9,8 @@
 #include <QToolButton>
 
 #include <climits>
+
+#include "platform/LocaleFormat.h"
 
 UpDownEdit::UpDownEdit(QWidget* parent) : QSpinBox(parent) {
     setRange(0, INT_MAX);
@@ -84,4 +87,16 @@ void layOutSaveCloseForm(QDialog& dialog, QLayout* fields, QSize least, QPushBut
     layout->addLayout(buttons);
     dialog.setFixedSize(dialog.sizeHint().expandedTo(least));
     QObject::connect(btnClose, &QPushButton::clicked, &dialog, &QDialog::reject);
+}
+
+QDateEdit* newDatePicker(QWidget* parent, const char* name, const QTime& time) {
+    auto* picker = named(new QDateEdit(QDate::currentDate(), parent), name);
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(shortDateFormat());
+    picker->setTime(time);
+    return picker;
+}
+
+QDateTime pickedDateTime(const QDateEdit& picker) {
+    return QDateTime(picker.date(), picker.time());
 }

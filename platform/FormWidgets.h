@@ -7,6 +7,9 @@
 #include <functional>
 
 class QBoxLayout;
+class QDateEdit;
+class QDateTime;
+class QTime;
 class QDialog;
 class QLayout;
 class QLabel;
@@ -71,3 +74,8 @@ QPushButton* newButton(QWidget* parent, const char* name, const QString& caption
 // Lays out a small editor: its fields above "Сохранить" and "Закрыть" (which rejects the dialog), at
 // least the given size and no larger.
 void layOutSaveCloseForm(QDialog& dialog, QLayout* fields, QSize least, QPushButton*& btnSave, QPushButton*& btnClose);
+// A date picker in the short date format holding today at the given time: choosing a date keeps the
+// time of day.
+QDateEdit* newDatePicker(QWidget* parent, const char* name, const QTime& time);
+// Date edits keep their value in UTC; the picked value is local time like every stored date.
+QDateTime pickedDateTime(const QDateEdit& picker);

@@ -18,6 +18,7 @@
 #include "app/UnitConst.h"
 #include "platform/AppError.h"
 #include "platform/Database.h"
+#include "platform/FormWidgets.h"
 #include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
@@ -63,15 +64,8 @@ QLabel* addCaption(QGridLayout& grid, QWidget* parent, const QString& caption, Q
     return label;
 }
 
-QLineEdit* newEdit(QWidget* parent, const char* name) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    return edit;
-}
-
 QToolButton* newTurnButton(QWidget* parent, const char* name, const QString& hint, const QString& glyph) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
+    auto* button = named(new QToolButton(parent), name);
     button->setToolTip(hint);
     button->setText(glyph);
     QFont font = button->font();
@@ -124,12 +118,12 @@ void TfrmClient::setupUi() {
     QFont bold = fields->font();
     bold.setBold(true);
     fields->setFont(bold);
-    leFamily = newEdit(fields, "leFamily");
-    leName = newEdit(fields, "leName");
-    leOtch = newEdit(fields, "leOtch");
-    leAddress = newEdit(fields, "leAddress");
+    leFamily = named(new QLineEdit(fields), "leFamily");
+    leName = named(new QLineEdit(fields), "leName");
+    leOtch = named(new QLineEdit(fields), "leOtch");
+    leAddress = named(new QLineEdit(fields), "leAddress");
     leAddress->setText(kAddressPrefix);
-    leInfo = newEdit(fields, "leInfo");
+    leInfo = named(new QLineEdit(fields), "leInfo");
     cbProf = new QComboBox(fields);
     cbProf->setObjectName(QStringLiteral("cbProf"));
     cbProf->setEditable(true);

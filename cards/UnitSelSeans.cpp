@@ -37,8 +37,8 @@ QList<TSeansEntry> LoadDaySeans(Database& db, int vidSport, int dayNed) {
     return entries;
 }
 
-TfrmSelSeans::TfrmSelSeans(Database& db, int vidSport, int dayNed, QWidget* parent)
-    : QDialog(parent), FListSeans(LoadDaySeans(db, vidSport, dayNed)) {
+TfrmSelSeans::TfrmSelSeans(const QList<TSeansEntry>& entries, int dayNed, QWidget* parent)
+    : QDialog(parent), FListSeans(entries) {
     setupUi(dayNed);
     for (const TSeansEntry& entry : FListSeans) {
         cbSeans->addItem(SeansTimeText(entry.Time));

@@ -21,12 +21,12 @@ struct TSeansEntry {
 // The timetable of a sports type on a weekday (1 = Monday .. 7 = Sunday), earliest first.
 QList<TSeansEntry> LoadDaySeans(Database& db, int vidSport, int dayNed);
 
-// Asks which of a weekday's timetable entries a visit takes.
+// Asks which of a weekday's timetable entries, already read, a visit takes.
 class TfrmSelSeans : public QDialog {
     Q_OBJECT
 
   public:
-    TfrmSelSeans(Database& db, int vidSport, int dayNed, QWidget* parent);
+    TfrmSelSeans(const QList<TSeansEntry>& entries, int dayNed, QWidget* parent);
 
     // The chosen entry; an empty entry when the day has none.
     TSeansEntry GetSeans() const;

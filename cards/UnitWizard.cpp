@@ -257,7 +257,7 @@ bool TfrmWiz::chooseSeans(TSeansEntry* entry) {
             return offered.Time == entry->Time && offered.ZalID == entry->ZalID;
         });
     }
-    TfrmSelSeans chooser(m_db, VidSportID, dayNed, this);
+    TfrmSelSeans chooser(FSeansList, dayNed, this);
     execModal(chooser);
     *entry = chooser.GetSeans();
     if (chooser.cbSaveSel->isChecked()) {

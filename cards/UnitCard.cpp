@@ -84,6 +84,17 @@ constexpr int kNewCardDays = 30;
 
 }  // namespace
 
+bool SelectVidSport(Database& db, QWidget* parent, TIDName* chosen) {
+    TfrmSelectSpr selector(db, parent);
+    selector.LoadSpr(lkVidSport);
+    selector.setWindowTitle(kSelectVidSport);
+    if (execModal(selector) != QDialog::Accepted) {
+        return false;
+    }
+    *chosen = selector.FSelect;
+    return true;
+}
+
 TfrmCard::TfrmCard(Database& db, QWidget* parent) : QDialog(parent), m_db(db) {
     setupUi();
     FormCreate();
@@ -325,11 +336,9 @@ void TfrmCard::btnNewSelClick() {
 }
 
 void TfrmCard::btnSelVSClick() {
-    TfrmSelectSpr selector(m_db, this);
-    selector.LoadSpr(lkVidSport);
-    selector.setWindowTitle(kSelectVidSport);
-    if (execModal(selector) == QDialog::Accepted) {
-        leVidSporta->setText(selector.FSelect.Name);
+    TIDName sport;
+    if (SelectVidSport(m_db, this, &sport)) {
+        leVidSporta->setText(sport.Name);
     }
 }
 

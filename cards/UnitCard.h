@@ -28,6 +28,9 @@ class TLoadDay;
 // The visit wizard last chosen in any card form during this run.
 extern int gModeWizard;
 
+// Asks for a sports type from its list; false when nothing was chosen.
+bool SelectVidSport(Database& db, QWidget* parent, TIDName* chosen);
+
 // Where a card is sold: a subscription (dated visits to time slots of a hall) or a club card (halls
 // over a period). Visits, halls, the sum and the period are written at once; the card's head waits
 // for "Сохранить". The first save inserts the card and keeps the form open, a later one updates it.

@@ -14,7 +14,6 @@
 
 #include "app/SprGrid.h"
 #include "app/UnitConst.h"
-#include "app/UnitSelSpr.h"
 #include "cards/UnitCard.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
@@ -156,14 +155,12 @@ QLayout* TfrmWiz::buildChoices() {
 }
 
 void TfrmWiz::btnSelClientClick() {
-    TfrmSelectSpr selector(m_db, this);
-    selector.LoadSpr(lkVidSport);
-    selector.setWindowTitle(kSelectVidSport);
-    if (execModal(selector) != QDialog::Accepted) {
+    TIDName sport;
+    if (!SelectVidSport(m_db, this, &sport)) {
         return;
     }
-    leVidSporta->setText(selector.FSelect.Name);
-    VidSportID = selector.FSelect.ID;
+    leVidSporta->setText(sport.Name);
+    VidSportID = sport.ID;
     leVidSporta->setStyleSheet(QString());
     cbTypeCen->setEnabled(true);
     LoadTypeCena();

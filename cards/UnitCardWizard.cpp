@@ -44,10 +44,7 @@ void TfrmCard::startSportWizard() {
     }
     setInsurance(wizard.StrahSumma, wizard.StrahVosn);
     Transaction transaction(m_db);
-    ReliseDates();
-    CalcSumCard();
-    transaction.commit();
-    LoadTabl();
+    finishVisitChange(transaction);
     leVidSporta->setText(wizard.leVidSporta->text());
     BlockManualSeans(true);
 }
@@ -74,11 +71,7 @@ void TfrmCard::insertPlannedVisits(const QList<QDateTime>& visits, int typeCen) 
     for (const QDateTime& visit : visits) {
         insertRow(orgCard() ? 0 : priceOfRow(typeCen, visit, &fee), visit);
     }
-    ReliseDates();
-    CalcSumCard();
-    transaction.commit();
+    finishVisitChange(transaction);
     setInsurance(FStrahSumm, fee);
-    LoadGraphData();
-    LoadTabl();
     BlockManualSeans(false);
 }

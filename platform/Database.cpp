@@ -328,7 +328,6 @@ QString Database::connectChecked(const QString& file, Mode mode, const QStringLi
     if (!missing.isEmpty()) {
         return missing;
     }
-    m_file = file;
     m_lock = std::move(lock);
     return QString();
 }
@@ -338,7 +337,6 @@ void Database::close() {
         QSqlDatabase::database(m_connectionName, false).close();
     }
     m_lock.reset();
-    m_file.clear();
 }
 
 bool Database::isOpen() const {

@@ -55,7 +55,6 @@ class Database {
     QString openError() const { return m_openError; }
     void close();
     bool isOpen() const;
-    QString fileName() const { return m_file; }
     QSqlDatabase connection() const;
 
     // Runs a whole script of statements separated by ";" (schema files).
@@ -73,7 +72,6 @@ class Database {
     QString connectChecked(const QString& file, Mode mode, const QStringList& requiredTables);
 
     QString m_connectionName;
-    QString m_file;
     QString m_openError;
     std::unique_ptr<FileLock> m_lock;
 };

@@ -24,7 +24,7 @@ enum class FieldType { String, Integer, Boolean, Float, Date, Time, DateTime };
 class DbError : public std::runtime_error {
   public:
     DbError(const QString& message, const QString& statement = QString(), const char* where = "");
-    QString text() const { return m_text; }  // the message, then the statement
+    QString text() const;  // the message, then the statement
     QString message() const { return m_message; }
     QString statement() const { return m_statement; }
     QString where() const { return m_where; }
@@ -32,7 +32,6 @@ class DbError : public std::runtime_error {
     bool busy() const;
 
   private:
-    QString m_text;
     QString m_message;
     QString m_statement;
     QString m_where;

@@ -155,21 +155,22 @@ class Bench {
     // Opens a list and answers its grid; the window lives until the next one opens.
     SprGrid& open(const ListCase& list) {
         m_window.reset();
+        SprGrid* grid = nullptr;
         if (list.selector) {
             auto selector = std::make_unique<TfrmSelectSpr>(m_db, nullptr);
             selector->LoadSpr(list.kind);
-            m_grid = selector->DBGridSpr;
+            grid = selector->DBGridSpr;
             m_window = std::move(selector);
         } else {
             auto window = std::make_unique<TfrmSprTxt>(m_db);
             window->LoadSpr(list.kind);
-            m_grid = window->DBGridSpr;
+            grid = window->DBGridSpr;
             m_window = std::move(window);
         }
         m_window->resize(1000, 700);
         m_window->show();
-        paint(*m_grid);
-        return *m_grid;
+        paint(*grid);
+        return *grid;
     }
 
     double firstScreen(const ListCase& list) {
@@ -254,7 +255,6 @@ class Bench {
     QString m_file;
     Database m_db;
     std::unique_ptr<QWidget> m_window;
-    SprGrid* m_grid = nullptr;
 };
 
 }  // namespace

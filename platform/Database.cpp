@@ -266,13 +266,12 @@ QString missingTables(const QSqlDatabase& db, const QStringList& required) {
 
 DbError::DbError(const QString& message, const QString& statement, const char* where)
     : std::runtime_error(message.toStdString()),
-      m_text(message),
       m_message(message),
       m_statement(statement),
-      m_where(QString::fromUtf8(where)) {
-    if (!statement.isEmpty()) {
-        m_text += QStringLiteral("\n\n") + statement;
-    }
+      m_where(QString::fromUtf8(where)) {}
+
+QString DbError::text() const {
+    return m_statement.isEmpty() ? m_message : m_message + QStringLiteral("\n\n") + m_statement;
 }
 
 // The engine's own words for SQLITE_BUSY and SQLITE_LOCKED, with which the driver's text begins.
@@ -328,7 +327,6 @@ QString Database::connectChecked(const QString& file, Mode mode, const QStringLi
     if (!missing.isEmpty()) {
         return missing;
     }
-    m_file = file;
     m_lock = std::move(lock);
     return QString();
 }
@@ -338,7 +336,6 @@ void Database::close() {
         QSqlDatabase::database(m_connectionName, false).close();
     }
     m_lock.reset();
-    m_file.clear();
 }
 
 bool Database::isOpen() const {

@@ -24,7 +24,7 @@ enum class FieldType { String, Integer, Boolean, Float, Date, Time, DateTime };
 class DbError : public std::runtime_error {
   public:
     DbError(const QString& message, const QString& statement = QString(), const char* where = "");
-    QString text() const { return m_text; }  // the message, then the statement
+    QString text() const;  // the message, then the statement
     QString message() const { return m_message; }
     QString statement() const { return m_statement; }
     QString where() const { return m_where; }
@@ -32,7 +32,6 @@ class DbError : public std::runtime_error {
     bool busy() const;
 
   private:
-    QString m_text;
     QString m_message;
     QString m_statement;
     QString m_where;
@@ -55,7 +54,6 @@ class Database {
     QString openError() const { return m_openError; }
     void close();
     bool isOpen() const;
-    QString fileName() const { return m_file; }
     QSqlDatabase connection() const;
 
     // Runs a whole script of statements separated by ";" (schema files).
@@ -73,7 +71,6 @@ class Database {
     QString connectChecked(const QString& file, Mode mode, const QStringList& requiredTables);
 
     QString m_connectionName;
-    QString m_file;
     QString m_openError;
     std::unique_ptr<FileLock> m_lock;
 };

@@ -1,25 +1,21 @@
 #include "platform/Forms.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QVBoxLayout>
 
+#include "platform/FormWidgets.h"
+
 QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut) {
-    QAction* item = menu->addAction(caption);
-    item->setObjectName(QString::fromLatin1(name));
+    QAction* item = named(menu->addAction(caption), name);
     item->setShortcut(shortcut);
     return item;
 }
 
 QLineEdit* addLabelledEdit(QVBoxLayout& layout, QWidget* parent, const QString& caption, const char* name) {
-    auto* label = new QLabel(caption, parent);
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    label->setBuddy(edit);
-    layout.addWidget(label);
-    layout.addWidget(edit);
+    auto* edit = named(new QLineEdit(parent), name);
+    addLabelled(layout, caption, edit);
     return edit;
 }
 

@@ -30,8 +30,10 @@ QString shortDateFormat() {
 }
 
 QString longTimeFormat() {
+    // Grids format every date-time cell through here: the pattern is compiled once.
+    static const QRegularExpression kTimeZone(QStringLiteral("\\s*t+\\s*"));
     QString format = QLocale().timeFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    format.remove(kTimeZone);
     return format.trimmed();
 }
 

@@ -15,6 +15,12 @@
 
 const QString ReportEngine::kOutputTitle = QStringLiteral("Output Options");
 
+namespace {
+
+const QString kPrinterTitle = QStringLiteral("Настройка принтера");
+
+}  // namespace
+
 int CustomReportData::rowCount() {
     if (!m_rowCount) {
         m_rowCount = onOpen ? onOpen() : 0;
@@ -132,7 +138,7 @@ bool ReportEngine::execute(QWidget* parent) {
             QPrinter printer(QPrinter::HighResolution);
             preparePrinter(printer);
             QPrintDialog dialog(&printer, parent);
-            dialog.setWindowTitle(m_printerTitle);
+            dialog.setWindowTitle(kPrinterTitle);
             if (execModal(dialog) != QDialog::Accepted) {
                 return false;
             }
@@ -208,13 +214,14 @@ void ReportEngine::paint(QPrinter& printer, const QList<ReportPage>& pages) cons
     }
     painter.setRenderHint(QPainter::Antialiasing);
     const double scale = printer.resolution() / 25.4;
+    const QString family = selected().font;
     for (int i = 0; i < pages.size(); ++i) {
         if (i > 0) {
             printer.newPage();
         }
         for (const PlacedBand& band : pages[i].bands) {
             for (const PlacedItem& item : band.items) {
-                paintItem(painter, item, selected().font, scale);
+                paintItem(painter, item, family, scale);
             }
         }
     }

@@ -68,7 +68,6 @@ class ReportEngine {
     // Connections are not owned and must outlive execute().
     void addData(const QString& name, ReportData* data) { m_data.insert(name, data); }
     void setPreviewTitle(const QString& title) { m_previewTitle = title; }
-    void setPrinterTitle(const QString& title) { m_printerTitle = title; }
     // Adds RTF to the file formats.
     void enableRtf() { m_formats = QStringList{QStringLiteral("PDF"), QStringLiteral("RTF")}; }
 
@@ -92,6 +91,5 @@ class ReportEngine {
     QList<ReportDefinition> m_reports;
     QString m_selected;
     QString m_previewTitle = QStringLiteral("Отчет");
-    QString m_printerTitle = QStringLiteral("Настройка принтера");
     QStringList m_formats{QStringLiteral("PDF")};
 };

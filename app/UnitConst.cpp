@@ -48,9 +48,10 @@ const QString INSERT_ACTION_SQL = QStringLiteral(
     "INSERT INTO tListActionUsers (dt_action, id_user, kod_action, ActionStr) VALUES (:pDTAction, :pID_user, "
     ":pKodAction, :pActionStr);");
 
-// %2 picks the places of cards (">0") or of reservations ("<0").
-const QString COUNT_LOAD_SQL =
-    QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal WHERE ((DateWork=:pDate) AND (ID_Zal=%1) AND (ID_Card%2));");
+// Places of cards (ID_Card > 0) and of reservations (ID_Card < 0) in one pass over the slot's rows.
+const QString COUNT_LOAD_SQL = QStringLiteral(
+    "SELECT COUNT(CASE WHEN ID_Card>0 THEN 1 END), COUNT(CASE WHEN ID_Card<0 THEN 1 END) FROM tWorkGurnal "
+    "WHERE ((DateWork=:pDate) AND (ID_Zal=%1));");
 
 constexpr int kActionTextLimit = 250;
 // The seconds and their separator at the end of a long time ("10:00:00").
@@ -341,10 +342,10 @@ void ShowSlotLoad(Database& db, TLoadDay& panel, int idZal, const QDateTime& slo
     }
     SqlQuery query(db);
     query.addParam(QStringLiteral("pDate"), FieldType::DateTime, slot);
-    query.exec(COUNT_LOAD_SQL.arg(idZal).arg(QStringLiteral(">0")));
-    panel.SetCountCard(query.next() ? query.asInt(0) : 0);
-    query.exec(COUNT_LOAD_SQL.arg(idZal).arg(QStringLiteral("<0")));
-    panel.SetCountOrg(query.next() ? query.asInt(0) : 0);
+    query.exec(COUNT_LOAD_SQL.arg(idZal));
+    const bool counted = query.next();
+    panel.SetCountCard(counted ? query.asInt(0) : 0);
+    panel.SetCountOrg(counted ? query.asInt(1) : 0);
 }
 
 void LoadTypeCenBox(Database& db, const QString& sql, QComboBox& box, const TTypeCenLists& lists) {

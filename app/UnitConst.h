@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-class QColor;
 class QComboBox;
 class QImage;
 

@@ -1,6 +1,5 @@
 #include "app/UnitHeard.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -303,11 +302,8 @@ void TfrmAPL::OpenSpr(int kind, const QString& name) {
     for (TfrmSprTxt* list : listWindows()) {
         if (list->FTypeSpr == kind) {
             auto* sub = qobject_cast<QMdiSubWindow*>(list->parentWidget());
-            if (sub->isMinimized()) {
-                sub->showNormal();
-            }
             sub->show();
-            m_mdiArea->setActiveSubWindow(sub);
+            bringForward(sub);
             return;
         }
     }
@@ -330,6 +326,13 @@ void TfrmAPL::OpenSpr(int kind, const QString& name) {
     list->setProperty("Tag", gWinCount);
 }
 
+void TfrmAPL::bringForward(QMdiSubWindow* sub) {
+    if (sub->isMinimized()) {
+        sub->showNormal();
+    }
+    m_mdiArea->setActiveSubWindow(sub);
+}
+
 void TfrmAPL::mergeActionMenu(QMdiSubWindow* active) {
     if (m_mergedMenu) {
         menuBar()->removeAction(m_mergedMenu);
@@ -349,12 +352,7 @@ void TfrmAPL::updateWindowMenu() {
         QAction* action = WindowMDI->addAction(sub->windowTitle());
         action->setCheckable(true);
         action->setChecked(sub == m_mdiArea->activeSubWindow());
-        connect(action, &QAction::triggered, this, [this, sub] {
-            if (sub->isMinimized()) {
-                sub->showNormal();
-            }
-            m_mdiArea->setActiveSubWindow(sub);
-        });
+        connect(action, &QAction::triggered, this, [this, sub] { bringForward(sub); });
     }
     if (!windows.isEmpty()) {
         WindowMDI->addSeparator();

@@ -92,6 +92,8 @@ class TfrmAPL : public QMainWindow {
     void setupToolBars();
     void updateWindowMenu();
     void mergeActionMenu(QMdiSubWindow* active);
+    // Restores a minimised window and makes it the active one.
+    void bringForward(QMdiSubWindow* sub);
     void tile(Qt::Orientation orientation);
 
     QMdiArea* m_mdiArea = nullptr;

@@ -331,7 +331,7 @@ void TfrmSprTxt::N_DelClick() {
     if (!DBGridSpr->hasCurrentRow() || askYesNo(this, kAskDelete) == Answer::No) {
         return;
     }
-    const QString id = QString::number(currentId());
+    const int id = currentId();
     switch (FTypeSpr) {
         case lkCards:
             deleteCard(id);
@@ -349,13 +349,13 @@ void TfrmSprTxt::N_DelClick() {
 }
 
 // Visits or halls and the card go together: a failure leaves the card with its detail rows.
-void TfrmSprTxt::deleteCard(const QString& id) {
+void TfrmSprTxt::deleteCard(int id) {
     const bool subscription = DBGridSpr->currentValue(QStringLiteral("TypeCard")).toInt() == ctAbonement;
     const QString detail = subscription ? QStringLiteral("tWorkGurnal") : QStringLiteral("tWorkClubCard");
     {
         Transaction transaction(m_db);
         SqlQuery command(m_db);
-        command.exec(DELETE_CARD_DETAIL_SQL.arg(detail, id));
+        command.exec(DELETE_CARD_DETAIL_SQL.arg(detail).arg(id));
         command.exec(DELETE_CARD_SQL.arg(id));
         transaction.commit();
     }
@@ -365,7 +365,7 @@ void TfrmSprTxt::deleteCard(const QString& id) {
 
 // The count and the delete hold the write lock together, so that no workstation issues a card to the
 // client in between; the message waits until the lock is released.
-void TfrmSprTxt::deleteClient(const QString& id) {
+void TfrmSprTxt::deleteClient(int id) {
     int cards = 0;
     {
         Transaction transaction(m_db);
@@ -382,9 +382,9 @@ void TfrmSprTxt::deleteClient(const QString& id) {
     DBGridSpr->requery(0);
 }
 
-void TfrmSprTxt::deleteUser(const QString& id) {
+void TfrmSprTxt::deleteUser(int id) {
     // Nor the user signed in here: the event log would lose his entries, this session's too.
-    if (id.toInt() == kAdminUserId || id.toInt() == gUserApl.ID) {
+    if (id == kAdminUserId || id == gUserApl.ID) {
         showMessage(this, kUserUndeletable);
         return;
     }

@@ -76,9 +76,9 @@ class TfrmSprTxt : public QWidget {
     int currentId() const;
     bool showModal(std::unique_ptr<QDialog> form);
     void writeCardCaption();
-    void deleteCard(const QString& id);
-    void deleteClient(const QString& id);
-    void deleteUser(const QString& id);
+    void deleteCard(int id);
+    void deleteClient(int id);
+    void deleteUser(int id);
 
     Database& m_db;
     QAction* m_periodAction = nullptr;

@@ -328,12 +328,11 @@ bool TfrmRezOrg::showContract(int id) {
     return true;
 }
 
-void TfrmRezOrg::LoadTablWork() {
+void TfrmRezOrg::LoadTablWork(int slotCount) {
     const int idCard = -FRezOrgID;
     DBGridSpr->load(
         SELECT_TABL_WORK_SQL.arg(idCard), [this](const QString& sql) { return SqlQuery(m_db).prepared(sql); },
-        {QStringLiteral("ID_Zal"), QStringLiteral("ID_Card"), QStringLiteral("DateWork")},
-        tablWorkColumns(reservedSlotCount()));
+        {QStringLiteral("ID_Zal"), QStringLiteral("ID_Card"), QStringLiteral("DateWork")}, tablWorkColumns(slotCount));
 }
 
 int TfrmRezOrg::reservedSlotCount() {
@@ -342,10 +341,11 @@ int TfrmRezOrg::reservedSlotCount() {
 
 // The list shows in the grid only while the grid is not choosing an organisation.
 void TfrmRezOrg::refreshPlaces() {
+    const int slotCount = reservedSlotCount();
     if (FGridMode == 0) {
-        LoadTablWork();
+        LoadTablWork(slotCount);
     }
-    btnDelSeans->setEnabled(!m_loadFailed && reservedSlotCount() > 0);
+    btnDelSeans->setEnabled(!m_loadFailed && slotCount > 0);
 }
 
 void TfrmRezOrg::LoadSeans() {

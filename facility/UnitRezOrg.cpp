@@ -79,6 +79,11 @@ QList<SprColumn> tablWorkColumns(int rows) {
             {QStringLiteral("CountPos"), QStringLiteral("Кол-во"), rows < 2 ? kCountWidthFew : kCountWidthMany}};
 }
 
+void bindContract(SqlQuery& command, int num, double summa) {
+    command.addParam(QStringLiteral("pNum"), FieldType::Integer, num)
+        .addParam(QStringLiteral("pSum"), FieldType::Float, summa);
+}
+
 }  // namespace
 
 TfrmRezOrg::TfrmRezOrg(Database& db, QWidget* parent) : QDialog(parent), m_db(db) {
@@ -466,16 +471,14 @@ bool TfrmRezOrg::readContract(int& num, double& summa) {
 
 int TfrmRezOrg::insertContract(int num, double summa) {
     SqlQuery command(m_db);
-    command.addParam(QStringLiteral("pNum"), FieldType::Integer, num)
-        .addParam(QStringLiteral("pSum"), FieldType::Float, summa);
+    bindContract(command, num, summa);
     command.exec(INSERT_REZORG_SQL.arg(FOrgID));
     return int(command.lastInsertId());
 }
 
 void TfrmRezOrg::updateContract(int num, double summa) {
     SqlQuery command(m_db);
-    command.addParam(QStringLiteral("pNum"), FieldType::Integer, num)
-        .addParam(QStringLiteral("pSum"), FieldType::Float, summa);
+    bindContract(command, num, summa);
     command.exec(UPDATE_REZORG_SQL.arg(FOrgID).arg(FRezOrgID));
 }
 

@@ -41,13 +41,6 @@ enum VidCard { vcAbonement = 0, vcClubCard = 1 };
 // Prices of club cards carry no band.
 constexpr int kNoBand = 0;
 
-QTimeEdit* newTimePicker(QWidget* parent, const char* name, QTime time) {
-    auto* picker = new QTimeEdit(time, parent);
-    picker->setObjectName(QString::fromLatin1(name));
-    picker->setDisplayFormat(QStringLiteral("HH:mm"));
-    return picker;
-}
-
 }  // namespace
 
 TfrmSetCena::TfrmSetCena(Database& db, QWidget* parent)

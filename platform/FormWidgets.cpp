@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimeEdit>
 #include <QToolButton>
 
 #include <climits>
@@ -84,4 +85,10 @@ void layOutSaveCloseForm(QDialog& dialog, QLayout* fields, QSize least, QPushBut
     layout->addLayout(buttons);
     dialog.setFixedSize(dialog.sizeHint().expandedTo(least));
     QObject::connect(btnClose, &QPushButton::clicked, &dialog, &QDialog::reject);
+}
+
+QTimeEdit* newTimePicker(QWidget* parent, const char* name, QTime time) {
+    auto* picker = named(new QTimeEdit(time, parent), name);
+    picker->setDisplayFormat(QStringLiteral("HH:mm"));
+    return picker;
 }

@@ -11,6 +11,8 @@ class QDialog;
 class QLayout;
 class QLabel;
 class QPushButton;
+class QTime;
+class QTimeEdit;
 class QToolButton;
 
 // An edit with an up-down counter bound to it. The arrows count from 0 to 100; typing or loading may
@@ -71,3 +73,5 @@ QPushButton* newButton(QWidget* parent, const char* name, const QString& caption
 // Lays out a small editor: its fields above "Сохранить" and "Закрыть" (which rejects the dialog), at
 // least the given size and no larger.
 void layOutSaveCloseForm(QDialog& dialog, QLayout* fields, QSize least, QPushButton*& btnSave, QPushButton*& btnClose);
+// A picker of a time of day in hours and minutes.
+QTimeEdit* newTimePicker(QWidget* parent, const char* name, QTime time);

@@ -38,8 +38,6 @@ const QString DELETE_BAND_SQL = QStringLiteral("DELETE FROM tPeriodCena WHERE ID
 const QString kBandHasPrices = QStringLiteral("Нельзя удалить запись!\rИмеются записи цен!");
 
 enum VidCard { vcAbonement = 0, vcClubCard = 1 };
-// Prices of club cards carry no band.
-constexpr int kNoBand = 0;
 
 }  // namespace
 

@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 
 #include "facility/UnitEdCena.h"
-#include "facility/UnitEdCenaVS.h"
 #include "facility/UnitPriceList.h"
 #include "platform/Database.h"
 #include "platform/Forms.h"
@@ -93,11 +92,8 @@ void TfrmEdTC::markModified() {
 void TfrmEdTC::LoadEdTC(int id) {
     FIDTC = id;
     SetModified(false);
-    if (auto* hallPrices = qobject_cast<TfrmSetCena*>(parent())) {
-        FZalID = hallPrices->ZalID;
-    } else if (qobject_cast<TfrmSetCenaVS*>(parent())) {
-        FZalID = 0;
-    }
+    const auto* hallPrices = qobject_cast<const TfrmSetCena*>(parent());
+    FZalID = hallPrices ? hallPrices->ZalID : 0;
     if (id > 0) {
         loadStored();
     }

@@ -65,11 +65,9 @@ void TfrmSetCena::setupUi() {
     bandRow->addWidget(btnDelPeriod);
     bandRow->addStretch();
 
-    DBGridPeriod = new SprGrid(this);
-    DBGridPeriod->setObjectName(QStringLiteral("DBGridPeriod"));
+    DBGridPeriod = named(new SprGrid(this), "DBGridPeriod");
     centreCells(*DBGridPeriod);
-    rgVidCard = new QGroupBox(QStringLiteral("Вид карты"), this);
-    rgVidCard->setObjectName(QStringLiteral("rgVidCard"));
+    rgVidCard = named(new QGroupBox(QStringLiteral("Вид карты"), this), "rgVidCard");
     rgVidCardItems = new QButtonGroup(this);
     auto* kinds = new QVBoxLayout(rgVidCard);
     for (const QString& kind : {QStringLiteral("Абонемент"), QStringLiteral("Клубная карта")}) {

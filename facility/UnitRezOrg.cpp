@@ -256,8 +256,7 @@ QWidget* TfrmRezOrg::newBottomPanel() {
 }
 
 void TfrmRezOrg::FormCreate() {
-    FLoadDay = new TLoadDay(PanParentGraph);
-    FLoadDay->setObjectName(QStringLiteral("FLoadDay"));
+    FLoadDay = named(new TLoadDay(PanParentGraph), "FLoadDay");
     // The bar takes the panel's height above txtDateSelect.
     static_cast<QBoxLayout*>(PanParentGraph->layout())->insertWidget(0, FLoadDay, 1);
     mcSelDates->setSelectedDate(QDate::currentDate());

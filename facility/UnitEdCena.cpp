@@ -38,15 +38,6 @@ const QString DELETE_BAND_SQL = QStringLiteral("DELETE FROM tPeriodCena WHERE ID
 const QString kBandHasPrices = QStringLiteral("Нельзя удалить запись!\rИмеются записи цен!");
 
 enum VidCard { vcAbonement = 0, vcClubCard = 1 };
-// Prices of club cards carry no band.
-constexpr int kNoBand = 0;
-
-QTimeEdit* newTimePicker(QWidget* parent, const char* name, QTime time) {
-    auto* picker = new QTimeEdit(time, parent);
-    picker->setObjectName(QString::fromLatin1(name));
-    picker->setDisplayFormat(QStringLiteral("HH:mm"));
-    return picker;
-}
 
 }  // namespace
 
@@ -74,11 +65,9 @@ void TfrmSetCena::setupUi() {
     bandRow->addWidget(btnDelPeriod);
     bandRow->addStretch();
 
-    DBGridPeriod = new SprGrid(this);
-    DBGridPeriod->setObjectName(QStringLiteral("DBGridPeriod"));
+    DBGridPeriod = named(new SprGrid(this), "DBGridPeriod");
     centreCells(*DBGridPeriod);
-    rgVidCard = new QGroupBox(QStringLiteral("Вид карты"), this);
-    rgVidCard->setObjectName(QStringLiteral("rgVidCard"));
+    rgVidCard = named(new QGroupBox(QStringLiteral("Вид карты"), this), "rgVidCard");
     rgVidCardItems = new QButtonGroup(this);
     auto* kinds = new QVBoxLayout(rgVidCard);
     for (const QString& kind : {QStringLiteral("Абонемент"), QStringLiteral("Клубная карта")}) {

@@ -19,7 +19,6 @@ class TfrmSetCenaVS : public TPriceDialog {
     void prepareNewType(TfrmEdTC& editor) override;
 
   private:
-    static constexpr int kNoBand = 0;
     void setupUi();
 
     int FVidSportID = 0;

@@ -34,8 +34,7 @@ void TfrmSeans::setupUi() {
     setObjectName(QStringLiteral("frmSeans"));
     setWindowTitle(kTitle);
 
-    dtpBegS = named(new QTimeEdit(kDefaultBegin, this), "dtpBegS");
-    dtpBegS->setDisplayFormat(QStringLiteral("HH:mm"));
+    dtpBegS = newTimePicker(this, "dtpBegS", kDefaultBegin);
     leLongS = named(new UpDownEdit(this), "leLongS");
     auto* fields = new QVBoxLayout;
     Label1 = named(addLabelled(*fields, QStringLiteral("1. Начало:"), dtpBegS), "Label1");

@@ -8,9 +8,9 @@
 #include <QVBoxLayout>
 
 #include "facility/UnitEdCena.h"
-#include "facility/UnitEdCenaVS.h"
 #include "facility/UnitPriceList.h"
 #include "platform/Database.h"
+#include "platform/FormWidgets.h"
 #include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
@@ -40,8 +40,7 @@ void TfrmEdTC::setupUi() {
     setObjectName(QStringLiteral("frmEdTC"));
     setWindowTitle(kTitle);
     const auto newEdit = [this](const char* name) {
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(QString::fromLatin1(name));
+        auto* edit = named(new QLineEdit(this), name);
         edit->setMinimumWidth(kEditWidth);
         connect(edit, &QLineEdit::textEdited, this, &TfrmEdTC::markModified);
         return edit;
@@ -57,13 +56,10 @@ void TfrmEdTC::setupUi() {
     edits->addRow(QStringLiteral("3. Сеансов:  "), leCountSeans);
     edits->addRow(QStringLiteral("4. Страховка:"), leStrahSumma);
 
-    cbAllTC = new QCheckBox(QStringLiteral("Общий для всех залов"), this);
-    cbAllTC->setObjectName(QStringLiteral("cbAllTC"));
+    cbAllTC = named(new QCheckBox(QStringLiteral("Общий для всех залов"), this), "cbAllTC");
 
-    btnSave = new QPushButton(QStringLiteral("Сохранить"), this);
-    btnSave->setObjectName(QStringLiteral("btnSave"));
-    btnClose = new QPushButton(QStringLiteral("Закрыть"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
+    btnSave = named(new QPushButton(QStringLiteral("Сохранить"), this), "btnSave");
+    btnClose = named(new QPushButton(QStringLiteral("Закрыть"), this), "btnClose");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnSave);
@@ -93,11 +89,8 @@ void TfrmEdTC::markModified() {
 void TfrmEdTC::LoadEdTC(int id) {
     FIDTC = id;
     SetModified(false);
-    if (auto* hallPrices = qobject_cast<TfrmSetCena*>(parent())) {
-        FZalID = hallPrices->ZalID;
-    } else if (qobject_cast<TfrmSetCenaVS*>(parent())) {
-        FZalID = 0;
-    }
+    const auto* hallPrices = qobject_cast<const TfrmSetCena*>(parent());
+    FZalID = hallPrices ? hallPrices->ZalID : 0;
     if (id > 0) {
         loadStored();
     }

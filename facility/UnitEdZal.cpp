@@ -286,7 +286,6 @@ void TfrmZal::BitBtn1Click() {
 void TfrmZal::btnTXTClick() {
     TfrmDopInfo dialog(this);
     dialog.cbPrintTXT->hide();
-    dialog.MemoTXT->clear();
     dialog.MemoTXT->setPlainText(FStrTXTCard);
     execModal(dialog);
     FStrTXTCard = dialog.MemoTXT->toPlainText();

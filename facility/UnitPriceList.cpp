@@ -77,8 +77,7 @@ TPriceDialog::TPriceDialog(Database& db, QWidget* parent, const QString& typeLab
 
 void TPriceDialog::setupPriceWidgets(const QString& typeLabel) {
     Label2 = new QLabel(typeLabel, this);
-    cbTypeCen = new QComboBox(this);
-    cbTypeCen->setObjectName(QStringLiteral("cbTypeCen"));
+    cbTypeCen = named(new QComboBox(this), "cbTypeCen");
     cbTypeCen->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     cbTypeCen->setMinimumContentsLength(18);
     Label2->setBuddy(cbTypeCen);
@@ -94,15 +93,13 @@ void TPriceDialog::setupPriceWidgets(const QString& typeLabel) {
     m_typeRow->addWidget(btnDelTC);
 
     const auto newAmountEdit = [this](const char* name, const QString& hint) {
-        auto* edit = new QLineEdit(QStringLiteral("0"), this);
-        edit->setObjectName(QString::fromLatin1(name));
+        auto* edit = named(new QLineEdit(QStringLiteral("0"), this), name);
         edit->setToolTip(hint);
         edit->setFixedWidth(kAmountEditWidth);
         return edit;
     };
     leCena = newAmountEdit("leCena", QStringLiteral("Цена"));
-    dtpDateCena = new QDateEdit(QDate::currentDate(), this);
-    dtpDateCena->setObjectName(QStringLiteral("dtpDateCena"));
+    dtpDateCena = named(new QDateEdit(QDate::currentDate(), this), "dtpDateCena");
     dtpDateCena->setToolTip(QStringLiteral("Дата установки цены"));
     dtpDateCena->setCalendarPopup(true);
     edVznos = newAmountEdit("edVznos", QStringLiteral("Страховое вознаграждение"));
@@ -116,11 +113,9 @@ void TPriceDialog::setupPriceWidgets(const QString& typeLabel) {
     m_priceRow->addWidget(btndelCena);
     m_priceRow->addStretch();
 
-    DBGridSpr = new SprGrid(this);
-    DBGridSpr->setObjectName(QStringLiteral("DBGridSpr"));
+    DBGridSpr = named(new SprGrid(this), "DBGridSpr");
     centreCells(*DBGridSpr);
-    btnClose = new QPushButton(QStringLiteral("Закрыть"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
+    btnClose = named(new QPushButton(QStringLiteral("Закрыть"), this), "btnClose");
 
     connect(cbTypeCen, &QComboBox::activated, this, &TPriceDialog::cbTypeCenChange);
     connect(DBGridSpr, &SprGrid::cellClick, this, &TPriceDialog::DBGridSprCellClick);

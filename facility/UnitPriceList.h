@@ -69,6 +69,9 @@ class TPriceDialog : public QDialog {
     void btnDelTCClick();
 
   protected:
+    // The band of prices that depend on no time of day: club-card and sports-type prices.
+    static constexpr int kNoBand = 0;
+
     TPriceDialog(Database& db, QWidget* parent, const QString& typeLabel, const PriceListLook& look);
 
     // The type box with its three buttons, and the price inputs with theirs, for the dialog's layout.

@@ -79,6 +79,11 @@ QList<SprColumn> tablWorkColumns(int rows) {
             {QStringLiteral("CountPos"), QStringLiteral("Кол-во"), rows < 2 ? kCountWidthFew : kCountWidthMany}};
 }
 
+void bindContract(SqlQuery& command, int num, double summa) {
+    command.addParam(QStringLiteral("pNum"), FieldType::Integer, num)
+        .addParam(QStringLiteral("pSum"), FieldType::Float, summa);
+}
+
 }  // namespace
 
 TfrmRezOrg::TfrmRezOrg(Database& db, QWidget* parent) : QDialog(parent), m_db(db) {
@@ -251,8 +256,7 @@ QWidget* TfrmRezOrg::newBottomPanel() {
 }
 
 void TfrmRezOrg::FormCreate() {
-    FLoadDay = new TLoadDay(PanParentGraph);
-    FLoadDay->setObjectName(QStringLiteral("FLoadDay"));
+    FLoadDay = named(new TLoadDay(PanParentGraph), "FLoadDay");
     // The bar takes the panel's height above txtDateSelect.
     static_cast<QBoxLayout*>(PanParentGraph->layout())->insertWidget(0, FLoadDay, 1);
     mcSelDates->setSelectedDate(QDate::currentDate());
@@ -328,12 +332,11 @@ bool TfrmRezOrg::showContract(int id) {
     return true;
 }
 
-void TfrmRezOrg::LoadTablWork() {
+void TfrmRezOrg::LoadTablWork(int slotCount) {
     const int idCard = -FRezOrgID;
     DBGridSpr->load(
         SELECT_TABL_WORK_SQL.arg(idCard), [this](const QString& sql) { return SqlQuery(m_db).prepared(sql); },
-        {QStringLiteral("ID_Zal"), QStringLiteral("ID_Card"), QStringLiteral("DateWork")},
-        tablWorkColumns(reservedSlotCount()));
+        {QStringLiteral("ID_Zal"), QStringLiteral("ID_Card"), QStringLiteral("DateWork")}, tablWorkColumns(slotCount));
 }
 
 int TfrmRezOrg::reservedSlotCount() {
@@ -342,10 +345,11 @@ int TfrmRezOrg::reservedSlotCount() {
 
 // The list shows in the grid only while the grid is not choosing an organisation.
 void TfrmRezOrg::refreshPlaces() {
+    const int slotCount = reservedSlotCount();
     if (FGridMode == 0) {
-        LoadTablWork();
+        LoadTablWork(slotCount);
     }
-    btnDelSeans->setEnabled(!m_loadFailed && reservedSlotCount() > 0);
+    btnDelSeans->setEnabled(!m_loadFailed && slotCount > 0);
 }
 
 void TfrmRezOrg::LoadSeans() {
@@ -466,16 +470,14 @@ bool TfrmRezOrg::readContract(int& num, double& summa) {
 
 int TfrmRezOrg::insertContract(int num, double summa) {
     SqlQuery command(m_db);
-    command.addParam(QStringLiteral("pNum"), FieldType::Integer, num)
-        .addParam(QStringLiteral("pSum"), FieldType::Float, summa);
+    bindContract(command, num, summa);
     command.exec(INSERT_REZORG_SQL.arg(FOrgID));
     return int(command.lastInsertId());
 }
 
 void TfrmRezOrg::updateContract(int num, double summa) {
     SqlQuery command(m_db);
-    command.addParam(QStringLiteral("pNum"), FieldType::Integer, num)
-        .addParam(QStringLiteral("pSum"), FieldType::Float, summa);
+    bindContract(command, num, summa);
     command.exec(UPDATE_REZORG_SQL.arg(FOrgID).arg(FRezOrgID));
 }
 

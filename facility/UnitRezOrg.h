@@ -34,7 +34,8 @@ class TfrmRezOrg : public QDialog {
     void LoadSeans();
     void LoadGraphData();
     void LoadOrg();
-    void LoadTablWork();
+    // Lists the reserved slots; their count sets the width of the last column.
+    void LoadTablWork(int slotCount);
     void AddSeansInTablWork();
     // 0: the grid shows the contract's reserved slots; 1: the organisations to choose from.
     void SetGridMode(int mode);

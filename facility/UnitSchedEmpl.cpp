@@ -65,8 +65,7 @@ void TfrmRaspSan::setupUi() {
 
     cbZal = named(new QComboBox(this), "cbZal");
     Label11 = named(new QLabel(QStringLiteral("1. Зал:"), this), "Label11");
-    TimeSeans = named(new QTimeEdit(kDefaultTime, this), "TimeSeans");
-    TimeSeans->setDisplayFormat(QStringLiteral("HH:mm"));
+    TimeSeans = newTimePicker(this, "TimeSeans", kDefaultTime);
     Label1 = named(new QLabel(QStringLiteral("2. Сеанс:"), this), "Label1");
     cbDay = named(new QComboBox(this), "cbDay");
     cbDay->addItems(kWeekdays);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimeEdit>
 #include <QToolButton>
 
 #include <climits>
@@ -99,4 +100,10 @@ QDateEdit* newDatePicker(QWidget* parent, const char* name, const QTime& time) {
 
 QDateTime pickedDateTime(const QDateEdit& picker) {
     return QDateTime(picker.date(), picker.time());
+}
+
+QTimeEdit* newTimePicker(QWidget* parent, const char* name, QTime time) {
+    auto* picker = named(new QTimeEdit(time, parent), name);
+    picker->setDisplayFormat(QStringLiteral("HH:mm"));
+    return picker;
 }

@@ -14,6 +14,8 @@ class QDialog;
 class QLayout;
 class QLabel;
 class QPushButton;
+class QTime;
+class QTimeEdit;
 class QToolButton;
 
 // An edit with an up-down counter bound to it. The arrows count from 0 to 100; typing or loading may
@@ -79,3 +81,5 @@ void layOutSaveCloseForm(QDialog& dialog, QLayout* fields, QSize least, QPushBut
 QDateEdit* newDatePicker(QWidget* parent, const char* name, const QTime& time);
 // Date edits keep their value in UTC; the picked value is local time like every stored date.
 QDateTime pickedDateTime(const QDateEdit& picker);
+// A picker of a time of day in hours and minutes.
+QTimeEdit* newTimePicker(QWidget* parent, const char* name, QTime time);

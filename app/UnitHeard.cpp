@@ -540,12 +540,13 @@ void TfrmAPL::SetUserLevel(int level) {
 QVariant TfrmAPL::GetParApl(int code) {
     SqlQuery query(ADOConnect);
     query.exec(SELECT_PAR_SQL.arg(code));
+    const ParColumn par = parColumn(code);
     if (!query.next()) {
         FParNotFound = 1;
-        return 0;
+        // A missing text would otherwise show, print and be saved back as "0".
+        return par.type == FieldType::String ? QVariant(QString()) : QVariant(0);
     }
     FParNotFound = 0;
-    const ParColumn par = parColumn(code);
     if (par.type == FieldType::DateTime) {
         return query.asDateTime(par.column);
     }

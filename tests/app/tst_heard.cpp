@@ -194,7 +194,7 @@ class TestHeard : public DatabaseCase {
         QCOMPARE(main->FParNotFound, 0);
         for (int code : {49, 52, 102}) {
             main->GetParApl(51);
-            QCOMPARE(main->GetParApl(code).toString(), QStringLiteral("0"));
+            QCOMPARE(main->GetParApl(code).toString(), code > 100 ? QString() : QStringLiteral("0"));
             QCOMPARE(main->FParNotFound, 1);
         }
     }

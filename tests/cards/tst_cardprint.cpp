@@ -136,9 +136,9 @@ class TestCardPrint : public MainWindowCase {
         QCOMPARE(m_card.DopTXT, QStringLiteral("Текст"));
     }
 
-    void missingLinesPrintAsZero() {
+    void missingLinePrintsEmpty() {
         exec(m_db->db, "DELETE FROM tParApl WHERE ParKod=103");
-        QCOMPARE(CardPrintParams(*m_main, m_card).at(1).second, QStringLiteral("0"));
+        QCOMPARE(CardPrintParams(*m_main, m_card).at(1).second, QString());
     }
 
     void writesTheTemporaryPhoto_data() {

@@ -178,7 +178,8 @@ void TfrmSprTxt::setupUi() {
 
     MainMenu1 = new QMenu(QStringLiteral("Действие"), this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    N_Open = addMenuItem(MainMenu1, "N_Open", QStringLiteral("Открыть"), QKeySequence(Qt::ALT | Qt::Key_O));
+    // Alt+O is the main window's "Организации"; a key serving both would do neither.
+    N_Open = addMenuItem(MainMenu1, "N_Open", QStringLiteral("Открыть"), QKeySequence(Qt::CTRL | Qt::Key_O));
     N_Open->setVisible(false);
     N_Open->setEnabled(false);
     N_split = MainMenu1->addSeparator();

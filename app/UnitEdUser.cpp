@@ -15,7 +15,9 @@
 namespace {
 
 const QString SELECT_USER_SQL = QStringLiteral("SELECT * FROM tUserApl WHERE ID=%1;");
-const QString SELECT_USER_BY_NAME_SQL = QStringLiteral("SELECT * FROM tUserApl WHERE name=:pStrUser;");
+// Leaves out the user's own row, so keeping one's name is no clash; a new user has no row yet.
+const QString SELECT_OTHER_USER_BY_NAME_SQL =
+    QStringLiteral("SELECT ID FROM tUserApl WHERE name=:pStrUser AND ID<>%1;");
 const QString UPDATE_USER_SQL = QStringLiteral(
     "UPDATE tUserApl SET name=:pStrUser, koment=:pStrKoment, passw=:pStrPasw, uroven=:pIntUrov WHERE ID=%1;");
 const QString INSERT_USER_SQL = QStringLiteral(
@@ -122,7 +124,7 @@ void TfrmEdUser::btnSaveClick() {
         answer.keepOpen();
         return;
     }
-    if (FIDUser <= 0 && nameTaken()) {
+    if (nameTaken()) {
         showMessage(this, kNameTaken);
         answer.keepOpen();
         return;
@@ -137,7 +139,7 @@ void TfrmEdUser::btnSaveClick() {
 bool TfrmEdUser::nameTaken() {
     SqlQuery query(m_db);
     query.addParam(QStringLiteral("pStrUser"), FieldType::String, leUserName->text());
-    query.exec(SELECT_USER_BY_NAME_SQL);
+    query.exec(SELECT_OTHER_USER_BY_NAME_SQL.arg(FIDUser));
     return query.next();
 }
 

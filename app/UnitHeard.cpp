@@ -29,6 +29,7 @@ namespace {
 
 const QString INSERT_WORK_USER_SQL = QStringLiteral("INSERT INTO tWorkUser (id_user) VALUES (%1)");
 const QString DELETE_WORK_USER_SQL = QStringLiteral("DELETE FROM tWorkUser WHERE ID=%1;");
+const QString DELETE_WORK_USERS_SQL = QStringLiteral("DELETE FROM tWorkUser;");
 const QString SELECT_PAR_SQL = QStringLiteral("SELECT * FROM tParApl WHERE (ParKod=%1);");
 const QString UPDATE_PAR_SQL = QStringLiteral("UPDATE tParApl SET %1 WHERE ParKod=%2;");
 const QString INSERT_PAR_SQL = QStringLiteral("INSERT INTO tParApl (ParKod, %1) VALUES (%2, %3);");
@@ -476,6 +477,10 @@ void TfrmAPL::FormShow() {
     }
     ADOConnect.measureWhenUnmeasured();
     StatBarPanel1->setText(QStringLiteral("База данных открыта..."));
+    if (gMonopolno) {
+        // Only now is nobody else connected: the rows left are those of workstations that crashed.
+        SqlQuery(ADOConnect).exec(DELETE_WORK_USERS_SQL);
+    }
     FIDWorkUser = AddWorkUser(gUserApl.ID);
     SetUserLevel(gUserApl.Uroven);
     WriteActionLog(ADOConnect, acProgram, QStringLiteral("Запуск программы"));
@@ -535,12 +540,13 @@ void TfrmAPL::SetUserLevel(int level) {
 QVariant TfrmAPL::GetParApl(int code) {
     SqlQuery query(ADOConnect);
     query.exec(SELECT_PAR_SQL.arg(code));
+    const ParColumn par = parColumn(code);
     if (!query.next()) {
         FParNotFound = 1;
-        return 0;
+        // A missing text would otherwise show, print and be saved back as "0".
+        return par.type == FieldType::String ? QVariant(QString()) : QVariant(0);
     }
     FParNotFound = 0;
-    const ParColumn par = parColumn(code);
     if (par.type == FieldType::DateTime) {
         return query.asDateTime(par.column);
     }

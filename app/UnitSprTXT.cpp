@@ -51,6 +51,7 @@ const QString DELETE_CARD_DETAIL_SQL = QStringLiteral("DELETE FROM %1 WHERE ID_C
 const QString DELETE_CARD_SQL = QStringLiteral("DELETE FROM tCard WHERE ID=%1;");
 const QString COUNT_CLIENT_CARDS_SQL = QStringLiteral("SELECT COUNT(*) FROM tCard WHERE ID_Client=%1;");
 const QString DELETE_CLIENT_SQL = QStringLiteral("DELETE FROM tClient WHERE ID=%1;");
+const QString COUNT_USER_SIGN_INS_SQL = QStringLiteral("SELECT COUNT(*) FROM tWorkUser WHERE id_user=%1;");
 const QString DELETE_USER_SQL = QStringLiteral("DELETE FROM tUserApl WHERE ID=%1;");
 
 const QString kDesignCaption = QStringLiteral("Справочник");
@@ -60,6 +61,7 @@ const QString kAskDelete = QStringLiteral("Удалить запись?");
 const QString kClientHasCards =
     QStringLiteral("Нельзя удалить выбранного клиента,!\rна него выписаны карты в количестве: ");
 const QString kUserUndeletable = QStringLiteral("Нельзя удалить выбранного пользователя!");
+const QString kUserSignedIn = QStringLiteral("Нельзя удалить выбранного пользователя: он сейчас работает в программе!");
 const QString kNotImplemented = QStringLiteral("Пока не реализовано :(");
 
 const QString kParamBeg = QStringLiteral("pDT_Beg");
@@ -176,7 +178,8 @@ void TfrmSprTxt::setupUi() {
 
     MainMenu1 = new QMenu(QStringLiteral("Действие"), this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    N_Open = addMenuItem(MainMenu1, "N_Open", QStringLiteral("Открыть"), QKeySequence(Qt::ALT | Qt::Key_O));
+    // Alt+O is the main window's "Организации"; a key serving both would do neither.
+    N_Open = addMenuItem(MainMenu1, "N_Open", QStringLiteral("Открыть"), QKeySequence(Qt::CTRL | Qt::Key_O));
     N_Open->setVisible(false);
     N_Open->setEnabled(false);
     N_split = MainMenu1->addSeparator();
@@ -388,7 +391,21 @@ void TfrmSprTxt::deleteUser(int id) {
         showMessage(this, kUserUndeletable);
         return;
     }
-    SqlQuery(m_db).exec(DELETE_USER_SQL.arg(id));
+    // A user working on another workstation would lose his event-log entries too. The count and the
+    // delete hold the write lock together, so that no sign-in row is added between them.
+    bool signedIn = false;
+    {
+        Transaction transaction(m_db);
+        signedIn = execScalar(m_db, COUNT_USER_SIGN_INS_SQL.arg(id)).toInt() > 0;
+        if (!signedIn) {
+            SqlQuery(m_db).exec(DELETE_USER_SQL.arg(id));
+        }
+        transaction.commit();
+    }
+    if (signedIn) {
+        showMessage(this, kUserSignedIn);
+        return;
+    }
     DBGridSpr->requery(0);
 }
 

@@ -23,7 +23,6 @@
 namespace {
 
 const QString SELECT_USER_SQL = QStringLiteral("SELECT * FROM tUserApl WHERE ((name=:pLogin) and (passw=:pPassw));");
-const QString DELETE_WORK_USERS_SQL = QStringLiteral("DELETE FROM tWorkUser;");
 
 const QString kWrongLogin =
     QStringLiteral("Пароль или логин введены не верно. \rПроверьте раскладку клавиатуры и Caps Lock.");
@@ -165,9 +164,6 @@ bool Tfprompt::CheckPass() {
             gUserApl.Name = login->text();
             gUserApl.Uroven = query.asInt(QStringLiteral("uroven"));
             gUserApl.Koment = query.asString(QStringLiteral("koment"));
-        }
-        if (cbMonopolno->isChecked()) {
-            SqlQuery(connection).exec(DELETE_WORK_USERS_SQL);
         }
     }
     connection.close();

@@ -43,10 +43,12 @@ const QString kSelectVidSport = QStringLiteral("Выбор вида спорта
 const QString kNoSeansDay = QStringLiteral("Нет записей по выбранному виду спорта!");
 const QString kNoTypeCen = QStringLiteral("У вида спорта нет типов цены: сеанс не добавлен!");
 const QString kNoVisitsInType = QStringLiteral("В типе цены не указано кол-во посещений: сеанс не добавлен!");
-const QString kBadKolvo = QStringLiteral("Кол-во должно быть целым числом!");
+const QString kBadKolvo = QStringLiteral("Кол-во должно быть целым числом от 1 до %1!");
 const QString kDefaultKolvo = QStringLiteral("10");
 
 constexpr int kSumDecimals = 1;
+// A year of daily visits: more is a typing slip, not a subscription.
+constexpr int kMaxKolvo = 366;
 // The date and time columns of the proposals' statement.
 constexpr int kDateColumn = 2;
 constexpr int kTimeColumn = 3;
@@ -263,8 +265,9 @@ bool TfrmWiz::chooseSeans(TSeansEntry* entry) {
     return entry->ZalID != 0;
 }
 
-// False only when the timetable has no day for the sports type.
-bool TfrmWiz::AddSeansInTablTMP() {
+// Adds the next visit's day and entry to the list, unless its entry is not chosen. False only when the
+// timetable has no day for the sports type.
+bool TfrmWiz::AddSeansInTablTMP(QList<TProposal>* proposals) {
     const QDate day = FindSeansDay(DTPSeans->date());
     if (!day.isValid()) {
         showMessage(this, kNoSeansDay);
@@ -274,33 +277,46 @@ bool TfrmWiz::AddSeansInTablTMP() {
     DTPSeans->setDate(day);
     TSeansEntry entry;
     if (chooseSeans(&entry)) {
-        insertProposal(entry);
+        proposals->append({day, entry});
     }
     return true;
 }
 
+// One commit for all: a commit per row would make a year of visits a wait of seconds. The choices
+// are made before, so that no question waits while the write lock is held.
+void TfrmWiz::insertProposals(const QList<TProposal>& proposals) {
+    Transaction transaction(m_db);
+    for (const TProposal& proposal : proposals) {
+        insertProposal(proposal.day, proposal.entry);
+    }
+    transaction.commit();
+}
+
 // The price of one visit is the type's band-0 price on the day over its visits, kept unrounded.
-void TfrmWiz::insertProposal(const TSeansEntry& entry) {
+void TfrmWiz::insertProposal(const QDate& day, const TSeansEntry& entry) {
     const int typeCen = typeCenIndex();
-    const double price = GetCenaSeans(m_db, 0, FListIDTypeCen.at(typeCen), StrahVosn, QDateTime(FCurDate, QTime(0, 0)));
+    const double price = GetCenaSeans(m_db, 0, FListIDTypeCen.at(typeCen), StrahVosn, QDateTime(day, QTime(0, 0)));
     SqlQuery command(m_db);
-    command.addParam(QStringLiteral("pDatWork"), FieldType::DateTime, QDateTime(FCurDate, entry.Time))
+    command.addParam(QStringLiteral("pDatWork"), FieldType::DateTime, QDateTime(day, entry.Time))
         .addParam(QStringLiteral("pCena"), FieldType::Float, price / FListKolvoSeans.at(typeCen));
     command.exec(INSERT_PROPOSAL_SQL.arg(entry.ZalID).arg(IDCard).arg(gUserApl.ID));
 }
 
 void TfrmWiz::btnAddClick() {
-    if (readyToPropose()) {
-        AddSeansInTablTMP();
-        LoadDataInView();
+    if (!readyToPropose()) {
+        return;
     }
+    QList<TProposal> proposals;
+    AddSeansInTablTMP(&proposals);
+    insertProposals(proposals);
+    LoadDataInView();
 }
 
 void TfrmWiz::btnCalcAllClick() {
     bool whole = false;
     const int wanted = edKolvo->text().trimmed().toInt(&whole);
-    if (!whole) {
-        showMessage(this, kBadKolvo);
+    if (!whole || wanted < 1 || wanted > kMaxKolvo) {
+        showMessage(this, kBadKolvo.arg(kMaxKolvo));
         return;
     }
     // With nothing missing there is nothing to refuse either.
@@ -309,9 +325,11 @@ void TfrmWiz::btnCalcAllClick() {
         return;
     }
     // Each pass seeks from the day after the one just used; a timetable without days stops at once.
-    for (int i = 0; i < missing && AddSeansInTablTMP(); ++i) {
+    QList<TProposal> proposals;
+    for (int i = 0; i < missing && AddSeansInTablTMP(&proposals); ++i) {
         DTPSeans->setDate(DTPSeans->date().addDays(1));
     }
+    insertProposals(proposals);
     LoadDataInView();
 }
 

@@ -67,8 +67,14 @@ class TfrmWiz : public QDialog {
     bool readyToPropose();
     QDate FindSeansDay(const QDate& from);
     bool chooseSeans(TSeansEntry* entry);
-    bool AddSeansInTablTMP();
-    void insertProposal(const TSeansEntry& entry);
+    // A visit to propose: the day found and the timetable entry chosen on it.
+    struct TProposal {
+        QDate day;
+        TSeansEntry entry;
+    };
+    bool AddSeansInTablTMP(QList<TProposal>* proposals);
+    void insertProposals(const QList<TProposal>& proposals);
+    void insertProposal(const QDate& day, const TSeansEntry& entry);
     QString scope() const;
 
     Database& m_db;

@@ -136,6 +136,10 @@ void TfrmEdTC::btnSaveClick() {
         answer.keepOpen();
         return;
     }
+    if (refusedAsNegative(this, strahSumma, QStringLiteral("Страховка"))) {
+        answer.keepOpen();
+        return;
+    }
     writeType(kolvoSeans, strahSumma);
     SetModified(false);
 }

@@ -32,6 +32,7 @@ const QString DELETE_TYPE_SQL = QStringLiteral("DELETE FROM tTypeCen WHERE ID=%1
 const QString kReferences = QStringLiteral("Имеются ссылки: ");
 const QString kBadPrice = QStringLiteral("Цена должна быть числом!");
 const QString kBadFee = QStringLiteral("Страховой взнос должен быть числом!");
+const QString kNegativeAmount = QStringLiteral("%1 не может быть меньше 0!");
 
 constexpr int kAmountEditWidth = 70;
 
@@ -53,6 +54,14 @@ bool readMoney(const QString& text, double& value) {
         return false;
     }
     value = number;
+    return true;
+}
+
+bool refusedAsNegative(QWidget* parent, double amount, const QString& field) {
+    if (amount >= 0) {
+        return false;
+    }
+    showMessage(parent, kNegativeAmount.arg(field));
     return true;
 }
 
@@ -184,6 +193,9 @@ void TPriceDialog::btnSetCenaClick() {
     }
     if (!edVznos->text().isEmpty() && !readMoney(edVznos->text(), fee)) {
         showMessage(this, kBadFee);
+        return;
+    }
+    if (refusedAsNegative(this, fee, QStringLiteral("Страховой взнос"))) {
         return;
     }
     int band = 0;

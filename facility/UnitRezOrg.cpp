@@ -16,6 +16,7 @@
 
 #include "app/SprGrid.h"
 #include "cards/UnitEdOrg.h"
+#include "facility/UnitPriceList.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
 #include "platform/LocaleFormat.h"
@@ -465,7 +466,7 @@ bool TfrmRezOrg::readContract(int& num, double& summa) {
         showMessage(this, kBadSumma.arg(QLocale().toString(10500.25, 'f', 2)));
         return false;
     }
-    return true;
+    return !refusedAsNegative(this, summa, QStringLiteral("Сумма договора"));
 }
 
 int TfrmRezOrg::insertContract(int num, double summa) {

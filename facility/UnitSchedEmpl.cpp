@@ -163,7 +163,11 @@ void TfrmRaspSan::DBGrid1CellClick() {
     }
     TimeSeans->setTime(
         QTime::fromString(DBGrid1->currentValue(QStringLiteral("SeansTime")).toString(), QStringLiteral("HH:mm")));
-    cbDay->setCurrentIndex(DBGrid1->currentValue(QStringLiteral("DayNed")).toInt() - 1);
+    // Migrated rows may carry a day outside the week; the box then keeps its day, so none is ever added.
+    const int day = DBGrid1->currentValue(QStringLiteral("DayNed")).toInt();
+    if (day >= 1 && day <= cbDay->count()) {
+        cbDay->setCurrentIndex(day - 1);
+    }
 }
 
 void TfrmRaspSan::btnAddClick() {

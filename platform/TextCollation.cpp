@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <vector>
+
 namespace {
 
 constexpr char16_t kSmallIo = u'ё';
@@ -37,37 +39,57 @@ int compareFolded(const QString& a, const QString& b) {
     return secondary;
 }
 
-bool likeFolded(const QString& p, qsizetype pi, const QString& t, qsizetype ti, QChar escape) {
-    while (pi < p.size()) {
+// One step of a LIKE pattern: a character to match, "_" (any one) or "%" (any run).
+struct LikeAtom {
+    enum Kind { Literal, One, Any } kind;
+    QChar c;
+};
+
+// An escaped character is a literal; a trailing escape stands for itself; runs of "%" count once.
+std::vector<LikeAtom> likeAtoms(const QString& p, QChar escape) {
+    std::vector<LikeAtom> atoms;
+    for (qsizetype pi = 0; pi < p.size(); ++pi) {
         const QChar pc = p.at(pi);
         if (!escape.isNull() && pc == escape && pi + 1 < p.size()) {
-            if (ti >= t.size() || t.at(ti) != p.at(pi + 1)) {
-                return false;
-            }
-            pi += 2;
-            ++ti;
+            atoms.push_back({LikeAtom::Literal, p.at(++pi)});
         } else if (pc == u'%') {
-            while (pi < p.size() && p.at(pi) == u'%') {
-                ++pi;
+            if (atoms.empty() || atoms.back().kind != LikeAtom::Any) {
+                atoms.push_back({LikeAtom::Any, pc});
             }
-            if (pi == p.size()) {
-                return true;
-            }
-            for (qsizetype k = ti; k <= t.size(); ++k) {
-                if (likeFolded(p, pi, t, k, escape)) {
-                    return true;
-                }
-            }
-            return false;
         } else {
-            if (ti >= t.size() || (pc != u'_' && pc != t.at(ti))) {
-                return false;
-            }
-            ++pi;
-            ++ti;
+            atoms.push_back({pc == u'_' ? LikeAtom::One : LikeAtom::Literal, pc});
         }
     }
-    return ti == t.size();
+    return atoms;
+}
+
+// Greedy matching that returns only to the last "%": at worst text length x pattern length steps,
+// where trying every split at every "%" grows exponentially with their number.
+bool likeFolded(const QString& p, const QString& t, QChar escape) {
+    const std::vector<LikeAtom> atoms = likeAtoms(p, escape);
+    const auto count = qsizetype(atoms.size());
+    qsizetype ai = 0;
+    qsizetype ti = 0;
+    qsizetype lastAny = -1;  // the atom after the last "%" passed, and where its run of text ends
+    qsizetype anyEnd = 0;
+    while (ti < t.size()) {
+        if (ai < count && atoms[ai].kind == LikeAtom::Any) {
+            lastAny = ++ai;
+            anyEnd = ti;
+        } else if (ai < count && (atoms[ai].kind == LikeAtom::One || atoms[ai].c == t.at(ti))) {
+            ++ai;
+            ++ti;
+        } else if (lastAny >= 0) {
+            ai = lastAny;
+            ti = ++anyEnd;
+        } else {
+            return false;
+        }
+    }
+    while (ai < count && atoms[ai].kind == LikeAtom::Any) {
+        ++ai;
+    }
+    return ai == count;
 }
 
 int collate(void*, int lenA, const void* a, int lenB, const void* b) {
@@ -104,7 +126,7 @@ int compareText(const QString& a, const QString& b) {
 }
 
 bool likeText(const QString& pattern, const QString& text, QChar escape) {
-    return likeFolded(fold(pattern), 0, fold(text), 0, escape.isNull() ? escape : fold(QString(escape)).at(0));
+    return likeFolded(fold(pattern), fold(text), escape.isNull() ? escape : fold(QString(escape)).at(0));
 }
 
 bool registerTextFunctions(sqlite3* handle) {

@@ -1,6 +1,8 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 
 #include "app/SprGrid.h"
@@ -25,6 +27,21 @@ QAction* action(QWidget& owner, const char* name) {
         qFatal("no action %s", name);
     }
     return found;
+}
+
+// The shortcuts of the actions a person can reach through the menus, submenus included.
+void addShortcuts(const QList<QAction*>& actions, QStringList& keys) {
+    for (QAction* item : actions) {
+        if (!item->isVisible() || !item->isEnabled()) {
+            continue;
+        }
+        if (!item->shortcut().isEmpty()) {
+            keys << item->shortcut().toString();
+        }
+        if (item->menu()) {
+            addShortcuts(item->menu()->actions(), keys);
+        }
+    }
 }
 
 }  // namespace
@@ -89,6 +106,16 @@ class TestMainWindow : public DatabaseCase {
         m_main->N_ClientClick();
         QCOMPARE(m_main->listWindows().size(), 1);
         QCOMPARE(m_main->listWindows().first()->DBGridSpr->rowCount(), 1);
+    }
+    // With the sports-type list active its "Действие" stands beside the main menus: no key may serve two.
+    void shortcutsDoOneThingEach() {
+        m_main->N_VSClick();
+        QStringList keys;
+        addShortcuts(m_main->menuBar()->actions(), keys);
+        QVERIFY(keys.contains(QStringLiteral("Alt+N")));
+        QStringList distinct = keys;
+        distinct.removeDuplicates();
+        QCOMPARE(keys, distinct);
     }
     void kindOutsideRangeOpensNothing() {
         m_main->OpenSpr(21, QStringLiteral("X"));

@@ -60,9 +60,10 @@ class TestParamApl : public MainWindowCase {
     }
     void savesUnchangedNeverStoredCodes() {
         TfrmParAlp dialog(*m_main, nullptr);
+        QCOMPARE(QStringList({valueAt(dialog, 1), valueAt(dialog, 4)}), QStringList({"", "0"}));
         QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
         QCOMPARE(rows(m_db->db, kStoredRows),
-                 QStringList({"51|0|", "53|0|", "101||0", "102||0", "103||0", "104||0", "105||0", "106||0"}));
+                 QStringList({"51|0|", "53|0|", "101||", "102||", "103||", "104||", "105||", "106||"}));
         QCOMPARE(scalar(m_db->db, "SELECT count(*) FROM tParApl WHERE typeof(snachInt)<>'real' AND ParKod<101").toInt(),
                  0);
         QCOMPARE(gPathBase, kStartPath);

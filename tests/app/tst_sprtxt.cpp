@@ -95,7 +95,9 @@ class TestSprTxt : public QObject {
         row("client without cards", lkClients, 0, Answer::Yes, "", {"tClient=Борисов"});
         row("user one", lkUsers, 0, Answer::Yes, "Нельзя удалить выбранного пользователя!", {});
         row("user signed in here", lkUsers, 1, Answer::Yes, "Нельзя удалить выбранного пользователя!", {});
-        row("other user, question closed", lkUsers, 2, Answer::Closed, "", {"tUserApl=Admin,Петров"});
+        row("user signed in elsewhere", lkUsers, 3, Answer::Yes,
+            "Нельзя удалить выбранного пользователя: он сейчас работает в программе!", {});
+        row("other user, question closed", lkUsers, 2, Answer::Closed, "", {"tUserApl=Admin,Петров,Кузнецов"});
         row("user, No", lkUsers, 2, Answer::No, "", {});
         row("hall", lkZal, 0, Answer::Yes, notYet, {});
         row("event log", lkActions, 0, Answer::Yes, notYet, {});
@@ -284,6 +286,8 @@ class TestSprTxt : public QObject {
         WriteActionLog(db(), acProgram, QStringLiteral("Запуск программы"));
         addUser(db(), QStringLiteral("Петров"));
         addUser(db(), QStringLiteral("Сидоров"));
+        const int elsewhere = addUser(db(), QStringLiteral("Кузнецов"));
+        exec(db(), QStringLiteral("INSERT INTO tWorkUser (id_user) VALUES (%1)").arg(elsewhere));
     }
     // Every table a delete may touch, as "table=values of one column".
     QStringList snapshot() {

@@ -136,11 +136,6 @@ class TestCardPrint : public MainWindowCase {
         QCOMPARE(m_card.DopTXT, QStringLiteral("Текст"));
     }
 
-    void missingLinesPrintAsZero() {
-        exec(m_db->db, "DELETE FROM tParApl WHERE ParKod=103");
-        QCOMPARE(CardPrintParams(*m_main, m_card).at(1).second, QStringLiteral("0"));
-    }
-
     void writesTheTemporaryPhoto_data() {
         QTest::addColumn<QString>("photo");
         QTest::addColumn<QSize>("size");

@@ -282,8 +282,9 @@ class TestWizards : public DatabaseCase {
         row("no price type", "Без цен", "3", "У вида спорта нет типов цены: сеанс не добавлен!");
         row("a type of 0 visits", "Пустой тип", "3", "В типе цены не указано кол-во посещений: сеанс не добавлен!");
         row("no timetable", "Без расписания", "3", "Нет записей по выбранному виду спорта!");
-        row("a count not whole", "Плавание", "2,5", "Кол-во должно быть целым числом!");
-        row("nothing missing", "", "0", "");
+        row("a count not whole", "Плавание", "2,5", "Кол-во должно быть целым числом от 1 до 366!");
+        row("a count below one", "Плавание", "0", "Кол-во должно быть целым числом от 1 до 366!");
+        row("a count above a year", "Плавание", "367", "Кол-во должно быть целым числом от 1 до 366!");
     }
     void sportWizardRefusesWhatItCannotPrice() {
         QFETCH(QString, vidSport);
@@ -302,7 +303,7 @@ class TestWizards : public DatabaseCase {
         QFETCH(QString, kolvo);
         wizard.edKolvo->setText(kolvo);
         wizard.btnCalcAllClick();
-        QCOMPARE(m_ui->messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(m_ui->messageTexts(), QStringList{message});
         QCOMPARE(scalar(m_db->db, kScratchSql).toInt(), 0);
     }
 

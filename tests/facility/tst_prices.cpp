@@ -147,6 +147,7 @@ class TestPrices : public DatabaseCase {
         row("letters", "сто", "1", 4, kBadPrice, {old});
         row("empty price", "", "1", 4, kBadPrice, {old});
         row("fee not a number", "150", "5%", 4, kBadFee, {old});
+        row("negative fee", "150", "-1", 4, "Страховой взнос не может быть меньше 0!", {old});
     }
     void setsPrice() {
         QFETCH(QString, price);
@@ -280,6 +281,7 @@ class TestPrices : public DatabaseCase {
         row("empty visits", "", "0", kBadCount);
         row("fractional visits", "2,5", "0", kBadCount);
         row("insurance not a number", "4", "много", kBadStrahSumma);
+        row("negative insurance", "4", "-0,5", "Страховка не может быть меньше 0!");
     }
     void editorRefusesBadNumbers() {
         QFETCH(QString, count);

@@ -102,13 +102,15 @@ class TestSchedEmpl : public DatabaseCase {
         QCOMPARE(timetable->cbZal->currentText(), QStringLiteral("Тренажерный зал"));
         QCOMPARE(timetable->TimeSeans->time(), QTime(17, 45));
         QCOMPARE(timetable->cbDay->currentText(), QStringLiteral("Четверг"));
-        // A hall stored after the box was filled leaves the box as it is.
+        // A hall stored after the box was filled, and a stray weekday, leave their boxes as they are.
         const int sauna = addHall(QStringLiteral("Сауна"));
-        exec(db(), QStringLiteral("UPDATE tSchedulEmpl SET ZalID=%1, DayNed=2").arg(sauna));
+        exec(db(), QStringLiteral("UPDATE tSchedulEmpl SET ZalID=%1, DayNed=0").arg(sauna));
         timetable->DBGrid1->requery(0);
         timetable->DBGrid1CellClick();
         QCOMPARE(timetable->cbZal->currentText(), QStringLiteral("Тренажерный зал"));
-        QCOMPARE(timetable->cbDay->currentText(), QStringLiteral("Вторник"));
+        QCOMPARE(timetable->cbDay->currentText(), QStringLiteral("Четверг"));
+        timetable->btnAdd->click();
+        QCOMPARE(rows(db(), kTimetable).last(), QStringLiteral("%1|%2|4|1899-12-30 17:45:00").arg(gym).arg(sport));
     }
     void deleteRefusedWhileSportHasPrices_data() {
         QTest::addColumn<bool>("prices");

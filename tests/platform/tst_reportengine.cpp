@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "platform/ReportEngine.h"
+#include "platform/RtfWriter.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -172,19 +173,21 @@ class TestReportEngine : public DatabaseCase {
         QCOMPARE(text.count(QLatin1Char('\f')), 2);
     }
 
-    void writesRtfTablesInUnicode() {
+    void writesRtfTablesInUnicodeAndCodePage() {
         Fixture fixture(8);
         fixture.engine.enableRtf();
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("RTF"), fixture.path("list.rtf")});
         QVERIFY(fixture.engine.execute(nullptr));
         const QByteArray raw = fileBytes(fixture.path("list.rtf"));
-        QVERIFY(raw.startsWith("{\\rtf1\\ansi"));
-        QVERIFY(!raw.contains(char(0xD0)));  // no raw UTF-8: Cyrillic only as \u escapes
+        QVERIFY(raw.startsWith("{\\rtf1\\ansi\\ansicpg1251"));
+        QVERIFY(raw.contains("\\u1048\\'c8\\u1084\\'ec\\u1103\\'ff"));  // "Имя" with its code-page 1251 bytes
+        QCOMPARE(RtfWriter::escaped(QStringLiteral("Ёж Ω")), QByteArray("\\u1025\\'a8\\u1078\\'e6 \\u937?"));
         QCOMPARE(raw.count('{'), raw.count('}'));
         const QStringList lines = rtfLines(fixture.path("list.rtf"));
         QCOMPARE(lines.mid(0, 5), (QStringList{QStringLiteral("Отчет: Бассейн «Волна»"), QStringLiteral("Флаг опущен"),
                                                QStringLiteral("Имя|Сумма"), QStringLiteral("Клиент 1|1,50"),
                                                QStringLiteral("Клиент 2|1,50")}));
+        QCOMPARE(rtfLines(fixture.path("list.rtf"), RtfReader::CodePage), lines);
         QCOMPARE(lines.count(QStringLiteral("Имя|Сумма")), 1);
         QCOMPARE(lines.last(), QStringLiteral("Итого 8: 12,00"));
     }

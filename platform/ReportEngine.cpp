@@ -1,10 +1,12 @@
 #include "platform/ReportEngine.h"
 
+#include <QAction>
 #include <QImage>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -18,6 +20,18 @@ const QString ReportEngine::kOutputTitle = QStringLiteral("Output Options");
 namespace {
 
 const QString kPrinterTitle = QStringLiteral("Настройка принтера");
+
+// The preview opens over most of the screen, showing a whole card or the width of a list's page.
+void fitPreview(QPrintPreviewDialog& preview, const QSizeF& pageSize) {
+    if (const QScreen* screen = preview.screen()) {
+        preview.resize(screen->availableGeometry().size() * 0.85);
+    }
+    const QString fit =
+        pageSize.width() > pageSize.height() ? QStringLiteral("fitPageAction") : QStringLiteral("fitWidthAction");
+    if (auto* action = preview.findChild<QAction*>(fit)) {
+        action->trigger();
+    }
+}
 
 }  // namespace
 
@@ -129,6 +143,7 @@ bool ReportEngine::execute(QWidget* parent) {
             preparePrinter(printer);
             QPrintPreviewDialog preview(&printer, parent);
             preview.setWindowTitle(m_previewTitle);
+            fitPreview(preview, selected().pageSize);
             QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                              [this, &pages](QPrinter* target) { paint(*target, pages); });
             execModal(preview);

@@ -1,4 +1,7 @@
+#include <QGuiApplication>
 #include <QImage>
+#include <QPrintPreviewWidget>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -239,6 +242,30 @@ class TestReportEngine : public DatabaseCase {
         QCOMPARE(rtfLines(fixture.path("list.rtf"), RtfReader::CodePage), lines);
         QCOMPARE(lines.count(QStringLiteral("Имя|Сумма")), 1);
         QCOMPARE(lines.last(), QStringLiteral("Итого 8: 12,00"));
+    }
+
+    // A card shows whole, a list's page shows its width, in a window over most of the screen.
+    void previewOpensReadable_data() {
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<int>("zoom");
+        QTest::newRow("list") << "List" << int(QPrintPreviewWidget::FitToWidth);
+        QTest::newRow("card") << "Card" << int(QPrintPreviewWidget::FitInView);
+    }
+    void previewOpensReadable() {
+        QFETCH(QString, report);
+        Fixture fixture(1);
+        fixture.engine.selectReport(report);
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::Preview, {}, {}});
+        int zoom = -1;
+        QSize size;
+        m_ui->modalHandlers.push_back([&zoom, &size](QDialog& preview) {
+            zoom = preview.findChild<QPrintPreviewWidget*>()->zoomMode();
+            size = preview.size();
+            return int(QDialog::Accepted);
+        });
+        QVERIFY(fixture.engine.execute(nullptr));
+        QTEST(zoom, "zoom");
+        QVERIFY(size.height() >= QGuiApplication::primaryScreen()->availableSize().height() * 3 / 4);
     }
 };
 

@@ -52,7 +52,7 @@ ReportItem readItem(QXmlStreamReader& xml, ItemKind kind) {
     item.unless = text(a, "unless");
     item.format = text(a, "format");
     item.fontSize = number(a, "size", item.fontSize);
-    item.minSize = qMin(item.fontSize, number(a, "minsize", item.fontSize));
+    item.minSize = qMin(item.fontSize, qMax(1.0, number(a, "minsize", item.fontSize)));
     item.bold = text(a, "bold") == QLatin1String("1");
     item.italic = text(a, "italic") == QLatin1String("1");
     item.wrap = text(a, "wrap") == QLatin1String("1");

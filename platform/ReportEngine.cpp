@@ -1,10 +1,12 @@
 #include "platform/ReportEngine.h"
 
+#include <QAction>
 #include <QImage>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -18,6 +20,18 @@ const QString ReportEngine::kOutputTitle = QStringLiteral("Output Options");
 namespace {
 
 const QString kPrinterTitle = QStringLiteral("Настройка принтера");
+
+// The preview opens over most of the screen, showing a whole card or the width of a list's page.
+void fitPreview(QPrintPreviewDialog& preview, const QSizeF& pageSize) {
+    if (const QScreen* screen = preview.screen()) {
+        preview.resize(screen->availableGeometry().size() * 0.85);
+    }
+    const QString fit =
+        pageSize.width() > pageSize.height() ? QStringLiteral("fitPageAction") : QStringLiteral("fitWidthAction");
+    if (auto* action = preview.findChild<QAction*>(fit)) {
+        action->trigger();
+    }
+}
 
 }  // namespace
 
@@ -129,6 +143,7 @@ bool ReportEngine::execute(QWidget* parent) {
             preparePrinter(printer);
             QPrintPreviewDialog preview(&printer, parent);
             preview.setWindowTitle(m_previewTitle);
+            fitPreview(preview, selected().pageSize);
             QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                              [this, &pages](QPrinter* target) { paint(*target, pages); });
             execModal(preview);
@@ -164,6 +179,20 @@ void ReportEngine::preparePrinter(QPrinter& printer) const {
 
 namespace {
 
+// Draws the lines the layout broke the text into, centred as a block in the item's box.
+void paintText(QPainter& painter, const PlacedItem& item, const QRectF& rect, const QString& family, double scale) {
+    const ReportItem& style = *item.style;
+    painter.setFont(reportFont(family, item.lines.pointSize, style.bold, style.italic));
+    painter.setPen(style.color);
+    const double lineHeight = item.lines.lineHeight * scale;
+    QRectF line(rect.left(), rect.center().y() - lineHeight * item.lines.lines.size() / 2, rect.width(), lineHeight);
+    const int flags = int(style.align & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextDontClip;
+    for (const QString& text : item.lines.lines) {
+        painter.drawText(line, flags, text.trimmed());
+        line.translate(0, lineHeight);
+    }
+}
+
 void paintItem(QPainter& painter, const PlacedItem& item, const QString& family, double scale) {
     const ReportItem& style = *item.style;
     const QRectF rect(item.rect.x() * scale, item.rect.y() * scale, item.rect.width() * scale,
@@ -192,16 +221,9 @@ void paintItem(QPainter& painter, const PlacedItem& item, const QString& family,
             painter.drawImage(target, image);
             break;
         }
-        case ItemKind::Text: {
-            QFont font(family);
-            font.setPointSizeF(style.fontSize);
-            font.setBold(style.bold);
-            font.setItalic(style.italic);
-            painter.setFont(font);
-            painter.setPen(style.color);
-            painter.drawText(rect, int(style.align) | (style.wrap ? Qt::TextWordWrap : 0), item.text);
+        case ItemKind::Text:
+            paintText(painter, item, rect, family, scale);
             break;
-        }
     }
 }
 

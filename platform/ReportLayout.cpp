@@ -52,6 +52,7 @@ ReportItem readItem(QXmlStreamReader& xml, ItemKind kind) {
     item.unless = text(a, "unless");
     item.format = text(a, "format");
     item.fontSize = number(a, "size", item.fontSize);
+    item.minSize = qMin(item.fontSize, qMax(1.0, number(a, "minsize", item.fontSize)));
     item.bold = text(a, "bold") == QLatin1String("1");
     item.italic = text(a, "italic") == QLatin1String("1");
     item.wrap = text(a, "wrap") == QLatin1String("1");
@@ -71,6 +72,7 @@ ReportBand readBand(QXmlStreamReader& xml) {
     ReportBand band;
     band.kind = kBandKinds.value(text(xml.attributes(), "kind"), BandKind::Detail);
     band.height = number(xml.attributes(), "height");
+    band.grow = text(xml.attributes(), "grow") == QLatin1String("1");
     band.data = text(xml.attributes(), "data");
     while (xml.readNextStartElement()) {
         if (kItemKinds.contains(xml.name().toString())) {
@@ -118,6 +120,60 @@ QString formatted(const QString& value, const QString& format) {
     return value;
 }
 
+// Page numbers are known only once every page is laid out: until then texts hold these marks.
+const QChar kPageMark(0xE000);
+const QChar kPagesMark(0xE001);
+// Room above and below the lines of a text that grows its band.
+constexpr double kGrowPadding = 2.0;
+constexpr double kTolerance = 1e-6;
+
+QFont fontOf(const QString& family, const ReportItem& style) {
+    return reportFont(family, style.fontSize, style.bold, style.italic);
+}
+
+bool hasPageMarks(const QString& text) {
+    return text.contains(kPageMark) || text.contains(kPagesMark);
+}
+
+// A growing band takes the height of its tallest wrapped text; what stands on its bottom edge stretches
+// with it and what stands below that edge moves down, so row lines never cross the text.
+void grow(PlacedBand& band, const QString& family) {
+    QList<double> growths;
+    double bandGrowth = 0;
+    for (PlacedItem& item : band.items) {
+        double growth = 0;
+        if (item.kind == ItemKind::Text && item.style->wrap) {
+            item.lines = breakText(item.text, fontOf(family, *item.style), item.rect.width(), true);
+            growth = qMax(0.0, item.lines.height() + kGrowPadding - item.rect.height());
+        }
+        growths << growth;
+        bandGrowth = qMax(bandGrowth, growth);
+    }
+    for (int i = 0; i < band.items.size(); ++i) {
+        QRectF& rect = band.items[i].rect;
+        if (rect.top() >= band.height - kTolerance) {
+            rect.translate(0, bandGrowth);
+        } else {
+            rect.setHeight(rect.height() + (rect.bottom() >= band.height - kTolerance ? bandGrowth : growths[i]));
+        }
+    }
+    band.height += bandGrowth;
+}
+
+void fit(PlacedItem& item, const QString& family) {
+    const ReportItem& style = *item.style;
+    if (item.lines.lines.isEmpty()) {
+        item.lines = fitText(item.pieces, fontOf(family, style), style.minSize, item.rect.size(), style.wrap);
+    }
+    item.pieces.clear();
+}
+
+void translate(PlacedBand& band, double dx, double dy) {
+    for (PlacedItem& item : band.items) {
+        item.rect.translate(dx, dy);
+    }
+}
+
 // A band's place in its data: the connection and the row it reads.
 struct DataRow {
     ReportData* data = nullptr;
@@ -137,14 +193,16 @@ class Layouter {
     ReportData* connection(const QString& name) const;
     int columnOf(ReportData* data, const QString& field);
     QString aggregate(const QString& name);
-    QString expand(const QString& source, const QString& format, const DataRow& at);
+    QList<TextPiece> expand(const QString& source, const QString& format, const DataRow& at);
     bool shown(const ReportItem& item, const DataRow& at);
     void newPage();
-    bool fits(const ReportBand& band) const { return m_y + band.height <= m_bottom + 1e-6; }
-    PlacedBand place(const ReportBand& band, const DataRow& at, double top);
+    bool atPageTop() const { return m_y <= m_report.margins.top() + kTolerance; }
+    PlacedBand place(const ReportBand& band, const DataRow& at);
+    void put(PlacedBand band);
     void add(const ReportBand& band, const DataRow& at);
     void placeDetails(const ReportBand& detail);
     void placeFooters();
+    void numberPages();
 
     const ReportDefinition& m_report;
     const QMap<QString, QString>& m_params;
@@ -153,7 +211,6 @@ class Layouter {
     QList<ReportPage> m_pages;
     double m_y = 0;
     double m_bottom = 0;
-    int m_page = 0;
 };
 
 const ReportBand* Layouter::firstBand(BandKind kind) const {
@@ -204,33 +261,36 @@ QString Layouter::aggregate(const QString& name) {
     return QLocale().toString(sum, 'f', 2);
 }
 
-QString Layouter::expand(const QString& source, const QString& format, const DataRow& at) {
+QList<TextPiece> Layouter::expand(const QString& source, const QString& format, const DataRow& at) {
     static const QRegularExpression reference(QStringLiteral("\\{([^}]+)\\}|\\[([^\\]]+)\\]"));
-    QString result;
+    QList<TextPiece> pieces;
     qsizetype done = 0;
     for (auto it = reference.globalMatch(source); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
-        result += source.mid(done, match.capturedStart() - done);
+        pieces << TextPiece{source.mid(done, match.capturedStart() - done), false};
         done = match.capturedEnd();
         const QString param = match.captured(1);
+        QString value;
         if (param == QLatin1String("#Page")) {
-            result += QString::number(m_page);
+            value = kPageMark;
         } else if (param == QLatin1String("#Pages")) {
-            result += QString::number(m_pages.size());
+            value = kPagesMark;
         } else if (param.startsWith(QLatin1Char('#'))) {
-            result += aggregate(param);
+            value = aggregate(param);
         } else if (!param.isEmpty()) {
-            result += m_params.value(param);
+            value = m_params.value(param);
         } else if (at.data && at.row < at.data->rowCount()) {
-            result += formatted(at.data->value(at.row, columnOf(at.data, match.captured(2))), format);
+            value = formatted(at.data->value(at.row, columnOf(at.data, match.captured(2))), format);
         }
+        pieces << TextPiece{value, true};
     }
-    return result + source.mid(done);
+    pieces << TextPiece{source.mid(done), false};
+    return pieces;
 }
 
 bool Layouter::shown(const ReportItem& item, const DataRow& at) {
     const auto isSet = [this, &at](const QString& condition) {
-        const QString value = expand(condition, QString(), at).trimmed();
+        const QString value = joined(expand(condition, QString(), at)).trimmed();
         return !value.isEmpty() && value != QLatin1String("0");
     };
     return (item.when.isEmpty() || isSet(item.when)) && (item.unless.isEmpty() || !isSet(item.unless));
@@ -238,60 +298,107 @@ bool Layouter::shown(const ReportItem& item, const DataRow& at) {
 
 void Layouter::newPage() {
     m_pages.append(ReportPage{m_report.pageSize, {}});
-    m_page = m_pages.size();
     m_y = m_report.margins.top();
 }
 
-PlacedBand Layouter::place(const ReportBand& band, const DataRow& at, double top) {
-    PlacedBand placed{band.kind, {}};
+// The band with its items placed from its own top left and its texts fitted.
+PlacedBand Layouter::place(const ReportBand& band, const DataRow& at) {
+    PlacedBand placed{band.kind, band.height, {}};
     for (const ReportItem& item : band.items) {
         if (!shown(item, at)) {
             continue;
         }
-        const QString text = expand(item.source, item.format, at);
+        const QList<TextPiece> pieces = expand(item.source, item.format, at);
+        const QString text = joined(pieces);
         if (item.kind == ItemKind::Picture && text.isEmpty()) {
             continue;
         }
         if (item.kind == ItemKind::Picture && !QFileInfo::exists(text)) {
             throw ReportError(QStringLiteral("The picture file does not exist:\r") + text);
         }
-        placed.items << PlacedItem{item.kind, item.rect.translated(m_report.margins.left(), top), text, &item};
+        placed.items << PlacedItem{item.kind, item.rect, text, &item, {}, pieces};
+    }
+    if (band.grow) {
+        grow(placed, m_report.font);
+    }
+    for (PlacedItem& item : placed.items) {
+        if (item.kind == ItemKind::Text && !hasPageMarks(item.text)) {
+            fit(item, m_report.font);
+        }
     }
     return placed;
 }
 
-void Layouter::add(const ReportBand& band, const DataRow& at) {
-    if (!fits(band)) {
-        newPage();
-    }
-    m_pages.last().bands << place(band, at, m_y);
+void Layouter::put(PlacedBand band) {
+    translate(band, m_report.margins.left(), m_y);
     m_y += band.height;
+    m_pages.last().bands << std::move(band);
 }
 
+void Layouter::add(const ReportBand& band, const DataRow& at) {
+    PlacedBand placed = place(band, at);
+    if (m_y + placed.height > m_bottom + kTolerance && !atPageTop()) {
+        newPage();
+    }
+    put(std::move(placed));
+}
+
+// A row that does not fit moves whole to the next page, under the header repeated there; an empty list
+// still shows its header.
 void Layouter::placeDetails(const ReportBand& detail) {
     const ReportBand* header = firstBand(BandKind::Header);
-    ReportData* data = connection(detail.data);
-    const int rows = data ? data->rowCount() : 0;
-    int headerPage = 0;
-    for (int row = 0; row < rows; ++row) {
-        const double headerHeight = header && headerPage != m_page ? header->height : 0;
-        if (m_y + headerHeight + detail.height > m_bottom + 1e-6) {
+    const PlacedBand headerBand = header ? place(*header, {connection(header->data), 0}) : PlacedBand{};
+    qsizetype headedPage = 0;
+    const auto putUnderHeader = [&](PlacedBand band) {
+        const bool needsHeader = header && headedPage != m_pages.size();
+        if (m_y + (needsHeader ? headerBand.height : 0) + band.height > m_bottom + kTolerance && !atPageTop()) {
             newPage();
         }
-        if (header && headerPage != m_page) {
-            add(*header, {connection(header->data), 0});
-            headerPage = m_page;
+        if (header && headedPage != m_pages.size()) {
+            put(headerBand);
+            headedPage = m_pages.size();
         }
-        add(detail, {data, row});
+        put(std::move(band));
+    };
+    ReportData* data = connection(detail.data);
+    const int rows = data ? data->rowCount() : 0;
+    for (int row = 0; row < rows; ++row) {
+        putUnderHeader(place(detail, {data, row}));
+    }
+    if (rows == 0) {
+        putUnderHeader(PlacedBand{});
     }
 }
 
 void Layouter::placeFooters() {
     const ReportBand* footer = firstBand(BandKind::Footer);
-    for (int i = 0; footer && i < m_pages.size(); ++i) {
-        m_page = i + 1;
-        const double top = m_report.pageSize.height() - m_report.margins.bottom() - footer->height;
-        m_pages[i].bands << place(*footer, {connection(footer->data), 0}, top);
+    if (!footer) {
+        return;
+    }
+    PlacedBand placed = place(*footer, {connection(footer->data), 0});
+    translate(placed, m_report.margins.left(), m_report.pageSize.height() - m_report.margins.bottom() - placed.height);
+    for (ReportPage& page : m_pages) {
+        page.bands << placed;
+    }
+}
+
+void Layouter::numberPages() {
+    const QString pages = QString::number(m_pages.size());
+    for (int i = 0; i < m_pages.size(); ++i) {
+        const QString page = QString::number(i + 1);
+        for (PlacedBand& band : m_pages[i].bands) {
+            for (PlacedItem& item : band.items) {
+                if (!hasPageMarks(item.text)) {
+                    continue;
+                }
+                for (TextPiece& piece : item.pieces) {
+                    piece.text.replace(kPageMark, page).replace(kPagesMark, pages);
+                }
+                item.text = joined(item.pieces);
+                item.lines = {};
+                fit(item, m_report.font);
+            }
+        }
     }
 }
 
@@ -313,6 +420,7 @@ QList<ReportPage> Layouter::run() {
         }
     }
     placeFooters();
+    numberPages();
     return m_pages;
 }
 

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "platform/AppError.h"
+#include "platform/ReportText.h"
 
 // A failure of the report engine: a missing project, report, field or picture.
 class ReportError : public AppError {
@@ -36,6 +37,7 @@ struct ReportItem {
     QString unless;  // printed only when this expands to "" or "0"
     QString format;  // how field values show: date, time, money
     double fontSize = 9;
+    double minSize = 9;  // a text that does not fit its box shrinks down to this size
     bool bold = false;
     bool italic = false;
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
@@ -48,7 +50,8 @@ struct ReportItem {
 struct ReportBand {
     BandKind kind = BandKind::Detail;
     double height = 0;
-    QString data;  // the connection whose fields the band reads
+    bool grow = false;  // grows to the lines of its wrapping texts
+    QString data;       // the connection whose fields the band reads
     QList<ReportItem> items;
 };
 
@@ -67,10 +70,13 @@ struct PlacedItem {
     QRectF rect;
     QString text;
     const ReportItem* style = nullptr;
+    TextLines lines;          // how a text prints
+    QList<TextPiece> pieces;  // a text's parts, kept until its page numbers are known
 };
 
 struct PlacedBand {
     BandKind kind = BandKind::Detail;
+    double height = 0;
     QList<PlacedItem> items;
 };
 
@@ -83,6 +89,8 @@ struct ReportPage {
 QList<ReportDefinition> readReportProject(const QString& file);
 
 // Lays a report out into pages. Detail bands repeat per row of their connection and break onto new
-// pages, the header band repeats on top of each page's rows, the footer closes every page.
+// pages, the header band repeats on top of each page's rows (an empty list still shows it), the footer
+// closes every page. Texts are broken into lines and fitted to their boxes; page numbers are filled
+// in once every page is laid out.
 QList<ReportPage> layoutReport(const ReportDefinition& report, const QMap<QString, QString>& params,
                                const QMap<QString, ReportData*>& data);

@@ -1,8 +1,19 @@
 #include "platform/RtfWriter.h"
 
 #include <QFile>
+#include <QStringEncoder>
 
 namespace {
+
+const char* const kCodePage = "windows-1251";
+
+// The character in the document's code page, for readers without Unicode; "?" when the page lacks it.
+QByteArray fallback(QStringEncoder& codePage, QChar c) {
+    const QByteArray encoded = codePage.encode(QStringView(&c, 1));
+    const bool lacking = codePage.hasError() || encoded.size() != 1;
+    codePage.resetState();
+    return lacking ? QByteArray("?") : "\\'" + encoded.toHex();
+}
 
 int twips(double mm) {
     return qRound(mm * 1440 / 25.4);
@@ -31,6 +42,7 @@ RtfWriter::RtfWriter(const QSizeF& pageMm, const QMarginsF& marginsMm, const QSt
 }
 
 QByteArray RtfWriter::escaped(const QString& text) {
+    QStringEncoder codePage(kCodePage);
     QByteArray out;
     for (const QChar c : text) {
         const char16_t code = c.unicode();
@@ -42,7 +54,7 @@ QByteArray RtfWriter::escaped(const QString& text) {
         } else if (code >= 0x20 && code < 0x80) {
             out += char(code);
         } else {
-            out += "\\u" + QByteArray::number(qint16(code)) + '?';
+            out += "\\u" + QByteArray::number(qint16(code)) + fallback(codePage, c);
         }
     }
     return out;

@@ -13,8 +13,8 @@ struct RtfCell {
     Qt::Alignment align = Qt::AlignLeft;
 };
 
-// Writes a plain RTF document of paragraphs and table rows; every non-ASCII character is written as
-// an RTF Unicode escape, so the file reads the same in any code page.
+// Writes a plain RTF document of paragraphs and table rows in code page 1251; every non-ASCII character
+// is written as a Unicode escape followed by its code-page byte, which readers without Unicode show.
 class RtfWriter {
   public:
     RtfWriter(const QSizeF& pageMm, const QMarginsF& marginsMm, const QString& font);

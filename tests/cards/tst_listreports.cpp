@@ -140,7 +140,8 @@ class TestListReports : public MainWindowCase {
         QCOMPARE(dialog.OwnerCardTag, 0);
     }
 
-    // Only cards with both a fee and a sum, by name; the bounds of the period both count.
+    // Only cards with both a fee and a sum, by name; the bounds of the period both count; an empty list
+    // keeps its header and total.
     void insuredListKeepsItsRule() {
         TfrmRepRGS dialog(*m_main, nullptr);
         m_main->SetParApl(pcOrgName, QStringLiteral("Спорткомплекс «Волна»"));
@@ -154,6 +155,11 @@ class TestListReports : public MainWindowCase {
         lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
         QCOMPARE(cellOf(tableRows(lines, 8), 0), QStringList{"104"});
         QCOMPARE(m_ui->reportOutputFormats.last(), (QStringList{"PDF", "RTF"}));
+        dialog.dtEnd->setDate(QDate(2000, 1, 1));
+        lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
+        QVERIFY(lines.contains(
+            "№ карты|Дата выдачи|Фамилия, имя, отчество|Дата рождения|Адрес|Профессия|Взнос|Страх. сумма"));
+        QVERIFY(lines.contains(QStringLiteral("Взносов: 0,00")));
     }
 
     // A complex without a name set gets no stray separator before the report's name.

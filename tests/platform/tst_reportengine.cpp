@@ -1,36 +1,47 @@
+#include <QGuiApplication>
 #include <QImage>
+#include <QPrintPreviewWidget>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "platform/ReportEngine.h"
+#include "platform/RtfWriter.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-// A list on a 100 mm page: title 20, header 10, rows 10, footer 10, so six rows fill the first page.
+// A list on a 100 mm page: title 20, header 10, rows 10, footer 10, so six rows fill the first page;
+// and a card whose one text cannot grow.
 const QString kProject = QStringLiteral(R"(<project>
   <report name="List" title="Список" width="80" height="100" margins="5 0 5 0">
     <band kind="title" height="20" data="Head">
       <text x="0" y="0" w="70" h="10" size="12" bold="1">{Caption}: [Owner]</text>
       <picture x="60" y="0" w="10" h="10" file="{Logo}"/>
-      <text x="0" y="10" w="70" h="10" when="{Flag}">Флаг поднят</text>
-      <text x="0" y="10" w="70" h="10" unless="{Flag}">Флаг опущен</text>
+      <text x="0" y="10" w="40" h="10" when="{Flag}">Флаг поднят</text>
+      <text x="0" y="10" w="40" h="10" unless="{Flag}">Флаг опущен</text>
+      <text x="40" y="10" w="30" h="10">Страниц: {#Pages}</text>
     </band>
     <band kind="header" height="10"><text x="0" y="0" w="35" h="10">Имя</text><text x="35" y="0" w="35" h="10">Сумма</text></band>
-    <band kind="detail" height="10" data="Rows">
-      <text x="0" y="0" w="35" h="10">[Name]</text>
+    <band kind="detail" height="10" grow="1" data="Rows">
+      <text x="0" y="0" w="35" h="10" wrap="1">[Name]</text>
       <text x="35" y="0" w="35" h="10" format="money">[Sum]</text>
     </band>
     <band kind="summary" height="10"><text x="0" y="0" w="70" h="10">Итого {#Count}: {#Sum:Sum}</text></band>
     <band kind="footer" height="10"><text x="0" y="0" w="70" h="10">Стр. {#Page} из {#Pages}</text></band>
   </report>
+  <report name="Card" title="Карта" width="40" height="20" margins="0 0 0 0">
+    <band kind="title" height="20"><text x="0" y="0" w="40" h="5" size="8" minsize="6">Выдал: {Operator}</text></band>
+  </report>
 </project>)");
+const QString kLongName = QStringLiteral("Константинопольский-Задунайский Дмитрий Александрович");
 
 struct Fixture {
     QTemporaryDir dir;
     ReportEngine engine;
     CustomReportData head;
     CustomReportData rows;
+    int longRow = -1;  // the row named kLongName
 
     explicit Fixture(int rowCount) {
         QFile project(path(QStringLiteral("list.rav")));
@@ -47,8 +58,9 @@ struct Fixture {
         rows.onGetCols = [] {
             return QList<ReportField>{{QStringLiteral("Name"), 20, {}, {}}, {QStringLiteral("Sum"), 8, {}, {}}};
         };
-        rows.onGetRow = [](int row) {
-            return QStringList{QStringLiteral("Клиент %1").arg(row + 1), QStringLiteral("1.5")};
+        rows.onGetRow = [this](int row) {
+            return QStringList{row == longRow ? kLongName : QStringLiteral("Клиент %1").arg(row + 1),
+                               QStringLiteral("1.5")};
         };
         engine.setParam(QStringLiteral("Caption"), QStringLiteral("Отчет"));
         engine.setParam(QStringLiteral("Logo"), path(QStringLiteral("logo.bmp")));
@@ -72,12 +84,12 @@ QStringList texts(const ReportPage& page) {
     return result;
 }
 
-// Where a text stands on its page.
-QRectF rectOf(const ReportPage& page, const QString& text) {
+// The first item on a page showing a text.
+PlacedItem itemOf(const ReportPage& page, const QString& text) {
     for (const PlacedBand& band : page.bands) {
         for (const PlacedItem& item : band.items) {
             if (item.text == text) {
-                return item.rect;
+                return item;
             }
         }
     }
@@ -90,22 +102,24 @@ class TestReportEngine : public DatabaseCase {
     Q_OBJECT
 
   private slots:
-    void placesParamsFieldsAndPictures() {
+    void placesParamsFieldsAndPicturesAndEmptyLists() {
         Fixture fixture(2);
         fixture.engine.setParam(QStringLiteral("Flag"), QStringLiteral("1"));
         const QList<ReportPage> pages = fixture.engine.layout();
         QCOMPARE(pages.size(), 1);
         QCOMPARE(texts(pages[0]),
                  (QStringList{QStringLiteral("Отчет: Бассейн «Волна»"), QStringLiteral("Флаг поднят"),
-                              QStringLiteral("Имя"), QStringLiteral("Сумма"), QStringLiteral("Клиент 1"),
-                              QStringLiteral("1,50"), QStringLiteral("Клиент 2"), QStringLiteral("1,50"),
-                              QStringLiteral("Итого 2: 3,00"), QStringLiteral("Стр. 1 из 1")}));
-        QCOMPARE(rectOf(pages[0], QStringLiteral("Клиент 2")), QRectF(5, 40, 35, 10));
-        QCOMPARE(rectOf(pages[0], QStringLiteral("Стр. 1 из 1")), QRectF(5, 90, 70, 10));
+                              QStringLiteral("Страниц: 1"), QStringLiteral("Имя"), QStringLiteral("Сумма"),
+                              QStringLiteral("Клиент 1"), QStringLiteral("1,50"), QStringLiteral("Клиент 2"),
+                              QStringLiteral("1,50"), QStringLiteral("Итого 2: 3,00"), QStringLiteral("Стр. 1 из 1")}));
+        QCOMPARE(itemOf(pages[0], QStringLiteral("Клиент 2")).rect, QRectF(5, 40, 35, 10));
+        QCOMPARE(itemOf(pages[0], QStringLiteral("Стр. 1 из 1")).rect, QRectF(5, 90, 70, 10));
         QCOMPARE(pages[0].bands[0].items[1].kind, ItemKind::Picture);
         QCOMPARE(pages[0].bands[0].items[1].rect, QRectF(65, 0, 10, 10));
         fixture.engine.setParam(QStringLiteral("Flag"), QStringLiteral("0"));
         QVERIFY(texts(fixture.engine.layout()[0]).contains(QStringLiteral("Флаг опущен")));
+        Fixture empty(0);  // keeps its header and a zero total
+        QCOMPARE(texts(empty.engine.layout()[0]).mid(3), (QStringList{"Имя", "Сумма", "Итого 0: 0,00", "Стр. 1 из 1"}));
     }
 
     // 300 rows: six on the first page, eight on each further one under a repeated header.
@@ -114,13 +128,52 @@ class TestReportEngine : public DatabaseCase {
         const QList<ReportPage> pages = fixture.engine.layout();
         QCOMPARE(pages.size(), 38);
         QCOMPARE(texts(pages[0]).count(QStringLiteral("Имя")), 1);
-        QCOMPARE(rectOf(pages[0], QStringLiteral("Клиент 6")).y(), 80.0);
-        QCOMPARE(rectOf(pages[1], QStringLiteral("Имя")).y(), 0.0);
-        QCOMPARE(rectOf(pages[1], QStringLiteral("Клиент 7")).y(), 10.0);
-        QCOMPARE(rectOf(pages[1], QStringLiteral("Клиент 13")).y(), 70.0);
+        QVERIFY(texts(pages[0]).contains(QStringLiteral("Страниц: 38")));
+        QCOMPARE(itemOf(pages[0], QStringLiteral("Клиент 6")).rect.y(), 80.0);
+        QCOMPARE(itemOf(pages[1], QStringLiteral("Имя")).rect.y(), 0.0);
+        QCOMPARE(itemOf(pages[1], QStringLiteral("Клиент 7")).rect.y(), 10.0);
+        QCOMPARE(itemOf(pages[1], QStringLiteral("Клиент 13")).rect.y(), 70.0);
         QVERIFY(texts(pages[37]).contains(QStringLiteral("Клиент 300")));
         QVERIFY(texts(pages[37]).contains(QStringLiteral("Итого 300: 450,00")));
         QCOMPARE(texts(pages[20]).last(), QStringLiteral("Стр. 21 из 38"));
+    }
+
+    // The sixth row takes three lines and would cross the footer: it moves whole under the next header.
+    void growsRowsToTheirText() {
+        Fixture fixture(6);
+        fixture.longRow = 5;
+        const QList<ReportPage> pages = fixture.engine.layout();
+        QCOMPARE(pages.size(), 2);
+        QVERIFY(texts(pages[0]).contains(QStringLiteral("Клиент 5")));
+        const PlacedItem name = itemOf(pages[1], kLongName);
+        QCOMPARE(name.lines.lines.join(QString()), kLongName);
+        QVERIFY(name.lines.lines.size() >= 3);
+        QCOMPARE(name.rect.y(), 10.0);
+        QVERIFY(name.rect.height() >= name.lines.height());
+        QCOMPARE(itemOf(pages[1], QStringLiteral("1,50")).rect, name.rect.translated(35, 0));
+        QCOMPARE(itemOf(pages[1], QStringLiteral("Итого 6: 9,00")).rect.y(), name.rect.bottom());
+    }
+
+    // A text that cannot grow shrinks to its least size, then cuts its value and never its label.
+    void fitsFixedTexts_data() {
+        QTest::addColumn<QString>("issuer");
+        QTest::addColumn<bool>("shrunk");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("fits") << "Петрова" << false << false;
+        QTest::newRow("shrinks") << "Петрова Екатерина В." << true << false;
+        QTest::newRow("cut") << "Администратор смены Смирнова Екатерина Владимировна" << true << true;
+    }
+    void fitsFixedTexts() {
+        QFETCH(QString, issuer);
+        Fixture fixture(0);
+        fixture.engine.setParam(QStringLiteral("Operator"), issuer);
+        fixture.engine.selectReport(QStringLiteral("Card"));
+        const TextLines printed = fixture.engine.layout()[0].bands[0].items[0].lines;
+        const QString line = printed.lines.join(QLatin1Char('|'));
+        QTEST(printed.pointSize < 8, "shrunk");
+        QTEST(line.endsWith(QStringLiteral("…")), "cut");
+        const QString shown = line.endsWith(QStringLiteral("…")) ? line.chopped(1) : line;
+        QVERIFY2((QStringLiteral("Выдал: ") + issuer).startsWith(shown) && shown.size() > 12, qPrintable(line));
     }
 
     void reportsWhatIsMissing_data() {
@@ -172,21 +225,47 @@ class TestReportEngine : public DatabaseCase {
         QCOMPARE(text.count(QLatin1Char('\f')), 2);
     }
 
-    void writesRtfTablesInUnicode() {
+    void writesRtfTablesInUnicodeAndCodePage() {
         Fixture fixture(8);
         fixture.engine.enableRtf();
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("RTF"), fixture.path("list.rtf")});
         QVERIFY(fixture.engine.execute(nullptr));
         const QByteArray raw = fileBytes(fixture.path("list.rtf"));
-        QVERIFY(raw.startsWith("{\\rtf1\\ansi"));
-        QVERIFY(!raw.contains(char(0xD0)));  // no raw UTF-8: Cyrillic only as \u escapes
+        QVERIFY(raw.startsWith("{\\rtf1\\ansi\\ansicpg1251"));
+        QVERIFY(raw.contains("\\u1048\\'c8\\u1084\\'ec\\u1103\\'ff"));  // "Имя" with its code-page 1251 bytes
+        QCOMPARE(RtfWriter::escaped(QStringLiteral("Ёж Ω")), QByteArray("\\u1025\\'a8\\u1078\\'e6 \\u937?"));
         QCOMPARE(raw.count('{'), raw.count('}'));
         const QStringList lines = rtfLines(fixture.path("list.rtf"));
-        QCOMPARE(lines.mid(0, 5), (QStringList{QStringLiteral("Отчет: Бассейн «Волна»"), QStringLiteral("Флаг опущен"),
-                                               QStringLiteral("Имя|Сумма"), QStringLiteral("Клиент 1|1,50"),
-                                               QStringLiteral("Клиент 2|1,50")}));
+        QCOMPARE(lines.mid(0, 6), (QStringList{QStringLiteral("Отчет: Бассейн «Волна»"), QStringLiteral("Флаг опущен"),
+                                               QStringLiteral("Страниц: 2"), QStringLiteral("Имя|Сумма"),
+                                               QStringLiteral("Клиент 1|1,50"), QStringLiteral("Клиент 2|1,50")}));
+        QCOMPARE(rtfLines(fixture.path("list.rtf"), RtfReader::CodePage), lines);
         QCOMPARE(lines.count(QStringLiteral("Имя|Сумма")), 1);
         QCOMPARE(lines.last(), QStringLiteral("Итого 8: 12,00"));
+    }
+
+    // A card shows whole, a list's page shows its width, in a window over most of the screen.
+    void previewOpensReadable_data() {
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<int>("zoom");
+        QTest::newRow("list") << "List" << int(QPrintPreviewWidget::FitToWidth);
+        QTest::newRow("card") << "Card" << int(QPrintPreviewWidget::FitInView);
+    }
+    void previewOpensReadable() {
+        QFETCH(QString, report);
+        Fixture fixture(1);
+        fixture.engine.selectReport(report);
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::Preview, {}, {}});
+        int zoom = -1;
+        QSize size;
+        m_ui->modalHandlers.push_back([&zoom, &size](QDialog& preview) {
+            zoom = preview.findChild<QPrintPreviewWidget*>()->zoomMode();
+            size = preview.size();
+            return int(QDialog::Accepted);
+        });
+        QVERIFY(fixture.engine.execute(nullptr));
+        QTEST(zoom, "zoom");
+        QVERIFY(size.height() >= QGuiApplication::primaryScreen()->availableSize().height() * 3 / 4);
     }
 };
 

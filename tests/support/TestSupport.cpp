@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QTest>
 
 #include "app/SprGrid.h"
@@ -149,7 +150,7 @@ QString pdfText(const QString& path) {
     return QString::fromUtf8(pdftotext.readAllStandardOutput());
 }
 
-QStringList rtfLines(const QString& path) {
+QStringList rtfLines(const QString& path, RtfReader reader) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
@@ -157,6 +158,7 @@ QStringList rtfLines(const QString& path) {
     QString text = QString::fromLatin1(file.readAll());
     text.remove(QRegularExpression(QStringLiteral("\\{\\\\fonttbl[^}]*\\}\\}")));
     static const QRegularExpression controlWord(QStringLiteral("\\\\([a-z]+)(-?\\d+)? ?"));
+    QStringDecoder codePage("windows-1251");
     QStringList lines;
     QString line;
     for (qsizetype i = 0; i < text.size();) {
@@ -165,15 +167,18 @@ QStringList rtfLines(const QString& path) {
         if (word.hasMatch()) {
             const QString name = word.captured(1);
             i = word.capturedEnd();
-            if (name == QLatin1String("u")) {
+            if (name == QLatin1String("u") && reader == RtfReader::Unicode) {
                 line += QChar(char16_t(word.captured(2).toInt()));
-                ++i;  // the fallback character
+                i += text.mid(i, 2) == QLatin1String("\\'") ? 4 : 1;  // \uc1: one fallback character
             } else if (name == QLatin1String("cell")) {
                 line += QLatin1Char('|');
             } else if (name == QLatin1String("par") || name == QLatin1String("row")) {
                 lines << line.chopped(line.endsWith(QLatin1Char('|')) ? 1 : 0).trimmed();
                 line.clear();
             }
+        } else if (text.mid(i, 2) == QLatin1String("\\'")) {
+            line += codePage.decode(QByteArray::fromHex(text.mid(i + 2, 2).toLatin1()));
+            i += 4;
         } else if (text[i] == QLatin1Char('\\')) {
             line += text[i + 1];
             i += 2;

@@ -56,8 +56,10 @@ void useShippedReports(const TestDatabase& db);
 QByteArray fileBytes(const QString& path);
 // A PDF file's text as pdftotext gives it, pages ended by form feeds.
 QString pdfText(const QString& path);
+// How an RTF reader takes a \uN escape: as its Unicode character, or ignored for the code-page byte after it.
+enum class RtfReader { Unicode, CodePage };
 // An RTF file's text: one line per paragraph or table row, the cells of a row joined by "|".
-QStringList rtfLines(const QString& path);
+QStringList rtfLines(const QString& path, RtfReader reader = RtfReader::Unicode);
 
 // The titles of a grid's shown columns, in order.
 QStringList visibleTitles(const SprGrid& grid);

@@ -29,8 +29,12 @@ const QString kProjectFile = QStringLiteral("CadrPrint.rav");
 const QString kPhotoTMP = QStringLiteral("TMP/PhotoTMP.bmp");
 const QString kNoPhoto = QStringLiteral("noname.bmp");
 const QString kPreviewTitle = QStringLiteral("Карта клиента");
-const QString kPhotoUnreadable = QStringLiteral("Не удается прочитать фотографию:\r");
-const QString kPhotoUnwritable = QStringLiteral("Не удается записать временный файл фотографии:\r");
+const QString kPhotoUnreadable = QStringLiteral(
+    "Не удается прочитать фотографию «%1» для карты.\rВыберите фотографию клиента заново или обратитесь к "
+    "администратору.");
+const QString kPhotoUnwritable = QStringLiteral(
+    "Не удается записать временный файл фотографии для карты.\rПроверьте, что папка TMP программы доступна для "
+    "записи.");
 constexpr int kNumberWidth = 8;
 
 struct CardKind {
@@ -108,13 +112,13 @@ void SavePhotoTMP(const QString& photo) {
     } else if (suffix == QLatin1String("BMP")) {
         bitmap = QImage(source, "BMP");
         if (bitmap.isNull()) {
-            throw AppError(kPhotoUnreadable + source);
+            throw AppError(kPhotoUnreadable.arg(QFileInfo(source).fileName()), source);
         }
     }
     // A missing TMP folder is made rather than failing every print.
     QDir().mkpath(QFileInfo(PhotoTMPFile()).absolutePath());
     if (!bitmap.convertToFormat(QImage::Format_RGB888).save(PhotoTMPFile(), "BMP")) {
-        throw AppError(kPhotoUnwritable + PhotoTMPFile());
+        throw AppError(kPhotoUnwritable, PhotoTMPFile());
     }
 }
 

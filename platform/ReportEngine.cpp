@@ -1,5 +1,6 @@
 #include "platform/ReportEngine.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPrintDialog>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 
+#include "platform/Database.h"
 #include "platform/RtfWriter.h"
 #include "platform/UiSeam.h"
 
@@ -18,6 +20,17 @@ const QString ReportEngine::kOutputTitle = QStringLiteral("Output Options");
 namespace {
 
 const QString kPrinterTitle = QStringLiteral("Настройка принтера");
+const QString kReportNotInProject =
+    QStringLiteral("В файле отчета «%1» нет отчета «%2».\rОбратитесь к администратору, чтобы исправить файл отчета.");
+const QString kFileUnwritable = QStringLiteral(
+    "Не удается записать файл «%1».\rВыберите другую папку или имя файла; если файл открыт в другой программе, "
+    "закройте его.");
+const QString kPrinterFailed =
+    QStringLiteral("Не удается начать печать на принтере «%1».\rПроверьте принтер и повторите печать.");
+
+[[noreturn]] void failFileOutput(const QString& path) {
+    throw ReportError(kFileUnwritable.arg(QFileInfo(path).fileName()), path);
+}
 
 }  // namespace
 
@@ -51,7 +64,7 @@ void QueryReportData::read() {
         return;
     }
     if (!m_query.isActive() && !m_query.exec()) {
-        throw ReportError(m_query.lastError().text() + QLatin1Char('\r') + m_query.lastQuery());
+        throw DbError(m_query.lastError().text().trimmed(), m_query.lastQuery(), Q_FUNC_INFO);
     }
     const QSqlRecord record = m_query.record();
     for (int i = 0; i < record.count(); ++i) {
@@ -103,8 +116,8 @@ const ReportDefinition& ReportEngine::selected() const {
             return report;
         }
     }
-    throw ReportError(
-        QStringLiteral("The report \"%1\" is not in the reporting project:\r%2").arg(m_selected, m_projectFile));
+    throw ReportError(kReportNotInProject.arg(QFileInfo(m_projectFile).fileName(), m_selected),
+                      QStringLiteral("report \"%1\" is not in %2").arg(m_selected, m_projectFile));
 }
 
 QList<ReportPage> ReportEngine::layout() const {
@@ -210,7 +223,10 @@ void paintItem(QPainter& painter, const PlacedItem& item, const QString& family,
 void ReportEngine::paint(QPrinter& printer, const QList<ReportPage>& pages) const {
     QPainter painter;
     if (!painter.begin(&printer)) {
-        throw ReportError(QStringLiteral("The report cannot be output:\r") + printer.outputFileName());
+        if (!printer.outputFileName().isEmpty()) {
+            failFileOutput(printer.outputFileName());
+        }
+        throw ReportError(kPrinterFailed.arg(printer.printerName()), printer.printerName());
     }
     painter.setRenderHint(QPainter::Antialiasing);
     const double scale = printer.resolution() / 25.4;
@@ -278,6 +294,6 @@ void ReportEngine::writeRtf(const QString& path, const QList<ReportPage>& pages)
         }
     }
     if (!rtf.save(path)) {
-        throw ReportError(QStringLiteral("The file cannot be written:\r") + path);
+        failFileOutput(path);
     }
 }

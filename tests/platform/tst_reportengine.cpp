@@ -123,38 +123,6 @@ class TestReportEngine : public DatabaseCase {
         QCOMPARE(texts(pages[20]).last(), QStringLiteral("Стр. 21 из 38"));
     }
 
-    void reportsWhatIsMissing_data() {
-        QTest::addColumn<QString>("project");
-        QTest::addColumn<QString>("report");
-        QTest::addColumn<QString>("logo");
-        QTest::addColumn<QString>("error");
-        const auto row = [](const char* name, const char* project, const char* report, const char* logo,
-                            const char* error) {
-            QTest::newRow(name) << QString(project) << QString(report) << QString(logo) << QString(error);
-        };
-        row("project", "none.rav", "List", "logo.bmp", "The following reporting project does not exist:\r%1none.rav");
-        row("report", "list.rav", "Other", "logo.bmp",
-            "The report \"Other\" is not in the reporting project:\r%1list.rav");
-        row("picture", "list.rav", "List", "gone.bmp", "The picture file does not exist:\r%1gone.bmp");
-    }
-    void reportsWhatIsMissing() {
-        QFETCH(QString, project);
-        QFETCH(QString, report);
-        QFETCH(QString, logo);
-        QFETCH(QString, error);
-        Fixture fixture(1);
-        fixture.engine.setParam(QStringLiteral("Logo"), fixture.path(logo));
-        fixture.engine.setProjectFile(fixture.path(project));
-        try {
-            fixture.engine.selectReport(report);
-            fixture.engine.execute(nullptr);
-            QFAIL("no error");
-        } catch (const ReportError& e) {
-            QCOMPARE(e.text(), error.arg(fixture.dir.path() + QLatin1Char('/')));
-        }
-        QVERIFY(m_ui->reportOutputTitles.isEmpty());
-    }
-
     void cancelledOutputWritesNothing() {
         Fixture fixture(1);
         QVERIFY(!fixture.engine.execute(nullptr));

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDebug>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFrame>
@@ -45,6 +46,8 @@ const QString kPhotoDialogTitle = QStringLiteral("Выбор фотографи�
 const QString kPhotoFilter = QStringLiteral(
     "All (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
     "Bitmaps (*.bmp)|*.bmp");
+const QString kDamagedPhotoNote =
+    QStringLiteral("Файл фотографии поврежден. Нажмите на рисунок, чтобы выбрать фотографию заново.");
 const QString kAddressPrefix = QStringLiteral("г. Саранск, ул. ");
 // Professions typed as blanks are not offered to others.
 const QStringList kBlankProfessions = {QString(), QStringLiteral(" "), QStringLiteral("  "), QStringLiteral("   ")};
@@ -108,9 +111,13 @@ void TfrmClient::setupUi() {
     turns->addWidget(btnRotateLeft);
     turns->addWidget(btnRotateRight);
     turns->addStretch();
+    lblPhotoNote = named(new QLabel(photoPanel), "lblPhotoNote");
+    lblPhotoNote->setWordWrap(true);
+    lblPhotoNote->setFixedWidth(kPhotoSize.width());
     auto* photoColumn = new QVBoxLayout(photoPanel);
     photoColumn->addWidget(ImPhoto);
     photoColumn->addLayout(turns);
+    photoColumn->addWidget(lblPhotoNote);
     photoColumn->addStretch();
 
     auto* fields = new QFrame(this);
@@ -257,7 +264,8 @@ QString TfrmClient::photoPath() const {
     return gPhotoDir + FPhotoFile;
 }
 
-// A damaged photo file is reported but does not keep the client from being corrected.
+// A damaged photo file does not keep the client from being corrected: the editor opens with the
+// placeholder and a note, since a message would stop the person over the list before the editor shows.
 void TfrmClient::loadPhoto() {
     if (FPhotoFile.isEmpty() || !QFileInfo::exists(photoPath())) {
         return;
@@ -265,7 +273,9 @@ void TfrmClient::loadPhoto() {
     try {
         m_photo = readPicture(photoPath());
     } catch (const AppError& e) {
-        showMessage(this, e.text(), MsgIcon::Error);
+        qWarning().noquote() << e.text() << e.details();
+        lblPhotoNote->setText(kDamagedPhotoNote);
+        lblPhotoNote->setToolTip(e.details());
     }
     showPhoto();
 }
@@ -374,6 +384,7 @@ void TfrmClient::ImPhotoClick() {
         return;
     }
     m_photo = readPicture(chosen);
+    lblPhotoNote->clear();
     showPhoto();
     storePhoto(photoFileName(FIDClient));
 }

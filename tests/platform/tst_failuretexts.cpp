@@ -1,3 +1,4 @@
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -5,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/GuardedApplication.h"
+#include "platform/JpegCodec.h"
 #include "platform/ReportEngine.h"
 #include "tests/support/TestSupport.h"
 
@@ -51,6 +53,17 @@ void runReport(const Place& at, const QString& field, const QString& sql, const 
 }
 
 const QString kNames = QStringLiteral("SELECT 'Иванов' AS Name");
+
+// A photograph whose picture data is long enough to be cut in the middle.
+QByteArray photoJpeg() {
+    QImage photo(64, 64, QImage::Format_RGB888);
+    for (int y = 0; y < photo.height(); ++y) {
+        for (int x = 0; x < photo.width(); ++x) {
+            photo.setPixelColor(x, y, QColor((x * 37) % 256, (y * 53) % 256, (x * y) % 256));
+        }
+    }
+    return encodeJpeg(photo, kPhotoQuality);
+}
 
 }  // namespace
 
@@ -108,6 +121,22 @@ class TestFailureTexts : public DatabaseCase {
                 runReport(at, QStringLiteral("Name"), QStringLiteral("SELECT abs(-9223372036854775808) AS Name"));
             },
             "Не удалось выполнить действие с базой данных.", "integer overflow");
+        row(
+            "truncated JPEG",
+            [](const Place& at) {
+                writeFile(at.path(QStringLiteral("cut.jpg")), photoJpeg().chopped(1000));
+                readJpegFile(at.path(QStringLiteral("cut.jpg")));
+            },
+            "Файл «cut.jpg» поврежден или не является рисунком JPEG.", "%1cut.jpg\nlibjpeg");
+        row(
+            "PNG under .jpg",
+            [](const Place& at) {
+                QImage picture(4, 4, QImage::Format_RGB888);
+                picture.fill(Qt::red);
+                QVERIFY(picture.save(at.path(QStringLiteral("photo.jpg")), "PNG"));
+                readJpegFile(at.path(QStringLiteral("photo.jpg")));
+            },
+            "Файл «photo.jpg» поврежден или не является рисунком JPEG.", "Not a JPEG file");
         row(
             "anything else", [](const Place&) { throw std::logic_error("index out of range"); },
             "Действие не выполнено из-за внутренней ошибки программы.", "index out of range");

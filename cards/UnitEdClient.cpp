@@ -43,9 +43,8 @@ const QString kLeaveUnsaved = QStringLiteral("Выйти не сохраняя?"
 const QString kNotAPicture =
     QStringLiteral("Файл %1 не является фотографией!\rВыберите файл с расширением .jpg, .jpeg или .bmp.");
 const QString kPhotoDialogTitle = QStringLiteral("Выбор фотографии клиента");
-const QString kPhotoFilter = QStringLiteral(
-    "All (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
-    "Bitmaps (*.bmp)|*.bmp");
+const QString kPhotoFilter =
+    QStringLiteral("Фотографии|*.jpg;*.jpeg;*.bmp|Рисунки JPEG|*.jpg|Рисунки JPEG|*.jpeg|Рисунки BMP|*.bmp");
 const QString kDamagedPhotoNote =
     QStringLiteral("Файл фотографии поврежден. Нажмите на рисунок, чтобы выбрать фотографию заново.");
 const QString kAddressPrefix = QStringLiteral("г. Саранск, ул. ");

@@ -1,17 +1,20 @@
 #include "platform/ReportEngine.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
 
 #include <algorithm>
 
 #include "platform/Database.h"
+#include "platform/LocaleFormat.h"
 #include "platform/RtfWriter.h"
 #include "platform/UiSeam.h"
 
@@ -28,8 +31,40 @@ const QString kFileUnwritable = QStringLiteral(
 const QString kPrinterFailed =
     QStringLiteral("Не удается начать печать на принтере «%1».\rПроверьте принтер и повторите печать.");
 
+const QString kReplaceFile = QStringLiteral("Файл «%1» уже существует.\rЗаменить его?");
+
 [[noreturn]] void failFileOutput(const QString& path) {
     throw ReportError(kFileUnwritable.arg(QFileInfo(path).fileName()), path);
+}
+
+// Files go where the person put the last one in this run; the first into the home folder.
+QString& lastOutputFolder() {
+    static QString folder = QDir::homePath();
+    return folder;
+}
+
+// The report's name and today's date, in the first format offered.
+QString proposedFile(const QString& title, const QStringList& formats) {
+    static const QRegularExpression kUnfit(QStringLiteral("[\\\\/:*?\"<>|]"));
+    const QString name = QString(title).replace(kUnfit, QStringLiteral("_")) + QLatin1Char(' ') +
+                         shortDateText(QDate::currentDate()) + QLatin1Char('.') + formats.value(0).toLower();
+    return QDir(lastOutputFolder()).filePath(name);
+}
+
+// A file that exists is replaced only when the person agrees; otherwise the choice is asked again.
+ReportOutput chooseOutput(QWidget* parent, const QStringList& formats, QString proposal) {
+    for (;;) {
+        const ReportOutput output = Ui().chooseReportOutput(parent, ReportEngine::kOutputTitle, formats, proposal);
+        if (output.kind != ReportOutput::Kind::File) {
+            return output;
+        }
+        const QFileInfo file(output.path);
+        lastOutputFolder() = file.absolutePath();
+        if (!file.exists() || askYesNo(parent, kReplaceFile.arg(file.fileName())) == Answer::Yes) {
+            return output;
+        }
+        proposal = output.path;
+    }
 }
 
 }  // namespace
@@ -126,7 +161,8 @@ QList<ReportPage> ReportEngine::layout() const {
 
 bool ReportEngine::execute(QWidget* parent) {
     const QList<ReportPage> pages = layout();
-    const ReportOutput output = Ui().chooseReportOutput(parent, kOutputTitle, m_formats);
+    const QString title = selected().title.isEmpty() ? m_previewTitle : selected().title;
+    const ReportOutput output = chooseOutput(parent, m_formats, proposedFile(title, m_formats));
     switch (output.kind) {
         case ReportOutput::Kind::Cancel:
             return false;

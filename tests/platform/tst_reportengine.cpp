@@ -2,6 +2,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "platform/LocaleFormat.h"
 #include "platform/ReportEngine.h"
 #include "tests/support/TestSupport.h"
 
@@ -128,6 +129,26 @@ class TestReportEngine : public DatabaseCase {
         QVERIFY(!fixture.engine.execute(nullptr));
         QCOMPARE(m_ui->reportOutputTitles, QStringList{QStringLiteral("Output Options")});
         QCOMPARE(m_ui->reportOutputFormats, (QList<QStringList>{{QStringLiteral("PDF")}}));
+    }
+
+    // A file is proposed under the report's name and today's date, in the folder chosen last; an existing
+    // file is replaced only when the person agrees, else the choice is asked again.
+    void proposesDatedFileAndAsksBeforeReplacing() {
+        Fixture fixture(1);
+        const QString proposed = QStringLiteral("Список %1.pdf").arg(shortDateText(QDate::currentDate()));
+        const QString path = fixture.path(QStringLiteral("list.pdf"));
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), path});
+        QVERIFY(fixture.engine.execute(nullptr));
+        QCOMPARE(QFileInfo(m_ui->reportOutputProposals.first()).fileName(), proposed);
+        QVERIFY(m_ui->questions.isEmpty());
+        const QByteArray written = fileBytes(path);
+
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), path});
+        m_ui->answers.push_back(Answer::No);
+        QVERIFY(!fixture.engine.execute(nullptr));
+        QCOMPARE(m_ui->reportOutputProposals.mid(1), (QStringList{fixture.path(proposed), path}));
+        QCOMPARE(m_ui->questions, QStringList{QStringLiteral("Файл «list.pdf» уже существует.\rЗаменить его?")});
+        QCOMPARE(fileBytes(path), written);
     }
 
     void writesPdfWithItsPages() {

@@ -13,6 +13,7 @@
 
 #include "app/UnitConst.h"
 #include "cards/UnitEdClient.h"
+#include "platform/GuardedApplication.h"
 #include "platform/JpegCodec.h"
 #include "tests/support/TestSupport.h"
 
@@ -153,26 +154,38 @@ class TestEdClient : public DatabaseCase {
     void choosesPhoto_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("taken");
-        QTest::newRow("jpg") << "face.jpg" << true;
-        QTest::newRow("JPEG") << "face.JPEG" << true;
-        QTest::newRow("Bmp") << "face.Bmp" << true;
-        QTest::newRow("png refused") << "face.png" << false;
+        QTest::addColumn<QByteArray>("format");  // empty: as the extension says
+        QTest::newRow("jpg") << "face.jpg" << true << QByteArray();
+        QTest::newRow("JPEG") << "face.JPEG" << true << QByteArray();
+        QTest::newRow("Bmp") << "face.Bmp" << true << QByteArray();
+        QTest::newRow("png refused") << "face.png" << false << QByteArray();
+        QTest::newRow("png under jpg refused") << "face.jpg" << false << QByteArray("PNG");
     }
     void choosesPhoto() {
         QFETCH(QString, file);
         QFETCH(bool, taken);
+        QFETCH(QByteArray, format);
         exec(
             db(),
             "INSERT INTO tClient (ID, Family, Name, Otchestvo, Adres, Profession) VALUES (7, 'А', 'Б', 'В', 'Г', 'Д')");
         const QString chosen = m_pictures.filePath(file);
-        writeHalves(chosen);
+        if (format.isEmpty()) {
+            writeHalves(chosen);
+        } else {
+            halves().save(chosen, format);
+        }
         TfrmClient dialog(db(), nullptr);
         dialog.LoadEdClient(7);
         m_ui->fileAnswers = {chosen};
-        dialog.ImPhotoClick();
+        try {
+            dialog.ImPhotoClick();
+        } catch (...) {
+            showCurrentException();  // as the click's event would end
+        }
         QCOMPARE(gPathPhotoLoad, m_pictures.path() + QLatin1Char('/'));
         if (!taken) {
             QCOMPARE(m_ui->messages.size(), 1);
+            QVERIFY(m_ui->messages.first().text.contains(file));
             QVERIFY(QDir(gPhotoDir).isEmpty());
             QCOMPARE(dialog.windowTitle(), QStringLiteral("Клиент"));
             return;

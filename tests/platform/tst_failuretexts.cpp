@@ -1,3 +1,4 @@
+#include <QBuffer>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,24 +36,48 @@ void writeFile(const QString& path, const QByteArray& content) {
     file.write(content);
 }
 
-// Runs the report "List" of a project whose row text reads the field, on the rows of the statement,
-// to a PDF file; an empty logo prints no picture.
-void runReport(const Place& at, const QString& field, const QString& sql, const QString& logo = QString(),
-               const QString& output = QStringLiteral("list.pdf"), const QString& report = QStringLiteral("List")) {
-    writeFile(at.path(QStringLiteral("list.rav")), kProject.arg(field).toUtf8());
-    SqlQuery query(at.db);
-    QueryReportData rows(query.prepared(sql));
-    ReportEngine engine;
-    engine.setProjectFile(at.path(QStringLiteral("list.rav")));
-    engine.selectReport(report);
-    engine.setParam(QStringLiteral("Logo"), logo.isEmpty() ? QString() : at.path(logo));
-    engine.addData(QStringLiteral("Rows"), &rows);
-    static_cast<FakeUi&>(Ui()).reportOutputs.push_back(
-        {ReportOutput::Kind::File, QStringLiteral("PDF"), at.path(output)});
-    engine.execute(nullptr);
-}
-
 const QString kNames = QStringLiteral("SELECT 'Иванов' AS Name");
+
+// A run of the report "List" to a PDF file: the project file's text (empty: no file), the rows'
+// statement, the report selected, its logo picture (empty: none) and the output file.
+struct ReportRun {
+    explicit ReportRun(const QString& project, const QString& sql = kNames,
+                       const QString& report = QStringLiteral("List"), const QString& logo = QString(),
+                       const QString& output = QStringLiteral("list.pdf"))
+        : project(project), sql(sql), report(report), logo(logo), output(output) {}
+
+    QString project;
+    QString sql;
+    QString report;
+    QString logo;
+    QString output;
+
+    void operator()(const Place& at) const {
+        if (!project.isEmpty()) {
+            writeFile(at.path(QStringLiteral("list.rav")), project.toUtf8());
+        }
+        ReportEngine engine;
+        engine.setProjectFile(at.path(QStringLiteral("list.rav")));
+        engine.selectReport(report);
+        SqlQuery query(at.db);
+        QueryReportData rows(query.prepared(sql));
+        engine.setParam(QStringLiteral("Logo"), logo.isEmpty() ? QString() : at.path(logo));
+        engine.addData(QStringLiteral("Rows"), &rows);
+        static_cast<FakeUi&>(Ui()).reportOutputs.push_back(
+            {ReportOutput::Kind::File, QStringLiteral("PDF"), at.path(output)});
+        engine.execute(nullptr);
+    }
+};
+
+// Reads a photo file of that content.
+struct PhotoRead {
+    QByteArray content;
+
+    void operator()(const Place& at) const {
+        writeFile(at.path(QStringLiteral("photo.jpg")), content);
+        readJpegFile(at.path(QStringLiteral("photo.jpg")));
+    }
+};
 
 // A photograph whose picture data is long enough to be cut in the middle.
 QByteArray photoJpeg() {
@@ -63,6 +88,14 @@ QByteArray photoJpeg() {
         }
     }
     return encodeJpeg(photo, kPhotoQuality);
+}
+
+QByteArray png() {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(4, 4, QImage::Format_RGB888).save(&buffer, "PNG");
+    return bytes;
 }
 
 }  // namespace
@@ -81,62 +114,26 @@ class TestFailureTexts : public DatabaseCase {
         const auto row = [](const char* name, const Failure& failure, const char* text, const char* reason) {
             QTest::newRow(name) << failure << QString::fromUtf8(text) << QString::fromUtf8(reason);
         };
-        row(
-            "missing layout",
-            [](const Place& at) {
-                ReportEngine engine;
-                engine.setProjectFile(at.path(QStringLiteral("none.rav")));
-                engine.selectReport(QStringLiteral("List"));
-            },
-            "Не найден файл отчета «none.rav».", "The following reporting project does not exist:\n%1none.rav");
-        row(
-            "damaged layout",
-            [](const Place& at) {
-                writeFile(at.path(QStringLiteral("list.rav")), "<project><report name=\"List\"><band");
-                ReportEngine engine;
-                engine.setProjectFile(at.path(QStringLiteral("list.rav")));
-                engine.selectReport(QStringLiteral("List"));
-            },
+        const QString project = kProject.arg(QStringLiteral("Name"));
+        row("missing layout", ReportRun{QString()}, "Не найден файл отчета «list.rav».",
+            "The following reporting project does not exist:\n%1list.rav");
+        row("damaged layout", ReportRun{QStringLiteral("<project><report name=\"List\"><band")},
             "Файл отчета «list.rav» поврежден.", "%1list.rav, line 1");
-        row(
-            "report not in layout",
-            [](const Place& at) { runReport(at, QStringLiteral("Name"), kNames, {}, {}, QStringLiteral("Other")); },
+        row("report not in layout", ReportRun{project, kNames, QStringLiteral("Other")},
             "В файле отчета «list.rav» нет отчета «Other».", "\"Other\" is not in %1list.rav");
-        row(
-            "unknown field", [](const Place& at) { runReport(at, QStringLiteral("Nope"), kNames); },
+        row("unknown field", ReportRun{kProject.arg(QStringLiteral("Nope"))},
             "В отчете «Список» указано поле [Nope], которого нет в его данных.", "field [Nope]");
-        row(
-            "missing picture",
-            [](const Place& at) { runReport(at, QStringLiteral("Name"), kNames, QStringLiteral("gone.bmp")); },
+        row("missing picture", ReportRun{project, kNames, QStringLiteral("List"), QStringLiteral("gone.bmp")},
             "Не найден рисунок «gone.bmp» для отчета «Список».", "%1gone.bmp");
-        row(
-            "unwritable output",
-            [](const Place& at) {
-                runReport(at, QStringLiteral("Name"), kNames, {}, QStringLiteral("no/such/folder/list.pdf"));
-            },
-            "Не удается записать файл «list.pdf».", "%1no/such/folder/list.pdf");
-        row(
-            "database error while reading rows",
-            [](const Place& at) {
-                runReport(at, QStringLiteral("Name"), QStringLiteral("SELECT abs(-9223372036854775808) AS Name"));
-            },
+        row("unwritable output", ReportRun{project, kNames, QStringLiteral("List"), {}, QStringLiteral("no/list.pdf")},
+            "Не удается записать файл «list.pdf».", "%1no/list.pdf");
+        row("database error while reading rows",
+            ReportRun{project, QStringLiteral("SELECT abs(-9223372036854775808) AS Name")},
             "Не удалось выполнить действие с базой данных.", "integer overflow");
-        row(
-            "truncated JPEG",
-            [](const Place& at) {
-                writeFile(at.path(QStringLiteral("cut.jpg")), photoJpeg().chopped(1000));
-                readJpegFile(at.path(QStringLiteral("cut.jpg")));
-            },
-            "Файл «cut.jpg» поврежден или не является рисунком JPEG.", "%1cut.jpg\nlibjpeg");
-        row(
-            "PNG under .jpg",
-            [](const Place& at) {
-                QImage picture(4, 4, QImage::Format_RGB888);
-                picture.fill(Qt::red);
-                QVERIFY(picture.save(at.path(QStringLiteral("photo.jpg")), "PNG"));
-                readJpegFile(at.path(QStringLiteral("photo.jpg")));
-            },
-            "Файл «photo.jpg» поврежден или не является рисунком JPEG.", "Not a JPEG file");
+        row("truncated JPEG", PhotoRead{photoJpeg().chopped(1000)},
+            "Файл «photo.jpg» поврежден или не является рисунком JPEG.", "%1photo.jpg\nlibjpeg");
+        row("PNG under .jpg", PhotoRead{png()}, "Файл «photo.jpg» поврежден или не является рисунком JPEG.",
+            "Not a JPEG file");
         row(
             "anything else", [](const Place&) { throw std::logic_error("index out of range"); },
             "Действие не выполнено из-за внутренней ошибки программы.", "index out of range");

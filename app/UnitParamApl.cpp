@@ -31,6 +31,7 @@ struct ParRow {
     const char* caption;
     RowKind kind;
     int code;
+    bool yesNo = false;  // takes 1 for yes and 0 for no
 };
 
 // The grid's rows in the order they are shown and saved.
@@ -38,17 +39,18 @@ const ParRow kRows[] = {
     {"Наименование организации", RowKind::Par, pcOrgName},
     {"Директор", RowKind::Par, pcDirector},
     {"Путь к БД", RowKind::PathBase, 0},
-    {"Использовать страховку", RowKind::WholePar, pcUseInsurance},
+    {"Использовать страховку", RowKind::WholePar, pcUseInsurance, true},
     {"Запрос перед выходом*", RowKind::QueryClose, 0},
     {"Строка 1 на абонементе", RowKind::Par, pcAbonLine1},
     {"Строка 2 на абонементе", RowKind::Par, pcAbonLine2},
-    {"Использовать доп.инфо на КК", RowKind::Par, pcUseCardText},
+    {"Использовать доп.инфо на КК", RowKind::Par, pcUseCardText, true},
     {"Строка при печати клубной карты", RowKind::Par, pcClubCardLine},
     {"Строка при печати абонемента", RowKind::Par, pcAbonLine},
 };
 constexpr int kRowCount = int(std::size(kRows));
 constexpr int kKeyColumn = 0;
 constexpr int kValueColumn = 1;
+const QString kYesNoOnly = QStringLiteral("В строке «%1» укажите 1 (да) или 0 (нет).");
 
 // Numbers in their shortest decimal form ("1", "0,5"); anything else as its text.
 QString parText(const QVariant& value) {
@@ -65,6 +67,19 @@ QString folderWithSeparator(const QString& folder) {
         return folder;
     }
     return folder + QLatin1Char('/');
+}
+
+// A yes/no row refuses a word with its own text; the binder's would speak of number ranges. Row 4
+// is stored as a whole number, row 8 as a number.
+void checkYesNo(const ParRow& par, const QString& text) {
+    if (!par.yesNo) {
+        return;
+    }
+    try {
+        toStorage(par.kind == RowKind::WholePar ? FieldType::Integer : FieldType::Float, text);
+    } catch (const DbError&) {
+        throw DbError(kYesNoOnly.arg(QString::fromUtf8(par.caption)));
+    }
 }
 
 QLabel* newLegend(QWidget* parent, const char* name, const QString& text) {
@@ -167,6 +182,7 @@ void TfrmParAlp::btnSaveClick() {
     Transaction transaction(m_main.ADOConnect);
     for (int row = 0; row < kRowCount; ++row) {
         const ParRow& par = kRows[row];
+        checkYesNo(par, rowText(row));
         if (par.kind == RowKind::Par) {
             m_main.SetParApl(par.code, rowText(row));
         } else if (par.kind == RowKind::WholePar) {

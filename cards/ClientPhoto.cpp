@@ -8,7 +8,9 @@
 
 namespace {
 
-const QString kPictureReadError = QStringLiteral("Не удалось прочитать изображение из файла %1");
+const QString kPictureReadError = QStringLiteral(
+    "Файл «%1» поврежден или не является рисунком BMP.\rВыберите другой файл или сохраните рисунок заново в "
+    "формате BMP.");
 constexpr int kPhotoNameDigits = 8;
 
 bool isJpegFile(const QString& suffix) {
@@ -36,7 +38,7 @@ QImage readPicture(const QString& path) {
     }
     QImage bitmap(path, "BMP");
     if (bitmap.isNull()) {
-        throw AppError(kPictureReadError.arg(path));
+        throw AppError(kPictureReadError.arg(QFileInfo(path).fileName()), path);
     }
     return bitmap;
 }

@@ -14,6 +14,7 @@
 #include "platform/Database.h"
 #include "platform/JpegCodec.h"
 #include "platform/LocaleFormat.h"
+#include "platform/UiSeam.h"
 
 namespace {
 
@@ -29,8 +30,16 @@ const QString kProjectFile = QStringLiteral("CadrPrint.rav");
 const QString kPhotoTMP = QStringLiteral("TMP/PhotoTMP.bmp");
 const QString kNoPhoto = QStringLiteral("noname.bmp");
 const QString kPreviewTitle = QStringLiteral("Карта клиента");
-const QString kPhotoUnreadable = QStringLiteral("Не удается прочитать фотографию:\r");
-const QString kPhotoUnwritable = QStringLiteral("Не удается записать временный файл фотографии:\r");
+const QString kPhotoUnreadable = QStringLiteral(
+    "Не удается прочитать фотографию «%1» для карты.\rВыберите фотографию клиента заново или обратитесь к "
+    "администратору.");
+const QString kPhotoUnwritable = QStringLiteral(
+    "Не удается записать временный файл фотографии для карты.\rПроверьте, что папка TMP программы доступна для "
+    "записи.");
+const QString kMissingDecoration =
+    QStringLiteral("Не найден рисунок карты %1.\rКарта будет напечатана без него; сообщите администратору.");
+const QString kMissingDecorations =
+    QStringLiteral("Не найдены рисунки карты: %1.\rКарта будет напечатана без них; сообщите администратору.");
 constexpr int kNumberWidth = 8;
 
 struct CardKind {
@@ -44,6 +53,37 @@ CardKind kindOf(const TCardPrint& card) {
         return {QStringLiteral("RepCardAbon"), QStringLiteral("А"), QStringLiteral("Reklama/r2_1.bmp")};
     }
     return {QStringLiteral("RepCardCC"), QStringLiteral("КК"), QStringLiteral("Reklama/r2_2.bmp")};
+}
+
+// The decorative pictures of the card, in the order of the fields R1_File, R2_File, F1_File, F2_File.
+QStringList decorations(const TCardPrint& card) {
+    return {QStringLiteral("Reklama/r1.bmp"), kindOf(card).ribbon, QStringLiteral("Reklama/fon_1.bmp"),
+            QStringLiteral("Reklama/fon_2.bmp")};
+}
+
+// A missing decoration prints as nothing rather than stopping the card: the layout skips an empty
+// picture name.
+QString decorationPath(const QString& name) {
+    const QString path = gAppPath + name;
+    return QFileInfo::exists(path) ? path : QString();
+}
+
+QStringList missingDecorations(const TCardPrint& card) {
+    QStringList missing;
+    for (const QString& name : decorations(card)) {
+        if (decorationPath(name).isEmpty()) {
+            missing << name;
+        }
+    }
+    return missing;
+}
+
+void tellMissingDecorations(const TCardPrint& card, QWidget* parent) {
+    const QStringList missing = missingDecorations(card);
+    if (!missing.isEmpty()) {
+        const QString& text = missing.size() == 1 ? kMissingDecoration : kMissingDecorations;
+        showMessage(parent, text.arg(missing.join(QStringLiteral(", "))), MsgIcon::Warning);
+    }
 }
 
 // The insured sum is kept in roubles and printed in thousands, to 0.01 with halves to even.
@@ -108,13 +148,13 @@ void SavePhotoTMP(const QString& photo) {
     } else if (suffix == QLatin1String("BMP")) {
         bitmap = QImage(source, "BMP");
         if (bitmap.isNull()) {
-            throw AppError(kPhotoUnreadable + source);
+            throw AppError(kPhotoUnreadable.arg(QFileInfo(source).fileName()), source);
         }
     }
     // A missing TMP folder is made rather than failing every print.
     QDir().mkpath(QFileInfo(PhotoTMPFile()).absolutePath());
     if (!bitmap.convertToFormat(QImage::Format_RGB888).save(PhotoTMPFile(), "BMP")) {
-        throw AppError(kPhotoUnwritable + PhotoTMPFile());
+        throw AppError(kPhotoUnwritable, PhotoTMPFile());
     }
 }
 
@@ -149,19 +189,18 @@ QList<ReportField> CardPrintFields() {
 
 QStringList CardPrintRow(const TCardPrint& card, ReportData& rows) {
     const bool abonement = card.TypeCard == ctAbonement;
-    return {card.NumCard.rightJustified(kNumberWidth, QLatin1Char('0')),
-            card.Client,
-            PhotoTMPFile(),
-            shortDateText(card.DateBeg) + QStringLiteral(" - ") + shortDateText(card.DateEnd),
-            abonement ? QString::number(rows.rowCount()) : QStringLiteral("-"),
-            gUserApl.Koment,
-            GetNameZals(card.VidSporta, rows),
-            gAppPath + QStringLiteral("Reklama/r1.bmp"),
-            gAppPath + kindOf(card).ribbon,
-            gAppPath + QStringLiteral("Reklama/fon_1.bmp"),
-            gAppPath + QStringLiteral("Reklama/fon_2.bmp"),
-            card.OrgChosen ? QStringLiteral("Организация: ") + card.OrgText : QString(),
-            insuredThousands(card.StrahSumm)};
+    QStringList row = {card.NumCard.rightJustified(kNumberWidth, QLatin1Char('0')),
+                       card.Client,
+                       PhotoTMPFile(),
+                       shortDateText(card.DateBeg) + QStringLiteral(" - ") + shortDateText(card.DateEnd),
+                       abonement ? QString::number(rows.rowCount()) : QStringLiteral("-"),
+                       gUserApl.Koment,
+                       GetNameZals(card.VidSporta, rows)};
+    for (const QString& name : decorations(card)) {
+        row << decorationPath(name);
+    }
+    return row << (card.OrgChosen ? QStringLiteral("Организация: ") + card.OrgText : QString())
+               << insuredThousands(card.StrahSumm);
 }
 
 bool PrintCard(TfrmAPL& main, TCardPrint& card, QWidget* parent) {
@@ -188,6 +227,7 @@ bool PrintCard(TfrmAPL& main, TCardPrint& card, QWidget* parent) {
         row.onGetRow = [&card, &rows](int) { return CardPrintRow(card, rows); };
         engine.addData(QStringLiteral("RvData"), &row);
         engine.addData(QStringLiteral("RvDS_Tabl"), &rows);
+        tellMissingDecorations(card, parent);
         printed = engine.execute(parent);
     }
     if (printed) {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDebug>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFrame>
@@ -42,9 +43,10 @@ const QString kLeaveUnsaved = QStringLiteral("Выйти не сохраняя?"
 const QString kNotAPicture =
     QStringLiteral("Файл %1 не является фотографией!\rВыберите файл с расширением .jpg, .jpeg или .bmp.");
 const QString kPhotoDialogTitle = QStringLiteral("Выбор фотографии клиента");
-const QString kPhotoFilter = QStringLiteral(
-    "All (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
-    "Bitmaps (*.bmp)|*.bmp");
+const QString kPhotoFilter =
+    QStringLiteral("Фотографии|*.jpg;*.jpeg;*.bmp|Рисунки JPEG|*.jpg|Рисунки JPEG|*.jpeg|Рисунки BMP|*.bmp");
+const QString kDamagedPhotoNote =
+    QStringLiteral("Файл фотографии поврежден. Нажмите на рисунок, чтобы выбрать фотографию заново.");
 const QString kAddressPrefix = QStringLiteral("г. Саранск, ул. ");
 // Professions typed as blanks are not offered to others.
 const QStringList kBlankProfessions = {QString(), QStringLiteral(" "), QStringLiteral("  "), QStringLiteral("   ")};
@@ -108,9 +110,13 @@ void TfrmClient::setupUi() {
     turns->addWidget(btnRotateLeft);
     turns->addWidget(btnRotateRight);
     turns->addStretch();
+    lblPhotoNote = named(new QLabel(photoPanel), "lblPhotoNote");
+    lblPhotoNote->setWordWrap(true);
+    lblPhotoNote->setFixedWidth(kPhotoSize.width());
     auto* photoColumn = new QVBoxLayout(photoPanel);
     photoColumn->addWidget(ImPhoto);
     photoColumn->addLayout(turns);
+    photoColumn->addWidget(lblPhotoNote);
     photoColumn->addStretch();
 
     auto* fields = new QFrame(this);
@@ -257,7 +263,8 @@ QString TfrmClient::photoPath() const {
     return gPhotoDir + FPhotoFile;
 }
 
-// A damaged photo file is reported but does not keep the client from being corrected.
+// A damaged photo file does not keep the client from being corrected: the editor opens with the
+// placeholder and a note, since a message would stop the person over the list before the editor shows.
 void TfrmClient::loadPhoto() {
     if (FPhotoFile.isEmpty() || !QFileInfo::exists(photoPath())) {
         return;
@@ -265,7 +272,9 @@ void TfrmClient::loadPhoto() {
     try {
         m_photo = readPicture(photoPath());
     } catch (const AppError& e) {
-        showMessage(this, e.text(), MsgIcon::Error);
+        qWarning().noquote() << e.text() << e.details();
+        lblPhotoNote->setText(kDamagedPhotoNote);
+        lblPhotoNote->setToolTip(e.details());
     }
     showPhoto();
 }
@@ -374,6 +383,7 @@ void TfrmClient::ImPhotoClick() {
         return;
     }
     m_photo = readPicture(chosen);
+    lblPhotoNote->clear();
     showPhoto();
     storePhoto(photoFileName(FIDClient));
 }

@@ -34,6 +34,7 @@ class TfrmClient : public QDialog {
     QDateEdit* dtpBrichDay = nullptr;
     QComboBox* cbPol = nullptr;
     QLabel* ImPhoto = nullptr;
+    QLabel* lblPhotoNote = nullptr;  // says why the placeholder stands for a stored photograph
     QToolButton* btnRotateLeft = nullptr;
     QToolButton* btnRotateRight = nullptr;
     QCheckBox* cbNoRGS = nullptr;

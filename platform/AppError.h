@@ -4,12 +4,16 @@
 
 #include <stdexcept>
 
-// A failure outside the database (a picture, a file); the general handler shows its text.
+// A failure outside the database (a picture, a file). The general handler shows its text, a short
+// Russian sentence, with the technical reason (file, library message) in the details.
 class AppError : public std::runtime_error {
   public:
-    explicit AppError(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    explicit AppError(const QString& text, const QString& details = QString())
+        : std::runtime_error(text.toStdString()), m_text(text), m_details(details) {}
     QString text() const { return m_text; }
+    QString details() const { return m_details; }
 
   private:
     QString m_text;
+    QString m_details;
 };

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 
+#include "platform/AppError.h"
 #include "platform/Database.h"
 #include "platform/UiSeam.h"
 
@@ -23,6 +24,9 @@ const QString kDbFailed = QStringLiteral(
     "подробности».");
 const QString kDbBusy = QStringLiteral(
     "База данных занята: на другом рабочем месте сейчас идёт запись.\rПовторите действие немного позже.");
+const QString kInternalError = QStringLiteral(
+    "Действие не выполнено из-за внутренней ошибки программы.\rПовторите его; если ошибка повторится, сообщите в "
+    "службу поддержки, нажав «Показать подробности».");
 constexpr int kDetailsLimit = 2000;
 
 QString shortened(const QString& text) {
@@ -39,6 +43,14 @@ void showDbError(const DbError& e) {
     showDetailedMessage(nullptr, e.busy() ? kDbBusy : kDbFailed, details, MsgIcon::Error);
 }
 
+void showAppError(const AppError& e) {
+    if (e.details().isEmpty()) {
+        showMessage(nullptr, e.text(), MsgIcon::Error);
+        return;
+    }
+    showDetailedMessage(nullptr, e.text(), shortened(e.details()), MsgIcon::Error);
+}
+
 }  // namespace
 
 void showCurrentException() {
@@ -47,11 +59,14 @@ void showCurrentException() {
     } catch (const DbError& e) {
         qWarning().noquote() << e.where() << e.text();
         showDbError(e);
+    } catch (const AppError& e) {
+        qWarning().noquote() << e.text() << e.details();
+        showAppError(e);
     } catch (const std::exception& e) {
         qWarning() << e.what();
-        showMessage(nullptr, QString::fromUtf8(e.what()), MsgIcon::Error);
+        showDetailedMessage(nullptr, kInternalError, shortened(QString::fromUtf8(e.what())), MsgIcon::Error);
     } catch (...) {
         qWarning() << "unknown exception";
-        showMessage(nullptr, QStringLiteral("Неизвестная ошибка"), MsgIcon::Error);
+        showDetailedMessage(nullptr, kInternalError, QStringLiteral("unknown exception"), MsgIcon::Error);
     }
 }

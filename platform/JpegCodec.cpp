@@ -1,20 +1,30 @@
 #include "platform/JpegCodec.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
 
 #include <jpeglib.h>
 
+#include <jerror.h>
+
 #include "platform/AppError.h"
 
 namespace {
 
-const QString kJpegError = QStringLiteral("JPEG error #%1");
-const QString kFileReadError = QStringLiteral("Не удалось прочитать файл %1");
-const QString kFileWriteError = QStringLiteral("Не удалось записать файл %1");
+const QString kDamagedJpeg = QStringLiteral("Рисунок JPEG поврежден или записан не в формате JPEG.");
+const QString kDamagedJpegFile = QStringLiteral(
+    "Файл «%1» поврежден или не является рисунком JPEG.\rВыберите другой файл или сохраните рисунок заново в "
+    "формате JPEG.");
+const QString kEncodeError = QStringLiteral("Не удается сохранить рисунок в формате JPEG.");
+const QString kFileReadError =
+    QStringLiteral("Не удается прочитать файл «%1».\rПроверьте, что файл на месте и доступен для чтения.");
+const QString kFileWriteError =
+    QStringLiteral("Не удается записать файл «%1».\rПроверьте, что папка доступна для записи и на диске есть место.");
 
 // libjpeg reports a failure by calling error_exit, which must not return: it jumps back to the
 // routine that started the work, which then frees the library's state and throws.
@@ -27,13 +37,57 @@ struct ErrorJump {
     std::longjmp(reinterpret_cast<ErrorJump*>(info->err)->jump, 1);
 }
 
-// Warnings of damaged but readable data are not worth a message.
-void ignoreMessage(j_common_ptr) {}
+// The library fills the rest of a truncated picture with grey and only warns; such a photograph is
+// damaged. Other warnings of damaged but readable data are not worth a message.
+void failOnTruncation(j_common_ptr info, int level) {
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) {
+        jumpBack(info);
+    }
+}
 
 void installErrorJump(ErrorJump& error, j_common_ptr info) {
     info->err = jpeg_std_error(&error.manager);
     error.manager.error_exit = jumpBack;
-    error.manager.output_message = ignoreMessage;
+    error.manager.emit_message = failOnTruncation;
+}
+
+QString libraryMessage(j_common_ptr info) {
+    char text[JMSG_LENGTH_MAX] = {};
+    info->err->format_message(info, text);
+    return QStringLiteral("libjpeg #%1: %2").arg(info->err->msg_code).arg(QString::fromLocal8Bit(text));
+}
+
+// Greyscale and CMYK are converted here rather than by the library, which turns neither into RGB in
+// every build.
+J_COLOR_SPACE outputSpace(J_COLOR_SPACE stored) {
+    switch (stored) {
+        case JCS_GRAYSCALE:
+            return JCS_GRAYSCALE;
+        case JCS_CMYK:
+        case JCS_YCCK:
+            return JCS_CMYK;
+        default:
+            return JCS_RGB;
+    }
+}
+
+// Adobe's programs write CMYK inverted (0 is full ink), and mark the file; others write it plain.
+void toRgb(const JSAMPLE* in, int components, bool invertedInk, int width, uchar* out) {
+    for (int x = 0; x < width; ++x, in += components, out += 3) {
+        if (components == 1) {
+            out[0] = out[1] = out[2] = in[0];
+            continue;
+        }
+        if (components == 3) {
+            std::copy(in, in + 3, out);
+            continue;
+        }
+        const int black = invertedInk ? in[3] : 255 - in[3];
+        for (int c = 0; c < 3; ++c) {
+            const int paper = invertedInk ? in[c] : 255 - in[c];
+            out[c] = uchar(paper * black / 255);
+        }
+    }
 }
 
 struct Decoder {
@@ -41,29 +95,34 @@ struct Decoder {
     ErrorJump error{};
 };
 
-// Answers 0 or the library's message number. Only memory reached through the arguments changes
-// between setjmp and a jump back.
-int decodeInto(Decoder& job, const QByteArray& data, QImage& image) {
-    installErrorJump(job.error, reinterpret_cast<j_common_ptr>(&job.info));
+// Answers the library's message of a failure, or an empty text. Only memory reached through the
+// arguments changes between setjmp and a jump back; the row buffer belongs to the library's pool.
+QString decodeInto(Decoder& job, const QByteArray& data, QImage& image) {
+    auto* common = reinterpret_cast<j_common_ptr>(&job.info);
+    installErrorJump(job.error, common);
     if (setjmp(job.error.jump)) {
+        const QString message = libraryMessage(common);
         jpeg_destroy_decompress(&job.info);
-        return job.error.manager.msg_code;
+        return message;
     }
     jpeg_create_decompress(&job.info);
     jpeg_mem_src(&job.info, reinterpret_cast<const unsigned char*>(data.constData()),
                  static_cast<unsigned long>(data.size()));
     jpeg_read_header(&job.info, TRUE);
-    job.info.out_color_space = JCS_RGB;
+    job.info.out_color_space = outputSpace(job.info.jpeg_color_space);
     jpeg_start_decompress(&job.info);
-    image = QImage(static_cast<int>(job.info.output_width), static_cast<int>(job.info.output_height),
-                   QImage::Format_RGB888);
+    const auto width = static_cast<int>(job.info.output_width);
+    const int components = job.info.output_components;
+    image = QImage(width, static_cast<int>(job.info.output_height), QImage::Format_RGB888);
+    JSAMPARRAY row = (*job.info.mem->alloc_sarray)(common, JPOOL_IMAGE, job.info.output_width * components, 1);
     while (job.info.output_scanline < job.info.output_height) {
-        JSAMPROW row = image.scanLine(static_cast<int>(job.info.output_scanline));
-        jpeg_read_scanlines(&job.info, &row, 1);
+        uchar* out = image.scanLine(static_cast<int>(job.info.output_scanline));
+        jpeg_read_scanlines(&job.info, row, 1);
+        toRgb(row[0], components, job.info.saw_Adobe_marker, width, out);
     }
     jpeg_finish_decompress(&job.info);
     jpeg_destroy_decompress(&job.info);
-    return 0;
+    return QString();
 }
 
 struct Encoder {
@@ -73,11 +132,13 @@ struct Encoder {
     unsigned long size = 0;
 };
 
-int encodeInto(Encoder& job, const QImage& rgb, int quality) {
-    installErrorJump(job.error, reinterpret_cast<j_common_ptr>(&job.info));
+QString encodeInto(Encoder& job, const QImage& rgb, int quality) {
+    auto* common = reinterpret_cast<j_common_ptr>(&job.info);
+    installErrorJump(job.error, common);
     if (setjmp(job.error.jump)) {
+        const QString message = libraryMessage(common);
         jpeg_destroy_compress(&job.info);
-        return job.error.manager.msg_code;
+        return message;
     }
     jpeg_create_compress(&job.info);
     jpeg_mem_dest(&job.info, &job.buffer, &job.size);
@@ -94,13 +155,11 @@ int encodeInto(Encoder& job, const QImage& rgb, int quality) {
     }
     jpeg_finish_compress(&job.info);
     jpeg_destroy_compress(&job.info);
-    return 0;
+    return QString();
 }
 
-void throwOnJpegError(int code) {
-    if (code != 0) {
-        throw AppError(kJpegError.arg(code));
-    }
+QString fileName(const QString& path) {
+    return QFileInfo(path).fileName();
 }
 
 }  // namespace
@@ -108,25 +167,34 @@ void throwOnJpegError(int code) {
 QImage decodeJpeg(const QByteArray& data) {
     QImage image;
     Decoder job;
-    throwOnJpegError(decodeInto(job, data, image));
+    const QString failure = decodeInto(job, data, image);
+    if (!failure.isEmpty()) {
+        throw AppError(kDamagedJpeg, failure);
+    }
     return image;
 }
 
 QImage readJpegFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw AppError(kFileReadError.arg(path));
+        throw AppError(kFileReadError.arg(fileName(path)), path + QLatin1Char('\n') + file.errorString());
     }
-    return decodeJpeg(file.readAll());
+    try {
+        return decodeJpeg(file.readAll());
+    } catch (const AppError& e) {
+        throw AppError(kDamagedJpegFile.arg(fileName(path)), path + QLatin1Char('\n') + e.details());
+    }
 }
 
 QByteArray encodeJpeg(const QImage& image, int quality) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
     Encoder job;
-    const int code = encodeInto(job, rgb, quality);
+    const QString failure = encodeInto(job, rgb, quality);
     const QByteArray data(reinterpret_cast<const char*>(job.buffer), static_cast<qsizetype>(job.size));
     std::free(job.buffer);
-    throwOnJpegError(code);
+    if (!failure.isEmpty()) {
+        throw AppError(kEncodeError, failure);
+    }
     return data;
 }
 
@@ -137,6 +205,6 @@ void writeJpegFile(const QImage& image, const QString& path, int quality) {
 void replaceFile(const QString& path, const QByteArray& content) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
-        throw AppError(kFileWriteError.arg(path));
+        throw AppError(kFileWriteError.arg(fileName(path)), path + QLatin1Char('\n') + file.errorString());
     }
 }

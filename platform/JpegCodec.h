@@ -4,10 +4,13 @@
 #include <QImage>
 #include <QString>
 
-// Photographs go through libjpeg itself. A library failure throws AppError "JPEG error #N" with the
-// library's message number.
+// Photographs go through libjpeg itself. A failure throws AppError with a Russian text; the library's
+// own message goes to the details.
 
+// Reads every colour space the library knows (colour, greyscale, CMYK and YCCK, baseline or
+// progressive) into 24-bit colour. A truncated picture counts as damaged.
 QImage decodeJpeg(const QByteArray& data);
+// The same for a file; the text names the file.
 QImage readJpegFile(const QString& path);
 // Baseline colour JPEG, three components of 8 bits.
 QByteArray encodeJpeg(const QImage& image, int quality);

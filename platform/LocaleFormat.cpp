@@ -30,6 +30,10 @@ QString shortDateFormat() {
 }
 
 QString longTimeFormat() {
+    // Russian workstations write hours without a leading zero ("9:05:00"); Qt's locale data pads them.
+    if (QLocale().language() == QLocale::Russian) {
+        return QStringLiteral("H:mm:ss");
+    }
     // Grids format every date-time cell through here: the pattern is compiled once.
     static const QRegularExpression kTimeZone(QStringLiteral("\\s*t+\\s*"));
     QString format = QLocale().timeFormat(QLocale::LongFormat);

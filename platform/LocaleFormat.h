@@ -9,7 +9,7 @@ void setupWorkstationLocale();
 void loadQtTranslations();
 
 QString shortDateFormat();
-// The long time format without a time-zone name ("HH:mm:ss" under Russian).
+// The long time format without a time-zone name ("H:mm:ss" under Russian).
 QString longTimeFormat();
 
 QString shortDateText(const QDate& date);

@@ -1,17 +1,22 @@
 #include "platform/ReportEngine.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSqlError>
 #include <QSqlRecord>
 
 #include <algorithm>
 
+#include "platform/Database.h"
+#include "platform/LocaleFormat.h"
 #include "platform/RtfWriter.h"
 #include "platform/UiSeam.h"
 
@@ -20,6 +25,49 @@ const QString ReportEngine::kOutputTitle = QStringLiteral("Output Options");
 namespace {
 
 const QString kPrinterTitle = QStringLiteral("Настройка принтера");
+const QString kReportNotInProject =
+    QStringLiteral("В файле отчета «%1» нет отчета «%2».\rОбратитесь к администратору, чтобы исправить файл отчета.");
+const QString kFileUnwritable = QStringLiteral(
+    "Не удается записать файл «%1».\rВыберите другую папку или имя файла; если файл открыт в другой программе, "
+    "закройте его.");
+const QString kPrinterFailed =
+    QStringLiteral("Не удается начать печать на принтере «%1».\rПроверьте принтер и повторите печать.");
+
+const QString kReplaceFile = QStringLiteral("Файл «%1» уже существует.\rЗаменить его?");
+
+[[noreturn]] void failFileOutput(const QString& path) {
+    throw ReportError(kFileUnwritable.arg(QFileInfo(path).fileName()), path);
+}
+
+// Files go where the person put the last one in this run; the first into the home folder.
+QString& lastOutputFolder() {
+    static QString folder = QDir::homePath();
+    return folder;
+}
+
+// The report's name and today's date, in the first format offered.
+QString proposedFile(const QString& title, const QStringList& formats) {
+    static const QRegularExpression kUnfit(QStringLiteral("[\\\\/:*?\"<>|]"));
+    const QString name = QString(title).replace(kUnfit, QStringLiteral("_")) + QLatin1Char(' ') +
+                         shortDateText(QDate::currentDate()) + QLatin1Char('.') + formats.value(0).toLower();
+    return QDir(lastOutputFolder()).filePath(name);
+}
+
+// A file that exists is replaced only when the person agrees; otherwise the choice is asked again.
+ReportOutput chooseOutput(QWidget* parent, const QStringList& formats, QString proposal) {
+    for (;;) {
+        const ReportOutput output = Ui().chooseReportOutput(parent, ReportEngine::kOutputTitle, formats, proposal);
+        if (output.kind != ReportOutput::Kind::File) {
+            return output;
+        }
+        const QFileInfo file(output.path);
+        lastOutputFolder() = file.absolutePath();
+        if (!file.exists() || askYesNo(parent, kReplaceFile.arg(file.fileName())) == Answer::Yes) {
+            return output;
+        }
+        proposal = output.path;
+    }
+}
 
 // The preview opens over most of the screen, showing a whole card or the width of a list's page.
 void fitPreview(QPrintPreviewDialog& preview, const QSizeF& pageSize) {
@@ -65,7 +113,7 @@ void QueryReportData::read() {
         return;
     }
     if (!m_query.isActive() && !m_query.exec()) {
-        throw ReportError(m_query.lastError().text() + QLatin1Char('\r') + m_query.lastQuery());
+        throw DbError(m_query.lastError().text().trimmed(), m_query.lastQuery(), Q_FUNC_INFO);
     }
     const QSqlRecord record = m_query.record();
     for (int i = 0; i < record.count(); ++i) {
@@ -117,8 +165,8 @@ const ReportDefinition& ReportEngine::selected() const {
             return report;
         }
     }
-    throw ReportError(
-        QStringLiteral("The report \"%1\" is not in the reporting project:\r%2").arg(m_selected, m_projectFile));
+    throw ReportError(kReportNotInProject.arg(QFileInfo(m_projectFile).fileName(), m_selected),
+                      QStringLiteral("report \"%1\" is not in %2").arg(m_selected, m_projectFile));
 }
 
 QList<ReportPage> ReportEngine::layout() const {
@@ -127,7 +175,8 @@ QList<ReportPage> ReportEngine::layout() const {
 
 bool ReportEngine::execute(QWidget* parent) {
     const QList<ReportPage> pages = layout();
-    const ReportOutput output = Ui().chooseReportOutput(parent, kOutputTitle, m_formats);
+    const QString title = selected().title.isEmpty() ? m_previewTitle : selected().title;
+    const ReportOutput output = chooseOutput(parent, m_formats, proposedFile(title, m_formats));
     switch (output.kind) {
         case ReportOutput::Kind::Cancel:
             return false;
@@ -232,7 +281,10 @@ void paintItem(QPainter& painter, const PlacedItem& item, const QString& family,
 void ReportEngine::paint(QPrinter& printer, const QList<ReportPage>& pages) const {
     QPainter painter;
     if (!painter.begin(&printer)) {
-        throw ReportError(QStringLiteral("The report cannot be output:\r") + printer.outputFileName());
+        if (!printer.outputFileName().isEmpty()) {
+            failFileOutput(printer.outputFileName());
+        }
+        throw ReportError(kPrinterFailed.arg(printer.printerName()), printer.printerName());
     }
     painter.setRenderHint(QPainter::Antialiasing);
     const double scale = printer.resolution() / 25.4;
@@ -300,6 +352,6 @@ void ReportEngine::writeRtf(const QString& path, const QList<ReportPage>& pages)
         }
     }
     if (!rtf.save(path)) {
-        throw ReportError(QStringLiteral("The file cannot be written:\r") + path);
+        failFileOutput(path);
     }
 }

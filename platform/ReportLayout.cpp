@@ -10,7 +10,24 @@
 
 namespace {
 
+// The engine's own words for a missing project stay in the details.
 const QString kMissingProject = QStringLiteral("The following reporting project does not exist:");
+const QString kNoProjectFile = QStringLiteral(
+    "Не найден файл отчета «%1».\rОбратитесь к администратору: файл отчета должен лежать в папке программы.");
+const QString kProjectUnreadable = QStringLiteral(
+    "Не удается открыть файл отчета «%1».\rПроверьте, что файл доступен для чтения, или обратитесь к "
+    "администратору.");
+const QString kProjectDamaged =
+    QStringLiteral("Файл отчета «%1» поврежден.\rОбратитесь к администратору, чтобы восстановить его.");
+const QString kUnknownConnection = QStringLiteral(
+    "Отчет «%1» обращается к данным «%2», которых программа ему не передает.\rОбратитесь к администратору, чтобы "
+    "исправить файл отчета.");
+const QString kUnknownField = QStringLiteral(
+    "В отчете «%1» указано поле [%2], которого нет в его данных.\rОбратитесь к администратору, чтобы исправить "
+    "файл отчета.");
+const QString kMissingPicture = QStringLiteral(
+    "Не найден рисунок «%1» для отчета «%2».\rОбратитесь к администратору: рисунок должен лежать в папке "
+    "программы.");
 const QString kDefaultFont = QStringLiteral("DejaVu Sans");
 
 const QMap<QString, BandKind> kBandKinds = {{QStringLiteral("title"), BandKind::Title},
@@ -228,7 +245,8 @@ ReportData* Layouter::connection(const QString& name) const {
     }
     if (!m_data.contains(name)) {
         throw ReportError(
-            QStringLiteral("The data connection \"%1\" of report \"%2\" is not given").arg(name, m_report.name));
+            kUnknownConnection.arg(m_report.title, name),
+            QStringLiteral("data connection \"%1\" of report \"%2\" is not given").arg(name, m_report.name));
     }
     return m_data.value(name);
 }
@@ -239,8 +257,9 @@ int Layouter::columnOf(ReportData* data, const QString& field) {
     }
     const int column = m_columns.value(data).indexOf(field);
     if (column < 0) {
-        throw ReportError(
-            QStringLiteral("The field [%1] is not in the data of report \"%2\"").arg(field, m_report.name));
+        throw ReportError(kUnknownField.arg(m_report.title, field),
+                          QStringLiteral("field [%1] is not among the fields of report \"%2\": %3")
+                              .arg(field, m_report.name, m_columns.value(data).join(QStringLiteral(", "))));
     }
     return column;
 }
@@ -314,7 +333,7 @@ PlacedBand Layouter::place(const ReportBand& band, const DataRow& at) {
             continue;
         }
         if (item.kind == ItemKind::Picture && !QFileInfo::exists(text)) {
-            throw ReportError(QStringLiteral("The picture file does not exist:\r") + text);
+            throw ReportError(kMissingPicture.arg(QFileInfo(text).fileName(), m_report.title), text);
         }
         placed.items << PlacedItem{item.kind, item.rect, text, &item, {}, pieces};
     }
@@ -428,11 +447,12 @@ QList<ReportPage> Layouter::run() {
 
 QList<ReportDefinition> readReportProject(const QString& file) {
     QFile source(file);
+    const QString name = QFileInfo(file).fileName();
     if (!source.exists()) {
-        throw ReportError(kMissingProject + QLatin1Char('\r') + file);
+        throw ReportError(kNoProjectFile.arg(name), kMissingProject + QLatin1Char('\n') + file);
     }
     if (!source.open(QIODevice::ReadOnly)) {
-        throw ReportError(QStringLiteral("The reporting project cannot be read:\r") + file);
+        throw ReportError(kProjectUnreadable.arg(name), file + QLatin1Char('\n') + source.errorString());
     }
     QXmlStreamReader xml(&source);
     QList<ReportDefinition> reports;
@@ -446,7 +466,12 @@ QList<ReportDefinition> readReportProject(const QString& file) {
         }
     }
     if (xml.hasError() || reports.isEmpty()) {
-        throw ReportError(QStringLiteral("The reporting project is damaged: %1\r%2").arg(xml.errorString(), file));
+        const QString reason = xml.hasError() ? xml.errorString() : QStringLiteral("no <report> in <project>");
+        throw ReportError(kProjectDamaged.arg(name), QStringLiteral("%1, line %2, column %3: %4")
+                                                         .arg(file)
+                                                         .arg(xml.lineNumber())
+                                                         .arg(xml.columnNumber())
+                                                         .arg(reason));
     }
     return reports;
 }

@@ -20,20 +20,21 @@ QString suffixOf(const QString& format) {
 
 }  // namespace
 
-ReportOutputDialog::ReportOutputDialog(QWidget* parent, const QString& title, const QStringList& formats)
+ReportOutputDialog::ReportOutputDialog(QWidget* parent, const QString& title, const QStringList& formats,
+                                       const QString& proposedPath)
     : QDialog(parent) {
     setWindowTitle(title);
-    setupUi(formats);
+    setupUi(formats, proposedPath);
 }
 
-void ReportOutputDialog::setupUi(const QStringList& formats) {
+void ReportOutputDialog::setupUi(const QStringList& formats, const QString& proposedPath) {
     m_printer = new QRadioButton(QStringLiteral("Принтер"), this);
     m_preview = new QRadioButton(QStringLiteral("Просмотр на экране"), this);
     m_file = new QRadioButton(QStringLiteral("Файл"), this);
     m_preview->setChecked(true);
     m_format = new QComboBox(this);
     m_format->addItems(formats);
-    m_path = new QLineEdit(QDir::home().filePath(QStringLiteral("report.") + suffixOf(formats.value(0))), this);
+    m_path = new QLineEdit(proposedPath, this);
     auto* browseButton = new QPushButton(QStringLiteral("..."), this);
     browseButton->setFixedWidth(30);
 
@@ -69,8 +70,10 @@ void ReportOutputDialog::setupUi(const QStringList& formats) {
 
 void ReportOutputDialog::browse() {
     const QString suffix = suffixOf(m_format->currentText());
+    // The report asks itself before it replaces a file, also one typed here.
     const QString path = QFileDialog::getSaveFileName(this, windowTitle(), m_path->text(),
-                                                      QStringLiteral("%1 (*.%2)").arg(m_format->currentText(), suffix));
+                                                      QStringLiteral("%1 (*.%2)").arg(m_format->currentText(), suffix),
+                                                      nullptr, QFileDialog::DontConfirmOverwrite);
     if (!path.isEmpty()) {
         m_path->setText(path);
     }
@@ -93,7 +96,8 @@ ReportOutput ReportOutputDialog::answer() const {
     return output;
 }
 
-ReportOutput ReportOutputDialog::choose(QWidget* parent, const QString& title, const QStringList& formats) {
-    ReportOutputDialog dialog(parent, title, formats);
+ReportOutput ReportOutputDialog::choose(QWidget* parent, const QString& title, const QStringList& formats,
+                                        const QString& proposedPath) {
+    ReportOutputDialog dialog(parent, title, formats, proposedPath);
     return dialog.exec() == QDialog::Accepted ? dialog.answer() : ReportOutput();
 }

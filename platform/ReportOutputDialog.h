@@ -13,14 +13,15 @@ class ReportOutputDialog : public QDialog {
     Q_OBJECT
 
   public:
-    ReportOutputDialog(QWidget* parent, const QString& title, const QStringList& formats);
+    ReportOutputDialog(QWidget* parent, const QString& title, const QStringList& formats, const QString& proposedPath);
 
     ReportOutput answer() const;
     // Shows the dialog; a cancel answers the kind Cancel.
-    static ReportOutput choose(QWidget* parent, const QString& title, const QStringList& formats);
+    static ReportOutput choose(QWidget* parent, const QString& title, const QStringList& formats,
+                               const QString& proposedPath);
 
   private:
-    void setupUi(const QStringList& formats);
+    void setupUi(const QStringList& formats, const QString& proposedPath);
     void browse();
     void formatChanged();
 

@@ -82,7 +82,14 @@ class TestParamApl : public MainWindowCase {
         TfrmParAlp dialog(*m_main, nullptr);
         fillAllRows(dialog);
         setValueAt(dialog, row, typed);
-        QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
+        try {
+            pressButton(dialog, "btnSave");
+            QFAIL("saved");
+        } catch (const DbError& e) {
+            QCOMPARE(
+                e.message(),
+                QStringLiteral("В строке «%1» укажите 1 (да) или 0 (нет).").arg(grid(dialog).item(row - 1, 0)->text()));
+        }
         QCOMPARE(dialog.result(), 0);
         QCOMPARE(rows(m_db->db, kStoredRows), QStringList());
         QCOMPARE(gPathBase, kStartPath);

@@ -178,6 +178,19 @@ class TestUnitConst : public DatabaseCase {
         }
         QCOMPARE(GetIDPeriodCena(m_db->db, kHall, timeOfDay(time)), bandIndex < 0 ? 0 : ids.at(bandIndex));
     }
+    // Slot boxes write the time as the workstation does, and a chosen slot reads back.
+    void writesTimesAsTheWorkstation_data() {
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<QString>("slot");
+        QTest::newRow("morning") << QTime(9, 0) << "9:00";
+        QTest::newRow("evening") << QTime(18, 30) << "18:30";
+    }
+    void writesTimesAsTheWorkstation() {
+        QFETCH(QTime, time);
+        QFETCH(QString, slot);
+        QCOMPARE(SeansTimeText(time), slot);
+        QCOMPARE(SeansTimeFromText(slot), time);
+    }
     void numbersCardsPerType() {
         QCOMPARE(GetNextNumCard(m_db->db, ctAbonement), 1);
         for (const auto& [num, type] :

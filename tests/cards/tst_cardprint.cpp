@@ -167,20 +167,24 @@ class TestCardPrint : public MainWindowCase {
         QVERIFY(!QFile::exists(PhotoTMPFile()));
     }
 
-    // The whole print: the card's own visits and halls from the database reach the printed card.
+    // The whole print: the card's own visits and halls from the database reach the printed card. A
+    // missing decorative picture is left out, and the operator is told once.
     void printsTheCard_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<QStringList>("printed");
         QTest::addColumn<QString>("log");
+        QTest::addColumn<QString>("missing");  // a decorative picture removed before the print
         QTest::newRow("subscription") << 0 << QStringList{"АБОНЕМЕНТ",    "№ 00000042",
                                                           "Посещений: 2", "Залы: Бассейн, Сауна.",
                                                           "Застрахован",  "150 тыс. руб.",
                                                           "Посещения",    "12:30",
                                                           "Сауна"}
-                                      << "Печать карты (А) №42, клиент: Иванов Иван Иванович";
-        QTest::newRow("club card") << 1
-                                   << QStringList{"КЛУБНАЯ КАРТА", "Залы: Бассейн.", "Залы клубной карты", "800,00"}
-                                   << "Печать карты (КК) №42, клиент: Иванов Иван Иванович";
+                                      << "Печать карты (А) №42, клиент: Иванов Иван Иванович"
+                                      << "";
+        QTest::newRow("club card without its ribbon")
+            << 1 << QStringList{"КЛУБНАЯ КАРТА", "Залы: Бассейн.", "Залы клубной карты", "800,00"}
+            << "Печать карты (КК) №42, клиент: Иванов Иван Иванович"
+            << "Reklama/r2_2.bmp";
     }
     void printsTheCard() {
         QFETCH(int, type);
@@ -199,9 +203,17 @@ class TestCardPrint : public MainWindowCase {
         m_card.TypeCard = type;
         m_card.StrahVosn = 300;
         m_card.StrahSumm = 150000;
+        QFETCH(QString, missing);
+        QFile::remove(gAppPath + missing);
         const QString pdf = m_db->folder() + QStringLiteral("card.pdf");
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), pdf});
         QVERIFY(PrintCard(*m_main, m_card, nullptr));
+        QCOMPARE(m_ui->messageTexts(),
+                 missing.isEmpty()
+                     ? QStringList()
+                     : QStringList{QStringLiteral("Не найден рисунок карты %1.\rКарта будет напечатана без "
+                                                  "него; сообщите администратору.")
+                                       .arg(missing)});
         const QString text = pdfText(pdf);
         for (const QString& part : printed) {
             QVERIFY2(text.contains(part), qPrintable(part + QStringLiteral(" in:\n") + text));

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "platform/LocaleFormat.h"
 #include "platform/ReportEngine.h"
 #include "platform/RtfWriter.h"
 #include "tests/support/TestSupport.h"
@@ -176,43 +177,27 @@ class TestReportEngine : public DatabaseCase {
         QVERIFY2((QStringLiteral("Выдал: ") + issuer).startsWith(shown) && shown.size() > 12, qPrintable(line));
     }
 
-    void reportsWhatIsMissing_data() {
-        QTest::addColumn<QString>("project");
-        QTest::addColumn<QString>("report");
-        QTest::addColumn<QString>("logo");
-        QTest::addColumn<QString>("error");
-        const auto row = [](const char* name, const char* project, const char* report, const char* logo,
-                            const char* error) {
-            QTest::newRow(name) << QString(project) << QString(report) << QString(logo) << QString(error);
-        };
-        row("project", "none.rav", "List", "logo.bmp", "The following reporting project does not exist:\r%1none.rav");
-        row("report", "list.rav", "Other", "logo.bmp",
-            "The report \"Other\" is not in the reporting project:\r%1list.rav");
-        row("picture", "list.rav", "List", "gone.bmp", "The picture file does not exist:\r%1gone.bmp");
-    }
-    void reportsWhatIsMissing() {
-        QFETCH(QString, project);
-        QFETCH(QString, report);
-        QFETCH(QString, logo);
-        QFETCH(QString, error);
+    // A file is proposed under the report's name and today's date, in the folder chosen last; an existing
+    // file is replaced only when the person agrees, else the choice is asked again, and a cancel writes
+    // nothing.
+    void proposesDatedFileAndAsksBeforeReplacing() {
         Fixture fixture(1);
-        fixture.engine.setParam(QStringLiteral("Logo"), fixture.path(logo));
-        fixture.engine.setProjectFile(fixture.path(project));
-        try {
-            fixture.engine.selectReport(report);
-            fixture.engine.execute(nullptr);
-            QFAIL("no error");
-        } catch (const ReportError& e) {
-            QCOMPARE(e.text(), error.arg(fixture.dir.path() + QLatin1Char('/')));
-        }
-        QVERIFY(m_ui->reportOutputTitles.isEmpty());
-    }
-
-    void cancelledOutputWritesNothing() {
-        Fixture fixture(1);
-        QVERIFY(!fixture.engine.execute(nullptr));
+        const QString proposed = QStringLiteral("Список %1.pdf").arg(shortDateText(QDate::currentDate()));
+        const QString path = fixture.path(QStringLiteral("list.pdf"));
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), path});
+        QVERIFY(fixture.engine.execute(nullptr));
+        QCOMPARE(QFileInfo(m_ui->reportOutputProposals.first()).fileName(), proposed);
         QCOMPARE(m_ui->reportOutputTitles, QStringList{QStringLiteral("Output Options")});
         QCOMPARE(m_ui->reportOutputFormats, (QList<QStringList>{{QStringLiteral("PDF")}}));
+        QVERIFY(m_ui->questions.isEmpty());
+        const QByteArray written = fileBytes(path);
+
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), path});
+        m_ui->answers.push_back(Answer::No);
+        QVERIFY(!fixture.engine.execute(nullptr));
+        QCOMPARE(m_ui->reportOutputProposals.mid(1), (QStringList{fixture.path(proposed), path}));
+        QCOMPARE(m_ui->questions, QStringList{QStringLiteral("Файл «list.pdf» уже существует.\rЗаменить его?")});
+        QCOMPARE(fileBytes(path), written);
     }
 
     void writesPdfWithItsPages() {

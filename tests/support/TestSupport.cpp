@@ -291,9 +291,11 @@ int FakeUi::execModal(QDialog& dialog) {
     return handler ? handler(dialog) : int(QDialog::Rejected);
 }
 
-ReportOutput FakeUi::chooseReportOutput(QWidget*, const QString& title, const QStringList& formats) {
+ReportOutput FakeUi::chooseReportOutput(QWidget*, const QString& title, const QStringList& formats,
+                                        const QString& proposedPath) {
     reportOutputTitles << title;
     reportOutputFormats << formats;
+    reportOutputProposals << proposedPath;
     return takeFront(reportOutputs, ReportOutput());
 }
 

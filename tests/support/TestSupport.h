@@ -90,7 +90,8 @@ class FakeUi : public UiSeam {
     Answer ask(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) override;
     int execModal(QDialog& dialog) override;
-    ReportOutput chooseReportOutput(QWidget* parent, const QString& title, const QStringList& formats) override;
+    ReportOutput chooseReportOutput(QWidget* parent, const QString& title, const QStringList& formats,
+                                    const QString& proposedPath) override;
     QStringList messageTexts() const;
 
     QList<RecordedMessage> messages;
@@ -104,6 +105,7 @@ class FakeUi : public UiSeam {
     std::deque<ReportOutput> reportOutputs;  // empty: cancel
     QStringList reportOutputTitles;
     QList<QStringList> reportOutputFormats;
+    QStringList reportOutputProposals;
 };
 
 // A case's fresh start: the locale pinned to Russian, then a new FakeUi and database; endCase frees them.

@@ -1,0 +1,162 @@
+#include <QBuffer>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <stdexcept>
+
+#include "platform/GuardedApplication.h"
+#include "platform/JpegCodec.h"
+#include "platform/ReportEngine.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+const QString kProject = QStringLiteral(R"(<project>
+  <report name="List" title="Список" width="80" height="100" margins="5 0 5 0">
+    <band kind="detail" height="10" data="Rows">
+      <text x="0" y="0" w="60" h="10">[%1]</text>
+      <picture x="60" y="0" w="10" h="10" file="{Logo}"/>
+    </band>
+  </report>
+</project>)");
+
+// What a failure is given: a folder of its own and the database.
+struct Place {
+    QString folder;
+    Database& db;
+    QString path(const QString& name) const { return folder + name; }
+};
+using Failure = std::function<void(const Place&)>;
+
+void writeFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+const QString kNames = QStringLiteral("SELECT 'Иванов' AS Name");
+
+// A run of the report "List" to a PDF file: the project file's text (empty: no file), the rows'
+// statement, the report selected, its logo picture (empty: none) and the output file.
+struct ReportRun {
+    explicit ReportRun(const QString& project, const QString& sql = kNames,
+                       const QString& report = QStringLiteral("List"), const QString& logo = QString(),
+                       const QString& output = QStringLiteral("list.pdf"))
+        : project(project), sql(sql), report(report), logo(logo), output(output) {}
+
+    QString project;
+    QString sql;
+    QString report;
+    QString logo;
+    QString output;
+
+    void operator()(const Place& at) const {
+        if (!project.isEmpty()) {
+            writeFile(at.path(QStringLiteral("list.rav")), project.toUtf8());
+        }
+        ReportEngine engine;
+        engine.setProjectFile(at.path(QStringLiteral("list.rav")));
+        engine.selectReport(report);
+        SqlQuery query(at.db);
+        QueryReportData rows(query.prepared(sql));
+        engine.setParam(QStringLiteral("Logo"), logo.isEmpty() ? QString() : at.path(logo));
+        engine.addData(QStringLiteral("Rows"), &rows);
+        static_cast<FakeUi&>(Ui()).reportOutputs.push_back(
+            {ReportOutput::Kind::File, QStringLiteral("PDF"), at.path(output)});
+        engine.execute(nullptr);
+    }
+};
+
+// Reads a photo file of that content.
+struct PhotoRead {
+    QByteArray content;
+
+    void operator()(const Place& at) const {
+        writeFile(at.path(QStringLiteral("photo.jpg")), content);
+        readJpegFile(at.path(QStringLiteral("photo.jpg")));
+    }
+};
+
+// A photograph whose picture data is long enough to be cut in the middle.
+QByteArray photoJpeg() {
+    QImage photo(64, 64, QImage::Format_RGB888);
+    for (int y = 0; y < photo.height(); ++y) {
+        for (int x = 0; x < photo.width(); ++x) {
+            photo.setPixelColor(x, y, QColor((x * 37) % 256, (y * 53) % 256, (x * y) % 256));
+        }
+    }
+    return encodeJpeg(photo, kPhotoQuality);
+}
+
+QByteArray png() {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(4, 4, QImage::Format_RGB888).save(&buffer, "PNG");
+    return bytes;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Failure)
+
+// Whatever fails, the person reads a short Russian text; the technical reason waits in the details.
+class TestFailureTexts : public DatabaseCase {
+    Q_OBJECT
+
+  private slots:
+    void showsRussianTextWithReasonInDetails_data() {
+        QTest::addColumn<Failure>("failure");
+        QTest::addColumn<QString>("text");    // the first line of the message
+        QTest::addColumn<QString>("reason");  // in the details; %1 is the case's folder
+        const auto row = [](const char* name, const Failure& failure, const char* text, const char* reason) {
+            QTest::newRow(name) << failure << QString::fromUtf8(text) << QString::fromUtf8(reason);
+        };
+        const QString project = kProject.arg(QStringLiteral("Name"));
+        row("missing layout", ReportRun{QString()}, "Не найден файл отчета «list.rav».",
+            "The following reporting project does not exist:\n%1list.rav");
+        row("damaged layout", ReportRun{QStringLiteral("<project><report name=\"List\"><band")},
+            "Файл отчета «list.rav» поврежден.", "%1list.rav, line 1");
+        row("report not in layout", ReportRun{project, kNames, QStringLiteral("Other")},
+            "В файле отчета «list.rav» нет отчета «Other».", "\"Other\" is not in %1list.rav");
+        row("unknown field", ReportRun{kProject.arg(QStringLiteral("Nope"))},
+            "В отчете «Список» указано поле [Nope], которого нет в его данных.", "field [Nope]");
+        row("missing picture", ReportRun{project, kNames, QStringLiteral("List"), QStringLiteral("gone.bmp")},
+            "Не найден рисунок «gone.bmp» для отчета «Список».", "%1gone.bmp");
+        row("unwritable output", ReportRun{project, kNames, QStringLiteral("List"), {}, QStringLiteral("no/list.pdf")},
+            "Не удается записать файл «list.pdf».", "%1no/list.pdf");
+        row("database error while reading rows",
+            ReportRun{project, QStringLiteral("SELECT abs(-9223372036854775808) AS Name")},
+            "Не удалось выполнить действие с базой данных.", "integer overflow");
+        row("truncated JPEG", PhotoRead{photoJpeg().chopped(1000)},
+            "Файл «photo.jpg» поврежден или не является рисунком JPEG.", "%1photo.jpg\nlibjpeg");
+        row("PNG under .jpg", PhotoRead{png()}, "Файл «photo.jpg» поврежден или не является рисунком JPEG.",
+            "Not a JPEG file");
+        row(
+            "anything else", [](const Place&) { throw std::logic_error("index out of range"); },
+            "Действие не выполнено из-за внутренней ошибки программы.", "index out of range");
+    }
+    void showsRussianTextWithReasonInDetails() {
+        QFETCH(Failure, failure);
+        QFETCH(QString, text);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const Place place{dir.path() + QLatin1Char('/'), db()};
+        try {
+            failure(place);
+            QFAIL("nothing failed");
+        } catch (...) {
+            showCurrentException();
+        }
+        QCOMPARE(m_ui->messages.size(), 1);
+        const RecordedMessage shown = m_ui->messages.first();
+        QCOMPARE(shown.text.section(QLatin1Char('\r'), 0, 0), text);
+        QVERIFY2(shown.text.contains(QLatin1Char('\r')), "says what the person can do");
+        QVERIFY2(shown.details.contains(reason.replace(QStringLiteral("%1"), place.folder)), qPrintable(shown.details));
+    }
+};
+
+QTEST_MAIN(TestFailureTexts)
+#include "tst_failuretexts.moc"

@@ -10,7 +10,7 @@
 
 namespace {
 
-// The engine's own words for a missing project stay in the details.
+// The engine's own words for a missing project, which administrators know, lead its message.
 const QString kMissingProject = QStringLiteral("The following reporting project does not exist:");
 const QString kNoProjectFile = QStringLiteral(
     "Не найден файл отчета «%1».\rОбратитесь к администратору: файл отчета должен лежать в папке программы.");
@@ -449,7 +449,8 @@ QList<ReportDefinition> readReportProject(const QString& file) {
     QFile source(file);
     const QString name = QFileInfo(file).fileName();
     if (!source.exists()) {
-        throw ReportError(kNoProjectFile.arg(name), kMissingProject + QLatin1Char('\n') + file);
+        throw ReportError(kMissingProject + QLatin1Char('\r') + file + QLatin1Char('\r') + kNoProjectFile.arg(name),
+                          file);
     }
     if (!source.open(QIODevice::ReadOnly)) {
         throw ReportError(kProjectUnreadable.arg(name), file + QLatin1Char('\n') + source.errorString());

@@ -115,8 +115,7 @@ class TestFailureTexts : public DatabaseCase {
             QTest::newRow(name) << failure << QString::fromUtf8(text) << QString::fromUtf8(reason);
         };
         const QString project = kProject.arg(QStringLiteral("Name"));
-        row("missing layout", ReportRun{QString()}, "Не найден файл отчета «list.rav».",
-            "The following reporting project does not exist:\n%1list.rav");
+        row("missing layout", ReportRun{QString()}, "The following reporting project does not exist:", "%1list.rav");
         row("damaged layout", ReportRun{QStringLiteral("<project><report name=\"List\"><band")},
             "Файл отчета «list.rav» поврежден.", "%1list.rav, line 1");
         row("report not in layout", ReportRun{project, kNames, QStringLiteral("Other")},

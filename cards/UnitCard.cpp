@@ -453,6 +453,7 @@ void TfrmCard::applyTypeInsurance() {
 void TfrmCard::insertCard(int number) {
     {
         Transaction transaction(m_db);
+        RequireRecord(m_db, QStringLiteral("tClient"), FIDClient);
         SqlQuery command(m_db);
         command.addParam(QStringLiteral("pDatRecCard"), FieldType::DateTime, QDateTime::currentDateTime())
             .addParam(QStringLiteral("pNum"), FieldType::Integer, number)
@@ -485,6 +486,7 @@ void TfrmCard::updateCard() {
         .addParam(QStringLiteral("pStrahSumm"), FieldType::Float, FStrahSumm)
         .addParam(QStringLiteral("pDopTXT"), FieldType::String, FDopTXT);
     command.exec(UPDATE_CARD_SQL.arg(FIDClient).arg(leOrgTag).arg(FTypeCard).arg(FIDCard));
+    RequireChanged(command);
     WriteActionLog(m_db, acCard, kModified + leNumCard->text());
     transaction.commit();
 }

@@ -223,6 +223,19 @@ class TestCard : public DatabaseCase {
         QCOMPARE(rows(m_db->db, QStringLiteral("SELECT StrahSumm, StrahVosn FROM tCard")), QStringList{"0|0"});
     }
 
+    // Another workstation deletes the card while it is open here: nothing is written or logged, the form stays.
+    void cardDeletedElsewhereTakesNoWrite() {
+        const int card = addCard(m_db->db, 5, ctAbonement, QStringLiteral("2026-01-01 00:00:00"), m_client);
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(card);
+        execElsewhere(*m_db, QStringLiteral("DELETE FROM tCard WHERE ID=%1").arg(card));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, form.btnAddClick());
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(form, "btnSave"));
+        QCOMPARE(form.result(), 0);
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal")).toInt(), 0);
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT COUNT(*) FROM tListActionUsers")).toInt(), 0);
+    }
+
     void failedLoadWritesNothing() {
         const int card = addCard(m_db->db, 5, ctAbonement, QStringLiteral("2026-01-01 00:00:00"), m_client);
         exec(m_db->db, QStringLiteral("DELETE FROM tClient WHERE ID=%1").arg(m_client));

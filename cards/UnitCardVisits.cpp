@@ -109,7 +109,7 @@ void TfrmCard::lookUpFee() {
     const int band = clubCard() ? 0 : GetIDPeriodCena(m_db, FIDZal, QDateTime(kZeroDate, slotTime()));
     double fee = FStrahVosn;
     GetCenaSeans(m_db, band, FListIDTypeCen.at(typeCen), fee, QDateTime(calendarDate(), QTime(0, 0)));
-    setInsurance(FStrahSumm, fee);
+    setFee(fee);
 }
 
 void TfrmCard::btnAddClick() {
@@ -170,7 +170,7 @@ bool TfrmCard::AddSeansInTablWork() {
         price = priceOfRow(typeCen, visitDateTime(), &fee);
     }
     insertRow(price, visitDateTime());
-    setInsurance(FStrahSumm, fee);
+    setFee(fee);
     return true;
 }
 

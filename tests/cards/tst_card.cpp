@@ -86,6 +86,8 @@ class TestCard : public DatabaseCase {
             choose(form, TfrmCard::msClients, QStringLiteral("Иванов"));
         }
         form.leNumCard->setText(number);
+        // A fee look-up leaves the insured sum's text alone.
+        form.mcSelDatesClick();
         form.btnSaveClick();
         QCOMPARE(m_ui->messageTexts(), QStringList{kRequired});
         QCOMPARE(form.stStrahovka->text(), QStringLiteral("нет"));
@@ -210,7 +212,8 @@ class TestCard : public DatabaseCase {
         resetProgramGlobals();
     }
 
-    // An uninsured client keeps both insurance values at 0 through look-ups and saves.
+    // An uninsured client keeps both insurance values at 0 through look-ups and saves, and a card sold
+    // before he was marked loses them when it is loaded.
     void uninsuredClientStaysAtZero() {
         TfrmCard form(m_db->db, nullptr);
         form.LoadCard(-1);
@@ -220,6 +223,13 @@ class TestCard : public DatabaseCase {
         form.cbZalChange();
         QCOMPARE(form.stStrahovka->text(), QStringLiteral("0"));
         form.btnSaveClick();
+        QCOMPARE(rows(m_db->db, QStringLiteral("SELECT StrahSumm, StrahVosn FROM tCard")), QStringList{"0|0"});
+
+        exec(m_db->db, QStringLiteral("UPDATE tCard SET StrahSumm=1000, StrahVosn=50"));
+        TfrmCard stored(m_db->db, nullptr);
+        stored.LoadCard(form.FIDCard);
+        QCOMPARE(stored.stStrahovka->text(), QStringLiteral("0"));
+        stored.btnSaveClick();
         QCOMPARE(rows(m_db->db, QStringLiteral("SELECT StrahSumm, StrahVosn FROM tCard")), QStringList{"0|0"});
     }
 

@@ -301,9 +301,12 @@ void TfrmClient::btnSaveClick() {
     }
     const bool isNew = FIDClient <= 0;
     Transaction transaction(m_db);
-    writeClient();
+    const int id = writeClient();
     UpDateProf();
     transaction.commit();
+    // Taken only once stored: after a failed first save the client is still new, and the ID rolled back
+    // may already be another workstation's client.
+    FIDClient = id;
     // A new client stays open after its first save, so that a photograph can be added; a failed
     // save closes the dialog.
     if (isNew) {
@@ -313,7 +316,7 @@ void TfrmClient::btnSaveClick() {
     SetModified(false);
 }
 
-void TfrmClient::writeClient() {
+int TfrmClient::writeClient() {
     SqlQuery command(m_db);
     command.addParam(QStringLiteral("pFamily"), FieldType::String, leFamily->text())
         .addParam(QStringLiteral("pName"), FieldType::String, leName->text())
@@ -327,11 +330,12 @@ void TfrmClient::writeClient() {
         .addParam(QStringLiteral("pNoRGS"), FieldType::Boolean, cbNoRGS->isChecked());
     if (FIDClient > 0) {
         command.exec(UPDATE_CLIENT_SQL.arg(FIDClient));
-        return;
+        RequireChanged(command);
+        return FIDClient;
     }
     command.exec(INSERT_CLIENT_SQL);
     // The row just inserted, not the first of the clients who share name and birthday.
-    FIDClient = static_cast<int>(command.lastInsertId());
+    return static_cast<int>(command.lastInsertId());
 }
 
 void TfrmClient::UpDateProf() {

@@ -63,7 +63,7 @@ class TfrmClient : public QDialog {
     void loadPhoto();
     void showPhoto();
     bool requiredFilled() const;
-    void writeClient();
+    int writeClient();
     void UpDateProf();
     void addProfession(const QString& name);
     void turnPhoto(double angle);

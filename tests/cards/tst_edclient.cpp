@@ -121,6 +121,28 @@ class TestEdClient : public DatabaseCase {
         QCOMPARE(after[1].section('|', 1), QString(kTwinRow).replace("тренер|", profession + "|") + "второй|0");
         QCOMPARE(rows(db(), kProfessions), professions);
     }
+    // A first save that fails keeps the client new: the ID it rolled back is another workstation's next client.
+    void failedFirstSaveKeepsClientNew() {
+        exec(db(), "CREATE TRIGGER refuseProf BEFORE INSERT ON tProf BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(-1);
+        fillClient(dialog);
+        QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
+        exec(db(), "DROP TRIGGER refuseProf");
+        execElsewhere(*m_db, "INSERT INTO tClient (Family) VALUES ('Сидоров')");
+        QCOMPARE(pressButton(dialog, "btnSave"), 0);
+        QCOMPARE(rows(db(), "SELECT ID, Family FROM tClient ORDER BY ID"), QStringList({"1|Сидоров", "2|Иванов"}));
+    }
+    void clientDeletedElsewhereIsNotSaved() {
+        const int id = addClient(db(), QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Ивановна"));
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(id);
+        fillClient(dialog);
+        execElsewhere(*m_db, QStringLiteral("DELETE FROM tClient WHERE ID=%1").arg(id));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(dialog, "btnSave"));
+        QCOMPARE(dialog.result(), 0);
+        QCOMPARE(scalar(db(), "SELECT COUNT(*) FROM tClient").toInt(), 0);
+    }
     void opensExistingUnchanged() {
         const int id = addClient(db(), QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Ивановна"));
         exec(db(),

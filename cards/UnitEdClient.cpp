@@ -377,9 +377,7 @@ void TfrmClient::ImPhotoClick() {
         showMessage(this, kNotAPicture.arg(chosen), MsgIcon::Warning);
         return;
     }
-    m_photo = readPicture(chosen);
-    showPhoto();
-    storePhoto(photoFileName(FIDClient));
+    storePhoto(readPicture(chosen), photoFileName(FIDClient));
 }
 
 // The arrows turn the way they point: left is counter-clockwise.
@@ -395,19 +393,24 @@ void TfrmClient::turnPhoto(double angle) {
     if (m_photo.isNull()) {
         return;
     }
-    RotateBitmap(m_photo, Qt::white, angle);
-    showPhoto();
+    QImage turned = m_photo;
+    RotateBitmap(turned, Qt::white, angle);
     if (FPhotoFile.isEmpty() || !QFileInfo::exists(photoPath())) {
+        m_photo = turned;
+        showPhoto();
         return;
     }
     // JPEG data never goes under another extension: such a photo moves to the client's own name.
     const bool isJpeg = QFileInfo(FPhotoFile).suffix().toLower() == QLatin1String("jpg");
-    storePhoto(isJpeg ? FPhotoFile : photoFileName(FIDClient));
+    storePhoto(turned, isJpeg ? FPhotoFile : photoFileName(FIDClient));
 }
 
-// The name changes only once its file is written; the record then awaits its save.
-void TfrmClient::storePhoto(const QString& fileName) {
-    m_photoUndo.write(m_photo, gPhotoDir + fileName);
+// The picture on screen and the name change only once the file is written, so a failed write leaves
+// the former photo shown and nothing to put back; the record then awaits its save.
+void TfrmClient::storePhoto(const QImage& picture, const QString& fileName) {
+    m_photoUndo.write(picture, gPhotoDir + fileName);
+    m_photo = picture;
+    showPhoto();
     FPhotoFile = fileName;
     SetModified(true);
 }

@@ -67,7 +67,7 @@ class TfrmClient : public QDialog {
     void UpDateProf();
     void addProfession(const QString& name);
     void turnPhoto(double angle);
-    void storePhoto(const QString& fileName);
+    void storePhoto(const QImage& picture, const QString& fileName);
     QString photoPath() const;
 
     Database& m_db;

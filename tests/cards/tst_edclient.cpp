@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -15,6 +16,7 @@
 
 #include "app/UnitConst.h"
 #include "cards/UnitEdClient.h"
+#include "platform/AppError.h"
 #include "platform/JpegCodec.h"
 #include "tests/support/TestSupport.h"
 
@@ -265,6 +267,27 @@ class TestEdClient : public DatabaseCase {
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Клиент *"));
         QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
         QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), photoFileName(id));
+    }
+    // A photo that cannot be written leaves the former one on screen and on disk, and the dialog closes.
+    void unwritablePhotoKeepsTheFormerOne() {
+        exec(db(),
+             "INSERT INTO tClient (ID, Family, Name, Otchestvo, Adres, Profession, Photo) VALUES "
+             "(7, 'А', 'Б', 'В', 'Г', 'Д', 'old.bmp')");
+        writeHalves(gPhotoDir + "old.bmp");
+        const QByteArray former = fileBytes(gPhotoDir + "old.bmp");
+        QVERIFY(QDir(gPhotoDir).mkdir(photoFileName(7)));  // nothing can be written under the photo's name
+        writeHalves(m_pictures.filePath("new.jpg"));
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(7);
+        const QImage shown = dialog.ImPhoto->pixmap().toImage();
+        m_ui->fileAnswers = {m_pictures.filePath("new.jpg")};
+        QVERIFY_THROWS_EXCEPTION(AppError, dialog.ImPhotoClick());
+        QVERIFY_THROWS_EXCEPTION(AppError, dialog.btnRotateRightClick());
+        QCOMPARE(dialog.ImPhoto->pixmap().toImage(), shown);
+        QCOMPARE(fileBytes(gPhotoDir + "old.bmp"), former);
+        QSignalSpy closed(&dialog, &QDialog::rejected);
+        dialog.btnClose->click();
+        QCOMPARE(closed.size(), 1);
     }
     void photoActionsThatWriteNothing() {
         const int id = addClient(db(), QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"));

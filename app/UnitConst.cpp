@@ -43,7 +43,6 @@ const QString INSERT_PRICE_SQL = QStringLiteral(
 const QString SELECT_BAND_SQL = QStringLiteral(
     "SELECT ID FROM tPeriodCena WHERE ((ID_Zal=%1) AND (TimeBegin<=:pTime) AND (TimeEnd>:pTime)) "
     "ORDER BY TimeBegin LIMIT 1;");
-const QString RECORD_EXISTS_SQL = QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE ID=%2);");
 const QString MAX_CARD_NUM_SQL = QStringLiteral("SELECT MAX(Num) FROM tCard WHERE TypeCard=%1;");
 const QString INSERT_ACTION_SQL = QStringLiteral(
     "INSERT INTO tListActionUsers (dt_action, id_user, kod_action, ActionStr) VALUES (:pDTAction, :pID_user, "
@@ -69,18 +68,6 @@ QString actionText(const QString& text) {
 
 }  // namespace
 
-void RequireRecord(Database& db, const QString& table, int id) {
-    if (execScalar(db, RECORD_EXISTS_SQL.arg(table).arg(id)).toInt() == 0) {
-        throw RecordGone();
-    }
-}
-
-void RequireChanged(const SqlQuery& command) {
-    if (command.numRowsAffected() <= 0) {
-        throw RecordGone();
-    }
-}
-
 double GetCenaSeans(Database& db, int idPeriod, int idTypeCen, double& fee, const QDateTime& date) {
     SqlQuery query(db);
     query.addParam(QStringLiteral("pDate"), FieldType::DateTime, date);
@@ -98,9 +85,9 @@ void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& da
     Transaction transaction(db);
     // Band 0 is no row: it holds the prices of club cards and sports types.
     if (idPeriod != 0) {
-        RequireRecord(db, QStringLiteral("tPeriodCena"), idPeriod);
+        requireRecord(db, QStringLiteral("tPeriodCena"), idPeriod);
     }
-    RequireRecord(db, QStringLiteral("tTypeCen"), idTypeCen);
+    requireRecord(db, QStringLiteral("tTypeCen"), idTypeCen);
     SqlQuery lookup(db);
     lookup.addParam(QStringLiteral("pDate"), FieldType::Date, day);
     lookup.exec(FIND_PRICE_SQL.arg(idPeriod).arg(idTypeCen));

@@ -7,13 +7,10 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/AppError.h"
-
 class QComboBox;
 class QImage;
 
 class Database;
-class SqlQuery;
 
 inline const QString kAppTitle = QStringLiteral("Велорма");
 inline const QString kAppVersion = QStringLiteral("v.1.2.5");
@@ -28,22 +25,6 @@ inline const QStringList kProgramTables = {
     QStringLiteral("tSeans"),        QStringLiteral("tVidSport"),  QStringLiteral("tTypeCen"),
     QStringLiteral("tPeriodCena"),   QStringLiteral("tCenaSeans"), QStringLiteral("tSchedulEmpl"),
     QStringLiteral("tRezOrg")};
-
-inline const QString kRecordGone =
-    QStringLiteral("Запись не найдена: возможно, её удалили на другом рабочем месте.\rИзменения не сохранены.");
-
-// A record open here that another workstation deleted meanwhile. Thrown inside the write's transaction,
-// so that nothing of the write stays; a save handler left by it keeps its dialog open, and the general
-// handler shows the text.
-class RecordGone : public AppError {
-  public:
-    RecordGone() : AppError(kRecordGone) {}
-};
-// Throws RecordGone unless the table still holds the row; a dependent row is written after it in the
-// same transaction, which holds the write lock, so the row cannot go in between.
-void RequireRecord(Database& db, const QString& table, int id);
-// Throws RecordGone when the update just run changed no row.
-void RequireChanged(const SqlQuery& command);
 
 enum UserLevel { ulAdmin = 0, ulExpert = 1, ulUser = 2 };
 enum CardType { ctAbonement = 0, ctClubCard = 1 };

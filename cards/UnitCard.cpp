@@ -457,7 +457,7 @@ void TfrmCard::applyTypeInsurance() {
 void TfrmCard::insertCard(int number) {
     {
         Transaction transaction(m_db);
-        RequireRecord(m_db, QStringLiteral("tClient"), FIDClient);
+        requireRecord(m_db, QStringLiteral("tClient"), FIDClient);
         SqlQuery command(m_db);
         command.addParam(QStringLiteral("pDatRecCard"), FieldType::DateTime, QDateTime::currentDateTime())
             .addParam(QStringLiteral("pNum"), FieldType::Integer, number)
@@ -490,7 +490,7 @@ void TfrmCard::updateCard() {
         .addParam(QStringLiteral("pStrahSumm"), FieldType::Float, FStrahSumm)
         .addParam(QStringLiteral("pDopTXT"), FieldType::String, FDopTXT);
     command.exec(UPDATE_CARD_SQL.arg(FIDClient).arg(leOrgTag).arg(FTypeCard).arg(FIDCard));
-    RequireChanged(command);
+    requireChanged(command);
     WriteActionLog(m_db, acCard, kModified + leNumCard->text());
     transaction.commit();
 }

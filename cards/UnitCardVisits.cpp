@@ -139,7 +139,7 @@ void TfrmCard::btnDelClick() {
 // The card's period and sum follow its visits in the same transaction; then the lists show them. Rows
 // written for a card deleted on another workstation are rolled back.
 void TfrmCard::finishVisitChange(Transaction& transaction) {
-    RequireRecord(m_db, QStringLiteral("tCard"), FIDCard);
+    requireRecord(m_db, QStringLiteral("tCard"), FIDCard);
     if (!clubCard()) {
         ReliseDates();
     }

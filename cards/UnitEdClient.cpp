@@ -330,7 +330,7 @@ int TfrmClient::writeClient() {
         .addParam(QStringLiteral("pNoRGS"), FieldType::Boolean, cbNoRGS->isChecked());
     if (FIDClient > 0) {
         command.exec(UPDATE_CLIENT_SQL.arg(FIDClient));
-        RequireChanged(command);
+        requireChanged(command);
         return FIDClient;
     }
     command.exec(INSERT_CLIENT_SQL);

@@ -407,6 +407,7 @@ void TfrmRezOrg::AddSeansInTablWork() {
         return;
     }
     Transaction transaction(m_db);
+    requireRecord(m_db, QStringLiteral("tRezOrg"), FRezOrgID);
     SqlQuery command(m_db);
     command.addParam(kParamDatWork, FieldType::DateTime, slot)
         .addParam(kParamIDZal, FieldType::Integer, currentZalId())
@@ -479,6 +480,7 @@ void TfrmRezOrg::updateContract(int num, double summa) {
     SqlQuery command(m_db);
     bindContract(command, num, summa);
     command.exec(UPDATE_REZORG_SQL.arg(FOrgID).arg(FRezOrgID));
+    requireChanged(command);
 }
 
 void TfrmRezOrg::LoadOrg() {

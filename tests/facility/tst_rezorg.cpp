@@ -119,6 +119,18 @@ class TestRezOrg : public QObject {
         QCOMPARE(rows(db(), kContracts), QStringList(QStringLiteral("8|%1|300.5").arg(m_org)));
     }
 
+    // Another workstation deletes the contract while it is open: no place under it, no update.
+    void contractDeletedElsewhereTakesNoWrite() {
+        TfrmRezOrg form(db(), nullptr);
+        form.LoadRezOrg(addContract(db(), 1, m_org));
+        choose(form, 0);
+        execElsewhere(*m_db, "DELETE FROM tRezOrg");
+        form.edCountPos->setText(QStringLiteral("2"));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, form.btnNewSeansClick());
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(form, "btnSave"));
+        QCOMPARE(form.result(), 0);
+        QCOMPARE(scalar(db(), "SELECT (SELECT COUNT(*) FROM tRezOrg) + (SELECT COUNT(*) FROM tWorkGurnal)").toInt(), 0);
+    }
     void addsAndDeletesPlaces() {
         const int id = addContract(db(), 1, m_org);
         const int other = addContract(db(), 2, m_org);

@@ -119,6 +119,20 @@ class TestRezOrg : public QObject {
         QCOMPARE(rows(db(), kContracts), QStringList(QStringLiteral("8|%1|300.5").arg(m_org)));
     }
 
+    // A number the organisation already has is told; the form closes with OK and keeps the new row.
+    void duplicateContractIsToldAndKept() {
+        addContract(db(), 12, m_org);
+        TfrmRezOrg form(db(), nullptr);
+        form.LoadRezOrg(-1);
+        form.FOrgID = m_org;
+        form.leDog->setText(QStringLiteral("12"));
+        form.leSumma->setText(QStringLiteral("1"));
+        QCOMPARE(pressButton(form, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(m_ui->messageTexts(),
+                 QStringList(QStringLiteral("Обнаружена карта с неунивальными занчениями двух полей!")));
+        QCOMPARE(rows(db(), kContracts),
+                 QStringList({QStringLiteral("12|%1|10500.25").arg(m_org), QStringLiteral("12|%1|1").arg(m_org)}));
+    }
     // Another workstation deletes the contract while it is open: no place under it, no update.
     void contractDeletedElsewhereTakesNoWrite() {
         TfrmRezOrg form(db(), nullptr);

@@ -143,15 +143,6 @@ class TestUnitConst : public DatabaseCase {
         QCOMPARE(GetCenaSeans(m_db->db, kBand, kTypeCen, fee, at(d)), 175.5);
         QCOMPARE(fee, 12.5);
     }
-    // Another workstation deleted the band or the type while the price dialog was open.
-    void refusesPriceOfDeletedBandOrType() {
-        addPriceOwners(m_db->db);
-        QVERIFY_THROWS_EXCEPTION(RecordGone,
-                                 SetCenaSeans(m_db->db, kBand + 1, kTypeCen, at(QDate(2024, 3, 5)), 150, 0));
-        QVERIFY_THROWS_EXCEPTION(RecordGone,
-                                 SetCenaSeans(m_db->db, kBand, kTypeCen + 2, at(QDate(2024, 3, 5)), 150, 0));
-        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT count(*) FROM tCenaSeans")).toInt(), 0);
-    }
     void setsOnePricePerDayAcrossWorkstations() {
         addPriceOwners(m_db->db);
         std::vector<std::unique_ptr<QProcess>> racers;

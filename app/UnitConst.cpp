@@ -83,6 +83,11 @@ void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& da
     const QDateTime day(date.date(), QTime(0, 0));
     // Look-up and write under the write lock, so that two workstations cannot both insert the day.
     Transaction transaction(db);
+    // Band 0 is no row: it holds the prices of club cards and sports types.
+    if (idPeriod != 0) {
+        requireRecord(db, QStringLiteral("tPeriodCena"), idPeriod);
+    }
+    requireRecord(db, QStringLiteral("tTypeCen"), idTypeCen);
     SqlQuery lookup(db);
     lookup.addParam(QStringLiteral("pDate"), FieldType::Date, day);
     lookup.exec(FIND_PRICE_SQL.arg(idPeriod).arg(idTypeCen));

@@ -43,12 +43,15 @@ QImage readPicture(const QString& path) {
     return bitmap;
 }
 
+// A file that could not be written is not remembered: putting it back would fail the same way.
 void PhotoUndo::write(const QImage& picture, const QString& path) {
-    if (m_former.find(path) == m_former.end()) {
-        QFile file(path);
-        m_former[path] = file.open(QIODevice::ReadOnly) ? std::optional<QByteArray>(file.readAll()) : std::nullopt;
+    std::optional<QByteArray> former;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        former = file.readAll();
     }
     writeJpegFile(picture, path, kPhotoQuality);
+    m_former.try_emplace(path, former);
 }
 
 void PhotoUndo::restore() {

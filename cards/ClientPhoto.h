@@ -18,7 +18,7 @@ QImage readPicture(const QString& path);
 // saving can put them back.
 class PhotoUndo {
   public:
-    // Writes the picture as JPEG, remembering the file's former content the first time.
+    // Writes the picture as JPEG, remembering the file's former content once it is first written.
     void write(const QImage& picture, const QString& path);
     // Puts every written file back as it was; a file that did not exist is removed.
     void restore();

@@ -197,9 +197,8 @@ bool TfrmCard::loadSavedCard(int id) {
         dtEnd->setDate(query.asDateTime(QStringLiteral("DateClose")).date());
         leOrgTag = query.asInt(QStringLiteral("ID_Org"));
         leVidSporta->setText(query.asString(QStringLiteral("VidSporta")));
-        FStrahVosn = query.asFloat(QStringLiteral("StrahVosn"));
-        FStrahSumm = query.asFloat(QStringLiteral("StrahSumm"));
-        stStrahovka->setText(insuredSumText(FStrahSumm));
+        // A card sold before its client was marked not insured loses its insurance here, as when choosing him.
+        setInsurance(query.asFloat(QStringLiteral("StrahSumm")), query.asFloat(QStringLiteral("StrahVosn")));
         FDopTXT = query.asString(QStringLiteral("StrTXTCard"));
     }
     leOrg->setText(orgCard() ? execScalar(m_db, SELECT_ORG_NAME_SQL.arg(leOrgTag)).toString() : kPrivatePerson);
@@ -408,8 +407,13 @@ void TfrmCard::btnPrintCardClick() {
 // An uninsured client keeps both values at 0, whatever a price type or a price row says.
 void TfrmCard::setInsurance(double summ, double vosn) {
     FStrahSumm = FNoRGS ? 0 : summ;
-    FStrahVosn = FNoRGS ? 0 : vosn;
+    setFee(vosn);
     stStrahovka->setText(insuredSumText(FStrahSumm));
+}
+
+// A fee look-up leaves the insured sum and its text alone.
+void TfrmCard::setFee(double vosn) {
+    FStrahVosn = FNoRGS ? 0 : vosn;
 }
 
 // A whole number above 0, written in digits only; anything else is refused, never spliced into SQL.
@@ -453,6 +457,7 @@ void TfrmCard::applyTypeInsurance() {
 void TfrmCard::insertCard(int number) {
     {
         Transaction transaction(m_db);
+        requireRecord(m_db, QStringLiteral("tClient"), FIDClient);
         SqlQuery command(m_db);
         command.addParam(QStringLiteral("pDatRecCard"), FieldType::DateTime, QDateTime::currentDateTime())
             .addParam(QStringLiteral("pNum"), FieldType::Integer, number)
@@ -485,6 +490,7 @@ void TfrmCard::updateCard() {
         .addParam(QStringLiteral("pStrahSumm"), FieldType::Float, FStrahSumm)
         .addParam(QStringLiteral("pDopTXT"), FieldType::String, FDopTXT);
     command.exec(UPDATE_CARD_SQL.arg(FIDClient).arg(leOrgTag).arg(FTypeCard).arg(FIDCard));
+    requireChanged(command);
     WriteActionLog(m_db, acCard, kModified + leNumCard->text());
     transaction.commit();
 }

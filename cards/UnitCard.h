@@ -182,6 +182,7 @@ class TfrmCard : public QDialog {
     void insertCard(int number);
     void updateCard();
     void setInsurance(double summ, double vosn);
+    void setFee(double vosn);
     void applyTypeInsurance();
 
     // The chosen hall, price type and slot; -1 or an invalid time when there is none.

@@ -109,7 +109,7 @@ void TfrmCard::lookUpFee() {
     const int band = clubCard() ? 0 : GetIDPeriodCena(m_db, FIDZal, QDateTime(kZeroDate, slotTime()));
     double fee = FStrahVosn;
     GetCenaSeans(m_db, band, FListIDTypeCen.at(typeCen), fee, QDateTime(calendarDate(), QTime(0, 0)));
-    setInsurance(FStrahSumm, fee);
+    setFee(fee);
 }
 
 void TfrmCard::btnAddClick() {
@@ -136,8 +136,10 @@ void TfrmCard::btnDelClick() {
     finishVisitChange(transaction);
 }
 
-// The card's period and sum follow its visits in the same transaction; then the lists show them.
+// The card's period and sum follow its visits in the same transaction; then the lists show them. Rows
+// written for a card deleted on another workstation are rolled back.
 void TfrmCard::finishVisitChange(Transaction& transaction) {
+    requireRecord(m_db, QStringLiteral("tCard"), FIDCard);
     if (!clubCard()) {
         ReliseDates();
     }
@@ -168,7 +170,7 @@ bool TfrmCard::AddSeansInTablWork() {
         price = priceOfRow(typeCen, visitDateTime(), &fee);
     }
     insertRow(price, visitDateTime());
-    setInsurance(FStrahSumm, fee);
+    setFee(fee);
     return true;
 }
 

@@ -72,6 +72,6 @@ void TfrmCard::insertPlannedVisits(const QList<QDateTime>& visits, int typeCen) 
         insertRow(orgCard() ? 0 : priceOfRow(typeCen, visit, &fee), visit);
     }
     finishVisitChange(transaction);
-    setInsurance(FStrahSumm, fee);
+    setFee(fee);
     BlockManualSeans(false);
 }

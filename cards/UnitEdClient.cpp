@@ -310,9 +310,12 @@ void TfrmClient::btnSaveClick() {
     }
     const bool isNew = FIDClient <= 0;
     Transaction transaction(m_db);
-    writeClient();
+    const int id = writeClient();
     UpDateProf();
     transaction.commit();
+    // Taken only once stored: after a failed first save the client is still new, and the ID rolled back
+    // may already be another workstation's client.
+    FIDClient = id;
     // A new client stays open after its first save, so that a photograph can be added; a failed
     // save closes the dialog.
     if (isNew) {
@@ -322,7 +325,7 @@ void TfrmClient::btnSaveClick() {
     SetModified(false);
 }
 
-void TfrmClient::writeClient() {
+int TfrmClient::writeClient() {
     SqlQuery command(m_db);
     command.addParam(QStringLiteral("pFamily"), FieldType::String, leFamily->text())
         .addParam(QStringLiteral("pName"), FieldType::String, leName->text())
@@ -336,11 +339,12 @@ void TfrmClient::writeClient() {
         .addParam(QStringLiteral("pNoRGS"), FieldType::Boolean, cbNoRGS->isChecked());
     if (FIDClient > 0) {
         command.exec(UPDATE_CLIENT_SQL.arg(FIDClient));
-        return;
+        requireChanged(command);
+        return FIDClient;
     }
     command.exec(INSERT_CLIENT_SQL);
     // The row just inserted, not the first of the clients who share name and birthday.
-    FIDClient = static_cast<int>(command.lastInsertId());
+    return static_cast<int>(command.lastInsertId());
 }
 
 void TfrmClient::UpDateProf() {
@@ -382,10 +386,7 @@ void TfrmClient::ImPhotoClick() {
         showMessage(this, kNotAPicture.arg(chosen), MsgIcon::Warning);
         return;
     }
-    m_photo = readPicture(chosen);
-    lblPhotoNote->clear();
-    showPhoto();
-    storePhoto(photoFileName(FIDClient));
+    storePhoto(readPicture(chosen), photoFileName(FIDClient));
 }
 
 // The arrows turn the way they point: left is counter-clockwise.
@@ -401,19 +402,25 @@ void TfrmClient::turnPhoto(double angle) {
     if (m_photo.isNull()) {
         return;
     }
-    RotateBitmap(m_photo, Qt::white, angle);
-    showPhoto();
+    QImage turned = m_photo;
+    RotateBitmap(turned, Qt::white, angle);
     if (FPhotoFile.isEmpty() || !QFileInfo::exists(photoPath())) {
+        m_photo = turned;
+        showPhoto();
         return;
     }
     // JPEG data never goes under another extension: such a photo moves to the client's own name.
     const bool isJpeg = QFileInfo(FPhotoFile).suffix().toLower() == QLatin1String("jpg");
-    storePhoto(isJpeg ? FPhotoFile : photoFileName(FIDClient));
+    storePhoto(turned, isJpeg ? FPhotoFile : photoFileName(FIDClient));
 }
 
-// The name changes only once its file is written; the record then awaits its save.
-void TfrmClient::storePhoto(const QString& fileName) {
-    m_photoUndo.write(m_photo, gPhotoDir + fileName);
+// The picture on screen and the name change only once the file is written, so a failed write leaves
+// the former photo shown and nothing to put back; the record then awaits its save.
+void TfrmClient::storePhoto(const QImage& picture, const QString& fileName) {
+    m_photoUndo.write(picture, gPhotoDir + fileName);
+    m_photo = picture;
+    lblPhotoNote->clear();
+    showPhoto();
     FPhotoFile = fileName;
     SetModified(true);
 }

@@ -64,11 +64,11 @@ class TfrmClient : public QDialog {
     void loadPhoto();
     void showPhoto();
     bool requiredFilled() const;
-    void writeClient();
+    int writeClient();
     void UpDateProf();
     void addProfession(const QString& name);
     void turnPhoto(double angle);
-    void storePhoto(const QString& fileName);
+    void storePhoto(const QImage& picture, const QString& fileName);
     QString photoPath() const;
 
     Database& m_db;

@@ -21,11 +21,12 @@
 
 namespace {
 
-// The scratch rows of one run: the signed-in user's for this card.
-const QString SCOPE_SQL = QStringLiteral("(ID_USER=%1) AND (ID_Card=%2)");
+// The scratch rows of one run: those it inserted itself. Another copy running under the same user on the
+// same card has its own.
+const QString SCOPE_SQL = QStringLiteral("(ID IN (%1))");
 const QString SELECT_PROPOSALS_SQL = QStringLiteral(
     "SELECT tWT.ID, tZal.NameZal, substr(tWT.DateWork,1,10)||' 00:00:00' as DateW, substr(tWT.DateWork,12,5) as "
-    "TimeS, tWT.Cena FROM tWizardTMP tWT, tZal WHERE (%1 AND (tWT.ID_Zal=tZal.ID)) ORDER BY tWT.ID;");
+    "TimeS, tWT.Cena FROM (SELECT * FROM tWizardTMP WHERE %1) tWT, tZal WHERE (tWT.ID_Zal=tZal.ID) ORDER BY tWT.ID;");
 const QString SUM_PROPOSALS_SQL = QStringLiteral("SELECT COUNT(*), SUM(Cena) FROM tWizardTMP WHERE %1;");
 const QString SELECT_TYPECEN_SQL = QStringLiteral(
     "SELECT ID, Name, KolvoSeans, StrahSumma FROM tTypeCen WHERE ((Zal_ID=0) AND (VidSportaID=%1)) ORDER BY ID;");
@@ -45,6 +46,9 @@ const QString kNoTypeCen = QStringLiteral("У вида спорта нет ти�
 const QString kNoVisitsInType = QStringLiteral("В типе цены не указано кол-во посещений: сеанс не добавлен!");
 const QString kBadKolvo = QStringLiteral("Кол-во должно быть целым числом от 1 до %1!");
 const QString kDefaultKolvo = QStringLiteral("10");
+const QString kNothingToCopy = QStringLiteral("Нет предложенных сеансов: в карту нечего добавить!");
+const QString kProposalsGone = QStringLiteral(
+    "Часть предложенных сеансов удалена на другом рабочем месте!\rКарта не изменена: проверьте список сеансов.");
 
 constexpr int kSumDecimals = 1;
 // A year of daily visits: more is a typing slip, not a subscription.
@@ -63,12 +67,15 @@ QLabel* captionOf(QWidget* parent, const QString& text) {
 
 TfrmWiz::TfrmWiz(Database& db, int idCard, QWidget* parent) : QDialog(parent), IDCard(idCard), m_db(db) {
     setupUi();
-    SqlQuery(m_db).exec(DELETE_PROPOSALS_SQL.arg(scope()));
     LoadDataInView();
 }
 
 QString TfrmWiz::scope() const {
-    return SCOPE_SQL.arg(gUserApl.ID).arg(IDCard);
+    QStringList ids;
+    for (const int id : m_proposals) {
+        ids << QString::number(id);
+    }
+    return SCOPE_SQL.arg(ids.join(QLatin1Char(',')));
 }
 
 void TfrmWiz::setupUi() {
@@ -300,6 +307,7 @@ void TfrmWiz::insertProposal(const QDate& day, const TSeansEntry& entry) {
     command.addParam(QStringLiteral("pDatWork"), FieldType::DateTime, QDateTime(day, entry.Time))
         .addParam(QStringLiteral("pCena"), FieldType::Float, price / FListKolvoSeans.at(typeCen));
     command.exec(INSERT_PROPOSAL_SQL.arg(entry.ZalID).arg(IDCard).arg(gUserApl.ID));
+    m_proposals.push_back(int(command.lastInsertId()));
 }
 
 void TfrmWiz::btnAddClick() {
@@ -344,20 +352,31 @@ void TfrmWiz::btnDelClick() {
 }
 
 // Without a sports type and price type there is nothing for the card to take: it closes as a cancel.
-// A failed copy keeps the dialog open with its proposals.
+// A copy that would bring fewer visits than the list shows, none, or visits of a card deleted meanwhile
+// changes nothing and keeps the dialog open with its proposals.
 void TfrmWiz::btnSaveClick() {
     if (VidSportID < 0 || typeCenIndex() < 0) {
         reject();
         return;
     }
     SaveAnswer answer(*this);
+    const int shown = DBGridSelect->rowCount();
     Transaction transaction(m_db);
-    SqlQuery(m_db).exec(COPY_PROPOSALS_SQL.arg(scope()));
+    requireRecord(m_db, QStringLiteral("tCard"), IDCard);
+    SqlQuery copy(m_db);
+    copy.exec(COPY_PROPOSALS_SQL.arg(scope()));
+    if (copy.numRowsAffected() == 0 || copy.numRowsAffected() < shown) {
+        showMessage(this, shown == 0 ? kNothingToCopy : kProposalsGone);
+        answer.keepOpen();
+        LoadDataInView();
+        return;
+    }
     transaction.commit();
 }
 
 void TfrmWiz::done(int result) {
     FDaySeans.clear();
     SqlQuery(m_db).exec(DELETE_PROPOSALS_SQL.arg(scope()));
+    m_proposals.clear();
     QDialog::done(result);
 }

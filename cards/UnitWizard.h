@@ -19,7 +19,7 @@ class SprGrid;
 
 // Fills a saved subscription from the weekly timetable of a sports type. The proposals lie in
 // tWizardTMP under the signed-in user and the card until "Готово" copies them to the card's visits;
-// every close drops them, and opening drops what an earlier run of the same user and card left.
+// each run sees, copies and drops only the rows it inserted, and every close drops them.
 class TfrmWiz : public QDialog {
     Q_OBJECT
 
@@ -84,4 +84,5 @@ class TfrmWiz : public QDialog {
     QList<TSeansEntry> FSeansList;
     QMap<int, TSeansEntry> FDaySeans;
     QDate FCurDate;
+    QList<int> m_proposals;  // the IDs of this run's scratch rows
 };

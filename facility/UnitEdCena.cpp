@@ -191,6 +191,7 @@ void TfrmSetCena::btnSetPeriodClick() {
     };
     {
         Transaction transaction(m_db);
+        requireRecord(m_db, QStringLiteral("tZal"), ZalID);
         SqlQuery lookup(m_db);
         bindTimes(lookup);
         lookup.exec(FIND_BAND_SQL.arg(ZalID));

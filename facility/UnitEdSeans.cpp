@@ -73,15 +73,25 @@ void TfrmSeans::btnSaveClick() {
     bindSeans(command);
     if (FIDSeans >= 1) {
         command.exec(UPDATE_SEANS_SQL.arg(FIDSeans));
+        requireChanged(command);
         return;
     }
     // The editor goes on with the row just inserted; an equal start time is only pointed out.
-    command.exec(INSERT_SEANS_SQL.arg(FZalID));
-    FIDSeans = int(command.lastInsertId());
+    FIDSeans = insertSeans(command);
     if (countSameTime() > 1) {
         showMessage(this, kSameTime);
     }
     answer.keepOpen();
+}
+
+// The slot's ID is taken only once it is stored under a hall that still exists.
+int TfrmSeans::insertSeans(SqlQuery& command) {
+    Transaction transaction(m_db);
+    requireRecord(m_db, QStringLiteral("tZal"), FZalID);
+    command.exec(INSERT_SEANS_SQL.arg(FZalID));
+    const int id = int(command.lastInsertId());
+    transaction.commit();
+    return id;
 }
 
 void TfrmSeans::bindSeans(SqlQuery& command) const {

@@ -31,6 +31,7 @@ class TfrmSeans : public QDialog {
 
   private:
     void setupUi();
+    int insertSeans(SqlQuery& command);
     void bindSeans(SqlQuery& command) const;
     int countSameTime();
 

@@ -152,5 +152,10 @@ void TfrmEdTC::writeType(int kolvoSeans, double strahSumma) {
         .addParam(QStringLiteral("pInfo"), FieldType::String, leInfo->text())
         .addParam(QStringLiteral("pKolvoSeans"), FieldType::Integer, kolvoSeans)
         .addParam(QStringLiteral("pStrahSumma"), FieldType::Float, strahSumma);
-    command.exec(FIDTC > 0 ? UPDATE_TYPE_SQL.arg(FIDTC) : INSERT_TYPE_SQL);
+    if (FIDTC < 1) {
+        command.exec(INSERT_TYPE_SQL);
+        return;
+    }
+    command.exec(UPDATE_TYPE_SQL.arg(FIDTC));
+    requireChanged(command);
 }

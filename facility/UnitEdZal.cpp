@@ -222,6 +222,7 @@ void TfrmZal::updateHall() {
     SqlQuery command(m_db);
     bindHall(command);
     command.exec(UPDATE_ZAL_SQL.arg(ZalID));
+    requireChanged(command);
 }
 
 // The editor goes on with the row just inserted; a namesake is only pointed out.

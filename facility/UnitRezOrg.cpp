@@ -43,6 +43,8 @@ const QString DELETE_SLOT_SQL =
     QStringLiteral("DELETE FROM tWorkGurnal WHERE ((DateWork=:pDatWork) AND (ID_Zal=:pIDZal) AND (ID_Card=%1));");
 const QString INSERT_REZORG_SQL = QStringLiteral("INSERT INTO tRezOrg (Num, ID_Org, Summa) VALUES (:pNum, %1, :pSum);");
 const QString UPDATE_REZORG_SQL = QStringLiteral("UPDATE tRezOrg SET Num=:pNum, ID_Org=%1, Summa=:pSum WHERE ID=%2;");
+const QString COUNT_SAME_CONTRACTS_SQL =
+    QStringLiteral("SELECT COUNT(*) FROM tRezOrg WHERE ((ID_Org=%1) AND (Num=%2));");
 const QString SELECT_ORG_SQL = QStringLiteral("SELECT * FROM tOrg WHERE Name LIKE :pStrSearch||'%' ORDER BY Name;");
 
 const QString kTitle = QStringLiteral("Резерв организации");
@@ -51,6 +53,7 @@ const QString kBadParameter = QStringLiteral("Ошибка при передач
 const QString kNotFilled = QStringLiteral("Не заполнены обязательные поля!");
 const QString kBadSumma = QStringLiteral("Сумма договора должна быть числом, например: %1");
 const QString kBadCount = QStringLiteral("Количество позиций должно быть целым числом!");
+const QString kNotUnique = QStringLiteral("Обнаружена карта с неунивальными занчениями двух полей!");
 const QString kNoSlot = QStringLiteral("Не выбраны зал и сеанс: места резервировать некуда!");
 
 const QString kParamDatWork = QStringLiteral("pDatWork");
@@ -408,6 +411,7 @@ void TfrmRezOrg::AddSeansInTablWork() {
         return;
     }
     Transaction transaction(m_db);
+    requireRecord(m_db, QStringLiteral("tRezOrg"), FRezOrgID);
     SqlQuery command(m_db);
     command.addParam(kParamDatWork, FieldType::DateTime, slot)
         .addParam(kParamIDZal, FieldType::Integer, currentZalId())
@@ -449,7 +453,13 @@ void TfrmRezOrg::btnSaveClick() {
         updateContract(num, summa);
         return;
     }
-    LoadRezOrg(insertContract(num, summa));
+    const int id = insertContract(num, summa);
+    // A number the organisation already has is pointed out and the form closes; the new row stays.
+    if (execScalar(m_db, COUNT_SAME_CONTRACTS_SQL.arg(FOrgID).arg(num)).toInt() > 1) {
+        showMessage(this, kNotUnique);
+        return;
+    }
+    LoadRezOrg(id);
     answer.keepOpen();
 }
 
@@ -480,6 +490,7 @@ void TfrmRezOrg::updateContract(int num, double summa) {
     SqlQuery command(m_db);
     bindContract(command, num, summa);
     command.exec(UPDATE_REZORG_SQL.arg(FOrgID).arg(FRezOrgID));
+    requireChanged(command);
 }
 
 void TfrmRezOrg::LoadOrg() {

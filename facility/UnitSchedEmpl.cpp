@@ -174,12 +174,16 @@ void TfrmRaspSan::btnAddClick() {
     if (!canAdd()) {
         return;
     }
+    Transaction transaction(m_db);
+    requireRecord(m_db, QStringLiteral("tVidSport"), FVidSportID);
+    requireRecord(m_db, QStringLiteral("tZal"), FZalIDs[cbZal->currentIndex()]);
     SqlQuery command(m_db);
     command.addParam(QStringLiteral("pVidSportID"), FieldType::Integer, FVidSportID)
         .addParam(QStringLiteral("pZalID"), FieldType::Integer, FZalIDs[cbZal->currentIndex()])
         .addParam(QStringLiteral("pDayNed"), FieldType::Integer, cbDay->currentIndex() + 1)
         .addParam(QStringLiteral("pSeansTime"), FieldType::Time, TimeSeans->time());
     command.exec(INSERT_TIMETABLE_SQL);
+    transaction.commit();
     btnDel->setEnabled(true);
     DBGrid1->requery(0);
 }

@@ -27,6 +27,7 @@ const QString HAS_STATISTICS_SQL = QStringLiteral("SELECT count(*) FROM (SELECT 
 const QString ANALYSIS_LIMIT_SQL = QStringLiteral("PRAGMA analysis_limit=%1");
 const QString ANALYZE_SQL = QStringLiteral("ANALYZE");
 const QString OPTIMIZE_SQL = QStringLiteral("PRAGMA optimize");
+const QString RECORD_EXISTS_SQL = QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE ID=%2)");
 const QString kStorageFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 QString nextConnectionName() {
@@ -510,6 +511,18 @@ QVariant execScalar(Database& db, const QString& sql) {
     SqlQuery query(db);
     query.exec(sql);
     return query.next() ? query.value(0) : QVariant();
+}
+
+void requireRecord(Database& db, const QString& table, int id) {
+    if (execScalar(db, RECORD_EXISTS_SQL.arg(table).arg(id)).toInt() == 0) {
+        throw RecordGone();
+    }
+}
+
+void requireChanged(const SqlQuery& command) {
+    if (command.numRowsAffected() <= 0) {
+        throw RecordGone();
+    }
 }
 
 Transaction::Transaction(Database& db) : m_db(db) {

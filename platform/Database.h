@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/AppError.h"
+
 class FileLock;
 
 // The date the old engine counts from: a time of day is stored on it.
@@ -141,3 +143,19 @@ class Transaction {
     QString m_name;  // the savepoint of an inner level; empty for the outermost
     bool m_done = false;
 };
+
+inline const QString kRecordGone =
+    QStringLiteral("Запись не найдена: возможно, её удалили на другом рабочем месте.\rИзменения не сохранены.");
+
+// A record open here that another workstation deleted meanwhile. Thrown inside the write's transaction,
+// so that nothing of the write stays; a save handler left by it keeps its dialog open, and the general
+// handler shows the text.
+class RecordGone : public AppError {
+  public:
+    RecordGone() : AppError(kRecordGone) {}
+};
+// Throws RecordGone unless the table still holds the row. A dependent row written after it in the same
+// transaction is safe: the transaction holds the write lock, so the row cannot go in between.
+void requireRecord(Database& db, const QString& table, int id);
+// Throws RecordGone when the update just run changed no row.
+void requireChanged(const SqlQuery& command);

@@ -20,5 +20,10 @@ void saveNameInfo(Database& db, const NameInfoRecord& record, int id, const QLin
     SqlQuery command(db);
     command.addParam(QStringLiteral("pName"), FieldType::String, name->text())
         .addParam(QStringLiteral("pInfo"), FieldType::String, info->text());
-    command.exec(id < 1 ? record.insertSql : record.updateSql.arg(id));
+    if (id < 1) {
+        command.exec(record.insertSql);
+        return;
+    }
+    command.exec(record.updateSql.arg(id));
+    requireChanged(command);
 }

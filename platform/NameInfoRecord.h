@@ -16,5 +16,6 @@ struct NameInfoRecord {
 
 // Fills the edits from the stored record with that ID; a new record (ID below 1) leaves them as they are.
 void loadNameInfo(Database& db, const NameInfoRecord& record, int id, QLineEdit* name, QLineEdit* info);
-// Inserts the edits' texts as a new record (ID below 1) or writes them over the one with that ID.
+// Inserts the edits' texts as a new record (ID below 1) or writes them over the one with that ID; throws
+// RecordGone when that one was deleted meanwhile.
 void saveNameInfo(Database& db, const NameInfoRecord& record, int id, const QLineEdit* name, const QLineEdit* info);

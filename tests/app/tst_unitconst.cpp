@@ -40,6 +40,12 @@ int addBand(Database& db, int hall, const QTime& begin, const QTime& end) {
     return static_cast<int>(command.lastInsertId());
 }
 
+// The band and the two price types the stored prices hang on.
+void addPriceOwners(Database& db) {
+    exec(db, QStringLiteral("INSERT INTO tPeriodCena (ID, ID_Zal) VALUES (%1, %2)").arg(kBand).arg(kHall));
+    exec(db, QStringLiteral("INSERT INTO tTypeCen (ID) VALUES (%1), (%2)").arg(kTypeCen).arg(kTypeCen + 1));
+}
+
 QDateTime at(const QDate& day, const QTime& time = QTime(0, 0)) {
     return QDateTime(day, time);
 }
@@ -125,6 +131,7 @@ class TestUnitConst : public DatabaseCase {
     }
     void storesOnePricePerDayBandAndType() {
         const QDate d(2024, 3, 5);
+        addPriceOwners(m_db->db);
         SetCenaSeans(m_db->db, kBand, kTypeCen, at(d, QTime(9, 15)), 150, 10);
         SetCenaSeans(m_db->db, kBand, kTypeCen, at(d, QTime(17, 40, 5)), 175.5, 12.5);
         SetCenaSeans(m_db->db, kBand, kTypeCen, at(d.addDays(1), QTime(9, 15)), 160, 11);
@@ -137,6 +144,7 @@ class TestUnitConst : public DatabaseCase {
         QCOMPARE(fee, 12.5);
     }
     void setsOnePricePerDayAcrossWorkstations() {
+        addPriceOwners(m_db->db);
         std::vector<std::unique_ptr<QProcess>> racers;
         for (int i = 0; i < kRacers; ++i) {
             racers.push_back(std::make_unique<QProcess>());

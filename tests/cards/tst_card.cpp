@@ -86,6 +86,8 @@ class TestCard : public DatabaseCase {
             choose(form, TfrmCard::msClients, QStringLiteral("Иванов"));
         }
         form.leNumCard->setText(number);
+        // A fee look-up leaves the insured sum's text alone.
+        form.mcSelDatesClick();
         form.btnSaveClick();
         QCOMPARE(m_ui->messageTexts(), QStringList{kRequired});
         QCOMPARE(form.stStrahovka->text(), QStringLiteral("нет"));
@@ -210,7 +212,8 @@ class TestCard : public DatabaseCase {
         resetProgramGlobals();
     }
 
-    // An uninsured client keeps both insurance values at 0 through look-ups and saves.
+    // An uninsured client keeps both insurance values at 0 through look-ups and saves, and a card sold
+    // before he was marked loses them when it is loaded.
     void uninsuredClientStaysAtZero() {
         TfrmCard form(m_db->db, nullptr);
         form.LoadCard(-1);
@@ -221,6 +224,26 @@ class TestCard : public DatabaseCase {
         QCOMPARE(form.stStrahovka->text(), QStringLiteral("0"));
         form.btnSaveClick();
         QCOMPARE(rows(m_db->db, QStringLiteral("SELECT StrahSumm, StrahVosn FROM tCard")), QStringList{"0|0"});
+
+        exec(m_db->db, QStringLiteral("UPDATE tCard SET StrahSumm=1000, StrahVosn=50"));
+        TfrmCard stored(m_db->db, nullptr);
+        stored.LoadCard(form.FIDCard);
+        QCOMPARE(stored.stStrahovka->text(), QStringLiteral("0"));
+        stored.btnSaveClick();
+        QCOMPARE(rows(m_db->db, QStringLiteral("SELECT StrahSumm, StrahVosn FROM tCard")), QStringList{"0|0"});
+    }
+
+    // Another workstation deletes the card while it is open here: nothing is written or logged, the form stays.
+    void cardDeletedElsewhereTakesNoWrite() {
+        const int card = addCard(m_db->db, 5, ctAbonement, QStringLiteral("2026-01-01 00:00:00"), m_client);
+        TfrmCard form(m_db->db, nullptr);
+        form.LoadCard(card);
+        execElsewhere(*m_db, QStringLiteral("DELETE FROM tCard WHERE ID=%1").arg(card));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, form.btnAddClick());
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(form, "btnSave"));
+        QCOMPARE(form.result(), 0);
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal")).toInt(), 0);
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT COUNT(*) FROM tListActionUsers")).toInt(), 0);
     }
 
     void failedLoadWritesNothing() {

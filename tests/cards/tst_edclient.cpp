@@ -13,6 +13,7 @@
 
 #include "app/UnitConst.h"
 #include "cards/UnitEdClient.h"
+#include "platform/AppError.h"
 #include "platform/GuardedApplication.h"
 #include "platform/JpegCodec.h"
 #include "tests/support/TestSupport.h"
@@ -119,6 +120,28 @@ class TestEdClient : public DatabaseCase {
         QCOMPARE(after[0], before[0]);
         QCOMPARE(after[1].section('|', 1), QString(kTwinRow).replace("тренер|", profession + "|") + "второй|0");
         QCOMPARE(rows(db(), kProfessions), professions);
+    }
+    // A first save that fails keeps the client new: the ID it rolled back is another workstation's next client.
+    void failedFirstSaveKeepsClientNew() {
+        exec(db(), "CREATE TRIGGER refuseProf BEFORE INSERT ON tProf BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(-1);
+        fillClient(dialog);
+        QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
+        exec(db(), "DROP TRIGGER refuseProf");
+        execElsewhere(*m_db, "INSERT INTO tClient (Family) VALUES ('Сидоров')");
+        QCOMPARE(pressButton(dialog, "btnSave"), 0);
+        QCOMPARE(rows(db(), "SELECT ID, Family FROM tClient ORDER BY ID"), QStringList({"1|Сидоров", "2|Иванов"}));
+    }
+    void clientDeletedElsewhereIsNotSaved() {
+        const int id = addClient(db(), QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Ивановна"));
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(id);
+        fillClient(dialog);
+        execElsewhere(*m_db, QStringLiteral("DELETE FROM tClient WHERE ID=%1").arg(id));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(dialog, "btnSave"));
+        QCOMPARE(dialog.result(), 0);
+        QCOMPARE(scalar(db(), "SELECT COUNT(*) FROM tClient").toInt(), 0);
     }
     void opensExistingUnchanged() {
         const int id = addClient(db(), QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Ивановна"));
@@ -254,6 +277,27 @@ class TestEdClient : public DatabaseCase {
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Клиент *"));
         QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
         QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), photoFileName(id));
+    }
+    // A photo that cannot be written leaves the former one on screen and on disk, and the dialog closes.
+    void unwritablePhotoKeepsTheFormerOne() {
+        exec(db(),
+             "INSERT INTO tClient (ID, Family, Name, Otchestvo, Adres, Profession, Photo) VALUES "
+             "(7, 'А', 'Б', 'В', 'Г', 'Д', 'old.bmp')");
+        writeHalves(gPhotoDir + "old.bmp");
+        const QByteArray former = fileBytes(gPhotoDir + "old.bmp");
+        QVERIFY(QDir(gPhotoDir).mkdir(photoFileName(7)));  // nothing can be written under the photo's name
+        writeHalves(m_pictures.filePath("new.jpg"));
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(7);
+        const QImage shown = dialog.ImPhoto->pixmap().toImage();
+        m_ui->fileAnswers = {m_pictures.filePath("new.jpg")};
+        QVERIFY_THROWS_EXCEPTION(AppError, dialog.ImPhotoClick());
+        QVERIFY_THROWS_EXCEPTION(AppError, dialog.btnRotateRightClick());
+        QCOMPARE(dialog.ImPhoto->pixmap().toImage(), shown);
+        QCOMPARE(fileBytes(gPhotoDir + "old.bmp"), former);
+        QSignalSpy closed(&dialog, &QDialog::rejected);
+        dialog.btnClose->click();
+        QCOMPARE(closed.size(), 1);
     }
     void photoActionsThatWriteNothing() {
         const int id = addClient(db(), QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"));

@@ -48,6 +48,16 @@ class TestEdOrg : public DatabaseCase {
         }
         QTEST(rows(db(), kOrgs), "saved");
     }
+    void organisationDeletedElsewhereIsNotSaved() {
+        exec(db(), "INSERT INTO tOrg (Name) VALUES ('ООО Ромашка')");
+        TfrmEdOrg dialog(db(), nullptr);
+        dialog.LoadEdOrg(1);
+        dialog.leNameOrg->setText(QStringLiteral("ООО Лютик"));
+        execElsewhere(*m_db, "DELETE FROM tOrg");
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(dialog, "btnSave"));
+        QCOMPARE(dialog.result(), 0);
+        QCOMPARE(rows(db(), kOrgs), QStringList());
+    }
     void listsOpenTheirEditors_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("editor");

@@ -240,24 +240,45 @@ class TestWizards : public DatabaseCase {
         }
     }
 
-    // Leftovers of this user and card go; another card's or user's rows are neither shown nor copied.
-    void scratchRowsBelongToTheUserAndCard() {
-        const QString row = QStringLiteral(
-            "INSERT INTO tWizardTMP (DateWork, ID_Zal, ID_Card, Cena, ID_USER) VALUES ('2026-07-07 18:00:00', %1, "
-            "%2, 10, %3)");
-        exec(m_db->db, row.arg(m_hall).arg(m_card).arg(gUserApl.ID));
-        exec(m_db->db, row.arg(m_hall).arg(m_card + 1).arg(gUserApl.ID));
-        exec(m_db->db, row.arg(m_hall).arg(m_card).arg(gUserApl.ID + 1));
+    // Each run sees, copies and drops only its own proposals: not another copy's under the same user on the
+    // same card, nor rows left by a run that crashed.
+    void scratchRowsBelongToTheirWizard() {
+        exec(m_db->db, QStringLiteral("INSERT INTO tWizardTMP (DateWork, ID_Zal, ID_Card, Cena, ID_USER) VALUES "
+                                      "('2026-07-08 18:00:00', %1, %2, 10, %3)")
+                           .arg(m_hall)
+                           .arg(m_card)
+                           .arg(gUserApl.ID));
         TfrmWiz wizard(m_db->db, m_card, nullptr);
         QCOMPARE(wizard.DBGridSelect->rowCount(), 0);
         chooseVidSport(wizard, m_swim);
         wizard.DTPSeans->setDate(kWednesday);
         wizard.btnAddClick();
+        TfrmWiz(m_db->db, m_card, nullptr).reject();
         wizard.btnSaveClick();
         QCOMPARE(wizard.result(), int(QDialog::Accepted));
         QCOMPARE(rows(m_db->db, QStringLiteral("SELECT DateWork, ID_Card FROM tWorkGurnal")),
                  QStringList{QStringLiteral("2026-07-07 18:00:00|%1").arg(m_card)});
-        QCOMPARE(scalar(m_db->db, kScratchSql).toInt(), 2);
+        QCOMPARE(scalar(m_db->db, kScratchSql).toInt(), 1);
+    }
+    // A "Готово" that would copy none or fewer of the proposals shown, or to a card deleted meanwhile, says so
+    // and changes nothing.
+    void finishCopiesAllItShowsOrNothing() {
+        TfrmWiz wizard(m_db->db, m_card, nullptr);
+        chooseVidSport(wizard, m_swim);
+        wizard.btnSaveClick();
+        wizard.DTPSeans->setDate(kWednesday);
+        wizard.btnAddClick();
+        wizard.btnAddClick();
+        execElsewhere(*m_db, QStringLiteral("DELETE FROM tWizardTMP WHERE ID=(SELECT MIN(ID) FROM tWizardTMP)"));
+        wizard.btnSaveClick();
+        execElsewhere(*m_db, QStringLiteral("DELETE FROM tCard"));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, wizard.btnSaveClick());
+        QCOMPARE(wizard.result(), 0);
+        QCOMPARE(m_ui->messageTexts(),
+                 QStringList({QStringLiteral("Нет предложенных сеансов: в карту нечего добавить!"),
+                              QStringLiteral("Часть предложенных сеансов удалена на другом рабочем месте!\rКарта не "
+                                             "изменена: проверьте список сеансов.")}));
+        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal")).toInt(), 0);
     }
 
     void copyErrorKeepsTheProposals() {

@@ -192,6 +192,18 @@ class TestEdZal : public DatabaseCase {
         hall.btnEdSeans->click();
         QCOMPARE(seen, QStringList({"Сеанс 10:00", "Сеанс: НОВЫЙ 09:00"}));
     }
+    // Another workstation deletes the hall while it is open: no update, no slot under it.
+    void hallDeletedElsewhereTakesNoWrite() {
+        TfrmZal hall(db(), nullptr);
+        hall.LoadEdZal(addHall(QStringLiteral("Бассейн"), 20));
+        execElsewhere(*m_db, "DELETE FROM tZal");
+        hall.leNameZal->setText(QStringLiteral("Бассейн 2"));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(hall, "btnSave"));
+        QCOMPARE(hall.result(), 0);
+        m_ui->modalHandlers.push_back([](QDialog& dialog) { return saveSlot(dialog, QTime(18, 30), 45); });
+        QVERIFY_THROWS_EXCEPTION(RecordGone, hall.btnNewSeans->click());
+        QCOMPARE(scalar(db(), "SELECT (SELECT COUNT(*) FROM tZal) + (SELECT COUNT(*) FROM tSeans)").toInt(), 0);
+    }
 
   private:
     // Test rows are the test's own texts, so they are written into the statements.

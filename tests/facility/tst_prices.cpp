@@ -297,6 +297,26 @@ class TestPrices : public DatabaseCase {
         QCOMPARE(m_ui->messageTexts(), QStringList(message));
         QCOMPARE(scalar(db(), "SELECT COUNT(*) FROM tTypeCen").toInt(), 0);
     }
+    // Another workstation deletes the hall, its band and the price type while the dialogs are open: nothing is
+    // stored.
+    void deletedOwnerTakesNoBandPriceOrType() {
+        addBand(db(), m_hall, "09:00", "16:00");
+        const int type = addTypeCen(db(), "Разовый", m_hall, 1);
+        TfrmSetCena dialog(db(), nullptr);
+        dialog.SetZalID(m_hall);
+        TfrmEdTC editor(db(), &dialog);
+        editor.LoadEdTC(type);
+        QTest::keyClicks(editor.leCountSeans, "2");
+        execElsewhere(*m_db, "DELETE FROM tTypeCen");
+        execElsewhere(*m_db, "DELETE FROM tZal");
+        execElsewhere(*m_db, "DELETE FROM tPeriodCena");
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(editor, "btnSave"));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, setPrice(dialog, "100", "0", QDate(2024, 3, 1)));
+        dialog.TimeBegin->setTime(QTime(7, 0));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(dialog, "btnSetPeriod"));
+        QCOMPARE(scalar(db(), "SELECT (SELECT COUNT(*) FROM tPeriodCena) + (SELECT COUNT(*) FROM tCenaSeans)").toInt(),
+                 0);
+    }
     void sportsTypePricesUseBandZero() {
         const int swim = addTypeCen(db(), "Плавание 8", 0, 8, 0, 7);
         addTypeCen(db(), "Йога", 0, 8, 0, 9);

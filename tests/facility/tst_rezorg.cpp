@@ -120,6 +120,32 @@ class TestRezOrg : public QObject {
         QCOMPARE(rows(db(), kContracts), QStringList(QStringLiteral("8|%1|300.5").arg(m_org)));
     }
 
+    // A number the organisation already has is told; the form closes with OK and keeps the new row.
+    void duplicateContractIsToldAndKept() {
+        addContract(db(), 12, m_org);
+        TfrmRezOrg form(db(), nullptr);
+        form.LoadRezOrg(-1);
+        form.FOrgID = m_org;
+        form.leDog->setText(QStringLiteral("12"));
+        form.leSumma->setText(QStringLiteral("1"));
+        QCOMPARE(pressButton(form, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(m_ui->messageTexts(),
+                 QStringList(QStringLiteral("Обнаружена карта с неунивальными занчениями двух полей!")));
+        QCOMPARE(rows(db(), kContracts),
+                 QStringList({QStringLiteral("12|%1|10500.25").arg(m_org), QStringLiteral("12|%1|1").arg(m_org)}));
+    }
+    // Another workstation deletes the contract while it is open: no place under it, no update.
+    void contractDeletedElsewhereTakesNoWrite() {
+        TfrmRezOrg form(db(), nullptr);
+        form.LoadRezOrg(addContract(db(), 1, m_org));
+        choose(form, 0);
+        execElsewhere(*m_db, "DELETE FROM tRezOrg");
+        form.edCountPos->setText(QStringLiteral("2"));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, form.btnNewSeansClick());
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(form, "btnSave"));
+        QCOMPARE(form.result(), 0);
+        QCOMPARE(scalar(db(), "SELECT (SELECT COUNT(*) FROM tRezOrg) + (SELECT COUNT(*) FROM tWorkGurnal)").toInt(), 0);
+    }
     void addsAndDeletesPlaces() {
         const int id = addContract(db(), 1, m_org);
         const int other = addContract(db(), 2, m_org);

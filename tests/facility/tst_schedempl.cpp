@@ -89,6 +89,13 @@ class TestSchedEmpl : public DatabaseCase {
                  QStringList({"Бассейн||09:00", "Бассейн|Понедельник|08:00", "Бассейн|Понедельник|08:00",
                               "Тренажерный зал|Понедельник|19:00", "Бассейн|Среда|18:30", "Бассейн||10:00"}));
     }
+    void sportsTypeDeletedElsewhereTakesNoRow() {
+        addHall(QStringLiteral("Бассейн"));
+        auto timetable = open(addSport(QStringLiteral("Аквааэробика")));
+        execElsewhere(*m_db, "DELETE FROM tVidSport");
+        QVERIFY_THROWS_EXCEPTION(RecordGone, add(*timetable, 0, 0, QTime(8, 0)));
+        QCOMPARE(rows(db(), kTimetable), QStringList());
+    }
     void cellClickTakesRowIntoInputs() {
         addHall(QStringLiteral("Бассейн"));
         const int gym = addHall(QStringLiteral("Тренажерный зал"));

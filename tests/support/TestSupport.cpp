@@ -89,6 +89,14 @@ int insert(Database& db, const QString& sql) {
     return int(query.lastInsertId());
 }
 
+void execElsewhere(const TestDatabase& db, const QString& sql) {
+    Database other;
+    if (!other.open(db.path())) {
+        qFatal("second connection refused: %s", qPrintable(other.openError()));
+    }
+    exec(other, sql);
+}
+
 QDateTime at(const QString& text) {
     return QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }

@@ -41,6 +41,8 @@ QStringList rows(Database& db, const QString& sql);
 void exec(Database& db, const QString& sql);
 // Runs an insert and answers the new row's ID.
 int insert(Database& db, const QString& sql);
+// Runs a statement on a connection of its own, as another workstation writes while a form is open here.
+void execElsewhere(const TestDatabase& db, const QString& sql);
 // A stored date-time from "yyyy-MM-dd HH:mm:ss".
 QDateTime at(const QString& text);
 int addUser(Database& db, const QString& name, const QString& password = QString(), int level = 2,

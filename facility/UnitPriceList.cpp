@@ -11,8 +11,8 @@
 
 #include <cmath>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
 #include "facility/UnitEdTC.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"

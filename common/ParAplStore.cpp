@@ -34,10 +34,11 @@ QVariant ReadParApl(Database& db, int code, bool* found) {
     if (found) {
         *found = stored;
     }
-    if (!stored) {
-        return 0;
-    }
     const ParColumn par = parColumn(code);
+    if (!stored) {
+        // A missing text would otherwise show, print and be saved back as "0".
+        return par.type == FieldType::String ? QVariant(QString()) : QVariant(0);
+    }
     if (par.type == FieldType::DateTime) {
         return query.asDateTime(par.column);
     }

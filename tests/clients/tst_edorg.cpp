@@ -5,15 +5,8 @@
 
 #include "app/UnitSprTXT.h"
 #include "clients/UnitEdOrg.h"
-#include "common/SprGrid.h"
 #include "common/UnitConst.h"
 #include "tests/support/TestSupport.h"
-
-namespace {
-
-const QString kOrgs = QStringLiteral("SELECT ID, Name, info FROM tOrg ORDER BY ID");
-
-}  // namespace
 
 class TestEdOrg : public DatabaseCase {
     Q_OBJECT
@@ -46,7 +39,7 @@ class TestEdOrg : public DatabaseCase {
         if (dialog.btnSave->isEnabled()) {
             QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
         }
-        QTEST(rows(db(), kOrgs), "saved");
+        QTEST(rows(db(), QStringLiteral("SELECT ID, Name, info FROM tOrg ORDER BY ID")), "saved");
     }
     void listsOpenTheirEditors_data() {
         QTest::addColumn<int>("kind");

@@ -4,18 +4,6 @@
 #include "common/unitPeriod.h"
 #include "tests/support/TestSupport.h"
 
-namespace {
-
-QDateEdit* picker(TfrmPeriod& dialog, const char* name) {
-    return dialog.findChild<QDateEdit*>(QString::fromLatin1(name));
-}
-
-QDateTime at(int year, int month, int day, int hour, int minute, int second = 0) {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
-}
-
-}  // namespace
-
 class TestPeriod : public DatabaseCase {
     Q_OBJECT
 
@@ -25,12 +13,14 @@ class TestPeriod : public DatabaseCase {
         QTest::addColumn<QDateTime>("end");
         QTest::addColumn<QDateTime>("answerBeg");
         QTest::addColumn<QDateTime>("answerEnd");
-        QTest::newRow("times of day") << at(2024, 3, 1, 8, 30) << at(2024, 3, 31, 10, 15) << at(2024, 3, 1, 0, 0)
-                                      << at(2024, 3, 31, 23, 59, 59);
-        QTest::newRow("same day") << at(2024, 2, 29, 12, 0) << at(2024, 2, 29, 12, 0) << at(2024, 2, 29, 0, 0)
-                                  << at(2024, 2, 29, 23, 59, 59);
-        QTest::newRow("end before begin")
-            << at(2024, 5, 10, 9, 0) << at(2024, 5, 1, 9, 0) << at(2024, 5, 10, 0, 0) << at(2024, 5, 1, 23, 59, 59);
+        const auto row = [](const char* name, const char* beg, const char* end, const char* answerBeg,
+                            const char* answerEnd) {
+            QTest::newRow(name) << at(beg) << at(end) << at(answerBeg) << at(answerEnd);
+        };
+        row("times of day", "2024-03-01 08:30:00", "2024-03-31 10:15:00", "2024-03-01 00:00:00", "2024-03-31 23:59:59");
+        row("same day", "2024-02-29 12:00:00", "2024-02-29 12:00:00", "2024-02-29 00:00:00", "2024-02-29 23:59:59");
+        row("end before begin", "2024-05-10 09:00:00", "2024-05-01 09:00:00", "2024-05-10 00:00:00",
+            "2024-05-01 23:59:59");
     }
     void answersWholeDays() {
         QFETCH(QDateTime, beg);
@@ -42,10 +32,10 @@ class TestPeriod : public DatabaseCase {
         QTEST(dialog.FPeriod.End, "answerEnd");
     }
     void cancelKeepsGivenPeriod() {
-        const TPeriod given{at(2024, 3, 1, 8, 30), at(2024, 3, 31, 10, 15)};
+        const TPeriod given{at("2024-03-01 08:30:00"), at("2024-03-31 10:15:00")};
         TfrmPeriod dialog(nullptr);
         dialog.SetPeriod(given);
-        picker(dialog, "dtpFirst")->setDate(QDate(2024, 4, 1));
+        dialog.dtpFirst->setDate(QDate(2024, 4, 1));
         QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
         QCOMPARE(dialog.FPeriod.Beg, given.Beg);
         QCOMPARE(dialog.FPeriod.End, given.End);

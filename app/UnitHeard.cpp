@@ -14,46 +14,30 @@
 #include <QStyle>
 #include <QToolBar>
 
-#include "app/UnitConst.h"
 #include "app/UnitParamApl.h"
 #include "app/UnitSprTXT.h"
 #include "app/about.h"
 #include "cards/UnitCard.h"
-#include "cards/UnitRepCard.h"
-#include "cards/UnitRepRGS.h"
+#include "clients/UnitEdClient.h"
+#include "clients/UnitEdOrg.h"
+#include "common/ParAplStore.h"
+#include "common/RecordEditors.h"
+#include "common/UnitConst.h"
 #include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
+#include "reports/UnitRepCard.h"
+#include "reports/UnitRepRGS.h"
 
 namespace {
 
 const QString INSERT_WORK_USER_SQL = QStringLiteral("INSERT INTO tWorkUser (id_user) VALUES (%1)");
 const QString DELETE_WORK_USER_SQL = QStringLiteral("DELETE FROM tWorkUser WHERE ID=%1;");
 const QString DELETE_WORK_USERS_SQL = QStringLiteral("DELETE FROM tWorkUser;");
-const QString SELECT_PAR_SQL = QStringLiteral("SELECT * FROM tParApl WHERE (ParKod=%1);");
-const QString UPDATE_PAR_SQL = QStringLiteral("UPDATE tParApl SET %1 WHERE ParKod=%2;");
-const QString INSERT_PAR_SQL = QStringLiteral("INSERT INTO tParApl (ParKod, %1) VALUES (%2, %3);");
 
 const QString kDbDialogTitle = QStringLiteral("Выбор базы данных...");
 const QString kDbDialogFilter = QStringLiteral("*.mdb (MS Acces)|*.mdb");
 constexpr int kCurrentDBVersion = 1;
-
-// A code's value column and parameter, chosen by its range.
-struct ParColumn {
-    QString column;
-    QString param;
-    FieldType type;
-};
-
-ParColumn parColumn(int code) {
-    if (code < 51) {
-        return {QStringLiteral("snachDT"), QStringLiteral("pDateTimeDoc"), FieldType::DateTime};
-    }
-    if (code <= 100) {
-        return {QStringLiteral("snachInt"), QStringLiteral("pInt"), FieldType::Float};
-    }
-    return {QStringLiteral("snachStr"), QStringLiteral("pStr"), FieldType::String};
-}
 
 QDateTime readIniDate(QSettings& ini, const QString& key, const QDateTime& fallback) {
     const QDate date = QLocale().toDate(ini.value(key).toString(), shortDateFormat());
@@ -68,8 +52,22 @@ bool readIniBool(QSettings& ini, const QString& key, bool fallback) {
 
 }  // namespace
 
+void RegisterRecordEditors() {
+    RegisterNewRecordEditor(NewRecordKind::Client, [](Database& db, QWidget* parent) {
+        auto editor = std::make_unique<TfrmClient>(db, parent);
+        editor->LoadEdClient(-1);
+        return std::unique_ptr<QDialog>(std::move(editor));
+    });
+    RegisterNewRecordEditor(NewRecordKind::Org, [](Database& db, QWidget* parent) {
+        auto editor = std::make_unique<TfrmEdOrg>(db, parent);
+        editor->LoadEdOrg(-1);
+        return std::unique_ptr<QDialog>(std::move(editor));
+    });
+}
+
 TfrmAPL::TfrmAPL(QWidget* parent) : QMainWindow(parent) {
     Q_INIT_RESOURCE(icons);
+    RegisterRecordEditors();
     setupUi();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - frameGeometry().center());
@@ -261,11 +259,11 @@ void TfrmAPL::N_AddCardClick() {
     execModal(card);
 }
 void TfrmAPL::N_Rep_CardClick() {
-    TfrmRepCard dialog(*this, this);
+    TfrmRepCard dialog(ADOConnect, this);
     execModal(dialog);
 }
 void TfrmAPL::N_Rep_RGSClick() {
-    TfrmRepRGS dialog(*this, this);
+    TfrmRepRGS dialog(ADOConnect, this);
     execModal(dialog);
 }
 
@@ -538,37 +536,14 @@ void TfrmAPL::SetUserLevel(int level) {
 }
 
 QVariant TfrmAPL::GetParApl(int code) {
-    SqlQuery query(ADOConnect);
-    query.exec(SELECT_PAR_SQL.arg(code));
-    const ParColumn par = parColumn(code);
-    if (!query.next()) {
-        FParNotFound = 1;
-        // A missing text would otherwise show, print and be saved back as "0".
-        return par.type == FieldType::String ? QVariant(QString()) : QVariant(0);
-    }
-    FParNotFound = 0;
-    if (par.type == FieldType::DateTime) {
-        return query.asDateTime(par.column);
-    }
-    if (par.type == FieldType::Float) {
-        return query.asFloat(par.column);
-    }
-    return query.asString(par.column);
+    bool found = false;
+    const QVariant value = ReadParApl(ADOConnect, code, &found);
+    FParNotFound = found ? 0 : 1;
+    return value;
 }
 
 void TfrmAPL::SetParApl(int code, const QVariant& value) {
-    const ParColumn par = parColumn(code);
-    SqlQuery command(ADOConnect);
-    command.addParam(par.param, par.type, value);
-    Transaction transaction(ADOConnect);  // another workstation may add the code between look-up and write
-    GetParApl(code);
-    const QString placeholder = QLatin1Char(':') + par.param;
-    if (FParNotFound == 0) {
-        command.exec(UPDATE_PAR_SQL.arg(par.column + QLatin1Char('=') + placeholder).arg(code));
-    } else {
-        command.exec(INSERT_PAR_SQL.arg(par.column).arg(code).arg(placeholder));
-    }
-    transaction.commit();
+    WriteParApl(ADOConnect, code, value);
 }
 
 void TfrmAPL::UpDateDB() {

@@ -13,6 +13,9 @@ class QMdiSubWindow;
 class QToolBar;
 class TfrmSprTxt;
 
+// Lets the card and reservation forms open the editors of new clients and organisations.
+void RegisterRecordEditors();
+
 // The main window: owns the one database connection for the whole run.
 class TfrmAPL : public QMainWindow {
     Q_OBJECT

@@ -12,8 +12,8 @@
 
 #include <iterator>
 
-#include "app/UnitConst.h"
 #include "app/UnitHeard.h"
+#include "common/UnitConst.h"
 #include "platform/Database.h"
 #include "platform/UiSeam.h"
 

@@ -12,21 +12,21 @@
 
 #include <map>
 
-#include "app/SprGrid.h"
 #include "app/UnitEdUser.h"
 #include "cards/UnitCard.h"
-#include "cards/UnitEdClient.h"
-#include "cards/UnitEdOrg.h"
-#include "cards/unitPeriod.h"
+#include "clients/UnitEdClient.h"
+#include "clients/UnitEdOrg.h"
+#include "common/SprGrid.h"
+#include "common/unitPeriod.h"
 #include "facility/UnitEdVS.h"
 #include "facility/UnitEdZal.h"
-#include "facility/UnitRezOrg.h"
 #include "facility/UnitSchedEmpl.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
 #include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
+#include "reservations/UnitRezOrg.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/UnitConst.h"
+#include "common/UnitConst.h"
 
 class Database;
 class QAction;

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/UnitConst.h"
 #include "app/UnitHeard.h"
+#include "common/UnitConst.h"
 
 TAboutBox::TAboutBox(TfrmAPL& mainWindow, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));

@@ -14,8 +14,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/UnitConst.h"
 #include "app/UnitHeard.h"
+#include "common/UnitConst.h"
 #include "platform/Database.h"
 #include "platform/Forms.h"
 #include "platform/UiSeam.h"

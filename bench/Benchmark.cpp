@@ -14,10 +14,10 @@
 #include <memory>
 #include <random>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
-#include "app/UnitSelSpr.h"
 #include "app/UnitSprTXT.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
+#include "common/UnitSelSpr.h"
 #include "platform/Database.h"
 #include "platform/LocaleFormat.h"
 

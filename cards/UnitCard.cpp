@@ -12,14 +12,13 @@
 #include <QRegularExpression>
 #include <QToolButton>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
-#include "app/UnitHeard.h"
-#include "app/UnitSelSpr.h"
 #include "cards/UnitCardPrint.h"
-#include "cards/UnitDopInfoCard.h"
-#include "cards/UnitEdClient.h"
-#include "cards/UnitEdOrg.h"
+#include "common/ParAplStore.h"
+#include "common/RecordEditors.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
+#include "common/UnitDopInfoCard.h"
+#include "common/UnitSelSpr.h"
 #include "platform/Database.h"
 #include "platform/UiSeam.h"
 
@@ -73,13 +72,6 @@ void enableAll(const QList<QWidget*>& controls, bool enabled) {
     }
 }
 
-// Opens an editor on a new row; true when it saved one.
-template <class Editor, void (Editor::*Load)(int)>
-bool editNewRow(Database& db, QWidget* parent) {
-    Editor editor(db, parent);
-    (editor.*Load)(-1);
-    return execModal(editor) == QDialog::Accepted;
-}
 constexpr int kNewCardDays = 30;
 
 }  // namespace
@@ -326,10 +318,12 @@ void TfrmCard::DBGridSprEnter() {
 
 // The new client or organisation is not chosen by itself: the person picks it from the list.
 void TfrmCard::btnNewSelClick() {
-    const bool saved = FModeSelect == msClients ? editNewRow<TfrmClient, &TfrmClient::LoadEdClient>(m_db, this)
-                       : FModeSelect == msOrgs  ? editNewRow<TfrmEdOrg, &TfrmEdOrg::LoadEdOrg>(m_db, this)
-                                                : false;
-    if (saved) {
+    if (FModeSelect != msClients && FModeSelect != msOrgs) {
+        return;
+    }
+    const NewRecordKind kind = FModeSelect == msClients ? NewRecordKind::Client : NewRecordKind::Org;
+    std::unique_ptr<QDialog> editor = NewRecordEditorFor(kind, m_db, this);
+    if (editor && execModal(*editor) == QDialog::Accepted) {
         DBGridSpr->requery(DBGridSpr->currentRowNumber());
     }
 }
@@ -350,36 +344,20 @@ void TfrmCard::modeWizardHelpChange() {
     gModeWizard = modeWizardHelp->currentIndex();
 }
 
-// The main window that owns the connection and the complex's parameters: the form's own parent, or
-// the list window's; none only for a form opened on its own.
-TfrmAPL* TfrmCard::mainWindow() const {
-    for (QWidget* owner = parentWidget(); owner; owner = owner->parentWidget()) {
-        if (auto* main = qobject_cast<TfrmAPL*>(owner)) {
-            return main;
-        }
-    }
-    return nullptr;
-}
-
 // The printing switch holds for every card of the complex and is written at once; the text waits for
 // the card's save.
 void TfrmCard::btnTXTClick() {
-    TfrmAPL* main = mainWindow();
     TfrmDopInfo dialog(this);
     dialog.MemoTXT->setPlainText(FDopTXT);
-    dialog.cbPrintTXT->setVisible(main != nullptr);
-    dialog.cbPrintTXT->setChecked(main && main->GetParApl(pcUseCardText).toDouble() != 0);
+    dialog.cbPrintTXT->setChecked(ReadParApl(m_db, pcUseCardText).toDouble() != 0);
     execModal(dialog);
     FDopTXT = dialog.MemoTXT->toPlainText();
-    if (main) {
-        main->SetParApl(pcUseCardText, dialog.cbPrintTXT->isChecked() ? 1 : 0);
-    }
+    WriteParApl(m_db, pcUseCardText, dialog.cbPrintTXT->isChecked() ? 1 : 0);
 }
 
 // The print takes what the form shows, not the stored row, and hands back the insurance it printed.
 void TfrmCard::btnPrintCardClick() {
-    TfrmAPL* main = mainWindow();
-    if (!main || FIDCard < 0) {
+    if (FIDCard < 0) {
         return;
     }
     TCardPrint card;
@@ -399,7 +377,7 @@ void TfrmCard::btnPrintCardClick() {
     card.Photo = FPhoto;
     card.IDClient = FIDClient;
     card.ChangeNamePRN = cbChangeNamePRN->isChecked();
-    PrintCard(*main, card, this);
+    PrintCard(m_db, card, this);
     FEnPrintRGS = card.EnPrintRGS;
     setInsurance(card.StrahSumm, card.StrahVosn);
 }

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "app/UnitConst.h"
+#include "common/UnitConst.h"
 
 class Database;
 class Transaction;
@@ -22,7 +22,6 @@ class QLineEdit;
 class QPushButton;
 class QToolButton;
 class SprGrid;
-class TfrmAPL;
 class TLoadDay;
 
 // The visit wizard last chosen in any card form during this run.
@@ -174,7 +173,6 @@ class TfrmCard : public QDialog {
     void showSavedState();
     void refuseSaving();
 
-    TfrmAPL* mainWindow() const;
     void finishVisitChange(Transaction& transaction);
 
     // Owner and saving.

@@ -4,9 +4,9 @@
 #include <QLocale>
 #include <QPushButton>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
 #include "cards/UnitCard.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
 #include "platform/LocaleFormat.h"

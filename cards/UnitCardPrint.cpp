@@ -8,8 +8,8 @@
 
 #include <cmath>
 
-#include "app/UnitConst.h"
-#include "app/UnitHeard.h"
+#include "common/ParAplStore.h"
+#include "common/UnitConst.h"
 #include "platform/AppError.h"
 #include "platform/Database.h"
 #include "platform/JpegCodec.h"
@@ -96,8 +96,8 @@ bool clientNotInsured(Database& db, int idClient) {
     return execScalar(db, SELECT_NO_RGS_SQL.arg(idClient)).toInt() != 0;
 }
 
-QString parText(TfrmAPL& main, int code) {
-    return main.GetParApl(code).toString();
+QString parText(Database& db, int code) {
+    return ReadParApl(db, code).toString();
 }
 
 // The temporary photograph lives only while the report runs, whatever way the print ends.
@@ -111,22 +111,22 @@ class TemporaryPhoto {
 
 }  // namespace
 
-void ApplyInsurance(TfrmAPL& main, TCardPrint& card) {
-    if (clientNotInsured(main.ADOConnect, card.IDClient)) {
+void ApplyInsurance(Database& db, TCardPrint& card) {
+    if (clientNotInsured(db, card.IDClient)) {
         card.StrahVosn = 0;
         card.StrahSumm = 0;
     }
-    const bool insured = main.GetParApl(pcUseInsurance).toDouble() == 1 && card.StrahVosn > 0 && card.StrahSumm > 0;
+    const bool insured = ReadParApl(db, pcUseInsurance).toDouble() == 1 && card.StrahVosn > 0 && card.StrahSumm > 0;
     card.EnPrintRGS = insured ? 1 : 0;
 }
 
-QList<QPair<QString, QString>> CardPrintParams(TfrmAPL& main, const TCardPrint& card) {
-    const bool useText = main.GetParApl(pcUseCardText).toDouble() != 0;
+QList<QPair<QString, QString>> CardPrintParams(Database& db, const TCardPrint& card) {
+    const bool useText = ReadParApl(db, pcUseCardText).toDouble() != 0;
     return {{QStringLiteral("EnPrintRGS"), QString::number(card.EnPrintRGS)},
-            {QStringLiteral("TypeOrg"), parText(main, pcAbonLine1)},
-            {QStringLiteral("NameOrg"), parText(main, pcAbonLine2)},
-            {QStringLiteral("NameKK"), card.ChangeNamePRN ? parText(main, pcClubCardLine) : QString()},
-            {QStringLiteral("NameAB"), card.ChangeNamePRN ? parText(main, pcAbonLine) : QString()},
+            {QStringLiteral("TypeOrg"), parText(db, pcAbonLine1)},
+            {QStringLiteral("NameOrg"), parText(db, pcAbonLine2)},
+            {QStringLiteral("NameKK"), card.ChangeNamePRN ? parText(db, pcClubCardLine) : QString()},
+            {QStringLiteral("NameAB"), card.ChangeNamePRN ? parText(db, pcAbonLine) : QString()},
             {QStringLiteral("DopStrTXT"), useText ? card.DopTXT : QString()}};
 }
 
@@ -203,9 +203,8 @@ QStringList CardPrintRow(const TCardPrint& card, ReportData& rows) {
                << insuredThousands(card.StrahSumm);
 }
 
-bool PrintCard(TfrmAPL& main, TCardPrint& card, QWidget* parent) {
-    Database& db = main.ADOConnect;
-    ApplyInsurance(main, card);
+bool PrintCard(Database& db, TCardPrint& card, QWidget* parent) {
+    ApplyInsurance(db, card);
     ReportEngine engine;
     engine.setPreviewTitle(kPreviewTitle);
     const CardKind kind = kindOf(card);
@@ -214,7 +213,7 @@ bool PrintCard(TfrmAPL& main, TCardPrint& card, QWidget* parent) {
         const TemporaryPhoto photo(card.Photo);
         engine.setProjectFile(gAppPath + kProjectFile);
         engine.selectReport(kind.report);
-        for (const auto& [name, value] : CardPrintParams(main, card)) {
+        for (const auto& [name, value] : CardPrintParams(db, card)) {
             engine.setParam(name, value);
         }
 

@@ -6,7 +6,7 @@
 #include "platform/ReportEngine.h"
 
 class QWidget;
-class TfrmAPL;
+class Database;
 
 // What the card form shows when its print button is pressed; the print reads these, not the stored row.
 struct TCardPrint {
@@ -30,12 +30,12 @@ struct TCardPrint {
 
 // Prints the card through "CadrPrint.rav". The insurance values and EnPrintRGS of the card are updated
 // for the form to take back. True when output was produced; only then is the print logged.
-bool PrintCard(TfrmAPL& main, TCardPrint& card, QWidget* parent);
+bool PrintCard(Database& db, TCardPrint& card, QWidget* parent);
 
 // Zeroes the insurance of a client marked not insured and decides whether the insurance line prints.
-void ApplyInsurance(TfrmAPL& main, TCardPrint& card);
+void ApplyInsurance(Database& db, TCardPrint& card);
 // The report's named parameters, in the order they are set.
-QList<QPair<QString, QString>> CardPrintParams(TfrmAPL& main, const TCardPrint& card);
+QList<QPair<QString, QString>> CardPrintParams(Database& db, const TCardPrint& card);
 
 // The temporary photograph the card shows, beside the executable.
 QString PhotoTMPFile();

@@ -15,9 +15,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
 #include "cards/UnitCard.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
 #include "platform/FormWidgets.h"
 
 namespace {

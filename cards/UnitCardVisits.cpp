@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
 #include "cards/UnitCard.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
 #include "platform/Database.h"
 #include "platform/UiSeam.h"
 

@@ -4,10 +4,10 @@
 #include <QLocale>
 #include <QPushButton>
 
-#include "app/SprGrid.h"
 #include "cards/UnitCard.h"
 #include "cards/UnitWizDay.h"
 #include "cards/UnitWizard.h"
+#include "common/SprGrid.h"
 #include "platform/Database.h"
 #include "platform/UiSeam.h"
 

@@ -8,8 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/UnitConst.h"
-#include "facility/UnitSchedEmpl.h"
+#include "common/UnitConst.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
 

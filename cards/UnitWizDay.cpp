@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-#include "facility/UnitSchedEmpl.h"
+#include "common/UnitConst.h"
 #include "platform/FormWidgets.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"

@@ -12,9 +12,9 @@
 
 #include <algorithm>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
 #include "cards/UnitCard.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
 #include "platform/UiSeam.h"

@@ -10,7 +10,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/SprGrid.h"
+#include "common/SprGrid.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
 #include "platform/UiSeam.h"

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/SprGrid.h"
+#include "common/SprGrid.h"
 #include "facility/UnitEdTC.h"
 
 namespace {

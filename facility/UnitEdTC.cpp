@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/UnitConst.h"
 #include "facility/UnitEdCena.h"
 #include "facility/UnitPriceList.h"
 #include "platform/Database.h"

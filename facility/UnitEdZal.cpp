@@ -10,8 +10,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/SprGrid.h"
-#include "cards/UnitDopInfoCard.h"
+#include "common/SprGrid.h"
+#include "common/UnitDopInfoCard.h"
 #include "facility/UnitEdCena.h"
 #include "facility/UnitEdSeans.h"
 #include "facility/UnitPriceList.h"

@@ -11,8 +11,8 @@
 
 #include <cmath>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
 #include "facility/UnitEdTC.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
@@ -32,7 +32,6 @@ const QString DELETE_TYPE_SQL = QStringLiteral("DELETE FROM tTypeCen WHERE ID=%1
 const QString kReferences = QStringLiteral("Имеются ссылки: ");
 const QString kBadPrice = QStringLiteral("Цена должна быть числом!");
 const QString kBadFee = QStringLiteral("Страховой взнос должен быть числом!");
-const QString kNegativeAmount = QStringLiteral("%1 не может быть меньше 0!");
 
 constexpr int kAmountEditWidth = 70;
 
@@ -54,14 +53,6 @@ bool readMoney(const QString& text, double& value) {
         return false;
     }
     value = number;
-    return true;
-}
-
-bool refusedAsNegative(QWidget* parent, double amount, const QString& field) {
-    if (amount >= 0) {
-        return false;
-    }
-    showMessage(parent, kNegativeAmount.arg(field));
     return true;
 }
 

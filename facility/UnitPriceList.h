@@ -19,8 +19,6 @@ class TfrmEdTC;
 // A typed amount in the workstation's form (its decimal separator, or a point); false when the text
 // is no finite number.
 bool readMoney(const QString& text, double& value);
-// Money is never below 0: true, after a message that names the field, when the amount is.
-bool refusedAsNegative(QWidget* parent, double amount, const QString& field);
 // A typed count of visits: a whole number, 0 or more.
 bool readCount(const QString& text, int& value);
 // An amount as the inputs show it.

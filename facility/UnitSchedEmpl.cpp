@@ -9,7 +9,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/SprGrid.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
 #include "facility/UnitEdCenaVS.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
@@ -33,9 +34,6 @@ const QString DELETE_TIMETABLE_SQL = QStringLiteral("DELETE FROM tSchedulEmpl WH
 
 const QString kTitle = QStringLiteral("Расписание занятий");
 const QString kHasReferences = QStringLiteral("Имеются ссылки: ");
-const QStringList kWeekdays = {QStringLiteral("Понедельник"), QStringLiteral("Вторник"), QStringLiteral("Среда"),
-                               QStringLiteral("Четверг"),     QStringLiteral("Пятница"), QStringLiteral("Суббота"),
-                               QStringLiteral("Воскресенье")};
 const QTime kDefaultTime(16, 0);
 
 // The grid's columns, as the statement above gives them.
@@ -49,10 +47,6 @@ QToolButton* newBarButton(QWidget* parent, const char* name, const QString& hint
 }
 
 }  // namespace
-
-QString weekdayName(int dayNed) {
-    return dayNed >= 1 && dayNed <= kWeekdays.size() ? kWeekdays[dayNed - 1] : QString();
-}
 
 TfrmRaspSan::TfrmRaspSan(Database& db, QWidget* parent) : QDialog(parent), m_db(db) {
     setupUi();
@@ -68,7 +62,9 @@ void TfrmRaspSan::setupUi() {
     TimeSeans = newTimePicker(this, "TimeSeans", kDefaultTime);
     Label1 = named(new QLabel(QStringLiteral("2. Сеанс:"), this), "Label1");
     cbDay = named(new QComboBox(this), "cbDay");
-    cbDay->addItems(kWeekdays);
+    for (int day = 1; day <= 7; ++day) {
+        cbDay->addItem(weekdayName(day));
+    }
     Label2 = named(new QLabel(QStringLiteral("3. День недели:"), this), "Label2");
     auto* inputs = new QGridLayout;
     int column = 0;

@@ -10,9 +10,6 @@ class QTimeEdit;
 class QToolButton;
 class SprGrid;
 
-// The name of a weekday, 1 = Monday .. 7 = Sunday; empty for any other number.
-QString weekdayName(int dayNed);
-
 // The weekly timetable of one sports type: lessons at a start time on a weekday in a hall. Every
 // addition and deletion is written at once.
 class TfrmRaspSan : public QDialog {

@@ -3,8 +3,8 @@
 # portrait shown for a client without a photograph. 8-bit palette bitmaps keep the files small.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-out="$root/reports/Reklama"
-photo="$root/reports/Photo"
+out="$root/runfiles/Reklama"
+photo="$root/runfiles/Photo"
 mkdir -p "$out" "$photo"
 font=DejaVu-Sans-Bold
 

@@ -4,27 +4,22 @@
 
 #include "app/UnitHeard.h"
 
-namespace {
-
-// The bar's items in order, a separator written as "|".
-QStringList barItems(QToolBar* bar) {
-    QStringList items;
-    for (QAction* action : bar->actions()) {
-        items << (action->isSeparator() ? QStringLiteral("|") : action->objectName());
-    }
-    return items;
-}
-
-}  // namespace
-
 class TestCoreReview : public QObject {
     Q_OBJECT
 
   private slots:
     void toolBarsSeparateTheirButtons() {
         TfrmAPL main;
-        QCOMPARE(barItems(main.tbSpr), QStringList({"btnZal", "|", "btnClients", "|", "btnOrg"}));
-        QCOMPARE(barItems(main.tbWork), QStringList({"ToolButton3", "|", "btnRezOrg", "|"}));
+        // Each bar's items in order, a separator written as "|".
+        const auto items = [](const QToolBar* bar) {
+            QStringList names;
+            for (const QAction* action : bar->actions()) {
+                names << (action->isSeparator() ? QStringLiteral("|") : action->objectName());
+            }
+            return names;
+        };
+        QCOMPARE(items(main.tbSpr), QStringList({"btnZal", "|", "btnClients", "|", "btnOrg"}));
+        QCOMPARE(items(main.tbWork), QStringList({"ToolButton3", "|", "btnRezOrg", "|"}));
     }
 };
 

@@ -9,9 +9,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/UnitConst.h"
 #include "app/UnitHeard.h"
 #include "app/prompt.h"
+#include "common/UnitConst.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

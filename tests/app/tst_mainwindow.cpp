@@ -5,10 +5,10 @@
 #include <QMenuBar>
 #include <QTest>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
 #include "app/UnitHeard.h"
 #include "app/UnitSprTXT.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "app/UnitConst.h"
 #include "app/UnitHeard.h"
 #include "app/UnitParamApl.h"
+#include "common/UnitConst.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -4,11 +4,11 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
 #include "app/UnitEdUser.h"
 #include "app/UnitSprTXT.h"
-#include "cards/unitPeriod.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
+#include "common/unitPeriod.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
 #include "app/UnitHeard.h"
 #include "cards/UnitCard.h"
-#include "cards/UnitDopInfoCard.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
+#include "common/UnitDopInfoCard.h"
 #include "tests/cards/CardFixture.h"
 #include "tests/support/TestSupport.h"
 

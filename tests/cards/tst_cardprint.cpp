@@ -2,9 +2,9 @@
 #include <QImage>
 #include <QTest>
 
-#include "app/UnitConst.h"
 #include "app/UnitHeard.h"
 #include "cards/UnitCardPrint.h"
+#include "common/UnitConst.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -126,9 +126,9 @@ class TestCardPrint : public MainWindowCase {
         m_card.StrahSumm = 100000;
         m_card.ChangeNamePRN = changeName;
         m_card.DopTXT = QStringLiteral("Текст");
-        ApplyInsurance(*m_main, m_card);
+        ApplyInsurance(m_main->ADOConnect, m_card);
         QStringList values;
-        for (const auto& param : CardPrintParams(*m_main, m_card)) {
+        for (const auto& param : CardPrintParams(m_main->ADOConnect, m_card)) {
             values << param.second;
         }
         QTEST(values.join(QLatin1Char('|')), "expected");
@@ -157,12 +157,12 @@ class TestCardPrint : public MainWindowCase {
 
     void logsOnlyAfterOutput() {
         m_ui->reportOutputs.push_back({ReportOutput::Kind::Cancel, {}, {}});
-        QVERIFY(!PrintCard(*m_main, m_card, nullptr));
+        QVERIFY(!PrintCard(m_main->ADOConnect, m_card, nullptr));
         QCOMPARE(logText(m_db->db), QString());
         QVERIFY(!QFile::exists(PhotoTMPFile()));
 
         QFile::remove(gAppPath + QStringLiteral("CadrPrint.rav"));
-        QVERIFY_THROWS_EXCEPTION(ReportError, PrintCard(*m_main, m_card, nullptr));
+        QVERIFY_THROWS_EXCEPTION(ReportError, PrintCard(m_main->ADOConnect, m_card, nullptr));
         QCOMPARE(logText(m_db->db), QString());
         QVERIFY(!QFile::exists(PhotoTMPFile()));
     }
@@ -207,7 +207,7 @@ class TestCardPrint : public MainWindowCase {
         QFile::remove(gAppPath + missing);
         const QString pdf = m_db->folder() + QStringLiteral("card.pdf");
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), pdf});
-        QVERIFY(PrintCard(*m_main, m_card, nullptr));
+        QVERIFY(PrintCard(m_main->ADOConnect, m_card, nullptr));
         QCOMPARE(m_ui->messageTexts(),
                  missing.isEmpty()
                      ? QStringList()

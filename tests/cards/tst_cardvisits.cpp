@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
 #include "cards/UnitCard.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
 #include "tests/cards/CardFixture.h"
 #include "tests/support/TestSupport.h"
 

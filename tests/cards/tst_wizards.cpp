@@ -7,13 +7,13 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
-#include "app/UnitSelSpr.h"
 #include "cards/UnitCard.h"
 #include "cards/UnitSelSeans.h"
 #include "cards/UnitWizDay.h"
 #include "cards/UnitWizard.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
+#include "common/UnitSelSpr.h"
 #include "tests/cards/CardFixture.h"
 #include "tests/support/TestSupport.h"
 

@@ -6,8 +6,8 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
-#include "app/SprGrid.h"
-#include "cards/UnitDopInfoCard.h"
+#include "common/SprGrid.h"
+#include "common/UnitDopInfoCard.h"
 #include "facility/UnitEdSeans.h"
 #include "facility/UnitEdZal.h"
 #include "platform/FormWidgets.h"

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimeEdit>
 
-#include "app/SprGrid.h"
+#include "common/SprGrid.h"
 #include "facility/UnitEdCena.h"
 #include "facility/UnitEdCenaVS.h"
 #include "facility/UnitEdTC.h"

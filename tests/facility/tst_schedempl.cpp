@@ -6,7 +6,7 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
-#include "app/SprGrid.h"
+#include "common/SprGrid.h"
 #include "facility/UnitEdVS.h"
 #include "facility/UnitSchedEmpl.h"
 #include "tests/cards/CardFixture.h"

@@ -11,9 +11,9 @@
 #include <QStringDecoder>
 #include <QTest>
 
-#include "app/SprGrid.h"
-#include "app/UnitConst.h"
 #include "app/UnitHeard.h"
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
 
 void resetProgramGlobals() {
     gAppPath.clear();
@@ -319,6 +319,7 @@ void startCase(std::unique_ptr<FakeUi>& ui, std::unique_ptr<TestDatabase>& db) {
     QLocale locale(QLocale::Russian, QLocale::Russia);
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     QLocale::setDefault(locale);
+    RegisterRecordEditors();
     ui = std::make_unique<FakeUi>();
     db = std::make_unique<TestDatabase>();
 }

@@ -1,0 +1,131 @@
+#include "common/SprGrid.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+SprGrid::SprGrid(QWidget* parent) : QTableView(parent), m_model(new SprModel(this)) {
+    setModel(m_model);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setShowGrid(true);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+
+    QHeaderView* titles = horizontalHeader();
+    QFont bold = titles->font();
+    bold.setBold(true);
+    titles->setFont(bold);
+    titles->setSectionResizeMode(QHeaderView::Interactive);
+    titles->setHighlightSections(false);
+    titles->setSectionsClickable(false);
+    titles->setStretchLastSection(false);
+
+    // The row indicator: a narrow column that marks the current row.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setHighlightSections(true);
+
+    connect(this, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) {
+            emit cellClick();
+        }
+    });
+    connect(this, &QTableView::doubleClicked, this, &SprGrid::dblClick);
+    // A double-click on the titles acts on nothing, but it is a double-click: the count starts again.
+    connect(titles, &QHeaderView::sectionDoubleClicked, this, [this] { takeDoubleClick(); });
+}
+
+void SprGrid::load(const QString& sql, QueryBinder binder, const QStringList& hidden, const QList<SprColumn>& columns) {
+    m_hidden = hidden;
+    m_columns = columns;
+    m_model->setTitles(columns);
+    m_model->setQuery(sql, std::move(binder));
+    applyColumns();
+    goToRow(0);
+}
+
+void SprGrid::clearList() {
+    m_hidden.clear();
+    m_columns.clear();
+    m_model->setTitles({});
+    m_model->clear();
+}
+
+void SprGrid::requery(int row) {
+    m_model->refresh();
+    applyColumns();
+    goToRow(row);
+}
+
+void SprGrid::applyColumns() {
+    const int charWidth = fontMetrics().averageCharWidth();
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        setColumnHidden(column, false);
+    }
+    for (const QString& field : m_hidden) {
+        const int column = m_model->fieldColumn(field);
+        if (column >= 0) {
+            setColumnHidden(column, true);
+        }
+    }
+    for (const SprColumn& titled : m_columns) {
+        const int column = m_model->fieldColumn(titled.field);
+        if (column >= 0 && titled.widthChars > 0) {
+            setColumnWidth(column, qMax(titled.widthChars * charWidth, titleWidth(titled.title)));
+        }
+    }
+}
+
+// Titles are bold, so a width counted in characters of the cells can cut them; a column is never
+// narrower than its title.
+int SprGrid::titleWidth(const QString& title) const {
+    return horizontalHeader()->fontMetrics().horizontalAdvance(title) + 2 * fontMetrics().averageCharWidth();
+}
+
+void SprGrid::goToRow(int row) {
+    const int count = m_model->rowCount();
+    if (count == 0) {
+        setCurrentIndex(QModelIndex());
+        return;
+    }
+    int column = 0;
+    while (column < m_model->columnCount() - 1 && isColumnHidden(column)) {
+        ++column;
+    }
+    const QModelIndex target = m_model->index(qBound(0, row, count - 1), column);
+    setCurrentIndex(target);
+    scrollTo(target);
+}
+
+int SprGrid::currentRowNumber() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+QVariant SprGrid::currentValue(const QString& field) const {
+    return valueAt(currentRowNumber(), field);
+}
+
+int SprGrid::rowCount() const {
+    return m_model->rowCount();
+}
+
+QVariant SprGrid::valueAt(int row, const QString& field) const {
+    return m_model->value(row, m_model->fieldColumn(field));
+}
+
+bool SprGrid::takeDoubleClick() {
+    const bool acts = m_cellClick;
+    m_cellClick = false;
+    return acts;
+}
+
+void SprGrid::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit enterPressed();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <QTableView>
+
+#include "common/SprModel.h"
+
+// The entry of a kind in a window's table of kinds; nullptr when the kind has none.
+template <class Entry>
+const Entry* findKind(const QList<Entry>& entries, int kind) {
+    for (const Entry& entry : entries) {
+        if (entry.kind == kind) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// The read-only grid of a list window or selector: whole-row selection, bold titles, resizable
+// columns, no editing. It re-runs its query on demand and keeps a row number across re-queries.
+// Its model reads only the rows on screen, a page at a time, and holds no statement open.
+class SprGrid : public QTableView {
+    Q_OBJECT
+
+  public:
+    // Prepares the given statement (the grid's wrapping of the list's text) with the list's parameters
+    // bound; called each time rows are counted or read.
+    using QueryBinder = SprModel::QueryBinder;
+
+    explicit SprGrid(QWidget* parent = nullptr);
+
+    SprModel* sprModel() const { return m_model; }
+
+    // Reads the list for the first time; the first row becomes current.
+    void load(const QString& sql, QueryBinder binder, const QStringList& hidden, const QList<SprColumn>& columns);
+    // No query: an empty grid without columns.
+    void clearList();
+    // Reads the list again and makes that row number current; a shorter list goes to its last row.
+    void requery(int row);
+
+    bool hasCurrentRow() const { return currentRowNumber() >= 0; }
+    // -1 without a current row.
+    int currentRowNumber() const;
+    // A field of the current row; an invalid value without a current row.
+    QVariant currentValue(const QString& field) const;
+    // The number of rows of the list, and a field of one of them.
+    int rowCount() const;
+    QVariant valueAt(int row, const QString& field) const;
+
+    // The double-click rule: a double-click acts only when a data cell was clicked since the last
+    // double-click. takeDoubleClick answers whether this one acts and starts the count again.
+    void noteCellClick() { m_cellClick = true; }
+    bool takeDoubleClick();
+
+  signals:
+    void cellClick();
+    void dblClick();
+    void enterPressed();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void applyColumns();
+    int titleWidth(const QString& title) const;
+    void goToRow(int row);
+
+    SprModel* m_model = nullptr;
+    QStringList m_hidden;
+    QList<SprColumn> m_columns;
+    bool m_cellClick = false;
+};

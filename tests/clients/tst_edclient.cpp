@@ -1,0 +1,332 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include <cstdio>
+
+#include "clients/UnitEdClient.h"
+#include "common/UnitConst.h"
+#include "platform/AppError.h"
+#include "platform/GuardedApplication.h"
+#include "platform/JpegCodec.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+const QString kRequiredEmpty = QStringLiteral("Не заполнены обязательные поля!");
+const QString kSaveBeforePhoto = QStringLiteral("Сохраните запись перед добавлением фото!");
+const QString kLeaveUnsaved = QStringLiteral("Выйти не сохраняя?");
+const QString kClients = QStringLiteral(
+    "SELECT ID, Family, Name, Otchestvo, Sex, Birthday, Photo, Adres, Profession, Info, NoRGS FROM tClient ORDER BY "
+    "ID");
+const QString kProfessions = QStringLiteral("SELECT NameProf FROM tProf ORDER BY ID");
+const QString kTwinRow = QStringLiteral("Иванов|Пётр|Ильич|1|1990-05-17 00:00:00||г. Саранск, ул. Мира|тренер|");
+
+// 16 x 8: red on the left half, blue on the right.
+QImage halves() {
+    QImage picture(16, 8, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            picture.setPixelColor(x, y, Qt::red);
+        }
+    }
+    return picture;
+}
+
+// The two-colour picture as a bitmap when the name says so, else as a JPEG.
+void writeHalves(const QString& path) {
+    if (path.endsWith(QLatin1String("bmp"), Qt::CaseInsensitive)) {
+        halves().save(path, "BMP");
+    } else {
+        writeJpegFile(halves(), path, kPhotoQuality);
+    }
+}
+
+void fillClient(TfrmClient& dialog) {
+    dialog.leFamily->setText(QStringLiteral("Иванов"));
+    dialog.leName->setText(QStringLiteral("Пётр"));
+    dialog.leOtch->setText(QStringLiteral("Ильич"));
+    dialog.leAddress->setText(QStringLiteral("г. Саранск, ул. Мира"));
+    dialog.cbProf->setEditText(QStringLiteral("тренер"));
+    dialog.dtpBrichDay->setDate(QDate(1990, 5, 17));
+}
+
+}  // namespace
+
+class TestEdClient : public DatabaseCase {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        startCase(m_ui, m_db);
+        gPhotoDir = m_photos.path() + QLatin1Char('/');
+        for (const QString& name : QDir(gPhotoDir).entryList(QDir::Files)) {
+            QFile::remove(gPhotoDir + name);
+        }
+    }
+    void cleanup() {
+        resetProgramGlobals();
+        endCase(m_ui, m_db);
+    }
+
+    void savesNewClient_data() {
+        QTest::addColumn<QString>("blank");  // the required field left empty
+        QTest::addColumn<QString>("profession");
+        QTest::addColumn<QStringList>("professions");  // tProf after the save
+        for (const char* field : {"leFamily", "leName", "leAddress", "cbProf", "leOtch"}) {
+            QTest::newRow(field) << field << "тренер" << QStringList();
+        }
+        QTest::newRow("new profession") << QString() << "тренер" << QStringList{"тренер"};
+        QTest::newRow("profession of blanks") << QString() << "  " << QStringList();
+    }
+    void savesNewClient() {
+        QFETCH(QString, blank);
+        QFETCH(QString, profession);
+        QFETCH(QStringList, professions);
+        exec(db(),
+             QStringLiteral("INSERT INTO tClient (Family, Name, Otchestvo, Sex, Birthday, Adres, Profession) VALUES "
+                            "('Иванов', 'Пётр', 'Ильич', 1, '1990-05-17 00:00:00', 'г. Саранск, ул. Мира', 'тренер')"));
+        const QStringList before = rows(db(), kClients);  // a client sharing name and birthday
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(-1);
+        fillClient(dialog);
+        dialog.cbProf->setEditText(profession);
+        if (blank == QLatin1String("cbProf")) {
+            dialog.cbProf->setEditText(QString());
+        } else if (!blank.isEmpty()) {
+            dialog.findChild<QLineEdit*>(blank)->clear();
+        }
+        QCOMPARE(pressButton(dialog, "btnSave"), 0);  // stays open either way
+        if (!blank.isEmpty()) {
+            QCOMPARE(m_ui->messageTexts(), QStringList{kRequiredEmpty});
+            QCOMPARE(rows(db(), kClients), before);
+            return;
+        }
+        QVERIFY(m_ui->messages.isEmpty());
+        // The dialog goes on with its own row, not with the twin that shares name and birthday.
+        dialog.leInfo->setText(QStringLiteral("второй"));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Клиент *"));
+        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        const QStringList after = rows(db(), kClients);
+        QCOMPARE(after.size(), 2);
+        QCOMPARE(after[0], before[0]);
+        QCOMPARE(after[1].section('|', 1), QString(kTwinRow).replace("тренер|", profession + "|") + "второй|0");
+        QCOMPARE(rows(db(), kProfessions), professions);
+    }
+    // A first save that fails keeps the client new: the ID it rolled back is another workstation's next client.
+    void failedFirstSaveKeepsClientNew() {
+        exec(db(), "CREATE TRIGGER refuseProf BEFORE INSERT ON tProf BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(-1);
+        fillClient(dialog);
+        QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
+        exec(db(), "DROP TRIGGER refuseProf");
+        execElsewhere(*m_db, "INSERT INTO tClient (Family) VALUES ('Сидоров')");
+        QCOMPARE(pressButton(dialog, "btnSave"), 0);
+        QCOMPARE(rows(db(), "SELECT ID, Family FROM tClient ORDER BY ID"), QStringList({"1|Сидоров", "2|Иванов"}));
+    }
+    void clientDeletedElsewhereIsNotSaved() {
+        const int id = addClient(db(), QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Ивановна"));
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(id);
+        fillClient(dialog);
+        execElsewhere(*m_db, QStringLiteral("DELETE FROM tClient WHERE ID=%1").arg(id));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(dialog, "btnSave"));
+        QCOMPARE(dialog.result(), 0);
+        QCOMPARE(scalar(db(), "SELECT COUNT(*) FROM tClient").toInt(), 0);
+    }
+    void opensExistingUnchanged() {
+        const int id = addClient(db(), QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Ивановна"));
+        exec(db(),
+             QStringLiteral("UPDATE tClient SET Sex=0, NoRGS=1, Birthday='1975-02-03 00:00:00', Adres='ул. Ленина',"
+                            " Profession='  ' WHERE ID=%1")
+                 .arg(id));
+        const QStringList before = rows(db(), kClients);
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(id);
+        QCOMPARE(dialog.cbPol->currentText(), QStringLiteral("Жен."));
+        QCOMPARE(dialog.dtpBrichDay->date(), QDate(1975, 2, 3));
+        QVERIFY(dialog.cbNoRGS->isChecked());
+        // Loading adds every non-empty profession, blanks included.
+        QCOMPARE(rows(db(), kProfessions), QStringList{"  "});
+        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(rows(db(), kClients), before);
+        QSignalSpy closed(&dialog, &QDialog::rejected);
+        dialog.btnClose->click();
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(m_ui->questions.isEmpty());
+        // Changed, the button and the close box both ask.
+        dialog.show();  // the close box acts only on a shown window
+        dialog.cbNoRGS->click();
+        m_ui->answers = {Answer::No, Answer::Closed, Answer::Yes};
+        dialog.btnClose->click();
+        dialog.close();
+        QCOMPARE(closed.size(), 1);
+        dialog.close();
+        QCOMPARE(closed.size(), 2);
+        QCOMPARE(m_ui->questions, QStringList(3, kLeaveUnsaved));
+    }
+    void choosesPhoto_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<QByteArray>("format");  // empty: as the extension says
+        QTest::newRow("jpg") << "face.jpg" << true << QByteArray();
+        QTest::newRow("JPEG") << "face.JPEG" << true << QByteArray();
+        QTest::newRow("Bmp") << "face.Bmp" << true << QByteArray();
+        QTest::newRow("png refused") << "face.png" << false << QByteArray();
+        QTest::newRow("png under jpg refused") << "face.jpg" << false << QByteArray("PNG");
+    }
+    void choosesPhoto() {
+        QFETCH(QString, file);
+        QFETCH(bool, taken);
+        QFETCH(QByteArray, format);
+        exec(
+            db(),
+            "INSERT INTO tClient (ID, Family, Name, Otchestvo, Adres, Profession) VALUES (7, 'А', 'Б', 'В', 'Г', 'Д')");
+        const QString chosen = m_pictures.filePath(file);
+        if (format.isEmpty()) {
+            writeHalves(chosen);
+        } else {
+            halves().save(chosen, format);
+        }
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(7);
+        m_ui->fileAnswers = {chosen};
+        try {
+            dialog.ImPhotoClick();
+        } catch (...) {
+            showCurrentException();  // as the click's event would end
+        }
+        QCOMPARE(gPathPhotoLoad, m_pictures.path() + QLatin1Char('/'));
+        if (!taken) {
+            QCOMPARE(m_ui->messages.size(), 1);
+            QVERIFY(m_ui->messages.first().text.contains(file));
+            QVERIFY(QDir(gPhotoDir).isEmpty());
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Клиент"));
+            return;
+        }
+        QCOMPARE(readJpegFile(gPhotoDir + "00000007.jpg").size(), QSize(16, 8));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Клиент *"));
+        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient WHERE ID=7").toString(), QString());
+        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient WHERE ID=7").toString(), QStringLiteral("00000007.jpg"));
+    }
+    void leavingWithoutSavingPutsPhotoBack_data() {
+        QTest::addColumn<bool>("hadPhoto");
+        QTest::newRow("former photo") << true;
+        QTest::newRow("none before") << false;
+    }
+    void leavingWithoutSavingPutsPhotoBack() {
+        QFETCH(bool, hadPhoto);
+        const int id = addClient(db(), QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"));
+        const QString stored = gPhotoDir + photoFileName(id);
+        if (hadPhoto) {
+            writeJpegFile(QImage(4, 4, QImage::Format_RGB32), stored, kPhotoQuality);
+            exec(db(), QStringLiteral("UPDATE tClient SET Photo='%1'").arg(photoFileName(id)));
+        }
+        const QByteArray former = fileBytes(stored);
+        writeHalves(m_pictures.filePath("new.jpg"));
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(id);
+        m_ui->fileAnswers = {m_pictures.filePath("new.jpg")};
+        dialog.ImPhotoClick();
+        dialog.btnRotateRight->click();
+        QVERIFY(fileBytes(stored) != former);
+        dialog.btnClose->click();
+        QCOMPARE(m_ui->questions, QStringList{kLeaveUnsaved});
+        QCOMPARE(QFile::exists(stored), hadPhoto);
+        QCOMPARE(fileBytes(stored), former);
+    }
+    void turnsStoredPhoto_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QColor>("top");  // the colour of the turned picture's top
+        const auto row = [](const char* name, const char* stored, const char* button, Qt::GlobalColor top) {
+            QTest::newRow(name) << QString(stored) << QString(button) << QColor(top);
+        };
+        row("right is clockwise", "00000001.jpg", "btnRotateRight", Qt::red);
+        row("left is counter-clockwise", "00000001.jpg", "btnRotateLeft", Qt::blue);
+        row("bitmap moves to jpg", "old.bmp", "btnRotateRight", Qt::red);
+    }
+    void turnsStoredPhoto() {
+        QFETCH(QString, stored);
+        QFETCH(QString, button);
+        QFETCH(QColor, top);
+        const int id = addClient(db(), QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"));
+        exec(db(), QStringLiteral("UPDATE tClient SET Photo='%1', Adres='Г', Profession='Д'").arg(stored));
+        writeHalves(gPhotoDir + stored);
+        const QByteArray former = fileBytes(gPhotoDir + stored);
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(id);
+        pressButton(dialog, button.toLatin1());
+        const QImage turned = readJpegFile(gPhotoDir + photoFileName(id));
+        QCOMPARE(turned.size(), QSize(8, 16));
+        const QColor shown = turned.pixelColor(4, 2);
+        QVERIFY2(qAbs(shown.red() - top.red()) < 16 && qAbs(shown.blue() - top.blue()) < 16, qPrintable(shown.name()));
+        if (stored != photoFileName(id)) {
+            QCOMPARE(fileBytes(gPhotoDir + stored), former);
+        }
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Клиент *"));
+        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), photoFileName(id));
+    }
+    // A photo that cannot be written leaves the former one on screen and on disk, and the dialog closes.
+    void unwritablePhotoKeepsTheFormerOne() {
+        exec(db(),
+             "INSERT INTO tClient (ID, Family, Name, Otchestvo, Adres, Profession, Photo) VALUES "
+             "(7, 'А', 'Б', 'В', 'Г', 'Д', 'old.bmp')");
+        writeHalves(gPhotoDir + "old.bmp");
+        const QByteArray former = fileBytes(gPhotoDir + "old.bmp");
+        QVERIFY(QDir(gPhotoDir).mkdir(photoFileName(7)));  // nothing can be written under the photo's name
+        writeHalves(m_pictures.filePath("new.jpg"));
+        TfrmClient dialog(db(), nullptr);
+        dialog.LoadEdClient(7);
+        const QImage shown = dialog.ImPhoto->pixmap().toImage();
+        m_ui->fileAnswers = {m_pictures.filePath("new.jpg")};
+        QVERIFY_THROWS_EXCEPTION(AppError, dialog.ImPhotoClick());
+        QVERIFY_THROWS_EXCEPTION(AppError, dialog.btnRotateRightClick());
+        QCOMPARE(dialog.ImPhoto->pixmap().toImage(), shown);
+        QCOMPARE(fileBytes(gPhotoDir + "old.bmp"), former);
+        QSignalSpy closed(&dialog, &QDialog::rejected);
+        dialog.btnClose->click();
+        QCOMPARE(closed.size(), 1);
+    }
+    void photoActionsThatWriteNothing() {
+        const int id = addClient(db(), QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"));
+        const int damaged = addClient(db(), QStringLiteral("Г"), QStringLiteral("Д"), QStringLiteral("Е"));
+        exec(db(), QStringLiteral("UPDATE tClient SET Photo=substr('0000000' || ID, -8) || '.jpg'"));
+        replaceFile(gPhotoDir + photoFileName(damaged), "no picture");  // the other client's file is gone
+        // The damaged photograph opens as the placeholder with a note, and no message stops the person.
+        for (const int client : {id, damaged}) {
+            TfrmClient saved(db(), nullptr);
+            saved.LoadEdClient(client);
+            QCOMPARE(saved.lblPhotoNote->text().isEmpty(), client != damaged);
+            saved.btnRotateLeft->click();
+            saved.btnRotateRight->click();
+            QCOMPARE(saved.windowTitle(), QStringLiteral("Клиент"));
+        }
+        QVERIFY(m_ui->messages.isEmpty());
+        TfrmClient fresh(db(), nullptr);
+        fresh.LoadEdClient(-1);
+        fresh.ImPhotoClick();
+        QCOMPARE(m_ui->messageTexts(), QStringList{kSaveBeforePhoto});
+        QVERIFY(m_ui->fileDialogTitles.isEmpty());
+        QCOMPARE(QDir(gPhotoDir).entryList(QDir::Files), QStringList{photoFileName(damaged)});
+        QCOMPARE(fileBytes(gPhotoDir + photoFileName(damaged)), QByteArray("no picture"));
+    }
+
+  private:
+    QTemporaryDir m_photos;
+    QTemporaryDir m_pictures;
+};
+
+QTEST_MAIN(TestEdClient)
+#include "tst_edclient.moc"

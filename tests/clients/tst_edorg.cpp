@@ -1,0 +1,71 @@
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/UnitSprTXT.h"
+#include "clients/UnitEdOrg.h"
+#include "common/UnitConst.h"
+#include "tests/support/TestSupport.h"
+
+class TestEdOrg : public DatabaseCase {
+    Q_OBJECT
+
+  private slots:
+    void savesOnlyWhenChanged_data() {
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<QString>("typed");  // empty: nothing typed
+        QTest::addColumn<QStringList>("saved");
+        QTest::newRow("existing, untouched") << true << "" << QStringList{"1|ООО Ромашка|опт", "2|ЗАО Вектор|"};
+        QTest::newRow("existing, renamed") << true << "ООО Лютик" << QStringList{"1|ООО Лютик|опт", "2|ЗАО Вектор|"};
+        QTest::newRow("new, empty") << false << "" << QStringList{"1|ООО Ромашка|опт", "2|ЗАО Вектор|", "3||"};
+        QTest::newRow("new, named") << false << "ИП Сидоров"
+                                    << QStringList{"1|ООО Ромашка|опт", "2|ЗАО Вектор|", "3|ИП Сидоров|"};
+    }
+    void savesOnlyWhenChanged() {
+        QFETCH(bool, existing);
+        QFETCH(QString, typed);
+        exec(db(), "INSERT INTO tOrg (Name, info) VALUES ('ООО Ромашка', 'опт'), ('ЗАО Вектор', '')");
+        TfrmEdOrg dialog(db(), nullptr);
+        dialog.LoadEdOrg(existing ? 1 : -1);
+        QCOMPARE(dialog.btnSave->isEnabled(), !existing);
+        if (!typed.isEmpty()) {
+            dialog.leNameOrg->selectAll();
+            dialog.leNameOrg->insert(typed);  // as a paste does
+            // A new organisation counts as changed from the start and keeps its caption.
+            QCOMPARE(dialog.windowTitle(),
+                     existing ? QStringLiteral("Юридическое лицо *") : QStringLiteral("Юридическое лицо: НОВЫЙ"));
+        }
+        if (dialog.btnSave->isEnabled()) {
+            QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        }
+        QTEST(rows(db(), QStringLiteral("SELECT ID, Name, info FROM tOrg ORDER BY ID")), "saved");
+    }
+    void organisationDeletedElsewhereIsNotSaved() {
+        exec(db(), "INSERT INTO tOrg (Name) VALUES ('ООО Ромашка')");
+        TfrmEdOrg dialog(db(), nullptr);
+        dialog.LoadEdOrg(1);
+        dialog.leNameOrg->setText(QStringLiteral("ООО Лютик"));
+        execElsewhere(*m_db, "DELETE FROM tOrg");
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(dialog, "btnSave"));
+        QCOMPARE(dialog.result(), 0);
+        QCOMPARE(rows(db(), QStringLiteral("SELECT ID FROM tOrg")), QStringList());
+    }
+    void listsOpenTheirEditors_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("editor");
+        QTest::newRow("clients") << int(lkClients) << "TfrmClient";
+        QTest::newRow("organisations") << int(lkOrgs) << "TfrmEdOrg";
+        QTest::newRow("reservations") << int(lkRezOrg) << "TfrmRezOrg";
+    }
+    void listsOpenTheirEditors() {
+        QFETCH(int, kind);
+        TfrmSprTxt list(db());
+        list.LoadSpr(kind);
+        list.btnNew->click();
+        QTEST(m_ui->modalClasses.join(QString()), "editor");
+    }
+};
+
+QTEST_MAIN(TestEdOrg)
+#include "tst_edorg.moc"

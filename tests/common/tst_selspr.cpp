@@ -1,0 +1,81 @@
+#include <QTest>
+
+#include "common/SprGrid.h"
+#include "common/UnitConst.h"
+#include "common/UnitSelSpr.h"
+#include "tests/support/TestSupport.h"
+
+class TestSelSpr : public DatabaseCase {
+    Q_OBJECT
+
+  private slots:
+    // The last row is chosen; an empty list answers ID 0 with the blanks between empty names.
+    void listsAndAnswersEachKind_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("values");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("clients by family then name")
+            << int(lkClients)
+            << "INSERT INTO tClient (Family, Name, Otchestvo) VALUES ('Петров', 'Иван', 'Ильич'), "
+               "('Яковлев', 'Олег', 'Юрьевич'), ('иванов', 'Алексей', 'Петрович'), ('Иванов', 'Сергей', 'Олегович')"
+            << QStringList{"иванов|Алексей|Петрович", "Иванов|Сергей|Олегович", "Петров|Иван|Ильич",
+                           "Яковлев|Олег|Юрьевич"}
+            << "Яковлев Олег Юрьевич";
+        QTest::newRow("client without patronymic ends in a blank")
+            << int(lkClients) << "INSERT INTO tClient (Family, Name, Otchestvo) VALUES ('Смит', 'Джон', NULL)"
+            << QStringList{"Смит|Джон|"} << "Смит Джон ";
+        QTest::newRow("organisations")
+            << int(lkOrgs) << "INSERT INTO tOrg (Name, info) VALUES ('ЗАО Вектор', 'Москва'), ('АО Альфа', 'Тверь')"
+            << QStringList{"АО Альфа|Тверь", "ЗАО Вектор|Москва"} << "ЗАО Вектор";
+        QTest::newRow("sports types")
+            << int(lkVidSport)
+            << "INSERT INTO tVidSport (NameVidSp, info) VALUES ('Плавание', 'бассейн'), ('Аквааэробика', 'группа')"
+            << QStringList{"Аквааэробика|группа", "Плавание|бассейн"} << "Плавание";
+        QTest::newRow("no clients") << int(lkClients) << "" << QStringList() << "  ";
+        QTest::newRow("no organisations") << int(lkOrgs) << "" << QStringList() << "";
+        QTest::newRow("another kind lists nothing")
+            << int(lkZal) << "INSERT INTO tZal (NameZal) VALUES ('Бассейн')" << QStringList() << "";
+    }
+    void listsAndAnswersEachKind() {
+        QFETCH(int, kind);
+        QFETCH(QString, values);
+        QFETCH(QStringList, shown);
+        if (!values.isEmpty()) {
+            exec(db(), values);
+        }
+        TfrmSelectSpr dialog(db(), nullptr);
+        dialog.LoadSpr(kind);
+        dialog.FSelect = {5, QStringLiteral("прежний")};
+        SprGrid& grid = *dialog.DBGridSpr;
+        QCOMPARE(shownRows(grid), shown);
+        QCOMPARE(visibleTitles(grid).isEmpty(), kind == lkZal);
+        selectRow(grid, int(shown.size()) - 1);
+        const int id = grid.currentValue(QStringLiteral("ID")).toInt();
+        QCOMPARE(id > 0, !shown.isEmpty());
+        QCOMPARE(pressButton(dialog, "btnSelect"), int(QDialog::Accepted));
+        QCOMPARE(dialog.FSelect.ID, id);
+        QTEST(dialog.FSelect.Name, "answer");
+    }
+    // A title double-click uses up the cell click before it; only a row's double-click chooses.
+    void doubleClickNeedsCellClick() {
+        const int id = insert(db(), "INSERT INTO tOrg (Name, info) VALUES ('ООО Ромашка', 'склад')");
+        TfrmSelectSpr dialog(db(), nullptr);
+        dialog.LoadSpr(lkOrgs);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.DBGridSprDblClick();
+        doubleClickTitleAfterCellClick(*dialog.DBGridSpr);
+        dialog.DBGridSprDblClick();
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.FSelect.ID, 0);
+        doubleClickFirstRow(*dialog.DBGridSpr);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.FSelect.ID, id);
+        QCOMPARE(dialog.FSelect.Name, QStringLiteral("ООО Ромашка"));
+    }
+};
+
+QTEST_MAIN(TestSelSpr)
+#include "tst_selspr.moc"

@@ -1,0 +1,117 @@
+#include <QHeaderView>
+#include <QTest>
+
+#include "common/SprGrid.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+const QString kOrgList = QStringLiteral("SELECT ID, Name FROM tOrg WHERE Name >= :pFrom ORDER BY ID;");
+constexpr int kRows = SprModel::kPageRows * (SprModel::kCachedPages + 4) + 5;
+
+}  // namespace
+
+class TestSprModel : public DatabaseCase {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        startCase(m_ui, m_db);
+        exec(db(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                  "INSERT INTO tOrg (Name) SELECT printf('Орг %05d', i) FROM n")
+                       .arg(kRows));
+    }
+
+    void countsAndReadsPagesAtTheirEdges() {
+        SprGrid grid;
+        loadOrgs(grid, QStringLiteral("Орг 00003"));
+        const int rows = kRows - 2;
+        QCOMPARE(grid.rowCount(), rows);
+        const int page = SprModel::kPageRows;
+        for (int row : {0, page - 1, page, 2 * page - 1, 2 * page, rows - 1}) {
+            QCOMPARE(grid.valueAt(row, QStringLiteral("Name")).toString(), orgName(row + 3));
+        }
+        QVERIFY(!grid.valueAt(rows, QStringLiteral("Name")).isValid());
+    }
+    void keepsOnlyAFewPages() {
+        SprGrid grid;
+        loadOrgs(grid, QString());
+        for (int row = 0; row < grid.rowCount(); row += SprModel::kPageRows) {
+            grid.valueAt(row, QStringLiteral("ID"));
+        }
+        QCOMPARE(grid.sprModel()->cachedPages(), SprModel::kCachedPages);
+        QCOMPARE(grid.valueAt(0, QStringLiteral("Name")).toString(), orgName(1));
+    }
+    void refreshAfterAnotherWorkstationWrote_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("rows added after")
+            << "INSERT INTO tOrg (Name) VALUES ('Яблоко'), ('Ягода')" << 300 << kRows + 2 << orgName(301);
+        QTest::newRow("rows deleted before") << "DELETE FROM tOrg WHERE ID <= 10" << 300 << kRows - 10 << orgName(311);
+        QTest::newRow("shorter list: its last row") << "DELETE FROM tOrg WHERE ID > 200" << 300 << 200 << orgName(200);
+    }
+    void refreshAfterAnotherWorkstationWrote() {
+        QFETCH(QString, change);
+        QFETCH(int, row);
+        QFETCH(int, count);
+        QFETCH(QString, name);
+        SprGrid grid;
+        loadOrgs(grid, QString());
+        selectRow(grid, row);
+        Database otherWorkstation;
+        QVERIFY(otherWorkstation.open(m_db->path()));
+        exec(otherWorkstation, change);
+        grid.requery(grid.currentRowNumber());
+        QCOMPARE(grid.rowCount(), count);
+        QCOMPARE(grid.currentRowNumber(), qMin(row, count - 1));
+        QCOMPARE(grid.currentValue(QStringLiteral("Name")).toString(), name);
+    }
+    void anotherWorkstationWritesWhileTheListIsOpen() {
+        SprGrid grid;
+        grid.resize(400, 300);
+        loadOrgs(grid, QString());
+        grid.show();
+        QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(grid.currentRowNumber(), kRows - 1);
+        Database otherWorkstation;
+        QVERIFY(otherWorkstation.open(m_db->path()));
+        exec(otherWorkstation, QStringLiteral("PRAGMA busy_timeout = 0"));  // a held read lock fails at once
+        exec(otherWorkstation, QStringLiteral("INSERT INTO tOrg (Name) VALUES ('Яблоко')"));
+        QCOMPARE(scalar(db(), QStringLiteral("SELECT count(*) FROM tOrg")).toInt(), kRows + 1);
+    }
+    void measuresAFileWithoutStatistics() {
+        const QString statistics = QStringLiteral("SELECT count(*) FROM sqlite_stat1 WHERE tbl='tOrg'");
+        db().measureWhenUnmeasured();
+        QVERIFY(scalar(db(), statistics).toInt() > 0);
+        exec(db(), QStringLiteral("DELETE FROM sqlite_stat1"));
+        db().measureWhenUnmeasured();
+        QVERIFY(scalar(db(), statistics).toInt() > 0);
+    }
+
+    void columnIsNeverNarrowerThanItsTitle() {
+        const QString longTitle = QStringLiteral("Наименование организации");
+        SprGrid grid;
+        grid.load(QStringLiteral("SELECT ID, Name, Name AS Info FROM tOrg"),
+                  [this](const QString& sql) { return SqlQuery(db()).prepared(sql); }, {QStringLiteral("ID")},
+                  {{QStringLiteral("Name"), longTitle, 3}, {QStringLiteral("Info"), QStringLiteral("Доп"), 40}});
+        QVERIFY(grid.columnWidth(1) > grid.horizontalHeader()->fontMetrics().horizontalAdvance(longTitle));
+        QCOMPARE(grid.columnWidth(2), 40 * grid.fontMetrics().averageCharWidth());
+    }
+
+  private:
+    static QString orgName(int number) { return QStringLiteral("Орг %1").arg(number, 5, 10, QLatin1Char('0')); }
+    void loadOrgs(SprGrid& grid, const QString& from) {
+        grid.load(kOrgList,
+                  [this, from](const QString& sql) {
+                      SqlQuery query(db());
+                      query.addParam(QStringLiteral("pFrom"), FieldType::String, from);
+                      return query.prepared(sql);
+                  },
+                  {QStringLiteral("ID")}, {{QStringLiteral("name"), QStringLiteral("Наименование"), 20}});
+    }
+};
+
+QTEST_MAIN(TestSprModel)
+#include "tst_sprmodel.moc"

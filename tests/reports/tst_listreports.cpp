@@ -1,0 +1,206 @@
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/UnitHeard.h"
+#include "common/UnitConst.h"
+#include "common/UnitSelSpr.h"
+#include "reports/UnitRepCard.h"
+#include "reports/UnitRepRGS.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+QString today(const QString& time) {
+    return QDate::currentDate().toString(Qt::ISODate) + QLatin1Char(' ') + time;
+}
+
+void addIssuedCard(Database& db, int num, int type, int client, int org, const QString& dateRec, double fee = 0,
+                   double summ = 0) {
+    SqlQuery command(db);
+    command.addParam(QStringLiteral("pRec"), FieldType::DateTime, at(dateRec))
+        .addParam(QStringLiteral("pFee"), FieldType::Float, fee)
+        .addParam(QStringLiteral("pSumm"), FieldType::Float, summ);
+    command.exec(QStringLiteral("INSERT INTO tCard (Num, TypeCard, ID_Client, ID_Org, DateRec, DateOpen, DateClose, "
+                                "SumCard, StrahVosn, StrahSumm) VALUES (%1, %2, %3, %4, :pRec, :pRec, :pRec, 1500, "
+                                ":pFee, :pSumm)")
+                     .arg(num)
+                     .arg(type)
+                     .arg(client)
+                     .arg(org));
+}
+
+// The table rows of an RTF list (those with the given number of cells), without the heading row.
+QStringList tableRows(const QStringList& lines, int cells) {
+    QStringList result;
+    for (const QString& line : lines) {
+        if (line.count(QLatin1Char('|')) == cells - 1) {
+            result << line;
+        }
+    }
+    return result.mid(1);
+}
+
+QStringList cellOf(const QStringList& rows, int cell) {
+    QStringList result;
+    for (const QString& row : rows) {
+        result << row.section(QLatin1Char('|'), cell, cell);
+    }
+    return result;
+}
+
+}  // namespace
+
+class TestListReports : public MainWindowCase {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        startWithMain();
+        useShippedReports(*m_db);
+        Database& db = m_db->db;
+        exec(db, "UPDATE tParApl SET snachStr='Бассейн «Волна»' WHERE ParKod=101");
+        m_alekseev = addClient(db, QStringLiteral("Алексеев"), QStringLiteral("Андрей"), QStringLiteral("Ильич"));
+        m_borisov = addClient(db, QStringLiteral("Борисов"), QStringLiteral("Борис"));
+        m_org = insert(db, QStringLiteral("INSERT INTO tOrg (Name) VALUES ('Ромашка')"));
+        addIssuedCard(db, 101, 0, m_borisov, 0, today("10:00:00"), 300, 100000);
+        addIssuedCard(db, 102, 1, m_alekseev, m_org, today("09:00:00"), 300, 0);
+        addIssuedCard(db, 103, 0, m_alekseev, 0, today("23:59:30"), 200, 50000);
+        addIssuedCard(db, 104, 1, m_borisov, m_org,
+                      at(today("23:59:59")).addDays(-1).toString(Qt::ISODate).replace('T', ' '), 300, 100000);
+        addIssuedCard(db, 105, 0, 999, 0, today("12:00:00"), 300, 100000);
+        addIssuedCard(db, 106, 1, m_alekseev, m_org, today("11:00:00"), 100, 20000);
+    }
+    void cardDialogFiltersByTypeAndOwner_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("owner");
+        QTest::addColumn<bool>("chosen");  // Алексеев or Ромашка chosen
+        QTest::addColumn<QStringList>("numbers");
+        QTest::addColumn<QString>("filters");
+        QTest::newRow("all") << 0 << 0 << false << QStringList{"102", "101", "106", "103"} << "";
+        QTest::newRow("subscriptions") << 1 << 0 << false << QStringList{"101", "103"} << "";
+        QTest::newRow("club cards") << 2 << 0 << false << QStringList{"102", "106"} << "";
+        QTest::newRow("private") << 0 << 1 << false << QStringList{"101", "103"} << "Владелец:  Физ.лицо";
+        QTest::newRow("one client") << 0 << 1 << true << QStringList{"102", "106", "103"}
+                                    << "Владелец:  Физ.лицо, Алексеев Андрей Ильич";
+        QTest::newRow("organisations") << 0 << 2 << false << QStringList{"102", "106"} << "Владелец:  Организация";
+        QTest::newRow("one org, club") << 2 << 2 << true << QStringList{"102", "106"}
+                                       << "Владелец:  Организация, Ромашка";
+    }
+    void cardDialogFiltersByTypeAndOwner() {
+        QFETCH(int, type);
+        QFETCH(int, owner);
+        QFETCH(bool, chosen);
+        TfrmRepCard dialog(m_main->ADOConnect, nullptr);
+        dialog.cbTypeCard->setCurrentIndex(type);
+        dialog.cbOwnerType->setCurrentIndex(owner);
+        if (chosen) {
+            const int id = owner == 1 ? m_alekseev : m_org;
+            const QString name = owner == 1 ? QStringLiteral("Алексеев Андрей Ильич") : QStringLiteral("Ромашка");
+            int kind = 0;
+            m_ui->modalHandlers.push_back([id, name, &kind](QDialog& shown) {
+                auto& selector = static_cast<TfrmSelectSpr&>(shown);
+                kind = selector.FTypeSpr;
+                selector.FSelect = {id, name};
+                return int(QDialog::Accepted);
+            });
+            dialog.btnSelSklad->click();
+            QCOMPARE(kind, owner == 1 ? int(lkClients) : int(lkOrgs));
+        }
+        const QStringList lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
+        QTEST(cellOf(tableRows(lines, 7), 1), "numbers");
+        QCOMPARE(lines.at(3), QStringLiteral("Тип карты: ") + dialog.cbTypeCard->currentText());
+        QTEST(lines.at(4).startsWith(QStringLiteral("Владелец")) ? lines.at(4) : QString(), "filters");
+    }
+
+    void cardDialogPrintsItsHeadingAndTotals() {
+        TfrmRepCard dialog(m_main->ADOConnect, nullptr);
+        const QString day = QLocale().toString(QDate::currentDate(), QStringLiteral("dd.MM.yyyy"));
+        const QStringList lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
+        QCOMPARE(lines.mid(0, 3), (QStringList{"Бассейн «Волна»", "ВЫДАННЫЕ КАРТЫ", "Период:  " + day + "-" + day}));
+        QCOMPARE(tableRows(lines, 7).first(), day + "|102|КК|Алексеев Андрей Ильич|" + day + "|" + day + "|1500,00");
+        QVERIFY(lines.contains(QStringLiteral("Всего выдано карт: 4")));
+        QVERIFY(lines.contains(QStringLiteral("На сумму: 6000,00")));
+        QVERIFY(lines.contains(QStringLiteral("Отчет составил: Кассир Петрова")));
+    }
+
+    void ownerChoiceIsDroppedWithTheOwnerType() {
+        TfrmRepCard dialog(m_main->ADOConnect, nullptr);
+        dialog.cbOwnerType->setCurrentIndex(2);
+        dialog.OwnerCardTag = m_org;
+        dialog.OwnerCard->setText(QStringLiteral("Ромашка"));
+        dialog.btdDelSklad->click();
+        QCOMPARE(dialog.OwnerCardTag, 0);
+        QCOMPARE(dialog.OwnerCard->text(), QStringLiteral("По всем"));
+        dialog.OwnerCardTag = m_org;
+        dialog.cbOwnerType->setCurrentIndex(1);
+        QCOMPARE(dialog.OwnerCardTag, 0);
+    }
+
+    // Only cards with both a fee and a sum, by name; the bounds of the period both count; an empty list
+    // keeps its header and total.
+    void insuredListKeepsItsRule() {
+        TfrmRepRGS dialog(m_main->ADOConnect, nullptr);
+        m_main->SetParApl(pcOrgName, QStringLiteral("Спорткомплекс «Волна»"));
+        QStringList lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
+        QCOMPARE(lines.first(), QStringLiteral("Спорткомплекс «Волна»"));
+        QCOMPARE(cellOf(tableRows(lines, 8), 0), (QStringList{"106", "103", "101"}));
+        QCOMPARE(cellOf(tableRows(lines, 8), 2),
+                 (QStringList{"Алексеев Андрей Ильич", "Алексеев Андрей Ильич", "Борисов Борис "}));
+        dialog.dtBegin->setDate(QDate::currentDate().addDays(-1));
+        dialog.dtEnd->setDate(QDate::currentDate().addDays(-1));
+        lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
+        QCOMPARE(cellOf(tableRows(lines, 8), 0), QStringList{"104"});
+        QCOMPARE(m_ui->reportOutputFormats.last(), (QStringList{"PDF", "RTF"}));
+        dialog.dtEnd->setDate(QDate(2000, 1, 1));
+        lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
+        QVERIFY(lines.contains(
+            "№ карты|Дата выдачи|Фамилия, имя, отчество|Дата рождения|Адрес|Профессия|Взнос|Страх. сумма"));
+        QVERIFY(lines.contains(QStringLiteral("Взносов: 0,00")));
+    }
+
+    // A complex without a name set gets no stray separator before the report's name.
+    void footerNamesTheComplexWhenItHasAName_data() {
+        QTest::addColumn<QString>("orgName");
+        QTest::addColumn<QString>("footer");
+        QTest::newRow("named") << "Бассейн «Волна»"
+                               << "Бассейн «Волна» · ВЫДАННЫЕ КАРТЫ";
+        QTest::newRow("no name yet") << ""
+                                     << "ВЫДАННЫЕ КАРТЫ";
+    }
+    void footerNamesTheComplexWhenItHasAName() {
+        QFETCH(QString, orgName);
+        QFETCH(QString, footer);
+        m_main->SetParApl(pcOrgName, orgName);
+        TfrmRepCard dialog(m_main->ADOConnect, nullptr);
+        const QString text = pdfText(produceFile(dialog.btnRepTXT, QStringLiteral("PDF")));
+        QVERIFY(text.contains(footer));
+        QCOMPARE(text.contains(QStringLiteral("·")), !orgName.isEmpty());
+    }
+
+    void menuOpensBothDialogs() {
+        m_main->N_Rep_CardClick();
+        m_main->N_Rep_RGSClick();
+        QCOMPARE(m_ui->modalClasses, (QStringList{"TfrmRepCard", "TfrmRepRGS"}));
+    }
+
+  private:
+    QString produceFile(QPushButton* button, const QString& format) {
+        const QString path = m_db->folder() + QStringLiteral("list.") + format.toLower();
+        QFile::remove(path);
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, format, path});
+        button->click();
+        return path;
+    }
+    QStringList produce(QPushButton* button, const QString& format) { return rtfLines(produceFile(button, format)); }
+
+    int m_alekseev = 0;
+    int m_borisov = 0;
+    int m_org = 0;
+};
+
+QTEST_MAIN(TestListReports)
+#include "tst_listreports.moc"

@@ -34,6 +34,7 @@ namespace {
 const QString INSERT_WORK_USER_SQL = QStringLiteral("INSERT INTO tWorkUser (id_user) VALUES (%1)");
 const QString DELETE_WORK_USER_SQL = QStringLiteral("DELETE FROM tWorkUser WHERE ID=%1;");
 const QString DELETE_WORK_USERS_SQL = QStringLiteral("DELETE FROM tWorkUser;");
+const QString DELETE_WIZARD_PROPOSALS_SQL = QStringLiteral("DELETE FROM tWizardTMP;");
 
 const QString kDbDialogTitle = QStringLiteral("Выбор базы данных...");
 const QString kDbDialogFilter = QStringLiteral("*.mdb (MS Acces)|*.mdb");
@@ -476,8 +477,10 @@ void TfrmAPL::FormShow() {
     ADOConnect.measureWhenUnmeasured();
     StatBarPanel1->setText(QStringLiteral("База данных открыта..."));
     if (gMonopolno) {
-        // Only now is nobody else connected: the rows left are those of workstations that crashed.
+        // Only now is nobody else connected: the sign-ins and wizard proposals left are those of
+        // workstations that crashed.
         SqlQuery(ADOConnect).exec(DELETE_WORK_USERS_SQL);
+        SqlQuery(ADOConnect).exec(DELETE_WIZARD_PROPOSALS_SQL);
     }
     FIDWorkUser = AddWorkUser(gUserApl.ID);
     SetUserLevel(gUserApl.Uroven);

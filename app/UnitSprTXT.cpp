@@ -38,6 +38,10 @@ const QString SELECT_CARDS_SQL = QStringLiteral(
     "WHERE ((tCard.ID_Client=tClient.ID) AND (%1tCard.DateClose BETWEEN :pDT_Beg AND :pDT_End)) "
     "ORDER BY tCard.ID;");
 // The period's cards by the date index alone: how many, and between which IDs.
+// Whether the period holds every card's date: two seeks in the date index.
+const QString PERIOD_HOLDS_ALL_SQL = QStringLiteral(
+    "SELECT ifnull((SELECT MIN(DateClose) FROM tCard) >= :pDT_Beg AND (SELECT MAX(DateClose) FROM tCard) <= :pDT_End, "
+    "1)");
 const QString MEASURE_PERIOD_SQL =
     QStringLiteral("SELECT COUNT(*), MIN(ID), MAX(ID) FROM tCard WHERE DateClose BETWEEN :pDT_Beg AND :pDT_End");
 const QString SELECT_CLIENTS_SQL = QStringLiteral("SELECT * FROM tClient ORDER BY Family;");
@@ -305,12 +309,17 @@ void TfrmSprTxt::bindPeriod(SqlQuery& query) const {
     query.addParam(kParamBeg, FieldType::DateTime, FPeriod.Beg).addParam(kParamEnd, FieldType::DateTime, FPeriod.End);
 }
 
-// The card list's text and key for its period. A period dense in its range of card IDs (every date)
-// is read by walking the cards by ID from its first card, counted in slices of that range; a sparse
-// one (a day) by the date index, counted at once.
+// The card list's text and key for its period. A period that holds every card, or is dense in its
+// range of card IDs, is read by walking the cards by ID from its first card and counted in slices of
+// that range; a sparse one (a month) by the date index, counted at once.
 QString TfrmSprTxt::cardListSql(SprKey* key) {
+    const QString walkById = SELECT_CARDS_SQL.arg(QStringLiteral("+"));
     SqlQuery measure(m_db);
     bindPeriod(measure);
+    measure.exec(PERIOD_HOLDS_ALL_SQL);
+    if (measure.next() && measure.value(0).toInt() != 0) {
+        return walkById;
+    }
     measure.exec(MEASURE_PERIOD_SQL);
     measure.next();
     const qint64 rows = measure.value(0).toLongLong();
@@ -322,7 +331,7 @@ QString TfrmSprTxt::cardListSql(SprKey* key) {
     }
     key->afterId = firstId - 1;
     key->lastId = lastId;
-    return SELECT_CARDS_SQL.arg(QStringLiteral("+"));
+    return walkById;
 }
 
 // The card list is measured again: its period or its cards may have changed.

@@ -43,9 +43,12 @@ class TestSprTxt : public QObject {
             "SELECT tCard.ID FROM tCard JOIN tClient ON tCard.ID_Client=tClient.ID "
             "WHERE DateClose BETWEEN '%1' AND '%2' ORDER BY tCard.ID");
         const QString month[] = {QStringLiteral("2021-01-01 00:00:00"), QStringLiteral("2021-01-31 23:59:59")};
+        const QString year[] = {QStringLiteral("2021-01-01 00:00:00"), QStringLiteral("2021-12-31 23:59:59")};
         const QString ever[] = {QStringLiteral("2000-01-01 00:00:00"), QStringLiteral("2100-12-31 23:59:59")};
         QTest::newRow("cards, a month") << int(lkCards) << month[0] << month[1] << "01.01.2021 - 31.01.2021"
                                         << cards.arg(month[0], month[1]);
+        QTest::newRow("cards, a year") << int(lkCards) << year[0] << year[1] << "01.01.2021 - 31.12.2021"
+                                       << cards.arg(year[0], year[1]);
         QTest::newRow("cards, every date")
             << int(lkCards) << ever[0] << ever[1] << "01.01.2000 - 31.12.2100" << cards.arg(ever[0], ever[1]);
         QTest::newRow("event log") << int(lkActions) << ever[0] << ever[1] << ""

@@ -49,7 +49,7 @@ class SprGrid : public QTableView {
     int currentRowNumber() const;
     // A field of the current row; an invalid value without a current row.
     QVariant currentValue(const QString& field) const;
-    // The number of rows of the list, and a field of one of them.
+    // The number of rows of the list (its count finished), and a field of one of them.
     int rowCount() const;
     QVariant valueAt(int row, const QString& field) const;
 

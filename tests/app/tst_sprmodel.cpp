@@ -47,18 +47,25 @@ class TestSprModel : public DatabaseCase {
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("keyed");
         QTest::newRow("rows added after")
-            << "INSERT INTO tOrg (Name) VALUES ('Яблоко'), ('Ягода')" << 300 << kRows + 2 << orgName(301);
-        QTest::newRow("rows deleted before") << "DELETE FROM tOrg WHERE ID <= 10" << 300 << kRows - 10 << orgName(311);
-        QTest::newRow("shorter list: its last row") << "DELETE FROM tOrg WHERE ID > 200" << 300 << 200 << orgName(200);
+            << "INSERT INTO tOrg (Name) VALUES ('Яблоко'), ('Ягода')" << 300 << kRows + 2 << orgName(301) << false;
+        QTest::newRow("rows deleted before")
+            << "DELETE FROM tOrg WHERE ID <= 10" << 300 << kRows - 10 << orgName(311) << false;
+        QTest::newRow("shorter list: its last row")
+            << "DELETE FROM tOrg WHERE ID > 200" << 300 << 200 << orgName(200) << false;
+        QTest::newRow("keyed list, rows deleted before")
+            << "DELETE FROM tOrg WHERE ID <= 10" << 300 << kRows - 10 << orgName(311) << true;
     }
     void refreshAfterAnotherWorkstationWrote() {
         QFETCH(QString, change);
         QFETCH(int, row);
         QFETCH(int, count);
         QFETCH(QString, name);
+        QFETCH(bool, keyed);
         SprGrid grid;
-        loadOrgs(grid, QString());
+        loadOrgs(grid, QString(), keyed ? SprKey{QStringLiteral("tOrg"), true} : SprKey{});
+        QCOMPARE(grid.rowCount(), kRows);
         selectRow(grid, row);
         Database otherWorkstation;
         QVERIFY(otherWorkstation.open(m_db->path()));

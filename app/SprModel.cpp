@@ -24,11 +24,11 @@ const QString ROW_ID_FROM_ROW_SQL = QStringLiteral("SELECT ID FROM (%1) WHERE %2
 
 // A slice of the count takes a few milliseconds, far below what another workstation's write may
 // wait: its width in IDs grows while slices are quick and shrinks when one is slow.
-constexpr qint64 kFirstSliceIds = 4096;
+constexpr qint64 kFirstSliceIds = 1024;
 constexpr qint64 kFewestSliceIds = 256;
 constexpr qint64 kMostSliceIds = 1 << 20;
-constexpr qint64 kQuickSliceNs = 4'000'000;
-constexpr qint64 kSlowSliceNs = 16'000'000;
+constexpr qint64 kQuickSliceNs = 2'000'000;
+constexpr qint64 kSlowSliceNs = 8'000'000;
 // Rows between two anchors of a list not ordered by ID: walking them takes a few milliseconds.
 constexpr int kAnchorRows = 8192;
 

@@ -249,7 +249,10 @@ void SprModel::startCount() {
     m_countTimer.start();
 }
 
+// A failing slice ends the count, so that its error is shown once; the list keeps the rows it has
+// until it is read again.
 void SprModel::countSlice() {
+    m_countTimer.stop();
     QElapsedTimer timer;
     timer.start();
     const qint64 upTo = qMin(m_lastId, m_countedId + m_sliceIds);
@@ -267,11 +270,12 @@ void SprModel::countSlice() {
     }
     if (m_countedId >= m_lastId) {
         endCount();
+    } else {
+        m_countTimer.start();
     }
 }
 
 void SprModel::endCount() {
-    m_countTimer.stop();
     // The first page was read before the count: another workstation may have changed the list since.
     if (m_countedRows > m_rows) {
         beginInsertRows(QModelIndex(), m_rows, m_countedRows - 1);

@@ -173,6 +173,8 @@ SprModel::SprModel(QObject* parent) : QAbstractTableModel(parent) {
     // Each slice of a count runs from the event loop, so that the window answers between slices.
     m_countTimer.setInterval(0);
     connect(&m_countTimer, &QTimer::timeout, this, &SprModel::countSlice);
+    m_anchorTimer.setInterval(0);
+    connect(&m_anchorTimer, &QTimer::timeout, this, &SprModel::anchorSlice);
 }
 
 void SprModel::setQuery(const QString& sql, QueryBinder binder, const SprKey& key) {
@@ -188,6 +190,7 @@ void SprModel::setStatement(const QString& sql, const SprKey& key) {
 
 void SprModel::refresh() {
     m_countTimer.stop();
+    m_anchorTimer.stop();
     // The slices and anchors of the last read no longer tell where a page starts.
     m_slices.clear();
     m_anchors.clear();
@@ -286,6 +289,9 @@ void SprModel::endCount() {
         m_rows = m_countedRows;
         endRemoveRows();
     }
+    if (!m_key.fromRow.isEmpty()) {
+        m_anchorTimer.start();
+    }
     emit countFinished();
 }
 
@@ -322,20 +328,33 @@ QString SprModel::pageSql(int first, int rows, bool* reversed) const {
     return fromAnchorSql(first, rows);
 }
 
-// A page from the anchor before it; anchors missing up to it are found by walking the list from the
-// last one, a statement per anchor.
+// A page from the anchor before it; anchors not yet found up to it are found first.
 QString SprModel::fromAnchorSql(int first, int rows) const {
     const int wanted = first / kAnchorRows;
     while (m_anchors.size() < wanted) {
-        const QString sql =
-            m_anchors.isEmpty()
-                ? ROW_ID_SQL.arg(m_sql).arg(kAnchorRows)
-                : ROW_ID_FROM_ROW_SQL.arg(m_sql, m_key.fromRow.arg(m_anchors.last().id)).arg(kAnchorRows);
-        const int row = (int(m_anchors.size()) + 1) * kAnchorRows;
-        m_anchors << Anchor{row, readNumber(sql)};
+        addAnchor();
     }
     const Anchor& anchor = m_anchors.at(wanted - 1);
     return PAGE_FROM_ROW_SQL.arg(m_sql, m_key.fromRow.arg(anchor.id)).arg(rows).arg(first - anchor.row);
+}
+
+// The next anchor, by walking the list from the last one.
+void SprModel::addAnchor() const {
+    const QString sql = m_anchors.isEmpty()
+                            ? ROW_ID_SQL.arg(m_sql).arg(kAnchorRows)
+                            : ROW_ID_FROM_ROW_SQL.arg(m_sql, m_key.fromRow.arg(m_anchors.last().id)).arg(kAnchorRows);
+    const int row = (int(m_anchors.size()) + 1) * kAnchorRows;
+    m_anchors << Anchor{row, readNumber(sql)};
+}
+
+// Once counted, a list with anchors finds them between events, so that the scroll bar dragged far
+// into it later finds its page at once.
+void SprModel::anchorSlice() {
+    m_anchorTimer.stop();
+    if ((m_anchors.size() + 1) * kAnchorRows < m_rows) {
+        addAnchor();
+        m_anchorTimer.start();
+    }
 }
 
 SprModel::Page SprModel::readPage(int number, QStringList* fields) const {

@@ -110,6 +110,8 @@ class SprModel : public QAbstractTableModel {
     Page readPage(int number, QStringList* fields) const;
     QString pageSql(int first, int rows, bool* reversed) const;
     QString fromAnchorSql(int first, int rows) const;
+    void addAnchor() const;
+    void anchorSlice();
     const Page& page(int number) const;
     void dropOldestPage() const;
 
@@ -125,6 +127,7 @@ class SprModel : public QAbstractTableModel {
     qint64 m_lastId = 0;
     qint64 m_sliceIds = 0;
     QTimer m_countTimer;
+    QTimer m_anchorTimer;
     QStringList m_fields;
     QHash<QString, QString> m_titles;
     mutable QHash<int, Page> m_pages;

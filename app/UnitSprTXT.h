@@ -15,6 +15,7 @@ class QToolBar;
 class QToolButton;
 class SprGrid;
 class SqlQuery;
+struct SprKey;
 
 // The list window of one register (ListKind): browses its rows, opens the editor of its kind,
 // deletes rows, and for cards chooses the period.
@@ -73,6 +74,8 @@ class TfrmSprTxt : public QWidget {
     void setupUi();
     void FormCreate();
     void bindPeriod(SqlQuery& query) const;
+    QString cardListSql(SprKey* key);
+    void requeryList(int row);
     int currentId() const;
     bool showModal(std::unique_ptr<QDialog> form);
     void writeCardCaption();

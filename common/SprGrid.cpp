@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 
 SprGrid::SprGrid(QWidget* parent) : QTableView(parent), m_model(new SprModel(this)) {
     setModel(m_model);
@@ -34,13 +35,15 @@ SprGrid::SprGrid(QWidget* parent) : QTableView(parent), m_model(new SprModel(thi
     connect(this, &QTableView::doubleClicked, this, &SprGrid::dblClick);
     // A double-click on the titles acts on nothing, but it is a double-click: the count starts again.
     connect(titles, &QHeaderView::sectionDoubleClicked, this, [this] { takeDoubleClick(); });
+    verticalScrollBar()->installEventFilter(this);
 }
 
-void SprGrid::load(const QString& sql, QueryBinder binder, const QStringList& hidden, const QList<SprColumn>& columns) {
+void SprGrid::load(const QString& sql, QueryBinder binder, const QStringList& hidden, const QList<SprColumn>& columns,
+                   const SprKey& key) {
     m_hidden = hidden;
     m_columns = columns;
     m_model->setTitles(columns);
-    m_model->setQuery(sql, std::move(binder));
+    m_model->setQuery(sql, std::move(binder), key);
     applyColumns();
     goToRow(0);
 }
@@ -54,6 +57,9 @@ void SprGrid::clearList() {
 
 void SprGrid::requery(int row) {
     m_model->refresh();
+    if (row >= m_model->rowCount()) {
+        m_model->finishCount();
+    }
     applyColumns();
     goToRow(row);
 }
@@ -107,7 +113,9 @@ QVariant SprGrid::currentValue(const QString& field) const {
     return valueAt(currentRowNumber(), field);
 }
 
+// The list's true length: a count under way is finished first.
 int SprGrid::rowCount() const {
+    m_model->finishCount();
     return m_model->rowCount();
 }
 
@@ -121,7 +129,33 @@ bool SprGrid::takeDoubleClick() {
     return acts;
 }
 
+void SprGrid::finishCountBefore(const QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            m_model->finishCount();
+            break;
+        default:
+            break;
+    }
+}
+
+bool SprGrid::viewportEvent(QEvent* event) {
+    finishCountBefore(event);
+    return QTableView::viewportEvent(event);
+}
+
+bool SprGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == verticalScrollBar()) {
+        finishCountBefore(event);
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
 void SprGrid::keyPressEvent(QKeyEvent* event) {
+    m_model->finishCount();
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         emit enterPressed();
         event->accept();

@@ -19,7 +19,9 @@ const Entry* findKind(const QList<Entry>& entries, int kind) {
 
 // The read-only grid of a list window or selector: whole-row selection, bold titles, resizable
 // columns, no editing. It re-runs its query on demand and keeps a row number across re-queries.
-// Its model reads only the rows on screen, a page at a time, and holds no statement open.
+// Its model reads only the rows on screen, a page at a time, and holds no statement open. While the
+// model still counts, a key, click or wheel over the grid first finishes the count, so that nothing a
+// person does acts on a length that is not yet true.
 class SprGrid : public QTableView {
     Q_OBJECT
 
@@ -33,7 +35,10 @@ class SprGrid : public QTableView {
     SprModel* sprModel() const { return m_model; }
 
     // Reads the list for the first time; the first row becomes current.
-    void load(const QString& sql, QueryBinder binder, const QStringList& hidden, const QList<SprColumn>& columns);
+    void load(const QString& sql, QueryBinder binder, const QStringList& hidden, const QList<SprColumn>& columns,
+              const SprKey& key = {});
+    // Another text and key of the same list, read at the next requery.
+    void setStatement(const QString& sql, const SprKey& key) { m_model->setStatement(sql, key); }
     // No query: an empty grid without columns.
     void clearList();
     // Reads the list again and makes that row number current; a shorter list goes to its last row.
@@ -44,7 +49,7 @@ class SprGrid : public QTableView {
     int currentRowNumber() const;
     // A field of the current row; an invalid value without a current row.
     QVariant currentValue(const QString& field) const;
-    // The number of rows of the list, and a field of one of them.
+    // The number of rows of the list (its count finished), and a field of one of them.
     int rowCount() const;
     QVariant valueAt(int row, const QString& field) const;
 
@@ -60,11 +65,14 @@ class SprGrid : public QTableView {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void applyColumns();
     int titleWidth(const QString& title) const;
     void goToRow(int row);
+    void finishCountBefore(const QEvent* event);
 
     SprModel* m_model = nullptr;
     QStringList m_hidden;

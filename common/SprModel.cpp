@@ -1,9 +1,12 @@
 #include "common/SprModel.h"
 
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
+
+#include <algorithm>
 
 #include "platform/Database.h"
 #include "platform/LocaleFormat.h"
@@ -11,7 +14,23 @@
 namespace {
 
 const QString COUNT_ROWS_SQL = QStringLiteral("SELECT COUNT(*) FROM (%1)");
+const QString COUNT_SLICE_SQL = QStringLiteral("SELECT COUNT(*) FROM (%1) WHERE ID > %2 AND ID <= %3");
+const QString LAST_ID_SQL = QStringLiteral("SELECT MAX(ID) FROM %1");
 const QString PAGE_ROWS_SQL = QStringLiteral("SELECT * FROM (%1) LIMIT %2 OFFSET %3");
+const QString PAGE_AFTER_ID_SQL = QStringLiteral("SELECT * FROM (%1) WHERE ID > %2 LIMIT %3 OFFSET %4");
+const QString PAGE_FROM_ROW_SQL = QStringLiteral("SELECT * FROM (%1) WHERE %2 LIMIT %3 OFFSET %4");
+const QString ROW_ID_SQL = QStringLiteral("SELECT ID FROM (%1) LIMIT 1 OFFSET %2");
+const QString ROW_ID_FROM_ROW_SQL = QStringLiteral("SELECT ID FROM (%1) WHERE %2 LIMIT 1 OFFSET %3");
+
+// A slice of the count takes a few milliseconds, far below what another workstation's write may
+// wait: its width in IDs grows while slices are quick and shrinks when one is slow.
+constexpr qint64 kFirstSliceIds = 1024;
+constexpr qint64 kFewestSliceIds = 256;
+constexpr qint64 kMostSliceIds = 1 << 20;
+constexpr qint64 kQuickSliceNs = 2'000'000;
+constexpr qint64 kSlowSliceNs = 8'000'000;
+// Rows between two anchors of a list not ordered by ID: walking them takes a few milliseconds.
+constexpr int kAnchorRows = 8192;
 
 // Floats show with up to 15 significant digits, as the workstation's default float form does.
 constexpr int kFloatDigits = 15;
@@ -83,9 +102,8 @@ bool isOrderByAt(const QString& sql, int at) {
                .hasMatch();
 }
 
-// The statement without its final ORDER BY, for counting: the order does not change the count, and
-// SQLite would otherwise sort every row of the list only to count them.
-QString withoutFinalOrderBy(const QString& sql) {
+// Where the statement's final ORDER BY starts; -1 without one.
+int finalOrderByAt(const QString& sql) {
     int depth = 0;
     QChar quote;
     int orderAt = -1;
@@ -103,7 +121,35 @@ QString withoutFinalOrderBy(const QString& sql) {
             orderAt = i;
         }
     }
+    return orderAt;
+}
+
+// The statement without its final ORDER BY, for counting: the order does not change the count, and
+// SQLite would otherwise sort every row of the list only to count them.
+QString withoutFinalOrderBy(const QString& sql) {
+    const int orderAt = finalOrderByAt(sql);
     return orderAt < 0 ? sql : sql.left(orderAt);
+}
+
+// The same rows in the opposite order: every term of the final ORDER BY turned round.
+QString reversedOrder(const QString& sql) {
+    static const QRegularExpression orderBy(QStringLiteral("^ORDER\\s+BY\\s+"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression direction(QStringLiteral("\\s+(ASC|DESC)$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    const int orderAt = finalOrderByAt(sql);
+    QString terms = sql.mid(orderAt);
+    terms.remove(orderBy);
+    QStringList reversed;
+    for (QString term : terms.split(QLatin1Char(','))) {
+        term = term.trimmed();
+        const QRegularExpressionMatch given = direction.match(term);
+        const bool descending =
+            given.hasMatch() && given.captured(1).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
+        term.remove(direction);
+        reversed << (descending ? term : term + QStringLiteral(" DESC"));
+    }
+    return sql.left(orderAt) + QStringLiteral("ORDER BY ") + reversed.join(QStringLiteral(", "));
 }
 
 }  // namespace
@@ -123,20 +169,40 @@ QString defaultDisplayText(const QVariant& value) {
     return dateTime.isValid() ? dateTimeDisplayText(dateTime) : text;
 }
 
-void SprModel::setQuery(const QString& sql, QueryBinder binder) {
-    m_sql = withoutTrailingSemicolon(sql);
+SprModel::SprModel(QObject* parent) : QAbstractTableModel(parent) {
+    // Each slice of a count runs from the event loop, so that the window answers between slices.
+    m_countTimer.setInterval(0);
+    connect(&m_countTimer, &QTimer::timeout, this, &SprModel::countSlice);
+    m_anchorTimer.setInterval(0);
+    connect(&m_anchorTimer, &QTimer::timeout, this, &SprModel::anchorSlice);
+}
+
+void SprModel::setQuery(const QString& sql, QueryBinder binder, const SprKey& key) {
     m_binder = std::move(binder);
+    setStatement(sql, key);
     refresh();
 }
 
+void SprModel::setStatement(const QString& sql, const SprKey& key) {
+    m_sql = withoutTrailingSemicolon(sql);
+    m_key = key;
+}
+
 void SprModel::refresh() {
+    m_countTimer.stop();
+    m_anchorTimer.stop();
+    // The slices and anchors of the last read no longer tell where a page starts.
+    m_slices.clear();
+    m_anchors.clear();
     // Read before the reset: a failing statement leaves the rows shown as they were.
-    int rows = 0;
     QStringList fields;
     Page first;
+    int rows = 0;
     if (m_binder) {
-        rows = readCount();
         first = readPage(0, &fields);
+        const bool whole = first.rows.size() < kPageRows;
+        rows = whole || !m_key.table.isEmpty() ? int(first.rows.size())
+                                               : int(readNumber(COUNT_ROWS_SQL.arg(withoutFinalOrderBy(m_sql))));
     }
     beginResetModel();
     m_pages.clear();
@@ -146,11 +212,17 @@ void SprModel::refresh() {
         m_pages.insert(0, first);
     }
     endResetModel();
+    if (m_binder && !m_key.table.isEmpty() && rows == kPageRows) {
+        startCount();
+    } else {
+        emit countFinished();
+    }
 }
 
 void SprModel::clear() {
     m_sql.clear();
     m_binder = nullptr;
+    m_key = {};
     refresh();
 }
 
@@ -164,15 +236,130 @@ QSqlQuery SprModel::run(const QString& sql) const {
     return query;
 }
 
-int SprModel::readCount() const {
-    QSqlQuery query = run(COUNT_ROWS_SQL.arg(withoutFinalOrderBy(m_sql)));
-    const int count = query.next() ? query.value(0).toInt() : 0;
+qint64 SprModel::readNumber(const QString& sql) const {
+    QSqlQuery query = run(sql);
+    const qint64 number = query.next() ? query.value(0).toLongLong() : 0;
     query.finish();
-    return count;
+    return number;
+}
+
+void SprModel::startCount() {
+    m_slices.clear();
+    m_countedRows = 0;
+    m_countedId = m_key.afterId;
+    m_sliceIds = kFirstSliceIds;
+    m_lastId = m_key.lastId >= 0 ? m_key.lastId : readNumber(LAST_ID_SQL.arg(m_key.table));
+    m_countTimer.start();
+}
+
+// A failing slice ends the count, so that its error is shown once; the list keeps the rows it has
+// until it is read again.
+void SprModel::countSlice() {
+    m_countTimer.stop();
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 upTo = qMin(m_lastId, m_countedId + m_sliceIds);
+    const int rows = int(readNumber(COUNT_SLICE_SQL.arg(withoutFinalOrderBy(m_sql)).arg(m_countedId).arg(upTo)));
+    if (rows > 0) {
+        m_slices << Slice{m_countedId, m_countedRows};
+    }
+    m_countedRows += rows;
+    m_countedId = upTo;
+    const qint64 took = timer.nsecsElapsed();
+    if (took < kQuickSliceNs) {
+        m_sliceIds = qMin(m_sliceIds * 2, kMostSliceIds);
+    } else if (took > kSlowSliceNs) {
+        m_sliceIds = qMax(m_sliceIds / 2, kFewestSliceIds);
+    }
+    if (m_countedId >= m_lastId) {
+        endCount();
+    } else {
+        m_countTimer.start();
+    }
+}
+
+void SprModel::endCount() {
+    // The first page was read before the count: another workstation may have changed the list since.
+    if (m_countedRows > m_rows) {
+        beginInsertRows(QModelIndex(), m_rows, m_countedRows - 1);
+        m_rows = m_countedRows;
+        endInsertRows();
+    } else if (m_countedRows < m_rows) {
+        beginRemoveRows(QModelIndex(), m_countedRows, m_rows - 1);
+        m_rows = m_countedRows;
+        endRemoveRows();
+    }
+    if (!m_key.fromRow.isEmpty()) {
+        m_anchorTimer.start();
+    }
+    emit countFinished();
+}
+
+void SprModel::finishCount() {
+    while (!counted()) {
+        countSlice();
+    }
+}
+
+// A page of a list ordered by ID starts from the slice that holds it; a far page of another keyed
+// list is read from the end in the opposite order; every other page is read by its offset.
+QString SprModel::pageSql(int first, int rows, bool* reversed) const {
+    if (m_key.table.isEmpty()) {
+        return PAGE_ROWS_SQL.arg(m_sql).arg(rows).arg(first);
+    }
+    if (m_key.orderedById) {
+        Slice from{m_key.afterId, 0};
+        if (counted() && !m_slices.isEmpty()) {
+            const auto after = std::upper_bound(m_slices.cbegin(), m_slices.cend(), first,
+                                                [](int row, const Slice& slice) { return row < slice.firstRow; });
+            from = after == m_slices.cbegin() ? *after : *(after - 1);
+        }
+        return PAGE_AFTER_ID_SQL.arg(m_sql).arg(from.afterId).arg(rows).arg(qMax(0, first - from.firstRow));
+    }
+    const int tail = qMin(rows, m_rows - first);
+    const int fromEnd = m_rows - first - tail;
+    if (!counted() || first < kAnchorRows || (fromEnd >= first && m_key.fromRow.isEmpty())) {
+        return PAGE_ROWS_SQL.arg(m_sql).arg(rows).arg(first);
+    }
+    if (fromEnd < kAnchorRows || m_key.fromRow.isEmpty()) {
+        *reversed = true;
+        return PAGE_ROWS_SQL.arg(reversedOrder(m_sql)).arg(tail).arg(fromEnd);
+    }
+    return fromAnchorSql(first, rows);
+}
+
+// A page from the anchor before it; anchors not yet found up to it are found first.
+QString SprModel::fromAnchorSql(int first, int rows) const {
+    const int wanted = first / kAnchorRows;
+    while (m_anchors.size() < wanted) {
+        addAnchor();
+    }
+    const Anchor& anchor = m_anchors.at(wanted - 1);
+    return PAGE_FROM_ROW_SQL.arg(m_sql, m_key.fromRow.arg(anchor.id)).arg(rows).arg(first - anchor.row);
+}
+
+// The next anchor, by walking the list from the last one.
+void SprModel::addAnchor() const {
+    const QString sql = m_anchors.isEmpty()
+                            ? ROW_ID_SQL.arg(m_sql).arg(kAnchorRows)
+                            : ROW_ID_FROM_ROW_SQL.arg(m_sql, m_key.fromRow.arg(m_anchors.last().id)).arg(kAnchorRows);
+    const int row = (int(m_anchors.size()) + 1) * kAnchorRows;
+    m_anchors << Anchor{row, readNumber(sql)};
+}
+
+// Once counted, a list with anchors finds them between events, so that the scroll bar dragged far
+// into it later finds its page at once.
+void SprModel::anchorSlice() {
+    m_anchorTimer.stop();
+    if ((m_anchors.size() + 1) * kAnchorRows < m_rows) {
+        addAnchor();
+        m_anchorTimer.start();
+    }
 }
 
 SprModel::Page SprModel::readPage(int number, QStringList* fields) const {
-    QSqlQuery query = run(PAGE_ROWS_SQL.arg(m_sql).arg(kPageRows).arg(qint64(number) * kPageRows));
+    bool reversed = false;
+    QSqlQuery query = run(pageSql(number * kPageRows, kPageRows, &reversed));
     const QSqlRecord record = query.record();
     for (int column = 0; fields && column < record.count(); ++column) {
         *fields << record.fieldName(column);
@@ -187,6 +374,9 @@ SprModel::Page SprModel::readPage(int number, QStringList* fields) const {
         rows.rows << values;
     }
     query.finish();
+    if (reversed) {
+        std::reverse(rows.rows.begin(), rows.rows.end());
+    }
     return rows;
 }
 

@@ -31,9 +31,55 @@ class TestSprTxt : public QObject {
     }
     void cleanup() { endCase(m_ui, m_db); }
 
-    void captionCountsCardsBeyondOneFetch() {
-        loadCards(300);
-        QCOMPARE(openList(lkCards)->windowTitle(), kCardsCaption.arg(kMarch).arg(300));
+    // Long lists with orphan rows (cards without a client, entries of a deleted user), read from their
+    // last row back to the first: rows found from count slices, anchors and the end as a plain query.
+    void longListsReadAsPlainQueries_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("period");
+        QTest::addColumn<QString>("plain");
+        const QString cards = QStringLiteral(
+            "SELECT tCard.ID FROM tCard JOIN tClient ON tCard.ID_Client=tClient.ID "
+            "WHERE DateClose BETWEEN '%1' AND '%2' ORDER BY tCard.ID");
+        const QString month[] = {QStringLiteral("2021-01-01 00:00:00"), QStringLiteral("2021-01-31 23:59:59")};
+        const QString year[] = {QStringLiteral("2021-01-01 00:00:00"), QStringLiteral("2021-12-31 23:59:59")};
+        const QString ever[] = {QStringLiteral("2000-01-01 00:00:00"), QStringLiteral("2100-12-31 23:59:59")};
+        QTest::newRow("cards, a month") << int(lkCards) << month[0] << month[1] << "01.01.2021 - 31.01.2021"
+                                        << cards.arg(month[0], month[1]);
+        QTest::newRow("cards, a year") << int(lkCards) << year[0] << year[1] << "01.01.2021 - 31.12.2021"
+                                       << cards.arg(year[0], year[1]);
+        QTest::newRow("cards, every date")
+            << int(lkCards) << ever[0] << ever[1] << "01.01.2000 - 31.12.2100" << cards.arg(ever[0], ever[1]);
+        QTest::newRow("event log") << int(lkActions) << ever[0] << ever[1] << ""
+                                   << QStringLiteral(
+                                          "SELECT LA.ID FROM tListActionUsers LA JOIN tUserApl U "
+                                          "ON LA.id_user=U.ID ORDER BY LA.dt_action, LA.ID");
+    }
+    void longListsReadAsPlainQueries() {
+        QFETCH(int, kind);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, period);
+        QFETCH(QString, plain);
+        fillLongLists();
+        gPeriodCard = {at(from), at(to)};
+        const auto window = openList(kind);
+        window->DBGridSpr->sprModel()->finishCount();
+        QList<qint64> expected;
+        SqlQuery query(db());
+        query.exec(plain);
+        while (query.next()) {
+            expected << query.value(0).toLongLong();
+        }
+        QList<qint64> shown(window->DBGridSpr->rowCount());
+        for (qsizetype row = shown.size() - 1; row >= 0; --row) {
+            shown[row] = window->DBGridSpr->valueAt(int(row), QStringLiteral("ID")).toLongLong();
+        }
+        QCOMPARE(shown, expected);
+        if (kind == lkCards) {
+            QCOMPARE(window->windowTitle(), kCardsCaption.arg(period).arg(expected.size()));
+        }
     }
     void cardListTakesPeriodWithTimeOfDay() {
         const int ivanov = addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"));
@@ -254,6 +300,19 @@ class TestSprTxt : public QObject {
 
   private:
     Database& db() { return m_db->db; }
+    // 2000 cards, every tenth without a client, their IDs five apart and their dates rising with them;
+    // 20000 log entries in an order of their own with ties, every fiftieth of a deleted user.
+    void fillLongLists() {
+        exec(db(), QStringLiteral("INSERT INTO tClient (Family) VALUES ('Иванов'), ('Петров'), ('Сидоров')"));
+        exec(db(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                                  "INSERT INTO tCard (ID, Num, TypeCard, DateClose, ID_Client) SELECT i * 5, i, i % 2, "
+                                  "datetime('2020-01-01', '+' || (i + (i % 7) * 20) || ' days'), "
+                                  "CASE WHEN i % 10 = 0 THEN 999 ELSE i % 3 + 1 END FROM n"));
+        exec(db(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                                  "INSERT INTO tListActionUsers (dt_action, id_user, kod_action, ActionStr) SELECT "
+                                  "datetime('2024-01-01', '+' || (i * 7919 % 5000) || ' minutes'), "
+                                  "CASE WHEN i % 50 = 0 THEN 77 ELSE 1 END, 1, 'Вход' FROM n"));
+    }
     std::unique_ptr<TfrmSprTxt> openList(int kind) {
         auto window = std::make_unique<TfrmSprTxt>(db());
         window->setWindowTitle(QStringLiteral("Справочник: Список"));

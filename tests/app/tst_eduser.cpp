@@ -16,91 +16,80 @@ const QString kUserGone =
     QStringLiteral("Пользователь не найден: возможно, его удалили на другом рабочем месте.\rИзменения не сохранены.");
 const QString kUserRow = QStringLiteral("SELECT name, koment, passw, uroven FROM tUserApl WHERE ID=%1");
 
-QLineEdit* edit(TfrmEdUser& dialog, const char* name) {
-    return dialog.findChild<QLineEdit*>(QString::fromLatin1(name));
-}
-
-QComboBox* levelBox(TfrmEdUser& dialog) {
-    return dialog.findChild<QComboBox*>(QStringLiteral("cbUroven"));
-}
-
 void fill(TfrmEdUser& dialog, const QString& name, const QString& password, const QString& comment) {
-    edit(dialog, "leUserName")->setText(name);
-    edit(dialog, "lePasw")->setText(password);
-    edit(dialog, "leInfo")->setText(comment);
+    dialog.leUserName->setText(name);
+    dialog.lePasw->setText(password);
+    dialog.leInfo->setText(comment);
 }
+
+// existing: Петров is loaded, else a new user; level -1: as offered; saved: the row the save leaves, empty: none.
+struct Save {
+    bool existing;
+    QString name, password, comment;
+    int level;
+    QString message, saved;
+};
 
 }  // namespace
+
+Q_DECLARE_METATYPE(Save)
 
 class TestEdUser : public MainWindowCase {
     Q_OBJECT
 
   private slots:
     void savesOrRefuses_data() {
-        for (const char* column : {"load", "name", "password", "comment", "message"}) {
-            QTest::addColumn<QString>(column);  // load: whom the dialog shows; empty: a new user
-        }
-        QTest::addColumn<int>("level");      // -1: as offered
-        QTest::addColumn<QString>("saved");  // the row the save leaves; empty: none changed
-        const auto row = [](const char* name, const char* load, const char* typed, const char* password,
-                            const char* comment, int level, const QString& message, const char* saved) {
-            QTest::newRow(name) << QString::fromUtf8(load) << QString::fromUtf8(typed) << QString::fromUtf8(password)
-                                << QString::fromUtf8(comment) << message << level << QString::fromUtf8(saved);
-        };
-        row("new at the offered level", "", "Petrov", "secret", "касса 2", -1, "", "Petrov|касса 2|secret|0|text");
-        row("new, chosen level, empty password", "", "Сидоров", "", "", 1, "", "Сидоров|||1|text");
-        row("name of spaces", "", "   ", "", "", -1, "", "   |||0|text");
-        row("empty name", "", "", "secret", "x", -1, kNoName, "");
-        row("taken, cyrillic other case", "", "иванов", "pw2", "", -1, kNameTaken, "");
-        row("existing renamed to a taken name", "Петров", "иванов", "pw", "c", -1, kNameTaken, "");
-        row("existing keeps its own name", "Петров", "петров", "pw", "c", -1, "", "петров|c|pw|1|text");
+        QTest::addColumn<Save>("run");
+        const auto row = [](const char* tag, const Save& run) { QTest::newRow(tag) << run; };
+        row("new at the offered level", {false, "Petrov", "secret", "касса 2", -1, "", "Petrov|касса 2|secret|0|text"});
+        row("new, chosen level, empty password", {false, "Сидоров", "", "", 1, "", "Сидоров|||1|text"});
+        row("name of spaces", {false, "   ", "", "", -1, "", "   |||0|text"});
+        row("empty name", {false, "", "secret", "x", -1, kNoName, ""});
+        row("taken, cyrillic other case", {false, "иванов", "pw2", "", -1, kNameTaken, ""});
+        row("existing renamed to a taken name", {true, "иванов", "pw", "c", -1, kNameTaken, ""});
+        row("existing keeps its own name", {true, "петров", "pw", "c", -1, "", "петров|c|pw|1|text"});
     }
     void savesOrRefuses() {
-        QFETCH(QString, load);
-        QFETCH(QString, name);
-        QFETCH(QString, password);
-        QFETCH(QString, comment);
-        QFETCH(QString, message);
-        QFETCH(int, level);
-        QFETCH(QString, saved);
+        QFETCH(Save, run);
+        const auto& [existing, name, password, comment, level, message, saved] = run;
         addUser(QStringLiteral("Иванов"), 2);
         const int petrov = addUser(QStringLiteral("Петров"), 1);
         const QString users =
             QStringLiteral("SELECT name, koment, passw, uroven, typeof(passw) FROM tUserApl ORDER BY ID");
         QStringList expected = rows(m_db->db, users);
         TfrmEdUser dialog(m_main->ADOConnect, nullptr);
-        dialog.LoadUser(load.isEmpty() ? -1 : petrov);
-        if (load.isEmpty()) {
+        dialog.LoadUser(existing ? petrov : -1);
+        if (!existing) {
             QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь системы: НОВЫЙ"));
         }
         fill(dialog, name, password, comment);
         if (level >= 0) {
-            levelBox(dialog)->setCurrentIndex(level);
+            dialog.cbUroven->setCurrentIndex(level);
         }
         QCOMPARE(pressButton(dialog, "btnSave"), message.isEmpty() ? int(QDialog::Accepted) : 0);
         QCOMPARE(m_ui->messageTexts(), message.isEmpty() ? QStringList() : QStringList(message));
-        if (!saved.isEmpty() && load.isEmpty()) {
+        if (!saved.isEmpty() && !existing) {
             expected << saved;
         } else if (!saved.isEmpty()) {
             expected[2] = saved;  // Петров's row
         }
         QCOMPARE(rows(m_db->db, users), expected);
         if (!message.isEmpty()) {
-            QCOMPARE(edit(dialog, "leUserName")->text(), name);
-            QCOMPARE(edit(dialog, "lePasw")->text(), password);
+            QCOMPARE(dialog.leUserName->text(), name);
+            QCOMPARE(dialog.lePasw->text(), password);
             // Another attempt after the refusal goes through.
-            edit(dialog, "leUserName")->setText(QStringLiteral("Новый"));
+            dialog.leUserName->setText(QStringLiteral("Новый"));
             QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-            QCOMPARE(userCount(), load.isEmpty() ? 4 : 3);
+            QCOMPARE(userCount(), existing ? 3 : 4);
         }
     }
     void keepsNameAndLevelOfBuiltInAdmin() {
         TfrmEdUser dialog(m_main->ADOConnect, nullptr);
         dialog.LoadUser(1);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Пользователь: ID=1"));
-        QVERIFY(!edit(dialog, "leUserName")->isEnabled() && !levelBox(dialog)->isEnabled());
-        edit(dialog, "lePasw")->setText(QStringLiteral("новый"));
-        edit(dialog, "leInfo")->setText(QStringLiteral("главный"));
+        QVERIFY(!dialog.leUserName->isEnabled() && !dialog.cbUroven->isEnabled());
+        dialog.lePasw->setText(QStringLiteral("новый"));
+        dialog.leInfo->setText(QStringLiteral("главный"));
         QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
         QCOMPARE(rows(m_db->db, kUserRow.arg(1)), QStringList{"Admin|главный|новый|0"});
     }
@@ -116,7 +105,7 @@ class TestEdUser : public MainWindowCase {
         dialog.LoadUser(deletedMeanwhile ? id : -1);
         scalar(m_db->db, QStringLiteral("DELETE FROM tUserApl WHERE ID=%1").arg(id));
         exec(m_db->db, "CREATE TRIGGER tNoNew BEFORE INSERT ON tUserApl BEGIN SELECT RAISE(ABORT, 'disk full'); END;");
-        edit(dialog, "leUserName")->setText(QStringLiteral("Вернувшийся"));
+        dialog.leUserName->setText(QStringLiteral("Вернувшийся"));
         if (deletedMeanwhile) {
             QCOMPARE(pressButton(dialog, "btnSave"), 0);
             QCOMPARE(m_ui->messageTexts(), QStringList(kUserGone));
@@ -124,15 +113,15 @@ class TestEdUser : public MainWindowCase {
             QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
             QCOMPARE(dialog.result(), 0);
         }
-        QCOMPARE(edit(dialog, "leUserName")->text(), QStringLiteral("Вернувшийся"));
+        QCOMPARE(dialog.leUserName->text(), QStringLiteral("Вернувшийся"));
         QCOMPARE(rows(m_db->db, "SELECT ID, name FROM tUserApl"), QStringList{"1|Admin"});
     }
     void loadsUserAndCancelWritesNothing() {
         const int id = addUser(QStringLiteral("Кассир"), 2);
         TfrmEdUser dialog(m_main->ADOConnect, nullptr);
         dialog.LoadUser(id);
-        QCOMPARE(QStringList({edit(dialog, "leUserName")->text(), edit(dialog, "lePasw")->text(),
-                              edit(dialog, "leInfo")->text(), levelBox(dialog)->currentText()}),
+        QCOMPARE(QStringList({dialog.leUserName->text(), dialog.lePasw->text(), dialog.leInfo->text(),
+                              dialog.cbUroven->currentText()}),
                  QStringList({"Кассир", "pw", "c", "Пользователь"}));
         fill(dialog, QStringLiteral("Другой"), QStringLiteral("x"), QStringLiteral("y"));
         QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));

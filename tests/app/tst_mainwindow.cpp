@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QToolBar>
 
 #include "app/UnitHeard.h"
 #include "app/UnitSprTXT.h"
@@ -19,14 +20,6 @@ QStringList captions(TfrmAPL& main) {
         titles << list->windowTitle();
     }
     return titles;
-}
-
-QAction* action(QWidget& owner, const char* name) {
-    auto* found = owner.findChild<QAction*>(QString::fromLatin1(name));
-    if (!found) {
-        qFatal("no action %s", name);
-    }
-    return found;
 }
 
 // The shortcuts of the actions a person can reach through the menus, submenus included.
@@ -46,25 +39,19 @@ void addShortcuts(const QList<QAction*>& actions, QStringList& keys) {
 
 }  // namespace
 
-class TestMainWindow : public DatabaseCase {
+class TestMainWindow : public MainWindowCase {
     Q_OBJECT
 
   private slots:
     void init() {
-        startCase(m_ui, m_db);
-        resetProgramGlobals();
+        startWithMain();
         gAppPath = gPathBase = m_db->folder();
         gDBFName = QStringLiteral("dbVelorma.mdb");
         gLoginOK = true;
         gQueryClose = false;
         gPeriodCard = {QDateTime::currentDateTime(), QDateTime::currentDateTime()};
-        m_main = std::make_unique<TfrmAPL>();
         m_main->show();
         QVERIFY(m_main->ADOConnect.isOpen());
-    }
-    void cleanup() {
-        m_main.reset();
-        endCase(m_ui, m_db);
     }
 
     void captionsPerKind_data() {
@@ -82,10 +69,13 @@ class TestMainWindow : public DatabaseCase {
     void captionsPerKind() {
         QFETCH(QString, item);
         QFETCH(QString, caption);
-        action(*m_main, item.toLatin1().constData())->trigger();
+        m_main->findChild<QAction*>(item)->trigger();
         QCOMPARE(captions(*m_main), QStringList{caption});
     }
     void openSprKeepsOneWindowPerKind() {
+        m_main->OpenSpr(21, QStringLiteral("X"));
+        m_main->OpenSpr(0, QStringLiteral("X"));
+        QVERIFY(m_main->listWindows().isEmpty());
         m_main->N_ClientClick();
         QMdiSubWindow* sub = m_main->mdiArea()->activeSubWindow();
         m_main->N_ZalClick();
@@ -96,19 +86,25 @@ class TestMainWindow : public DatabaseCase {
         QCOMPARE(m_main->mdiArea()->activeSubWindow(), sub);
         QCOMPARE(captions(*m_main), QStringList({"Справочник: Клиенты", "Справочник: Залы"}));
         QCOMPARE(gWinCount, 2);
-    }
-    void closedWindowOpensAnewWithFreshRows() {
-        m_main->N_ClientClick();
-        m_main->mdiArea()->activeSubWindow()->close();
+        // A closed list opens anew with the rows written since.
+        sub->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(m_main->listWindows().isEmpty());
+        QCOMPARE(captions(*m_main), QStringList({"Справочник: Залы"}));
         exec(m_db->db, QStringLiteral("INSERT INTO tClient (Family) VALUES ('Иванов')"));
         m_main->N_ClientClick();
-        QCOMPARE(m_main->listWindows().size(), 1);
-        QCOMPARE(m_main->listWindows().first()->DBGridSpr->rowCount(), 1);
+        QCOMPARE(m_main->listWindows().last()->DBGridSpr->rowCount(), 1);
     }
-    // With the sports-type list active its "Действие" stands beside the main menus: no key may serve two.
-    void shortcutsDoOneThingEach() {
+    void barsAndKeys() {
+        const auto items = [](const QToolBar* bar) {
+            QStringList names;
+            for (const QAction* action : bar->actions()) {
+                names << (action->isSeparator() ? QStringLiteral("|") : action->objectName());
+            }
+            return names;
+        };
+        QCOMPARE(items(m_main->tbSpr), QStringList({"btnZal", "|", "btnClients", "|", "btnOrg"}));
+        QCOMPARE(items(m_main->tbWork), QStringList({"ToolButton3", "|", "btnRezOrg", "|"}));
+        // With the sports-type list active its "Действие" stands beside the main menus: no key may serve two.
         m_main->N_VSClick();
         QStringList keys;
         addShortcuts(m_main->menuBar()->actions(), keys);
@@ -117,15 +113,6 @@ class TestMainWindow : public DatabaseCase {
         distinct.removeDuplicates();
         QCOMPARE(keys, distinct);
     }
-    void kindOutsideRangeOpensNothing() {
-        m_main->OpenSpr(21, QStringLiteral("X"));
-        m_main->OpenSpr(0, QStringLiteral("X"));
-        QVERIFY(m_main->listWindows().isEmpty());
-        QCOMPARE(gWinCount, 0);
-    }
-
-  private:
-    std::unique_ptr<TfrmAPL> m_main;
 };
 
 QTEST_MAIN(TestMainWindow)

@@ -11,20 +11,12 @@ namespace {
 const QString kStartPath = QStringLiteral("/srv/velorma/Base/");
 const QString kStoredRows = QStringLiteral("SELECT ParKod, snachInt, snachStr FROM tParApl ORDER BY ParKod");
 
-QTableWidget& grid(TfrmParAlp& dialog) {
-    auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("VLE_ParApl"));
-    if (!table) {
-        qFatal("no grid");
-    }
-    return *table;
-}
-
 QString valueAt(TfrmParAlp& dialog, int row) {
-    return grid(dialog).item(row - 1, 1)->text();
+    return dialog.VLE_ParApl->item(row - 1, 1)->text();
 }
 
 void setValueAt(TfrmParAlp& dialog, int row, const QString& text) {
-    grid(dialog).item(row - 1, 1)->setText(text);
+    dialog.VLE_ParApl->item(row - 1, 1)->setText(text);
 }
 
 // Distinct texts in every row, so that each row's arrival can be told apart.
@@ -48,17 +40,29 @@ class TestParamApl : public MainWindowCase {
         gPathBase = kStartPath;
         gQueryClose = true;
     }
-    void showsNumbersInShortestForm() {
+    void showsNumbersInShortestFormAndKeepsTextWithEqualsSign() {
         m_main->SetParApl(pcUseInsurance, 1);
         m_main->SetParApl(pcUseCardText, 2.5);
         m_main->SetParApl(pcOrgName, QStringLiteral("ООО «Вело»"));
-        TfrmParAlp dialog(*m_main, nullptr);
-        QCOMPARE(valueAt(dialog, 1), QStringLiteral("ООО «Вело»"));
-        QCOMPARE(valueAt(dialog, 4), QStringLiteral("1"));
-        QCOMPARE(valueAt(dialog, 5), QStringLiteral("1"));
-        QCOMPARE(valueAt(dialog, 8), QStringLiteral("2,5"));
+        const QString text = QStringLiteral("Директор = И.И. Иванов; \"a=b\"");
+        {
+            TfrmParAlp dialog(*m_main, nullptr);
+            QCOMPARE(QStringList({valueAt(dialog, 1), valueAt(dialog, 4), valueAt(dialog, 5), valueAt(dialog, 8)}),
+                     QStringList({"ООО «Вело»", "1", "1", "2,5"}));
+            setValueAt(dialog, 2, text);
+            pressButton(dialog, "btnSave");
+        }
+        QCOMPARE(scalar(m_db->db, "SELECT snachStr FROM tParApl WHERE ParKod=102").toString(), text);
+        TfrmParAlp reopened(*m_main, nullptr);
+        QCOMPARE(valueAt(reopened, 2), text);
     }
-    void savesUnchangedNeverStoredCodes() {
+    void cancelWritesNothingAndSaveStoresNeverStoredCodes() {
+        {
+            TfrmParAlp dialog(*m_main, nullptr);
+            fillAllRows(dialog);
+            QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
+        }
+        QCOMPARE(scalar(m_db->db, "SELECT count(*) FROM tParApl").toInt(), 0);
         TfrmParAlp dialog(*m_main, nullptr);
         QCOMPARE(QStringList({valueAt(dialog, 1), valueAt(dialog, 4)}), QStringList({"", "0"}));
         QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
@@ -86,9 +90,8 @@ class TestParamApl : public MainWindowCase {
             pressButton(dialog, "btnSave");
             QFAIL("saved");
         } catch (const DbError& e) {
-            QCOMPARE(
-                e.message(),
-                QStringLiteral("В строке «%1» укажите 1 (да) или 0 (нет).").arg(grid(dialog).item(row - 1, 0)->text()));
+            QCOMPARE(e.message(), QStringLiteral("В строке «%1» укажите 1 (да) или 0 (нет).")
+                                      .arg(dialog.VLE_ParApl->item(row - 1, 0)->text()));
         }
         QCOMPARE(dialog.result(), 0);
         QCOMPARE(rows(m_db->db, kStoredRows), QStringList());
@@ -119,25 +122,6 @@ class TestParamApl : public MainWindowCase {
         pressButton(dialog, "btnSave");
         QCOMPARE(row == 5 ? QString::number(int(gQueryClose)) : gPathBase, held);
         QVERIFY(m_ui->messages.isEmpty());
-    }
-    void keepsTextWithEqualsSign() {
-        const QString text = QStringLiteral("Директор = И.И. Иванов; \"a=b\"");
-        {
-            TfrmParAlp dialog(*m_main, nullptr);
-            setValueAt(dialog, 2, text);
-            pressButton(dialog, "btnSave");
-        }
-        QCOMPARE(scalar(m_db->db, "SELECT snachStr FROM tParApl WHERE ParKod=102").toString(), text);
-        TfrmParAlp reopened(*m_main, nullptr);
-        QCOMPARE(valueAt(reopened, 2), text);
-    }
-    void closeWritesNothing() {
-        TfrmParAlp dialog(*m_main, nullptr);
-        fillAllRows(dialog);
-        QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
-        QCOMPARE(scalar(m_db->db, "SELECT count(*) FROM tParApl").toInt(), 0);
-        QCOMPARE(gPathBase, kStartPath);
-        QVERIFY(gQueryClose);
     }
 };
 

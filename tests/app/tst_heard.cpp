@@ -222,8 +222,9 @@ class TestHeard : public DatabaseCase {
         const auto& [login, password, exclusive, level, queryClose, closeBy, answer, signedIn, message, asked] = run;
         const int id =
             addUser(m_db->db, QStringLiteral("Петров"), QStringLiteral("Пароль1"), level, QStringLiteral("смена"));
-        // Other copies signed in: one as Admin, one under the same name.
+        // Other copies signed in: one as Admin, one under the same name, which left a wizard proposal.
         exec(m_db->db, QStringLiteral("INSERT INTO tWorkUser (id_user) VALUES (1), (%1)").arg(id));
+        exec(m_db->db, QStringLiteral("INSERT INTO tWizardTMP (ID_Card, ID_USER) VALUES (1, %1)").arg(id));
         const QStringList kept = exclusive && signedIn ? QStringList() : workUserRows(m_db->db);
         const QStringList started(QStringLiteral("%1|0|%2").arg(id).arg(kStart));
         writeIni({"[ParamApl]", "PathBase=" + m_db->folder(), queryClose.isEmpty() ? "" : "gQueryClose=" + queryClose,
@@ -249,6 +250,7 @@ class TestHeard : public DatabaseCase {
         QCOMPARE(signedInUser(), signedIn ? QStringLiteral("%1|%2|%3|смена").arg(id).arg(login).arg(level)
                                           : QStringLiteral("1|Admin|0|system admin"));
         QCOMPARE(logRows(db), signedIn ? started : QStringList());
+        QCOMPARE(scalar(db, QStringLiteral("SELECT COUNT(*) FROM tWizardTMP")).toInt(), exclusive && signedIn ? 0 : 1);
         if (signedIn) {
             QCOMPARE(main->windowTitle(), "Велорма (v.1.2.5)  # " + login + " #" + (exclusive ? " (Монопольно)" : ""));
             QCOMPARE(main->N_Servis->menuAction()->isVisible(), level == 0);

@@ -250,42 +250,37 @@ class TestPrices : public DatabaseCase {
                  stored.replaceInStrings("%1", QString::number(m_hall)));
         QTEST(typeNames(owner), "listed");
     }
-    void editorMarksChangesAndKeepsHall() {
+    // The editor keeps a type's own hall; once another workstation deletes the hall, its band and the price type,
+    // neither dialog stores anything.
+    void editorKeepsHallUntilRecordsGone() {
         const int common = addTypeCen(db(), "Общий", 0, 0);
-        const int own = addTypeCen(db(), "Разовый", m_hall, 0);
+        const int otherHall = addHall(db(), "Другой");
+        const int other = addTypeCen(db(), "Разовый", otherHall, 0);
         const int sports = addTypeCen(db(), "Плавание", 0, 4, 0, 7);
+        addTypeCen(db(), "Абонемент", m_hall, 1);
+        addBand(db(), m_hall, "09:00", "16:00");
         TfrmSetCena owner(db(), nullptr);
-        owner.SetZalID(addHall(db(), "Другой"));
+        owner.SetZalID(m_hall);
         TfrmEdTC editor(db(), &owner);
         editor.LoadEdTC(common);
         QVERIFY(editor.cbAllTC->isChecked() && !editor.cbAllTC->isEnabled());
         editor.LoadEdTC(sports);
         QVERIFY(editor.cbAllTC->isHidden());
-        editor.LoadEdTC(own);
+        editor.LoadEdTC(other);
         QVERIFY(!editor.cbAllTC->isChecked() && !editor.cbAllTC->isEnabled() && !editor.cbAllTC->isHidden());
         QTest::keyClicks(editor.leCountSeans, "1");
         QCOMPARE(editor.windowTitle(), "Тип цены *");
         QCOMPARE(pressButton(editor, "btnSave"), int(QDialog::Accepted));
-        QCOMPARE(rows(db(), QStringLiteral("SELECT Zal_ID, KolvoSeans FROM tTypeCen WHERE ID=%1").arg(own)),
-                 QStringList(QStringLiteral("%1|1").arg(m_hall)));
-    }
-    // Another workstation deletes the hall, its band and the price type while the dialogs are open: nothing is
-    // stored.
-    void deletedOwnerTakesNoBandPriceOrType() {
-        addBand(db(), m_hall, "09:00", "16:00");
-        const int type = addTypeCen(db(), "Разовый", m_hall, 1);
-        TfrmSetCena dialog(db(), nullptr);
-        dialog.SetZalID(m_hall);
-        TfrmEdTC editor(db(), &dialog);
-        editor.LoadEdTC(type);
+        QCOMPARE(rows(db(), QString("SELECT Zal_ID, KolvoSeans FROM tTypeCen WHERE ID=%1").arg(other)),
+                 QStringList(QString("%1|1").arg(otherHall)));
         QTest::keyClicks(editor.leCountSeans, "2");
-        execElsewhere(*m_db, "DELETE FROM tTypeCen");
-        execElsewhere(*m_db, "DELETE FROM tZal");
-        execElsewhere(*m_db, "DELETE FROM tPeriodCena");
+        for (const char* table : {"tTypeCen", "tZal", "tPeriodCena"}) {
+            execElsewhere(*m_db, QString("DELETE FROM %1").arg(table));
+        }
         QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(editor, "btnSave"));
-        QVERIFY_THROWS_EXCEPTION(RecordGone, setPrice(dialog, "100", "0", QDate(2024, 3, 1)));
-        dialog.TimeBegin->setTime(QTime(7, 0));
-        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(dialog, "btnSetPeriod"));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, setPrice(owner, "100", "0", QDate(2024, 3, 1)));
+        owner.TimeBegin->setTime(QTime(7, 0));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(owner, "btnSetPeriod"));
         QCOMPARE(scalar(db(), "SELECT (SELECT COUNT(*) FROM tPeriodCena) + (SELECT COUNT(*) FROM tCenaSeans)").toInt(),
                  0);
     }

@@ -15,6 +15,7 @@
 #include "tests/support/TestSupport.h"
 
 using card_fixture::addHall;
+using card_fixture::addPrice;
 using card_fixture::addTypeCen;
 
 namespace {
@@ -30,11 +31,6 @@ const QString kPrices = QStringLiteral("SELECT ID_Period, Cena, StrahVosn, DateS
 int addBand(Database& db, int hall, const char* begin, const char* end) {
     const auto time = [](const char* text) { return QTime::fromString(QString(text), QStringLiteral("HH:mm")); };
     return card_fixture::addBand(db, hall, time(begin), time(end));
-}
-
-// A price with a fee of 5.
-void addPrice(Database& db, int band, int type, const QDate& day, int price) {
-    card_fixture::addPrice(db, band, type, day, price, 5);
 }
 
 QStringList typeNames(const TPriceDialog& dialog) {
@@ -102,9 +98,9 @@ class TestPrices : public DatabaseCase {
         const int evening = addBand(db(), m_hall, "16:00", "22:00");
         const int eight = addTypeCen(db(), "Абонемент 8", m_hall, 8);
         const int twelve = addTypeCen(db(), "Абонемент 12", m_hall, 12);
-        addPrice(db(), morning, eight, QDate(2026, 3, 1), 100);
-        addPrice(db(), evening, eight, QDate(2026, 3, 1), 200);
-        addPrice(db(), evening, twelve, QDate(2026, 3, 1), 300);
+        addPrice(db(), morning, eight, QDate(2026, 3, 1), 100, 5);
+        addPrice(db(), evening, eight, QDate(2026, 3, 1), 200, 5);
+        addPrice(db(), evening, twelve, QDate(2026, 3, 1), 300, 5);
         TfrmSetCena dialog(db(), nullptr);
         dialog.SetZalID(m_hall);
         QCOMPARE(typeNames(dialog), QStringList({"Абонемент 12", "Абонемент 8"}));
@@ -161,7 +157,7 @@ class TestPrices : public DatabaseCase {
         QFETCH(QDate, day);
         QFETCH(QStringList, prices);
         const int band = addBand(db(), m_hall, "09:00", "16:00");
-        addPrice(db(), band, addTypeCen(db(), "Абонемент 8", m_hall, 8), QDate(2026, 3, 1), 100);
+        addPrice(db(), band, addTypeCen(db(), "Абонемент 8", m_hall, 8), QDate(2026, 3, 1), 100, 5);
         TfrmSetCena dialog(db(), nullptr);
         dialog.SetZalID(m_hall);
         setPrice(dialog, price, fee, day);
@@ -287,7 +283,7 @@ class TestPrices : public DatabaseCase {
     void sportsTypePricesUseBandZero() {
         const int swim = addTypeCen(db(), "Плавание 8", 0, 8, 0, 7);
         addTypeCen(db(), "Йога", 0, 8, 0, 9);
-        addPrice(db(), 0, swim, QDate(2026, 3, 1), 100);
+        addPrice(db(), 0, swim, QDate(2026, 3, 1), 100, 5);
         TfrmSetCenaVS dialog(db(), nullptr);
         dialog.SetVidSportID(7);
         QCOMPARE(typeNames(dialog), QStringList("Плавание 8"));

@@ -162,27 +162,25 @@ class TestRezOrg : public DatabaseCase {
         QCOMPARE(scalar(db(), "SELECT (SELECT COUNT(*) FROM tRezOrg) + (SELECT COUNT(*) FROM tWorkGurnal)").toInt(), 5);
     }
 
-    void changesHall() {
-        addSlot(db(), addHall(db(), "Тренажерный зал", 30), QTime(18, 0));
+    // A hall change tells its places and lists its slots; without a slot or a hall, places are refused.
+    void changesHallOrRefusesPlacesWithoutSlot() {
+        addHall(db(), "Тренажерный зал", 30);
         TfrmRezOrg form(db(), nullptr);
+        form.LoadRezOrg(addContract(db(), 1, m_org));
         form.cbZal->setCurrentIndex(1);
         form.cbZalChange();
-        QCOMPARE(m_ui->messageTexts(), QStringList("30"));
         QCOMPARE(form.FLoadDay->MaxCount, 30);
-        QCOMPARE(form.cbSeans->currentText(), "18:00");
-    }
-
-    // A hall without slots, then no hall at all.
-    void refusesPlacesWithoutSlot() {
-        const int id = addContract(db(), 1, m_org);
-        for (const char* table : {"tSeans", "tZal"}) {
-            exec(db(), QString("DELETE FROM %1").arg(table));
-            TfrmRezOrg form(db(), nullptr);
-            form.LoadRezOrg(id);
-            form.btnNewSeansClick();
-            QCOMPARE(load(form), "0/0");
-        }
-        QCOMPARE(m_ui->messageTexts(), QStringList({kNoSlot, kNoSlot}));
+        form.btnNewSeansClick();
+        QCOMPARE(load(form), "0/0");
+        form.cbZal->setCurrentIndex(0);
+        form.cbZalChange();
+        QCOMPARE(form.cbSeans->currentText(), "10:00");
+        exec(db(), "DELETE FROM tZal");
+        TfrmRezOrg noHall(db(), nullptr);
+        noHall.LoadRezOrg(1);
+        noHall.btnNewSeansClick();
+        QCOMPARE(load(noHall), "0/0");
+        QCOMPARE(m_ui->messageTexts(), QStringList({"30", kNoSlot, "20", kNoSlot}));
         QCOMPARE(scalar(db(), "SELECT COUNT(*) FROM tWorkGurnal").toInt(), 0);
     }
 

@@ -63,15 +63,13 @@ class TestPrices : public DatabaseCase {
         QTest::addColumn<QString>("begin");
         QTest::addColumn<QString>("end");
         QTest::addColumn<QStringList>("bands");
-        QTest::newRow("same begin") << "09:00"
-                                    << "12:00" << QStringList{"09:00-12:00", "16:00-22:00"};
-        QTest::newRow("same end") << "12:00"
-                                  << "22:00" << QStringList{"09:00-16:00", "12:00-22:00"};
-        QTest::newRow("begin of one, end of another: the first")
-            << "09:00"
-            << "22:00" << QStringList{"09:00-22:00", "16:00-22:00"};
-        QTest::newRow("new pair") << "07:00"
-                                  << "08:00" << QStringList{"09:00-16:00", "16:00-22:00", "07:00-08:00"};
+        const auto row = [](const char* name, const char* begin, const char* end, const QStringList& bands) {
+            QTest::newRow(name) << QString(begin) << QString(end) << bands;
+        };
+        row("same begin", "09:00", "12:00", {"09:00-12:00", "16:00-22:00"});
+        row("same end", "12:00", "22:00", {"09:00-16:00", "12:00-22:00"});
+        row("begin of one, end of another: the first", "09:00", "22:00", {"09:00-22:00", "16:00-22:00"});
+        row("new pair", "07:00", "08:00", {"09:00-16:00", "16:00-22:00", "07:00-08:00"});
     }
     void setsOrChangesBand() {
         QFETCH(QString, begin);
@@ -112,9 +110,9 @@ class TestPrices : public DatabaseCase {
         dialog.cbTypeCen->setCurrentIndex(1);
         emit dialog.cbTypeCen->activated(1);
         QCOMPARE(shownRows(*dialog.DBGridSpr), QStringList("01.03.2026|200|5"));
-        exec(db(), QStringLiteral("INSERT INTO tCard (Num, ID_TypeCen) VALUES (1, %1)").arg(eight));
+        exec(db(), QString("INSERT INTO tCard (Num, ID_TypeCen) VALUES (1, %1)").arg(eight));
         pressButton(dialog, "btnDelTC");
-        exec(db(), "DELETE FROM tCenaSeans WHERE ID_TypeCen=" + QString::number(eight));
+        exec(db(), QString("DELETE FROM tCenaSeans WHERE ID_TypeCen=%1").arg(eight));
         pressButton(dialog, "btnDelTC");
         exec(db(), "DELETE FROM tCard");
         pressButton(dialog, "btnDelTC");
@@ -207,8 +205,8 @@ class TestPrices : public DatabaseCase {
         QTest::addColumn<QStringList>("listed");
         const auto row = [](const char* name, bool sports, bool common, const char* count, const char* strahSumma,
                             const QStringList& messages, const QStringList& stored, const QStringList& listed) {
-            QTest::newRow(name) << sports << common << QString(count) << QString::fromUtf8(strahSumma) << messages
-                                << stored << listed;
+            QTest::newRow(name) << sports << common << QString(count) << QString(strahSumma) << messages << stored
+                                << listed;
         };
         row("hall price dialog", false, false, "8", "0", {}, {"%1|0|8"}, {"Новый"});
         row("common to all halls", false, true, "0", "0", {}, {"0|0|0"}, {});

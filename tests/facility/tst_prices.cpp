@@ -14,6 +14,7 @@
 #include "tests/cards/CardFixture.h"
 #include "tests/support/TestSupport.h"
 
+using card_fixture::addBand;
 using card_fixture::addHall;
 using card_fixture::addPrice;
 using card_fixture::addTypeCen;
@@ -26,12 +27,6 @@ const QString kBadCount = QStringLiteral("Число сеансов должно
 const QString kBands = QStringLiteral(
     "SELECT substr(TimeBegin, 12, 5) || '-' || substr(TimeEnd, 12, 5) FROM tPeriodCena WHERE ID_Zal=%1 ORDER BY ID");
 const QString kPrices = QStringLiteral("SELECT ID_Period, Cena, StrahVosn, DateSet FROM tCenaSeans ORDER BY ID");
-
-// A band of the hall by its "HH:mm" bounds.
-int addBand(Database& db, int hall, const char* begin, const char* end) {
-    const auto time = [](const char* text) { return QTime::fromString(QString(text), QStringLiteral("HH:mm")); };
-    return card_fixture::addBand(db, hall, time(begin), time(end));
-}
 
 QStringList typeNames(const TPriceDialog& dialog) {
     QStringList names;
@@ -75,10 +70,10 @@ class TestPrices : public DatabaseCase {
         QFETCH(QString, begin);
         QFETCH(QString, end);
         QFETCH(QStringList, bands);
-        addBand(db(), m_hall, "09:00", "16:00");
-        addBand(db(), m_hall, "16:00", "22:00");
+        addBand(db(), m_hall, QTime(9, 0), QTime(16, 0));
+        addBand(db(), m_hall, QTime(16, 0), QTime(22, 0));
         const int other = addHall(db(), QStringLiteral("Тренажёрный"));
-        addBand(db(), other, "09:00", "16:00");
+        addBand(db(), other, QTime(9, 0), QTime(16, 0));
         TfrmSetCena dialog(db(), nullptr);
         dialog.SetZalID(m_hall);
         dialog.TimeBegin->setTime(QTime::fromString(begin, "HH:mm"));
@@ -92,8 +87,8 @@ class TestPrices : public DatabaseCase {
     }
     // The list follows the band and type shown; a type or band that prices or cards use stays.
     void priceListFollowsBandAndType() {
-        const int morning = addBand(db(), m_hall, "09:00", "16:00");
-        const int evening = addBand(db(), m_hall, "16:00", "22:00");
+        const int morning = addBand(db(), m_hall, QTime(9, 0), QTime(16, 0));
+        const int evening = addBand(db(), m_hall, QTime(16, 0), QTime(22, 0));
         const int eight = addTypeCen(db(), "Абонемент 8", m_hall, 8);
         const int twelve = addTypeCen(db(), "Абонемент 12", m_hall, 12);
         addPrice(db(), morning, eight, QDate(2026, 3, 1), 100, 5);
@@ -154,7 +149,7 @@ class TestPrices : public DatabaseCase {
         QFETCH(QString, fee);
         QFETCH(QDate, day);
         QFETCH(QStringList, prices);
-        const int band = addBand(db(), m_hall, "09:00", "16:00");
+        const int band = addBand(db(), m_hall, QTime(9, 0), QTime(16, 0));
         addPrice(db(), band, addTypeCen(db(), "Абонемент 8", m_hall, 8), QDate(2026, 3, 1), 100, 5);
         TfrmSetCena dialog(db(), nullptr);
         dialog.SetZalID(m_hall);
@@ -187,7 +182,7 @@ class TestPrices : public DatabaseCase {
         addTypeCen(db(), "Разовый зал 2", second, 0);
         addTypeCen(db(), "Абонемент зал 2", second, 4);
         addTypeCen(db(), "Плавание", 0, 0, 0, 3);
-        addBand(db(), m_hall, "09:00", "16:00");
+        addBand(db(), m_hall, QTime(9, 0), QTime(16, 0));
         TfrmSetCena dialog(db(), nullptr);
         dialog.SetZalID(hall == 0 ? m_hall : second);
         dialog.findChild<QButtonGroup*>()->button(kind - 1)->click();
@@ -252,7 +247,7 @@ class TestPrices : public DatabaseCase {
         const int other = addTypeCen(db(), "Разовый", otherHall, 0);
         const int sports = addTypeCen(db(), "Плавание", 0, 4, 0, 7);
         addTypeCen(db(), "Абонемент", m_hall, 1);
-        addBand(db(), m_hall, "09:00", "16:00");
+        addBand(db(), m_hall, QTime(9, 0), QTime(16, 0));
         TfrmSetCena owner(db(), nullptr);
         owner.SetZalID(m_hall);
         TfrmEdTC editor(db(), &owner);

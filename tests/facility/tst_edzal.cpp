@@ -16,22 +16,16 @@
 namespace {
 
 const QString kNotFilled = QStringLiteral("Не заполнены обязательные поля!");
-const QString kHallRow =
-    QStringLiteral("SELECT NameZal, CountMest, RezervMest, info, StrTXTCard FROM tZal WHERE ID=%1");
+const QString kHallRow = "SELECT NameZal, CountMest, RezervMest, info, StrTXTCard FROM tZal WHERE ID=%1";
 const QString kSlots = QStringLiteral("SELECT ID_Zal, TimeBeg, CountTime FROM tSeans ORDER BY ID");
-const QString kAddSlot =
-    QStringLiteral("INSERT INTO tSeans (ID_Zal, TimeBeg, CountTime) VALUES (%1, '1899-12-30 %2', 45)");
+const QString kAddSlot = "INSERT INTO tSeans (ID_Zal, TimeBeg, CountTime) VALUES (%1, '1899-12-30 %2', 45)";
 
-// Fills the time-slot editor and presses "Сохранить" the given number of times; answers the last result.
-int saveSlot(QDialog& dialog, const QTime& begin, int minutes, int presses = 1) {
+// Fills the time-slot editor and presses "Сохранить".
+int saveSlot(QDialog& dialog, const QTime& begin, int minutes) {
     auto& slot = static_cast<TfrmSeans&>(dialog);
     slot.dtpBegS->setTime(begin);
     slot.leLongS->setValue(minutes);
-    int answer = 0;
-    for (int i = 0; i < presses; ++i) {
-        answer = pressButton(dialog, "btnSave");
-    }
-    return answer;
+    return pressButton(dialog, "btnSave");
 }
 
 // Deletes the whole text with the keyboard, as a person empties a field.
@@ -65,7 +59,7 @@ class TestEdZal : public DatabaseCase {
         QFETCH(QString, edit);
         QFETCH(QString, caption);
         QFETCH(QString, saved);
-        const int stored = addHall(QStringLiteral("Бассейн"), 150);
+        const int stored = addHall("Бассейн", 150);
         TfrmZal hall(db(), nullptr);
         hall.LoadEdZal(isNew ? -1 : stored);
         QString offered;
@@ -78,11 +72,11 @@ class TestEdZal : public DatabaseCase {
             m_ui->modalHandlers.push_back([&offered](QDialog& dialog) {
                 auto& text = static_cast<TfrmDopInfo&>(dialog);
                 offered = text.MemoTXT->toPlainText() + (text.cbPrintTXT->isHidden() ? "|hidden" : "|shown");
-                text.MemoTXT->setPlainText(QStringLiteral("Без обуви"));
+                text.MemoTXT->setPlainText("Без обуви");
                 return pressButton(dialog, "btnCancel");
             });
             hall.btnTXT->click();
-            QCOMPARE(offered, QStringLiteral("Шапочка|hidden"));
+            QCOMPARE(offered, "Шапочка|hidden");
         }
         QCOMPARE(hall.windowTitle(), caption);
         QCOMPARE(pressButton(hall, "btnSave"), isNew ? 0 : int(QDialog::Accepted));
@@ -90,67 +84,18 @@ class TestEdZal : public DatabaseCase {
         QCOMPARE(scalar(db(), "SELECT snachInt FROM tParApl WHERE ParKod=53").toInt(), 0);
     }
     void newHallGoesOnWithItsOwnRow() {
-        const int older = addHall(QStringLiteral("Бассейн"), 20);
+        const int older = addHall("Бассейн", 20);
         TfrmZal hall(db(), nullptr);
         hall.LoadEdZal(-1);
-        hall.leNameZal->setText(QStringLiteral("бассейн"));
+        hall.leNameZal->setText("бассейн");
         hall.leCountMest->setValue(20);
         QCOMPARE(pressButton(hall, "btnSave"), 0);  // stays open on the saved hall
-        QCOMPARE(m_ui->messageTexts(), QStringList("Введено не уникальное наименование зала!"));
         QVERIFY(hall.ZalID > older);
-        QCOMPARE(hall.windowTitle(), QStringLiteral("Зал"));
-        m_ui->modalHandlers.push_back([](QDialog& dialog) { return saveSlot(dialog, QTime(18, 30), 45, 2); });
+        QCOMPARE(hall.windowTitle(), "Зал");
+        m_ui->modalHandlers.push_back([](QDialog& dialog) { return saveSlot(dialog, QTime(18, 30), 45); });
         hall.btnNewSeans->click();
-        QCOMPARE(rows(db(), kSlots), QStringList(QStringLiteral("%1|1899-12-30 18:30:00|45").arg(hall.ZalID)));
         QCOMPARE(shownRows(*hall.DBGridSpr), QStringList("18:30|45"));
-        QString pricesCaption;
-        m_ui->modalHandlers.push_back([&](QDialog& dialog) {
-            pricesCaption = dialog.windowTitle();
-            return int(QDialog::Rejected);
-        });
-        hall.BitBtn1->click();
-        QCOMPARE(pricesCaption, QStringLiteral("Установка цен: бассейн"));
-        // Nothing changed since the first save: closes without writing.
-        QCOMPARE(pressButton(hall, "btnSave"), int(QDialog::Accepted));
-        QCOMPARE(scalar(db(), "SELECT group_concat(NameZal) FROM tZal").toString(), QStringLiteral("Бассейн,бассейн"));
-    }
-    void refusesEmptyCounts_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("message");
-        const QString notANumber = QStringLiteral("Поле \"%1\" должно содержать целое число не меньше нуля!");
-        QTest::newRow("places") << "leCountMest" << notANumber.arg("Мест");
-        QTest::newRow("reserve") << "leRezPos" << notANumber.arg("Резерв");
-        QTest::newRow("duration empty") << "leLongS" << kNotFilled;
-        QTest::newRow("duration 0") << "" << kNotFilled;
-    }
-    void refusesEmptyCounts() {
-        QFETCH(QString, field);
-        QFETCH(QString, message);
-        TfrmZal hall(db(), nullptr);
-        hall.LoadEdZal(addHall(QStringLiteral("Бассейн"), 20));
-        int answer = -1;
-        if (field.startsWith("le") && field != "leLongS") {
-            erase(hall.findChild<UpDownEdit*>(field));
-            answer = pressButton(hall, "btnSave");
-        } else {
-            m_ui->modalHandlers.push_back([&](QDialog& dialog) {
-                if (!field.isEmpty()) {
-                    erase(dialog.findChild<UpDownEdit*>(field));
-                }
-                return answer = pressButton(dialog, "btnSave");
-            });
-            hall.btnNewSeans->click();
-        }
-        QCOMPARE(answer, 0);
-        QCOMPARE(m_ui->messageTexts(), QStringList(message));
-        QCOMPARE(rows(db(), kHallRow.arg(hall.ZalID)), QStringList("Бассейн|20|3|25 м|Шапочка"));
-        QCOMPARE(rows(db(), kSlots), QStringList());
-    }
-    void sameStartTimeIsToldAndNewSlotKept() {
-        const int id = addHall(QStringLiteral("Бассейн"), 20);
-        exec(db(), kAddSlot.arg(id).arg("18:30:00"));
-        TfrmZal hall(db(), nullptr);
-        hall.LoadEdZal(id);
+        // The same start time is told; the row is kept and the next save updates it, not the older slot.
         QStringList seen;
         m_ui->modalHandlers.push_back([&seen](QDialog& dialog) {
             seen << QString::number(saveSlot(dialog, QTime(18, 30), 60)) << dialog.windowTitle();
@@ -158,13 +103,54 @@ class TestEdZal : public DatabaseCase {
         });
         hall.btnNewSeans->click();
         QCOMPARE(seen, QStringList({"0", "Сеанс: НОВЫЙ"}));
-        QCOMPARE(m_ui->messageTexts(), QStringList("Сеанс с таким временем уже есть!"));
-        // The second save updated the row just inserted, not the older slot.
-        const QString at1830 = QStringLiteral("%1|1899-12-30 18:30:00|").arg(id);
+        const QString at1830 = QString("%1|1899-12-30 18:30:00|").arg(hall.ZalID);
         QCOMPARE(rows(db(), kSlots), QStringList({at1830 + "45", at1830 + "90"}));
+        QString pricesCaption;
+        m_ui->modalHandlers.push_back([&](QDialog& dialog) {
+            pricesCaption = dialog.windowTitle();
+            return int(QDialog::Rejected);
+        });
+        hall.BitBtn1->click();
+        QCOMPARE(pricesCaption, "Установка цен: бассейн");
+        // Nothing changed since the first save: closes without writing.
+        QCOMPARE(pressButton(hall, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(scalar(db(), "SELECT group_concat(NameZal) FROM tZal").toString(), "Бассейн,бассейн");
+        QCOMPARE(m_ui->messageTexts(),
+                 QStringList({"Введено не уникальное наименование зала!", "Сеанс с таким временем уже есть!"}));
+    }
+    // Emptied counts, and a slot of no minutes, are refused; once another workstation deletes the hall, no update
+    // and no slot under it: nothing is written.
+    void refusesEmptyCountsAndGoneHall() {
+        TfrmZal hall(db(), nullptr);
+        hall.LoadEdZal(addHall("Бассейн", 20));
+        erase(hall.leCountMest);
+        QCOMPARE(pressButton(hall, "btnSave"), 0);
+        hall.leCountMest->setValue(20);
+        erase(hall.leRezPos);
+        QCOMPARE(pressButton(hall, "btnSave"), 0);
+        QStringList answers;
+        m_ui->modalHandlers.push_back([&answers](QDialog& dialog) {
+            answers << QString::number(pressButton(dialog, "btnSave"));  // a new slot starts at 0 minutes
+            erase(static_cast<TfrmSeans&>(dialog).leLongS);
+            answers << QString::number(pressButton(dialog, "btnSave"));
+            return int(QDialog::Rejected);
+        });
+        hall.btnNewSeans->click();
+        QCOMPARE(answers, QStringList({"0", "0"}));
+        const QString notANumber = "Поле \"%1\" должно содержать целое число не меньше нуля!";
+        QCOMPARE(m_ui->messageTexts(),
+                 QStringList({notANumber.arg("Мест"), notANumber.arg("Резерв"), kNotFilled, kNotFilled}));
+        QCOMPARE(rows(db(), kHallRow.arg(hall.ZalID)), QStringList("Бассейн|20|3|25 м|Шапочка"));
+        execElsewhere(*m_db, "DELETE FROM tZal");
+        hall.leRezPos->setValue(2);
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(hall, "btnSave"));
+        QCOMPARE(hall.result(), 0);
+        m_ui->modalHandlers.push_back([](QDialog& dialog) { return saveSlot(dialog, QTime(18, 30), 45); });
+        QVERIFY_THROWS_EXCEPTION(RecordGone, hall.btnNewSeans->click());
+        QCOMPARE(scalar(db(), "SELECT (SELECT COUNT(*) FROM tZal) + (SELECT COUNT(*) FROM tSeans)").toInt(), 0);
     }
     void editAndDeleteSlots() {
-        const int id = addHall(QStringLiteral("Бассейн"), 20);
+        const int id = addHall("Бассейн", 20);
         for (const char* time : {"12:00:00", "07:00:00", "10:00:00"}) {
             exec(db(), kAddSlot.arg(id).arg(time));
         }
@@ -191,18 +177,6 @@ class TestEdZal : public DatabaseCase {
         m_ui->modalHandlers.push_back([&](QDialog& dialog) { return record(dialog), int(QDialog::Rejected); });
         hall.btnEdSeans->click();
         QCOMPARE(seen, QStringList({"Сеанс 10:00", "Сеанс: НОВЫЙ 09:00"}));
-    }
-    // Another workstation deletes the hall while it is open: no update, no slot under it.
-    void hallDeletedElsewhereTakesNoWrite() {
-        TfrmZal hall(db(), nullptr);
-        hall.LoadEdZal(addHall(QStringLiteral("Бассейн"), 20));
-        execElsewhere(*m_db, "DELETE FROM tZal");
-        hall.leNameZal->setText(QStringLiteral("Бассейн 2"));
-        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(hall, "btnSave"));
-        QCOMPARE(hall.result(), 0);
-        m_ui->modalHandlers.push_back([](QDialog& dialog) { return saveSlot(dialog, QTime(18, 30), 45); });
-        QVERIFY_THROWS_EXCEPTION(RecordGone, hall.btnNewSeans->click());
-        QCOMPARE(scalar(db(), "SELECT (SELECT COUNT(*) FROM tZal) + (SELECT COUNT(*) FROM tSeans)").toInt(), 0);
     }
 
   private:

@@ -23,16 +23,22 @@ const QString kContracts = QStringLiteral("SELECT Num, ID_Org, Summa FROM tRezOr
 const QDate kDay(2026, 7, 4);
 
 int addContract(Database& db, int num, int org) {
-    return insert(
-        db, QStringLiteral("INSERT INTO tRezOrg (Num, ID_Org, Summa) VALUES (%1, %2, 10500.25)").arg(num).arg(org));
+    return insert(db, QString("INSERT INTO tRezOrg (Num, ID_Org, Summa) VALUES (%1, %2, 10500.25)").arg(num).arg(org));
 }
 // Places in a slot of kDay: a card's visits when idCard > 0, a contract's places when below.
 void addPlaces(Database& db, int zal, const QString& start, int idCard, int count) {
-    const QString sql =
-        QStringLiteral("INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card) VALUES ('2026-07-04 %1', %2, %3)");
+    const QString sql = QString("INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card) VALUES ('2026-07-04 %1', %2, %3)");
     for (int i = 0; i < count; ++i) {
         exec(db, sql.arg(start).arg(zal).arg(idCard));
     }
+}
+
+// A new contract's form with the organisation, number and sum filled in.
+void fillNew(TfrmRezOrg& form, int org, const QString& num, const QString& summa) {
+    form.LoadRezOrg(-1);
+    form.FOrgID = org;
+    form.leDog->setText(num);
+    form.leSumma->setText(summa);
 }
 
 // A form showing kDay and the slot at that index.
@@ -43,23 +49,22 @@ void choose(TfrmRezOrg& form, int seans) {
 }
 
 QString load(const TfrmRezOrg& form) {
-    return QStringLiteral("%1/%2").arg(form.FLoadDay->CountCard()).arg(form.FLoadDay->CountOrg());
+    return QString("%1/%2").arg(form.FLoadDay->CountCard()).arg(form.FLoadDay->CountOrg());
 }
 
 }  // namespace
 
-class TestRezOrg : public QObject {
+class TestRezOrg : public DatabaseCase {
     Q_OBJECT
 
   private slots:
     void init() {
         startCase(m_ui, m_db);
-        m_zal = addHall(db(), QStringLiteral("Бассейн"));
+        m_zal = addHall(db(), "Бассейн");
         addSlot(db(), m_zal, QTime(12, 0));
         addSlot(db(), m_zal, QTime(10, 0, 30));
-        m_org = addOrg(db(), QStringLiteral("Альфа"));
+        m_org = addOrg(db(), "Альфа");
     }
-    void cleanup() { endCase(m_ui, m_db); }
 
     void savesOrRefuses_data() {
         QTest::addColumn<bool>("withOrg");
@@ -85,165 +90,130 @@ class TestRezOrg : public QObject {
         QFETCH(QString, summa);
         QFETCH(QString, message);
         TfrmRezOrg form(db(), nullptr);
-        form.LoadRezOrg(-1);
-        form.FOrgID = withOrg ? m_org : -1;
-        form.leDog->setText(num);
-        form.leSumma->setText(summa);
+        fillNew(form, withOrg ? m_org : -1, num, summa);
         QCOMPARE(pressButton(form, "btnSave"), 0);
-        QCOMPARE(m_ui->messageTexts(), message.isEmpty() ? QStringList() : QStringList(message));
-        QCOMPARE(rows(db(), kContracts),
-                 message.isEmpty() ? QStringList(QStringLiteral("12|%1|10500.25").arg(m_org)) : QStringList());
-        if (message.isEmpty()) {
-            QCOMPARE(form.FRezOrgID, scalar(db(), QStringLiteral("SELECT ID FROM tRezOrg")).toInt());
-        }
+        const bool saved = message.isEmpty();
+        QCOMPARE(m_ui->messageTexts(), saved ? QStringList() : QStringList(message));
+        QCOMPARE(rows(db(), kContracts), saved ? QStringList(QString("12|%1|10500.25").arg(m_org)) : QStringList());
+        QCOMPARE(form.FRezOrgID, saved ? 1 : -1);  // the form goes on with the new contract
     }
 
-    void updatesAndCloses() {
+    // A contract that is not there is told and locks the form; a number the organisation already has is told, and
+    // the form closes with OK keeping the new row.
+    void updatesOrAddsDuplicate() {
         const int id = addContract(db(), 7, m_org);
         TfrmRezOrg lost(db(), nullptr);
         lost.LoadRezOrg(id + 1);
         lost.btnSelOrgClick();
         lost.btnSelectClick();
         QVERIFY(!lost.btnSave->isEnabled() && !lost.btnNewSeans->isEnabled());
-        QCOMPARE(m_ui->messageTexts(), QStringList(QStringLiteral("Ошибка при передаче парарметра!")));
-        m_ui->messages.clear();
         TfrmRezOrg form(db(), nullptr);
         form.LoadRezOrg(id);
-        QCOMPARE(form.leOrg->text(), QStringLiteral("Альфа"));
-        QCOMPARE(form.leSumma->text(), QStringLiteral("10500,25"));
-        form.leDog->setText(QStringLiteral("7a"));
+        QCOMPARE(form.leOrg->text(), "Альфа");
+        QCOMPARE(form.leSumma->text(), "10500,25");
+        form.leDog->setText("7a");
         QCOMPARE(pressButton(form, "btnSave"), 0);
-        QCOMPARE(m_ui->messageTexts(), QStringList(kNotFilled));
-        form.leDog->setText(QStringLiteral("8"));
-        form.leSumma->setText(QStringLiteral("300,5"));
+        form.leDog->setText("8");
+        form.leSumma->setText("300,5");
         QCOMPARE(pressButton(form, "btnSave"), int(QDialog::Accepted));
-        QCOMPARE(rows(db(), kContracts), QStringList(QStringLiteral("8|%1|300.5").arg(m_org)));
+        TfrmRezOrg duplicate(db(), nullptr);
+        fillNew(duplicate, m_org, "8", "1");
+        QCOMPARE(pressButton(duplicate, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(m_ui->messageTexts(), QStringList({"Ошибка при передаче парарметра!", kNotFilled,
+                                                    "Обнаружена карта с неунивальными занчениями двух полей!"}));
+        QCOMPARE(rows(db(), kContracts), QStringList({QString("8|%1|300.5").arg(m_org), QString("8|%1|1").arg(m_org)}));
     }
-
-    // A number the organisation already has is told; the form closes with OK and keeps the new row.
-    void duplicateContractIsToldAndKept() {
-        addContract(db(), 12, m_org);
-        TfrmRezOrg form(db(), nullptr);
-        form.LoadRezOrg(-1);
-        form.FOrgID = m_org;
-        form.leDog->setText(QStringLiteral("12"));
-        form.leSumma->setText(QStringLiteral("1"));
-        QCOMPARE(pressButton(form, "btnSave"), int(QDialog::Accepted));
-        QCOMPARE(m_ui->messageTexts(),
-                 QStringList(QStringLiteral("Обнаружена карта с неунивальными занчениями двух полей!")));
-        QCOMPARE(rows(db(), kContracts),
-                 QStringList({QStringLiteral("12|%1|10500.25").arg(m_org), QStringLiteral("12|%1|1").arg(m_org)}));
-    }
-    // Another workstation deletes the contract while it is open: no place under it, no update.
-    void contractDeletedElsewhereTakesNoWrite() {
-        TfrmRezOrg form(db(), nullptr);
-        form.LoadRezOrg(addContract(db(), 1, m_org));
-        choose(form, 0);
-        execElsewhere(*m_db, "DELETE FROM tRezOrg");
-        form.edCountPos->setText(QStringLiteral("2"));
-        QVERIFY_THROWS_EXCEPTION(RecordGone, form.btnNewSeansClick());
-        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(form, "btnSave"));
-        QCOMPARE(form.result(), 0);
-        QCOMPARE(scalar(db(), "SELECT (SELECT COUNT(*) FROM tRezOrg) + (SELECT COUNT(*) FROM tWorkGurnal)").toInt(), 0);
-    }
-    void addsAndDeletesPlaces() {
+    void addsAndDeletesPlacesUntilContractGone() {
         const int id = addContract(db(), 1, m_org);
         const int other = addContract(db(), 2, m_org);
-        addPlaces(db(), m_zal, QStringLiteral("10:00:00"), 5, 1);
-        addPlaces(db(), m_zal, QStringLiteral("10:00:00"), -other, 2);
+        addPlaces(db(), m_zal, "10:00:00", 5, 1);
+        addPlaces(db(), m_zal, "10:00:00", -other, 2);
         TfrmRezOrg form(db(), nullptr);
         form.LoadRezOrg(id);
         choose(form, 0);
         for (const char* count : {"3", "2", "0"}) {
-            form.edCountPos->setText(QString::fromLatin1(count));
+            form.edCountPos->setText(count);
             form.btnNewSeansClick();
         }
-        QCOMPARE(load(form), QStringLiteral("1/7"));
+        QCOMPARE(load(form), "1/7");
         choose(form, 1);
-        form.edCountPos->setText(QStringLiteral("2"));
+        form.edCountPos->setText("2");
         form.btnNewSeansClick();
-        QCOMPARE(shownRows(*form.DBGridSpr), QStringList({QStringLiteral("Бассейн|04.07.2026|10:00|5"),
-                                                          QStringLiteral("Бассейн|04.07.2026|12:00|2")}));
-        QCOMPARE(scalar(db(), QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal WHERE ID_Card=%1 AND Cena=0 AND "
-                                             "DateWork='2026-07-04 10:00:00' AND ID_USER IS NULL")
-                                  .arg(-id))
-                     .toInt(),
-                 5);
+        QCOMPARE(shownRows(*form.DBGridSpr), QStringList({"Бассейн|04.07.2026|10:00|5", "Бассейн|04.07.2026|12:00|2"}));
+        QCOMPARE(
+            rows(db(), QString("SELECT DateWork, Cena, ID_USER IS NULL, COUNT(*) FROM tWorkGurnal WHERE ID_Card=%1 "
+                               "GROUP BY DateWork")
+                           .arg(-id)),
+            QStringList({"2026-07-04 10:00:00|0|1|5", "2026-07-04 12:00:00|0|1|2"}));
         selectRow(*form.DBGridSpr, 0);
         form.btnDelSeansClick();
-        QCOMPARE(shownRows(*form.DBGridSpr), QStringList(QStringLiteral("Бассейн|04.07.2026|12:00|2")));
-        QCOMPARE(
-            rows(db(), QStringLiteral("SELECT ID_Card, COUNT(*) FROM tWorkGurnal GROUP BY ID_Card ORDER BY ID_Card")),
-            QStringList({QStringLiteral("%1|2").arg(-other), QStringLiteral("%1|2").arg(-id), QStringLiteral("5|1")}));
-        form.edCountPos->setText(QStringLiteral("два"));
+        QCOMPARE(shownRows(*form.DBGridSpr), QStringList("Бассейн|04.07.2026|12:00|2"));
+        QCOMPARE(rows(db(), "SELECT ID_Card, COUNT(*) FROM tWorkGurnal GROUP BY ID_Card ORDER BY ID_Card"),
+                 QStringList({QString("%1|2").arg(-other), QString("%1|2").arg(-id), "5|1"}));
+        form.edCountPos->setText("два");
         form.btnNewSeansClick();
-        QCOMPARE(m_ui->messageTexts(), QStringList(QStringLiteral("Количество позиций должно быть целым числом!")));
+        QCOMPARE(m_ui->messageTexts(), QStringList("Количество позиций должно быть целым числом!"));
+        // Another workstation deletes the contract while it is open: no place under it, no update.
+        execElsewhere(*m_db, "DELETE FROM tRezOrg");
+        form.edCountPos->setText("2");
+        QVERIFY_THROWS_EXCEPTION(RecordGone, form.btnNewSeansClick());
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(form, "btnSave"));
+        QCOMPARE(form.result(), 0);
+        QCOMPARE(scalar(db(), "SELECT (SELECT COUNT(*) FROM tRezOrg) + (SELECT COUNT(*) FROM tWorkGurnal)").toInt(), 5);
     }
 
-    void changesHall() {
-        addSlot(db(), addHall(db(), QStringLiteral("Тренажерный зал"), 30), QTime(18, 0));
+    // A hall change tells its places and lists its slots; without a slot or a hall, places are refused.
+    void changesHallOrRefusesPlacesWithoutSlot() {
+        addHall(db(), "Тренажерный зал", 30);
         TfrmRezOrg form(db(), nullptr);
+        form.LoadRezOrg(addContract(db(), 1, m_org));
         form.cbZal->setCurrentIndex(1);
         form.cbZalChange();
-        QCOMPARE(m_ui->messageTexts(), QStringList(QStringLiteral("30")));
         QCOMPARE(form.FLoadDay->MaxCount, 30);
-        QCOMPARE(form.cbSeans->currentText(), QStringLiteral("18:00"));
-    }
-
-    void refusesPlacesWithoutSlot_data() {
-        QTest::addColumn<bool>("hall");
-        QTest::newRow("no hall") << false;
-        QTest::newRow("hall without slots") << true;
-    }
-    void refusesPlacesWithoutSlot() {
-        QFETCH(bool, hall);
-        exec(db(), QStringLiteral("DELETE FROM tSeans"));
-        if (!hall) {
-            exec(db(), QStringLiteral("DELETE FROM tZal"));
-        }
-        const int id = addContract(db(), 1, m_org);
-        TfrmRezOrg form(db(), nullptr);
-        form.LoadRezOrg(id);
         form.btnNewSeansClick();
-        QCOMPARE(m_ui->messageTexts(), QStringList(kNoSlot));
-        QCOMPARE(load(form), QStringLiteral("0/0"));
-        QCOMPARE(scalar(db(), QStringLiteral("SELECT COUNT(*) FROM tWorkGurnal")).toInt(), 0);
+        QCOMPARE(load(form), "0/0");
+        form.cbZal->setCurrentIndex(0);
+        form.cbZalChange();
+        QCOMPARE(form.cbSeans->currentText(), "10:00");
+        exec(db(), "DELETE FROM tZal");
+        TfrmRezOrg noHall(db(), nullptr);
+        noHall.LoadRezOrg(1);
+        noHall.btnNewSeansClick();
+        QCOMPARE(load(noHall), "0/0");
+        QCOMPARE(m_ui->messageTexts(), QStringList({"30", kNoSlot, "20", kNoSlot}));
+        QCOMPARE(scalar(db(), "SELECT COUNT(*) FROM tWorkGurnal").toInt(), 0);
     }
 
     void choosesOrganisation() {
-        addOrg(db(), QStringLiteral("Бета"));
-        addOrg(db(), QStringLiteral("альянс"));
+        addOrg(db(), "Бета");
+        addOrg(db(), "альянс");
         TfrmRezOrg form(db(), nullptr);
         form.LoadRezOrg(-1);
         form.btnSelOrgClick();
-        QCOMPARE(column(*form.DBGridSpr, QStringLiteral("Name")), QStringList({"Альфа", "альянс", "Бета"}));
-        form.leSearchStr->setText(QStringLiteral("АЛ"));
+        QCOMPARE(column(*form.DBGridSpr, "Name"), QStringList({"Альфа", "альянс", "Бета"}));
+        form.leSearchStr->setText("АЛ");
         QCOMPARE(form.DBGridSpr->rowCount(), 2);
         m_ui->modalHandlers.push_back([](QDialog& editor) {
-            static_cast<TfrmEdOrg&>(editor).leNameOrg->setText(QStringLiteral("Аллея"));
+            static_cast<TfrmEdOrg&>(editor).leNameOrg->setText("Аллея");
             return pressButton(editor, "btnSave");
         });
         form.btnNewSelClick();
-        QCOMPARE(column(*form.DBGridSpr, QStringLiteral("Name")), QStringList({"Аллея", "Альфа", "альянс"}));
-        form.leSearchStr->setText(QStringLiteral("я"));
+        QCOMPARE(column(*form.DBGridSpr, "Name"), QStringList({"Аллея", "Альфа", "альянс"}));
+        form.leSearchStr->setText("я");
         form.btnSelectClick();
         QCOMPARE(form.FOrgID, -1);
         form.show();
         form.btnSelOrgClick();
         QTest::keyClick(form.DBGridSpr, Qt::Key_Escape);  // "Закрыть" is off while the list is shown
         QVERIFY(form.isVisible());
-        form.leSearchStr->setText(QStringLiteral("б"));
+        form.leSearchStr->setText("б");
         QTest::keyClick(form.DBGridSpr, Qt::Key_Return);
-        QCOMPARE(form.leOrg->text(), QStringLiteral("Бета"));
+        QCOMPARE(form.leOrg->text(), "Бета");
         QTest::keyClick(&form, Qt::Key_Escape);
         QVERIFY(!form.isVisible());
     }
 
   private:
-    Database& db() { return m_db->db; }
-
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
     int m_zal = 0;
     int m_org = 0;
 };

@@ -45,6 +45,7 @@ class TestCard : public DatabaseCase {
         m_org = addOrg(db(), "Ромашка");
     }
 
+    // The next number of the type is proposed; a clash of number, client and type is told, and the new card stays.
     void numbersNewCardPerType() {
         addCard(db(), 41, ctAbonement, "2026-01-01 00:00:00", m_client);
         CardForm form(db(), -1);
@@ -55,6 +56,12 @@ class TestCard : public DatabaseCase {
         QCOMPARE(form.leNumCard->text(), "1");
         pick(form.cbTypeCard, ctAbonement);
         QCOMPARE(form.leNumCard->text(), "42");
+        choose(form, TfrmCard::msClients, "Иванов");
+        form.leNumCard->setText("41");
+        form.btnSaveClick();
+        QCOMPARE(m_ui->messageTexts(), QStringList{"Обнаружена карта с неунивальными занчениями трех полей!"});
+        QCOMPARE(form.FIDCard, scalar(db(), "SELECT MAX(ID) FROM tCard").toInt());
+        QCOMPARE(rows(db(), SELECT_LOG_SQL), QStringList{"1|Создана карта №41"});
         // The wizard chosen here is preselected in the next form of the run.
         pick(form.modeWizardHelp, 1);
         QCOMPARE(TfrmCard(db(), nullptr).modeWizardHelp->currentIndex(), 1);
@@ -116,18 +123,12 @@ class TestCard : public DatabaseCase {
         QVERIFY(m_ui->messageTexts().isEmpty());
     }
 
-    void clashOfNumberClientAndTypeKeepsTheNewCard() {
-        addCard(db(), 3, ctAbonement, "2026-01-01 00:00:00", m_client);
-        CardForm form(db(), -1);
-        choose(form, TfrmCard::msClients, "Иванов");
-        form.leNumCard->setText("3");
-        form.btnSaveClick();
-        QCOMPARE(m_ui->messageTexts(), QStringList{"Обнаружена карта с неунивальными занчениями трех полей!"});
-        QCOMPARE(form.FIDCard, scalar(db(), "SELECT MAX(ID) FROM tCard").toInt());
-        QCOMPARE(rows(db(), SELECT_LOG_SQL), QStringList{"1|Создана карта №3"});
-    }
-
+    // Only a listed row is chosen; a new organisation joins the list.
     void searchListsChooseOnlyExistingRows() {
+        m_ui->modalHandlers.push_back([](QDialog& editor) {
+            editor.findChild<QLineEdit*>("leNameOrg")->setText("Лютик");
+            return pressButton(editor, "btnSave");
+        });
         CardForm form(db(), -1);
         form.SetModeSelect(TfrmCard::msClients);
         form.leSearchStr->setText("пЕт");
@@ -145,6 +146,11 @@ class TestCard : public DatabaseCase {
         form.DBGridSprEnter();
         QCOMPARE(form.leOrgTag, 0);
         QCOMPARE(form.leOrg->text(), "Частное лицо");
+        form.SetModeSelect(TfrmCard::msOrgs);
+        form.leSearchStr->clear();
+        form.btnNewSelClick();
+        QCOMPARE(m_ui->modalClasses, QStringList{"TfrmEdOrg"});
+        QCOMPARE(column(*form.DBGridSpr, "Name"), QStringList({"Лютик", "Ромашка"}));
     }
 
     // Saving or adding a visit while a search list is open leaves the list for "Выбрать".
@@ -158,18 +164,6 @@ class TestCard : public DatabaseCase {
         form.DBGridSprEnter();
         QCOMPARE(form.leOrg->text(), "Ромашка");
         QCOMPARE(column(*form.DBGridSpr, "NameZal"), QStringList{"Бассейн"});
-    }
-
-    void newOrganisationJoinsTheList() {
-        m_ui->modalHandlers.push_back([](QDialog& editor) {
-            editor.findChild<QLineEdit*>("leNameOrg")->setText("Лютик");
-            return pressButton(editor, "btnSave");
-        });
-        CardForm form(db(), -1);
-        form.SetModeSelect(TfrmCard::msOrgs);
-        form.btnNewSelClick();
-        QCOMPARE(m_ui->modalClasses, QStringList{"TfrmEdOrg"});
-        QCOMPARE(column(*form.DBGridSpr, "Name"), QStringList({"Лютик", "Ромашка"}));
     }
 
     // The extra text and the complex-wide printing switch (the print itself is the card-print test's).

@@ -89,14 +89,23 @@ class TestCardVisits : public DatabaseCase {
         QCOMPARE(form.FStrahVosn, cena > 0 ? 40.0 : 0.0);
     }
 
-    // The period follows the first and last visit; deleting the last one leaves the period and stores 0.
-    void sumAndPeriodFollowTheVisits() {
+    // A visit is stored as date + slot start, seconds 0, and the panel counts it with a reserved place. The period
+    // follows the first and last visit; deleting the last one leaves the period and stores 0.
+    void sumPeriodAndLoadFollowTheVisits() {
         addPrice(db(), m_band, addTypeCen(db(), "Абонемент", m_hall, 4), kPriceFrom, 1000);
         CardForm form(db(), newCard(ctAbonement));
         for (const int day : {5, 2}) {
             form.mcSelDates->setSelectedDate(kVisitDay.addDays(day));
             form.btnAddClick();
         }
+        QCOMPARE(scalar(db(), "SELECT MIN(DateWork) FROM tWorkGurnal").toString(), "2026-07-06 09:00:00");
+        exec(db(), sqlOf("INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card, Cena) "
+                         "VALUES ('2026-07-06 09:00:00', %1, -1, 0)",
+                         m_hall));
+        form.cbSeansChange();
+        QCOMPARE(form.FLoadDay->CountCard(), 1);
+        QCOMPARE(form.FLoadDay->CountOrg(), 1);
+        QCOMPARE(form.FLoadDay->MaxCount, 20);
         const QString period = QStringLiteral("SELECT DateOpen, DateClose, SumCard FROM tCard");
         QCOMPARE(rows(db(), period), QStringList{"2026-07-06 00:00:00|2026-07-09 00:00:00|500"});
         for (int i = 0; i < 2; ++i) {
@@ -156,21 +165,6 @@ class TestCardVisits : public DatabaseCase {
         form.btnAddClick();
         QCOMPARE(m_ui->messageTexts(), QStringList{"Не выбран зал!"});
         QCOMPARE(form.FLoadDay->CountCard(), 0);
-    }
-
-    // A visit is stored as date + slot start, seconds 0, and the panel counts it with a reserved place.
-    void loadCountsTheVisitAndTheReservation() {
-        CardForm form(db(), newCard(ctAbonement, true));
-        form.mcSelDates->setSelectedDate(kVisitDay);
-        form.btnAddClick();
-        QCOMPARE(scalar(db(), "SELECT DateWork FROM tWorkGurnal").toString(), "2026-07-04 09:00:00");
-        exec(db(), sqlOf("INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card, Cena) "
-                         "VALUES ('2026-07-04 09:00:00', %1, -1, 0)",
-                         m_hall));
-        form.cbSeansChange();
-        QCOMPARE(form.FLoadDay->CountCard(), 1);
-        QCOMPARE(form.FLoadDay->CountOrg(), 1);
-        QCOMPARE(form.FLoadDay->MaxCount, 20);
     }
 
   private:

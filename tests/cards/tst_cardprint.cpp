@@ -5,7 +5,9 @@
 #include "app/UnitHeard.h"
 #include "cards/UnitCardPrint.h"
 #include "common/UnitConst.h"
-#include "tests/support/TestSupport.h"
+#include "tests/cards/CardFixture.h"
+
+using namespace card_fixture;
 
 namespace {
 
@@ -21,13 +23,11 @@ struct HallRows : CustomReportData {
 };
 
 QString field(const QStringList& row, const QString& name) {
-    const QList<ReportField> fields = CardPrintFields();
-    for (int i = 0; i < fields.size(); ++i) {
-        if (fields[i].name == name) {
-            return row.value(i);
-        }
+    QStringList names;
+    for (const ReportField& field : CardPrintFields()) {
+        names << field.name;
     }
-    return QStringLiteral("<no field>");
+    return row.value(names.indexOf(name), QStringLiteral("<no field>"));
 }
 
 QString logText(Database& db) {
@@ -49,9 +49,8 @@ class TestCardPrint : public MainWindowCase {
         m_card.Client = QStringLiteral("Иванов Иван Иванович");
         m_card.DateBeg = QDate(2024, 3, 1);
         m_card.DateEnd = QDate(2024, 3, 31);
-        m_card.IDClient =
-            addClient(m_db->db, QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"));
-        m_card.IDCard = addCard(m_db->db, 42, ctAbonement, QStringLiteral("2024-03-31 00:00:00"), m_card.IDClient);
+        m_card.IDClient = addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"));
+        m_card.IDCard = addCard(db(), 42, ctAbonement, "2024-03-31 00:00:00", m_card.IDClient);
     }
     void fillsTheCardRow_data() {
         QTest::addColumn<int>("type");
@@ -88,12 +87,12 @@ class TestCardPrint : public MainWindowCase {
         QCOMPARE((QStringList{field(row, "NumCard"), field(row, "KolvoSeans"), field(row, "Zals"),
                               field(row, "R2_File").mid(gAppPath.size()), field(row, "SummaRGS")}),
                  expected);
-        QCOMPARE(field(row, "FIO"), QStringLiteral("Иванов Иван Иванович"));
-        QCOMPARE(field(row, "Period"), QStringLiteral("01.03.2024 - 31.03.2024"));
+        QCOMPARE(field(row, "FIO"), "Иванов Иван Иванович");
+        QCOMPARE(field(row, "Period"), "01.03.2024 - 31.03.2024");
         QCOMPARE(field(row, "OrgClient"), QString());
         m_card.OrgChosen = true;
         m_card.OrgText = QStringLiteral("ООО Ромашка");
-        QCOMPARE(field(CardPrintRow(m_card, rows), "OrgClient"), QStringLiteral("Организация: ООО Ромашка"));
+        QCOMPARE(field(CardPrintRow(m_card, rows), "OrgClient"), "Организация: ООО Ромашка");
     }
 
     void decidesInsuranceAndParams_data() {
@@ -121,7 +120,7 @@ class TestCardPrint : public MainWindowCase {
         m_main->SetParApl(pcAbonLine2, QStringLiteral("Волна"));
         m_main->SetParApl(pcClubCardLine, QStringLiteral("Клуб"));
         m_main->SetParApl(pcAbonLine, QStringLiteral("Абон"));
-        exec(m_db->db, QStringLiteral("UPDATE tClient SET NoRGS=%1").arg(noRGS ? 1 : 0));
+        exec(db(), sqlOf("UPDATE tClient SET NoRGS=%1", noRGS ? 1 : 0));
         m_card.StrahVosn = fee;
         m_card.StrahSumm = 100000;
         m_card.ChangeNamePRN = changeName;
@@ -158,12 +157,12 @@ class TestCardPrint : public MainWindowCase {
     void logsOnlyAfterOutput() {
         m_ui->reportOutputs.push_back({ReportOutput::Kind::Cancel, {}, {}});
         QVERIFY(!PrintCard(m_main->ADOConnect, m_card, nullptr));
-        QCOMPARE(logText(m_db->db), QString());
+        QCOMPARE(logText(db()), QString());
         QVERIFY(!QFile::exists(PhotoTMPFile()));
 
         QFile::remove(gAppPath + QStringLiteral("CadrPrint.rav"));
         QVERIFY_THROWS_EXCEPTION(ReportError, PrintCard(m_main->ADOConnect, m_card, nullptr));
-        QCOMPARE(logText(m_db->db), QString());
+        QCOMPARE(logText(db()), QString());
         QVERIFY(!QFile::exists(PhotoTMPFile()));
     }
 
@@ -174,12 +173,10 @@ class TestCardPrint : public MainWindowCase {
         QTest::addColumn<QStringList>("printed");
         QTest::addColumn<QString>("log");
         QTest::addColumn<QString>("missing");  // a decorative picture removed before the print
-        QTest::newRow("subscription") << 0 << QStringList{"АБОНЕМЕНТ",    "№ 00000042",
-                                                          "Посещений: 2", "Залы: Бассейн, Сауна.",
-                                                          "Застрахован",  "150 тыс. руб.",
-                                                          "Посещения",    "12:30",
-                                                          "Сауна"}
-                                      << "Печать карты (А) №42, клиент: Иванов Иван Иванович"
+        const QStringList subscription{"АБОНЕМЕНТ",   "№ 00000042",    "Посещений: 2", "Залы: Бассейн, Сауна.",
+                                       "Застрахован", "150 тыс. руб.", "Посещения",    "12:30",
+                                       "Сауна"};
+        QTest::newRow("subscription") << 0 << subscription << "Печать карты (А) №42, клиент: Иванов Иван Иванович"
                                       << "";
         QTest::newRow("club card without its ribbon")
             << 1 << QStringList{"КЛУБНАЯ КАРТА", "Залы: Бассейн.", "Залы клубной карты", "800,00"}
@@ -189,16 +186,12 @@ class TestCardPrint : public MainWindowCase {
     void printsTheCard() {
         QFETCH(int, type);
         QFETCH(QStringList, printed);
-        const int pool = insert(m_db->db, QStringLiteral("INSERT INTO tZal (NameZal) VALUES ('Бассейн')"));
-        const int sauna = insert(m_db->db, QStringLiteral("INSERT INTO tZal (NameZal) VALUES ('Сауна')"));
-        exec(m_db->db, QStringLiteral("INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card, Cena) VALUES "
-                                      "('2024-03-02 12:30:00', %1, %3, 250), ('2024-03-01 09:00:00', %2, %3, 300)")
-                           .arg(sauna)
-                           .arg(pool)
-                           .arg(m_card.IDCard));
-        exec(m_db->db, QStringLiteral("INSERT INTO tWorkClubCard (ID_Card, ID_Zal, Cena) VALUES (%1, %2, 800)")
-                           .arg(m_card.IDCard)
-                           .arg(pool));
+        const int pool = addHall(db(), "Бассейн");
+        exec(db(), sqlOf("INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card, Cena) VALUES "
+                         "('2024-03-02 12:30:00', %1, %3, 250), ('2024-03-01 09:00:00', %2, %3, 300)",
+                         addHall(db(), "Сауна"), pool, m_card.IDCard));
+        exec(db(),
+             sqlOf("INSERT INTO tWorkClubCard (ID_Card, ID_Zal, Cena) VALUES (%1, %2, 800)", m_card.IDCard, pool));
         m_main->SetParApl(pcUseInsurance, 1.0);
         m_card.TypeCard = type;
         m_card.StrahVosn = 300;
@@ -208,17 +201,15 @@ class TestCardPrint : public MainWindowCase {
         const QString pdf = m_db->folder() + QStringLiteral("card.pdf");
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), pdf});
         QVERIFY(PrintCard(m_main->ADOConnect, m_card, nullptr));
-        QCOMPARE(m_ui->messageTexts(),
-                 missing.isEmpty()
-                     ? QStringList()
-                     : QStringList{QStringLiteral("Не найден рисунок карты %1.\rКарта будет напечатана без "
-                                                  "него; сообщите администратору.")
-                                       .arg(missing)});
+        const QString told = QStringLiteral(
+            "Не найден рисунок карты %1.\rКарта будет напечатана без него; сообщите "
+            "администратору.");
+        QCOMPARE(m_ui->messageTexts(), missing.isEmpty() ? QStringList() : QStringList{told.arg(missing)});
         const QString text = pdfText(pdf);
         for (const QString& part : printed) {
             QVERIFY2(text.contains(part), qPrintable(part + QStringLiteral(" in:\n") + text));
         }
-        QTEST(logText(m_db->db), "log");
+        QTEST(logText(db()), "log");
         QVERIFY(!QFile::exists(PhotoTMPFile()));
     }
 

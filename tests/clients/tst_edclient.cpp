@@ -36,15 +36,6 @@ QImage halves() {
     return picture;
 }
 
-// The two-colour picture as a bitmap when the name says so, else as a JPEG.
-void writeHalves(const QString& path) {
-    if (path.endsWith(QLatin1String("bmp"), Qt::CaseInsensitive)) {
-        halves().save(path, "BMP");
-    } else {
-        writeJpegFile(halves(), path, kPhotoQuality);
-    }
-}
-
 // Client 7 with every required field filled and that photo file.
 void addClient7(Database& db, const QString& photo = QString()) {
     exec(db, QStringLiteral("INSERT INTO tClient (ID, Family, Name, Otchestvo, Adres, Profession, Photo) VALUES "
@@ -69,10 +60,8 @@ class TestEdClient : public DatabaseCase {
   private slots:
     void init() {
         startCase(m_ui, m_db);
-        gPhotoDir = m_photos.path() + QLatin1Char('/');
-        for (const QString& name : QDir(gPhotoDir).entryList(QDir::Files)) {
-            QFile::remove(gPhotoDir + name);
-        }
+        gPhotoDir = m_db->folder() + "photos/";  // the pictures to choose lie in the folder above
+        QVERIFY(QDir().mkdir(gPhotoDir));
     }
     void cleanup() {
         resetProgramGlobals();
@@ -167,11 +156,11 @@ class TestEdClient : public DatabaseCase {
     }
     void choosesPhoto_data() {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("format");  // empty: as the extension says
+        QTest::addColumn<QByteArray>("format");
         QTest::addColumn<bool>("taken");
-        QTest::newRow("JPEG") << "face.JPEG" << QByteArray() << true;
-        QTest::newRow("Bmp") << "face.Bmp" << QByteArray() << true;
-        QTest::newRow("png refused") << "face.png" << QByteArray() << false;
+        QTest::newRow("JPEG") << "face.JPEG" << QByteArray("JPEG") << true;
+        QTest::newRow("Bmp") << "face.Bmp" << QByteArray("BMP") << true;
+        QTest::newRow("png refused") << "face.png" << QByteArray("PNG") << false;
         QTest::newRow("png under jpg refused") << "face.jpg" << QByteArray("PNG") << false;
     }
     void choosesPhoto() {
@@ -179,12 +168,8 @@ class TestEdClient : public DatabaseCase {
         QFETCH(QByteArray, format);
         QFETCH(bool, taken);
         addClient7(db());
-        const QString chosen = m_pictures.filePath(file);
-        if (format.isEmpty()) {
-            writeHalves(chosen);
-        } else {
-            halves().save(chosen, format);
-        }
+        const QString chosen = m_db->folder() + file;
+        QVERIFY(halves().save(chosen, format));
         const auto dialog = opened(7);
         m_ui->fileAnswers = {chosen};
         try {
@@ -192,7 +177,7 @@ class TestEdClient : public DatabaseCase {
         } catch (...) {
             showCurrentException();  // as the click's event would end
         }
-        QCOMPARE(gPathPhotoLoad, m_pictures.path() + QLatin1Char('/'));
+        QCOMPARE(gPathPhotoLoad, m_db->folder());
         QCOMPARE(dialog->windowTitle(), taken ? QStringLiteral("Клиент *") : QStringLiteral("Клиент"));
         if (!taken) {
             QCOMPARE(m_ui->messages.size(), 1);
@@ -218,9 +203,9 @@ class TestEdClient : public DatabaseCase {
             writeJpegFile(QImage(4, 4, QImage::Format_RGB32), stored, kPhotoQuality);
         }
         const QByteArray former = fileBytes(stored);
-        writeHalves(m_pictures.filePath("new.jpg"));
+        QVERIFY(halves().save(m_db->folder() + "new.jpg"));
         const auto dialog = opened(7);
-        m_ui->fileAnswers = {m_pictures.filePath("new.jpg")};
+        m_ui->fileAnswers = {m_db->folder() + "new.jpg"};
         dialog->ImPhotoClick();
         dialog->btnRotateRight->click();
         QVERIFY(fileBytes(stored) != former);
@@ -245,7 +230,7 @@ class TestEdClient : public DatabaseCase {
         QFETCH(QString, button);
         QFETCH(QColor, top);
         addClient7(db(), stored);
-        writeHalves(gPhotoDir + stored);
+        QVERIFY(halves().save(gPhotoDir + stored));
         const QByteArray former = fileBytes(gPhotoDir + stored);
         const auto dialog = opened(7);
         pressButton(*dialog, button.toLatin1());
@@ -263,13 +248,13 @@ class TestEdClient : public DatabaseCase {
     // A photo that cannot be written leaves the former one on screen and on disk, and the dialog closes.
     void unwritablePhotoKeepsTheFormerOne() {
         addClient7(db(), "old.bmp");
-        writeHalves(gPhotoDir + "old.bmp");
+        QVERIFY(halves().save(gPhotoDir + "old.bmp"));
         const QByteArray former = fileBytes(gPhotoDir + "old.bmp");
         QVERIFY(QDir(gPhotoDir).mkdir(photoFileName(7)));  // nothing can be written under the photo's name
-        writeHalves(m_pictures.filePath("new.jpg"));
+        QVERIFY(halves().save(m_db->folder() + "new.jpg"));
         const auto dialog = opened(7);
         const QImage shown = dialog->ImPhoto->pixmap().toImage();
-        m_ui->fileAnswers = {m_pictures.filePath("new.jpg")};
+        m_ui->fileAnswers = {m_db->folder() + "new.jpg"};
         QVERIFY_THROWS_EXCEPTION(AppError, dialog->ImPhotoClick());
         QVERIFY_THROWS_EXCEPTION(AppError, dialog->btnRotateRightClick());
         QCOMPARE(dialog->ImPhoto->pixmap().toImage(), shown);
@@ -305,9 +290,6 @@ class TestEdClient : public DatabaseCase {
         dialog->LoadEdClient(id);
         return dialog;
     }
-
-    QTemporaryDir m_photos;
-    QTemporaryDir m_pictures;
 };
 
 QTEST_MAIN(TestEdClient)

@@ -31,23 +31,15 @@ void addIssuedCard(Database& db, int num, int type, int client, int org, const Q
              .arg(summ));
 }
 
-// The table rows of an RTF list (those with the given number of cells), without the heading row.
-QStringList tableRows(const QStringList& lines, int cells) {
+// One cell of each table row of an RTF list (the lines with that many cells), without the heading row.
+QStringList rtfColumn(const QStringList& lines, int cells, int cell) {
     QStringList result;
     for (const QString& line : lines) {
         if (line.count(QLatin1Char('|')) == cells - 1) {
-            result << line;
+            result << line.section(QLatin1Char('|'), cell, cell);
         }
     }
     return result.mid(1);
-}
-
-QStringList cellOf(const QStringList& rows, int cell) {
-    QStringList result;
-    for (const QString& row : rows) {
-        result << row.section(QLatin1Char('|'), cell, cell);
-    }
-    return result;
 }
 
 }  // namespace
@@ -71,6 +63,7 @@ class TestListReports : public MainWindowCase {
         addIssuedCard(db, 105, 0, 999, 0, "12:00:00", 300, 100000);
         addIssuedCard(db, 106, 1, m_alekseev, m_org, "11:00:00", 100, 20000);
     }
+    // The heading says the filters, and the totals follow them.
     void cardDialogFiltersByTypeAndOwner_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("owner");
@@ -91,6 +84,7 @@ class TestListReports : public MainWindowCase {
         QFETCH(int, type);
         QFETCH(int, owner);
         QFETCH(bool, chosen);
+        QFETCH(QStringList, numbers);
         TfrmRepCard dialog(m_main->ADOConnect, nullptr);
         dialog.cbTypeCard->setCurrentIndex(type);
         dialog.cbOwnerType->setCurrentIndex(owner);
@@ -107,20 +101,17 @@ class TestListReports : public MainWindowCase {
             dialog.btnSelSklad->click();
             QCOMPARE(kind, owner == 1 ? int(lkClients) : int(lkOrgs));
         }
-        const QStringList lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
-        QTEST(cellOf(tableRows(lines, 7), 1), "numbers");
-        QCOMPARE(lines.at(3), QStringLiteral("Тип карты: ") + dialog.cbTypeCard->currentText());
-        QTEST(lines.at(4).startsWith(QStringLiteral("Владелец")) ? lines.at(4) : QString(), "filters");
-    }
-
-    void cardDialogPrintsItsHeadingAndTotals() {
-        TfrmRepCard dialog(m_main->ADOConnect, nullptr);
         const QString day = QLocale().toString(QDate::currentDate(), QStringLiteral("dd.MM.yyyy"));
         const QStringList lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
-        QCOMPARE(lines.mid(0, 3), (QStringList{"Бассейн «Волна»", "ВЫДАННЫЕ КАРТЫ", "Период:  " + day + "-" + day}));
-        QCOMPARE(tableRows(lines, 7).first(), day + "|102|КК|Алексеев Андрей Ильич|" + day + "|" + day + "|1500,00");
-        QVERIFY(lines.contains(QStringLiteral("Всего выдано карт: 4")));
-        QVERIFY(lines.contains(QStringLiteral("На сумму: 6000,00")));
+        QCOMPARE(rtfColumn(lines, 7, 1), numbers);
+        QCOMPARE(lines.mid(0, 4), (QStringList{"Бассейн «Волна»", "ВЫДАННЫЕ КАРТЫ", "Период:  " + day + "-" + day,
+                                               "Тип карты: " + dialog.cbTypeCard->currentText()}));
+        QTEST(lines.at(4).startsWith(QStringLiteral("Владелец")) ? lines.at(4) : QString(), "filters");
+        QCOMPARE(lines.contains(day + "|102|КК|Алексеев Андрей Ильич|" + day + "|" + day + "|1500,00"),
+                 numbers.contains("102"));
+        // Every card costs 1500.
+        QVERIFY(lines.contains(QStringLiteral("Всего выдано карт: %1").arg(numbers.size())));
+        QVERIFY(lines.contains(QStringLiteral("На сумму: %1,00").arg(numbers.size() * 1500)));
         QVERIFY(lines.contains(QStringLiteral("Отчет составил: Кассир Петрова")));
     }
 
@@ -144,13 +135,13 @@ class TestListReports : public MainWindowCase {
         m_main->SetParApl(pcOrgName, QStringLiteral("Спорткомплекс «Волна»"));
         QStringList lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
         QCOMPARE(lines.first(), QStringLiteral("Спорткомплекс «Волна»"));
-        QCOMPARE(cellOf(tableRows(lines, 8), 0), (QStringList{"106", "103", "101"}));
-        QCOMPARE(cellOf(tableRows(lines, 8), 2),
+        QCOMPARE(rtfColumn(lines, 8, 0), (QStringList{"106", "103", "101"}));
+        QCOMPARE(rtfColumn(lines, 8, 2),
                  (QStringList{"Алексеев Андрей Ильич", "Алексеев Андрей Ильич", "Борисов Борис "}));
         dialog.dtBegin->setDate(QDate::currentDate().addDays(-1));
         dialog.dtEnd->setDate(QDate::currentDate().addDays(-1));
         lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
-        QCOMPARE(cellOf(tableRows(lines, 8), 0), QStringList{"104"});
+        QCOMPARE(rtfColumn(lines, 8, 0), QStringList{"104"});
         QCOMPARE(m_ui->reportOutputFormats.last(), (QStringList{"PDF", "RTF"}));
         dialog.dtEnd->setDate(QDate(2000, 1, 1));
         lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));

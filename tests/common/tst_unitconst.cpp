@@ -79,7 +79,7 @@ class TestUnitConst : public DatabaseCase {
         gUserApl = TUserApl();
     }
 
-    // Asked late on 5 March, so that a price dated that day counts.
+    // Asked on 5 March, at its first moment or later that day.
     void findsPriceValidOnDate_data() {
         QTest::addColumn<QList<Price>>("prices");
         QTest::addColumn<double>("price");
@@ -103,9 +103,11 @@ class TestUnitConst : public DatabaseCase {
         for (const Price& p : prices) {
             addPrice(db(), p);
         }
-        double fee = kCallerFee;
-        QTEST(GetCenaSeans(db(), kBand, kTypeCen, fee, at("2024-03-05 18:45:00")), "price");
-        QTEST(fee, "fee");
+        for (const char* asked : {"2024-03-05 00:00:00", "2024-03-05 18:45:00"}) {
+            double fee = kCallerFee;
+            QTEST(GetCenaSeans(db(), kBand, kTypeCen, fee, at(asked)), "price");
+            QTEST(fee, "fee");
+        }
     }
     void storesOnePricePerDayBandAndType() {
         addPriceOwners(db());

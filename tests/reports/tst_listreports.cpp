@@ -16,19 +16,12 @@ namespace {
 
 // A card of 1500 issued, opened and closing at that time of today (of yesterday when a day back), with its
 // insurance fee and sum.
-void addIssuedCard(Database& db, int num, int type, int client, int org, const QString& time, int fee, int summ,
+void addIssuedCard(Database& db, int num, int type, int client, int org, const char* time, int fee, int summ,
                    int daysBack = 0) {
-    const QString issued = QDate::currentDate().addDays(-daysBack).toString(Qt::ISODate) + ' ' + time;
-    exec(db,
-         QStringLiteral("INSERT INTO tCard (Num, TypeCard, ID_Client, ID_Org, DateRec, DateOpen, DateClose, SumCard, "
-                        "StrahVosn, StrahSumm) VALUES (%1, %2, %3, %4, '%5', '%5', '%5', 1500, %6, %7)")
-             .arg(num)
-             .arg(type)
-             .arg(client)
-             .arg(org)
-             .arg(issued)
-             .arg(fee)
-             .arg(summ));
+    const QByteArray issued = QDate::currentDate().addDays(-daysBack).toString(Qt::ISODate).toLatin1() + ' ' + time;
+    exec(db, QString::asprintf("INSERT INTO tCard (Num, TypeCard, ID_Client, ID_Org, DateRec, DateOpen, DateClose, "
+                               "SumCard, StrahVosn, StrahSumm) VALUES (%d, %d, %d, %d, '%s', '%s', '%s', 1500, %d, %d)",
+                               num, type, client, org, issued.data(), issued.data(), issued.data(), fee, summ));
 }
 
 // One cell of each table row of an RTF list (the lines with that many cells), without the heading row.

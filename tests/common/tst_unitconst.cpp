@@ -20,14 +20,10 @@ struct Price {
 };
 
 void addPrice(Database& db, const Price& p) {
-    SqlQuery command(db);
-    command.addParam("pDate", FieldType::Date, p.day)
-        .addParam("pCena", FieldType::Float, p.price)
-        .addParam("pFee", FieldType::Float, p.fee);
-    command.exec(QStringLiteral("INSERT INTO tCenaSeans (ID_Period, ID_TypeCen, DateSet, Cena, StrahVosn) VALUES "
-                                "(%1, %2, :pDate, :pCena, :pFee)")
-                     .arg(p.band)
-                     .arg(p.typeCen));
+    const QByteArray fee = p.fee.isNull() ? "NULL" : QByteArray::number(p.fee.toDouble());
+    exec(db, QString::asprintf("INSERT INTO tCenaSeans (ID_Period, ID_TypeCen, DateSet, Cena, StrahVosn) VALUES "
+                               "(%d, %d, '%s 00:00:00', %g, %s)",
+                               p.band, p.typeCen, qPrintable(p.day.toString(Qt::ISODate)), p.price, fee.data()));
 }
 
 int addBand(Database& db, int hall, const QTime& begin, const QTime& end) {

@@ -214,24 +214,21 @@ class TestEdClient : public DatabaseCase {
     }
     void turnsStoredPhoto_data() {
         QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("right");
         QTest::addColumn<QColor>("top");  // the colour of the turned picture's top
-        QTest::newRow("right is clockwise") << "00000007.jpg"
-                                            << "btnRotateRight" << QColor(Qt::red);
-        QTest::newRow("left is counter-clockwise") << "00000007.jpg"
-                                                   << "btnRotateLeft" << QColor(Qt::blue);
-        QTest::newRow("bitmap moves to jpg") << "old.bmp"
-                                             << "btnRotateRight" << QColor(Qt::red);
+        QTest::newRow("right is clockwise") << "00000007.jpg" << true << QColor(Qt::red);
+        QTest::newRow("left is counter-clockwise") << "00000007.jpg" << false << QColor(Qt::blue);
+        QTest::newRow("bitmap moves to jpg") << "old.bmp" << true << QColor(Qt::red);
     }
     void turnsStoredPhoto() {
         QFETCH(QString, stored);
-        QFETCH(QString, button);
+        QFETCH(bool, right);
         QFETCH(QColor, top);
         addClient7(db(), stored);
         QVERIFY(halves().save(gPhotoDir + stored));
         const QByteArray former = fileBytes(gPhotoDir + stored);
         const auto dialog = opened(7);
-        pressButton(*dialog, button.toLatin1());
+        (right ? dialog->btnRotateRight : dialog->btnRotateLeft)->click();
         const QImage turned = readJpegFile(gPhotoDir + photoFileName(7));
         QCOMPARE(turned.size(), QSize(8, 16));
         const QColor shown = turned.pixelColor(4, 2);
@@ -262,14 +259,13 @@ class TestEdClient : public DatabaseCase {
         QCOMPARE(closed.size(), 1);
     }
     void photoActionsThatWriteNothing() {
-        const int id = addClient(db(), QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"));
-        const int damaged = addClient(db(), QStringLiteral("Г"), QStringLiteral("Д"), QStringLiteral("Е"));
-        exec(db(), QStringLiteral("UPDATE tClient SET Photo=substr('0000000' || ID, -8) || '.jpg'"));
-        replaceFile(gPhotoDir + photoFileName(damaged), "no picture");  // the other client's file is gone
+        addClient7(db(), photoFileName(7));  // its file is gone
+        exec(db(), "INSERT INTO tClient (ID, Family, Photo) VALUES (8, 'Г', '00000008.jpg')");
+        replaceFile(gPhotoDir + photoFileName(8), "no picture");
         // The damaged photograph opens as the placeholder with a note, and no message stops the person.
-        for (const int client : {id, damaged}) {
+        for (const int client : {7, 8}) {
             const auto saved = opened(client);
-            QCOMPARE(saved->lblPhotoNote->text().isEmpty(), client != damaged);
+            QCOMPARE(saved->lblPhotoNote->text().isEmpty(), client == 7);
             saved->btnRotateLeft->click();
             saved->btnRotateRight->click();
             QCOMPARE(saved->windowTitle(), QStringLiteral("Клиент"));
@@ -278,8 +274,8 @@ class TestEdClient : public DatabaseCase {
         opened(-1)->ImPhotoClick();
         QCOMPARE(m_ui->messageTexts(), QStringList{kSaveBeforePhoto});
         QVERIFY(m_ui->fileDialogTitles.isEmpty());
-        QCOMPARE(QDir(gPhotoDir).entryList(QDir::Files), QStringList{photoFileName(damaged)});
-        QCOMPARE(fileBytes(gPhotoDir + photoFileName(damaged)), QByteArray("no picture"));
+        QCOMPARE(QDir(gPhotoDir).entryList(QDir::Files), QStringList{photoFileName(8)});
+        QCOMPARE(fileBytes(gPhotoDir + photoFileName(8)), QByteArray("no picture"));
     }
 
   private:

@@ -4,12 +4,11 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
-
-#include <cstdio>
 
 #include "clients/UnitEdClient.h"
 #include "common/UnitConst.h"
@@ -33,21 +32,15 @@ const QString kTwinRow = QStringLiteral("Иванов|Пётр|Ильич|1|1990
 QImage halves() {
     QImage picture(16, 8, QImage::Format_RGB32);
     picture.fill(Qt::blue);
-    for (int y = 0; y < 8; ++y) {
-        for (int x = 0; x < 8; ++x) {
-            picture.setPixelColor(x, y, Qt::red);
-        }
-    }
+    QPainter(&picture).fillRect(0, 0, 8, 8, Qt::red);
     return picture;
 }
 
-// The two-colour picture as a bitmap when the name says so, else as a JPEG.
-void writeHalves(const QString& path) {
-    if (path.endsWith(QLatin1String("bmp"), Qt::CaseInsensitive)) {
-        halves().save(path, "BMP");
-    } else {
-        writeJpegFile(halves(), path, kPhotoQuality);
-    }
+// Client 7 with every required field filled and that photo file.
+void addClient7(Database& db, const QString& photo = QString()) {
+    exec(db, QStringLiteral("INSERT INTO tClient (ID, Family, Name, Otchestvo, Adres, Profession, Photo) VALUES "
+                            "(7, 'А', 'Б', 'В', 'Г', 'Д', '%1')")
+                 .arg(photo));
 }
 
 void fillClient(TfrmClient& dialog) {
@@ -67,10 +60,8 @@ class TestEdClient : public DatabaseCase {
   private slots:
     void init() {
         startCase(m_ui, m_db);
-        gPhotoDir = m_photos.path() + QLatin1Char('/');
-        for (const QString& name : QDir(gPhotoDir).entryList(QDir::Files)) {
-            QFile::remove(gPhotoDir + name);
-        }
+        gPhotoDir = m_db->folder() + "photos/";  // the pictures to choose lie in the folder above
+        QVERIFY(QDir().mkdir(gPhotoDir));
     }
     void cleanup() {
         resetProgramGlobals();
@@ -90,21 +81,17 @@ class TestEdClient : public DatabaseCase {
     void savesNewClient() {
         QFETCH(QString, blank);
         QFETCH(QString, profession);
-        QFETCH(QStringList, professions);
         exec(db(),
              QStringLiteral("INSERT INTO tClient (Family, Name, Otchestvo, Sex, Birthday, Adres, Profession) VALUES "
                             "('Иванов', 'Пётр', 'Ильич', 1, '1990-05-17 00:00:00', 'г. Саранск, ул. Мира', 'тренер')"));
         const QStringList before = rows(db(), kClients);  // a client sharing name and birthday
-        TfrmClient dialog(db(), nullptr);
-        dialog.LoadEdClient(-1);
-        fillClient(dialog);
-        dialog.cbProf->setEditText(profession);
-        if (blank == QLatin1String("cbProf")) {
-            dialog.cbProf->setEditText(QString());
-        } else if (!blank.isEmpty()) {
-            dialog.findChild<QLineEdit*>(blank)->clear();
+        const auto dialog = opened(-1);
+        fillClient(*dialog);
+        dialog->cbProf->setEditText(blank == QLatin1String("cbProf") ? QString() : profession);
+        if (!blank.isEmpty() && blank != QLatin1String("cbProf")) {
+            dialog->findChild<QLineEdit*>(blank)->clear();
         }
-        QCOMPARE(pressButton(dialog, "btnSave"), 0);  // stays open either way
+        QCOMPARE(pressButton(*dialog, "btnSave"), 0);  // stays open either way
         if (!blank.isEmpty()) {
             QCOMPARE(m_ui->messageTexts(), QStringList{kRequiredEmpty});
             QCOMPARE(rows(db(), kClients), before);
@@ -112,112 +99,94 @@ class TestEdClient : public DatabaseCase {
         }
         QVERIFY(m_ui->messages.isEmpty());
         // The dialog goes on with its own row, not with the twin that shares name and birthday.
-        dialog.leInfo->setText(QStringLiteral("второй"));
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Клиент *"));
-        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-        const QStringList after = rows(db(), kClients);
-        QCOMPARE(after.size(), 2);
-        QCOMPARE(after[0], before[0]);
-        QCOMPARE(after[1].section('|', 1), QString(kTwinRow).replace("тренер|", profession + "|") + "второй|0");
-        QCOMPARE(rows(db(), kProfessions), professions);
+        dialog->leInfo->setText(QStringLiteral("второй"));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Клиент *"));
+        QCOMPARE(pressButton(*dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(rows(db(), kClients),
+                 before + QStringList{"2|" + QString(kTwinRow).replace("тренер|", profession + "|") + "второй|0"});
+        QTEST(rows(db(), kProfessions), "professions");
     }
     // A first save that fails keeps the client new: the ID it rolled back is another workstation's next client.
     void failedFirstSaveKeepsClientNew() {
         exec(db(), "CREATE TRIGGER refuseProf BEFORE INSERT ON tProf BEGIN SELECT RAISE(ABORT, 'disk full'); END");
-        TfrmClient dialog(db(), nullptr);
-        dialog.LoadEdClient(-1);
-        fillClient(dialog);
-        QVERIFY_THROWS_EXCEPTION(DbError, pressButton(dialog, "btnSave"));
+        const auto dialog = opened(-1);
+        fillClient(*dialog);
+        QVERIFY_THROWS_EXCEPTION(DbError, pressButton(*dialog, "btnSave"));
         exec(db(), "DROP TRIGGER refuseProf");
         execElsewhere(*m_db, "INSERT INTO tClient (Family) VALUES ('Сидоров')");
-        QCOMPARE(pressButton(dialog, "btnSave"), 0);
+        QCOMPARE(pressButton(*dialog, "btnSave"), 0);
         QCOMPARE(rows(db(), "SELECT ID, Family FROM tClient ORDER BY ID"), QStringList({"1|Сидоров", "2|Иванов"}));
     }
     void clientDeletedElsewhereIsNotSaved() {
-        const int id = addClient(db(), QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Ивановна"));
-        TfrmClient dialog(db(), nullptr);
-        dialog.LoadEdClient(id);
-        fillClient(dialog);
-        execElsewhere(*m_db, QStringLiteral("DELETE FROM tClient WHERE ID=%1").arg(id));
-        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(dialog, "btnSave"));
-        QCOMPARE(dialog.result(), 0);
+        addClient7(db());
+        const auto dialog = opened(7);
+        fillClient(*dialog);
+        execElsewhere(*m_db, "DELETE FROM tClient");
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(*dialog, "btnSave"));
+        QCOMPARE(dialog->result(), 0);
         QCOMPARE(scalar(db(), "SELECT COUNT(*) FROM tClient").toInt(), 0);
     }
     void opensExistingUnchanged() {
-        const int id = addClient(db(), QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Ивановна"));
         exec(db(),
-             QStringLiteral("UPDATE tClient SET Sex=0, NoRGS=1, Birthday='1975-02-03 00:00:00', Adres='ул. Ленина',"
-                            " Profession='  ' WHERE ID=%1")
-                 .arg(id));
+             "INSERT INTO tClient (ID, Family, Name, Otchestvo, Sex, NoRGS, Birthday, Adres, Profession) VALUES "
+             "(7, 'Петрова', 'Анна', 'Ивановна', 0, 1, '1975-02-03 00:00:00', 'ул. Ленина', '  ')");
         const QStringList before = rows(db(), kClients);
-        TfrmClient dialog(db(), nullptr);
-        dialog.LoadEdClient(id);
-        QCOMPARE(dialog.cbPol->currentText(), QStringLiteral("Жен."));
-        QCOMPARE(dialog.dtpBrichDay->date(), QDate(1975, 2, 3));
-        QVERIFY(dialog.cbNoRGS->isChecked());
+        const auto dialog = opened(7);
+        QCOMPARE(dialog->cbPol->currentText(), QStringLiteral("Жен."));
+        QCOMPARE(dialog->dtpBrichDay->date(), QDate(1975, 2, 3));
+        QVERIFY(dialog->cbNoRGS->isChecked());
         // Loading adds every non-empty profession, blanks included.
         QCOMPARE(rows(db(), kProfessions), QStringList{"  "});
-        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(pressButton(*dialog, "btnSave"), int(QDialog::Accepted));
         QCOMPARE(rows(db(), kClients), before);
-        QSignalSpy closed(&dialog, &QDialog::rejected);
-        dialog.btnClose->click();
-        QCOMPARE(closed.size(), 1);
-        QVERIFY(m_ui->questions.isEmpty());
+        QSignalSpy closed(dialog.get(), &QDialog::rejected);
+        dialog->btnClose->click();  // unchanged: closes without a question
         // Changed, the button and the close box both ask.
-        dialog.show();  // the close box acts only on a shown window
-        dialog.cbNoRGS->click();
+        dialog->show();  // the close box acts only on a shown window
+        dialog->cbNoRGS->click();
         m_ui->answers = {Answer::No, Answer::Closed, Answer::Yes};
-        dialog.btnClose->click();
-        dialog.close();
+        dialog->btnClose->click();
+        dialog->close();
         QCOMPARE(closed.size(), 1);
-        dialog.close();
+        dialog->close();
         QCOMPARE(closed.size(), 2);
         QCOMPARE(m_ui->questions, QStringList(3, kLeaveUnsaved));
     }
     void choosesPhoto_data() {
         QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("format");
         QTest::addColumn<bool>("taken");
-        QTest::addColumn<QByteArray>("format");  // empty: as the extension says
-        QTest::newRow("jpg") << "face.jpg" << true << QByteArray();
-        QTest::newRow("JPEG") << "face.JPEG" << true << QByteArray();
-        QTest::newRow("Bmp") << "face.Bmp" << true << QByteArray();
-        QTest::newRow("png refused") << "face.png" << false << QByteArray();
-        QTest::newRow("png under jpg refused") << "face.jpg" << false << QByteArray("PNG");
+        QTest::newRow("JPEG") << "face.JPEG" << QByteArray("JPEG") << true;
+        QTest::newRow("Bmp") << "face.Bmp" << QByteArray("BMP") << true;
+        QTest::newRow("png refused") << "face.png" << QByteArray("PNG") << false;
+        QTest::newRow("png under jpg refused") << "face.jpg" << QByteArray("PNG") << false;
     }
     void choosesPhoto() {
         QFETCH(QString, file);
-        QFETCH(bool, taken);
         QFETCH(QByteArray, format);
-        exec(
-            db(),
-            "INSERT INTO tClient (ID, Family, Name, Otchestvo, Adres, Profession) VALUES (7, 'А', 'Б', 'В', 'Г', 'Д')");
-        const QString chosen = m_pictures.filePath(file);
-        if (format.isEmpty()) {
-            writeHalves(chosen);
-        } else {
-            halves().save(chosen, format);
-        }
-        TfrmClient dialog(db(), nullptr);
-        dialog.LoadEdClient(7);
+        QFETCH(bool, taken);
+        addClient7(db());
+        const QString chosen = m_db->folder() + file;
+        QVERIFY(halves().save(chosen, format));
+        const auto dialog = opened(7);
         m_ui->fileAnswers = {chosen};
         try {
-            dialog.ImPhotoClick();
+            dialog->ImPhotoClick();
         } catch (...) {
             showCurrentException();  // as the click's event would end
         }
-        QCOMPARE(gPathPhotoLoad, m_pictures.path() + QLatin1Char('/'));
+        QCOMPARE(gPathPhotoLoad, m_db->folder());
+        QCOMPARE(dialog->windowTitle(), taken ? QStringLiteral("Клиент *") : QStringLiteral("Клиент"));
         if (!taken) {
             QCOMPARE(m_ui->messages.size(), 1);
             QVERIFY(m_ui->messages.first().text.contains(file));
             QVERIFY(QDir(gPhotoDir).isEmpty());
-            QCOMPARE(dialog.windowTitle(), QStringLiteral("Клиент"));
             return;
         }
         QCOMPARE(readJpegFile(gPhotoDir + "00000007.jpg").size(), QSize(16, 8));
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Клиент *"));
-        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient WHERE ID=7").toString(), QString());
-        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient WHERE ID=7").toString(), QStringLiteral("00000007.jpg"));
+        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), QString());
+        QCOMPARE(pressButton(*dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), QStringLiteral("00000007.jpg"));
     }
     void leavingWithoutSavingPutsPhotoBack_data() {
         QTest::addColumn<bool>("hadPhoto");
@@ -226,106 +195,95 @@ class TestEdClient : public DatabaseCase {
     }
     void leavingWithoutSavingPutsPhotoBack() {
         QFETCH(bool, hadPhoto);
-        const int id = addClient(db(), QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"));
-        const QString stored = gPhotoDir + photoFileName(id);
+        const QString stored = gPhotoDir + photoFileName(7);
+        addClient7(db(), hadPhoto ? photoFileName(7) : QString());
         if (hadPhoto) {
             writeJpegFile(QImage(4, 4, QImage::Format_RGB32), stored, kPhotoQuality);
-            exec(db(), QStringLiteral("UPDATE tClient SET Photo='%1'").arg(photoFileName(id)));
         }
         const QByteArray former = fileBytes(stored);
-        writeHalves(m_pictures.filePath("new.jpg"));
-        TfrmClient dialog(db(), nullptr);
-        dialog.LoadEdClient(id);
-        m_ui->fileAnswers = {m_pictures.filePath("new.jpg")};
-        dialog.ImPhotoClick();
-        dialog.btnRotateRight->click();
+        QVERIFY(halves().save(m_db->folder() + "new.jpg"));
+        const auto dialog = opened(7);
+        m_ui->fileAnswers = {m_db->folder() + "new.jpg"};
+        dialog->ImPhotoClick();
+        dialog->btnRotateRight->click();
         QVERIFY(fileBytes(stored) != former);
-        dialog.btnClose->click();
+        dialog->btnClose->click();
         QCOMPARE(m_ui->questions, QStringList{kLeaveUnsaved});
         QCOMPARE(QFile::exists(stored), hadPhoto);
         QCOMPARE(fileBytes(stored), former);
     }
     void turnsStoredPhoto_data() {
         QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("right");
         QTest::addColumn<QColor>("top");  // the colour of the turned picture's top
-        const auto row = [](const char* name, const char* stored, const char* button, Qt::GlobalColor top) {
-            QTest::newRow(name) << QString(stored) << QString(button) << QColor(top);
-        };
-        row("right is clockwise", "00000001.jpg", "btnRotateRight", Qt::red);
-        row("left is counter-clockwise", "00000001.jpg", "btnRotateLeft", Qt::blue);
-        row("bitmap moves to jpg", "old.bmp", "btnRotateRight", Qt::red);
+        QTest::newRow("right is clockwise") << "00000007.jpg" << true << QColor(Qt::red);
+        QTest::newRow("left is counter-clockwise") << "00000007.jpg" << false << QColor(Qt::blue);
+        QTest::newRow("bitmap moves to jpg") << "old.bmp" << true << QColor(Qt::red);
     }
     void turnsStoredPhoto() {
         QFETCH(QString, stored);
-        QFETCH(QString, button);
+        QFETCH(bool, right);
         QFETCH(QColor, top);
-        const int id = addClient(db(), QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"));
-        exec(db(), QStringLiteral("UPDATE tClient SET Photo='%1', Adres='Г', Profession='Д'").arg(stored));
-        writeHalves(gPhotoDir + stored);
+        addClient7(db(), stored);
+        QVERIFY(halves().save(gPhotoDir + stored));
         const QByteArray former = fileBytes(gPhotoDir + stored);
-        TfrmClient dialog(db(), nullptr);
-        dialog.LoadEdClient(id);
-        pressButton(dialog, button.toLatin1());
-        const QImage turned = readJpegFile(gPhotoDir + photoFileName(id));
+        const auto dialog = opened(7);
+        (right ? dialog->btnRotateRight : dialog->btnRotateLeft)->click();
+        const QImage turned = readJpegFile(gPhotoDir + photoFileName(7));
         QCOMPARE(turned.size(), QSize(8, 16));
         const QColor shown = turned.pixelColor(4, 2);
         QVERIFY2(qAbs(shown.red() - top.red()) < 16 && qAbs(shown.blue() - top.blue()) < 16, qPrintable(shown.name()));
-        if (stored != photoFileName(id)) {
+        if (stored != photoFileName(7)) {
             QCOMPARE(fileBytes(gPhotoDir + stored), former);
         }
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Клиент *"));
-        QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), photoFileName(id));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Клиент *"));
+        QCOMPARE(pressButton(*dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), photoFileName(7));
     }
     // A photo that cannot be written leaves the former one on screen and on disk, and the dialog closes.
     void unwritablePhotoKeepsTheFormerOne() {
-        exec(db(),
-             "INSERT INTO tClient (ID, Family, Name, Otchestvo, Adres, Profession, Photo) VALUES "
-             "(7, 'А', 'Б', 'В', 'Г', 'Д', 'old.bmp')");
-        writeHalves(gPhotoDir + "old.bmp");
+        addClient7(db(), "old.bmp");
+        QVERIFY(halves().save(gPhotoDir + "old.bmp"));
         const QByteArray former = fileBytes(gPhotoDir + "old.bmp");
         QVERIFY(QDir(gPhotoDir).mkdir(photoFileName(7)));  // nothing can be written under the photo's name
-        writeHalves(m_pictures.filePath("new.jpg"));
-        TfrmClient dialog(db(), nullptr);
-        dialog.LoadEdClient(7);
-        const QImage shown = dialog.ImPhoto->pixmap().toImage();
-        m_ui->fileAnswers = {m_pictures.filePath("new.jpg")};
-        QVERIFY_THROWS_EXCEPTION(AppError, dialog.ImPhotoClick());
-        QVERIFY_THROWS_EXCEPTION(AppError, dialog.btnRotateRightClick());
-        QCOMPARE(dialog.ImPhoto->pixmap().toImage(), shown);
+        QVERIFY(halves().save(m_db->folder() + "new.jpg"));
+        const auto dialog = opened(7);
+        const QImage shown = dialog->ImPhoto->pixmap().toImage();
+        m_ui->fileAnswers = {m_db->folder() + "new.jpg"};
+        QVERIFY_THROWS_EXCEPTION(AppError, dialog->ImPhotoClick());
+        QVERIFY_THROWS_EXCEPTION(AppError, dialog->btnRotateRightClick());
+        QCOMPARE(dialog->ImPhoto->pixmap().toImage(), shown);
         QCOMPARE(fileBytes(gPhotoDir + "old.bmp"), former);
-        QSignalSpy closed(&dialog, &QDialog::rejected);
-        dialog.btnClose->click();
+        QSignalSpy closed(dialog.get(), &QDialog::rejected);
+        dialog->btnClose->click();
         QCOMPARE(closed.size(), 1);
     }
     void photoActionsThatWriteNothing() {
-        const int id = addClient(db(), QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"));
-        const int damaged = addClient(db(), QStringLiteral("Г"), QStringLiteral("Д"), QStringLiteral("Е"));
-        exec(db(), QStringLiteral("UPDATE tClient SET Photo=substr('0000000' || ID, -8) || '.jpg'"));
-        replaceFile(gPhotoDir + photoFileName(damaged), "no picture");  // the other client's file is gone
+        addClient7(db(), photoFileName(7));  // its file is gone
+        exec(db(), "INSERT INTO tClient (ID, Family, Photo) VALUES (8, 'Г', '00000008.jpg')");
+        replaceFile(gPhotoDir + photoFileName(8), "no picture");
         // The damaged photograph opens as the placeholder with a note, and no message stops the person.
-        for (const int client : {id, damaged}) {
-            TfrmClient saved(db(), nullptr);
-            saved.LoadEdClient(client);
-            QCOMPARE(saved.lblPhotoNote->text().isEmpty(), client != damaged);
-            saved.btnRotateLeft->click();
-            saved.btnRotateRight->click();
-            QCOMPARE(saved.windowTitle(), QStringLiteral("Клиент"));
+        for (const int client : {7, 8}) {
+            const auto saved = opened(client);
+            QCOMPARE(saved->lblPhotoNote->text().isEmpty(), client == 7);
+            saved->btnRotateLeft->click();
+            saved->btnRotateRight->click();
+            QCOMPARE(saved->windowTitle(), QStringLiteral("Клиент"));
         }
         QVERIFY(m_ui->messages.isEmpty());
-        TfrmClient fresh(db(), nullptr);
-        fresh.LoadEdClient(-1);
-        fresh.ImPhotoClick();
+        opened(-1)->ImPhotoClick();
         QCOMPARE(m_ui->messageTexts(), QStringList{kSaveBeforePhoto});
         QVERIFY(m_ui->fileDialogTitles.isEmpty());
-        QCOMPARE(QDir(gPhotoDir).entryList(QDir::Files), QStringList{photoFileName(damaged)});
-        QCOMPARE(fileBytes(gPhotoDir + photoFileName(damaged)), QByteArray("no picture"));
+        QCOMPARE(QDir(gPhotoDir).entryList(QDir::Files), QStringList{photoFileName(8)});
+        QCOMPARE(fileBytes(gPhotoDir + photoFileName(8)), QByteArray("no picture"));
     }
 
   private:
-    QTemporaryDir m_photos;
-    QTemporaryDir m_pictures;
+    std::unique_ptr<TfrmClient> opened(int id) {
+        auto dialog = std::make_unique<TfrmClient>(db(), nullptr);
+        dialog->LoadEdClient(id);
+        return dialog;
+    }
 };
 
 QTEST_MAIN(TestEdClient)

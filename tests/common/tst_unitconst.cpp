@@ -2,41 +2,35 @@
 #include <QTest>
 
 #include "common/UnitConst.h"
-#include "platform/Database.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
-
-const QString INSERT_PRICE_SQL = QStringLiteral(
-    "INSERT INTO tCenaSeans (ID_Period, ID_TypeCen, DateSet, Cena, StrahVosn) VALUES (%1, %2, :pDate, :pCena, "
-    ":pFee);");
-const QString INSERT_BAND_SQL =
-    QStringLiteral("INSERT INTO tPeriodCena (ID_Zal, TimeBegin, TimeEnd) VALUES (%1, :pBegin, :pEnd);");
-const QString INSERT_CARD_SQL = QStringLiteral("INSERT INTO tCard (Num, TypeCard) VALUES (%1, %2);");
-const QString SELECT_PRICES_SQL =
-    QStringLiteral("SELECT ID_Period, ID_TypeCen, DateSet, Cena, StrahVosn FROM tCenaSeans ORDER BY DateSet, ID;");
-const QString SELECT_LOG_SQL =
-    QStringLiteral("SELECT id_user, kod_action, ActionStr FROM tListActionUsers ORDER BY ID;");
 
 constexpr int kBand = 3;
 constexpr int kTypeCen = 4;
 constexpr int kHall = 2;
 constexpr double kCallerFee = 77.5;
 
-// A dated price; a null fee leaves StrahVosn empty.
-void addPrice(Database& db, int band, int typeCen, const QDate& day, double price, const QVariant& fee) {
-    SqlQuery command(db);
-    command.addParam(QStringLiteral("pDate"), FieldType::Date, day)
-        .addParam(QStringLiteral("pCena"), FieldType::Float, price)
-        .addParam(QStringLiteral("pFee"), FieldType::Float, fee);
-    command.exec(INSERT_PRICE_SQL.arg(band).arg(typeCen));
+struct Price {
+    QDate day;
+    double price;
+    QVariant fee;  // null: StrahVosn left empty
+    int band = kBand;
+    int typeCen = kTypeCen;
+};
+
+void addPrice(Database& db, const Price& p) {
+    const QByteArray fee = p.fee.isNull() ? "NULL" : QByteArray::number(p.fee.toDouble());
+    exec(db, QString::asprintf("INSERT INTO tCenaSeans (ID_Period, ID_TypeCen, DateSet, Cena, StrahVosn) VALUES "
+                               "(%d, %d, '%s 00:00:00', %g, %s)",
+                               p.band, p.typeCen, qPrintable(p.day.toString(Qt::ISODate)), p.price, fee.data()));
 }
 
 int addBand(Database& db, int hall, const QTime& begin, const QTime& end) {
     SqlQuery command(db);
-    command.addParam(QStringLiteral("pBegin"), FieldType::Time, begin)
-        .addParam(QStringLiteral("pEnd"), FieldType::Time, end);
-    command.exec(INSERT_BAND_SQL.arg(hall));
+    command.addParam("pBegin", FieldType::Time, begin).addParam("pEnd", FieldType::Time, end);
+    command.exec(
+        QStringLiteral("INSERT INTO tPeriodCena (ID_Zal, TimeBegin, TimeEnd) VALUES (%1, :pBegin, :pEnd)").arg(hall));
     return static_cast<int>(command.lastInsertId());
 }
 
@@ -44,14 +38,6 @@ int addBand(Database& db, int hall, const QTime& begin, const QTime& end) {
 void addPriceOwners(Database& db) {
     exec(db, QStringLiteral("INSERT INTO tPeriodCena (ID, ID_Zal) VALUES (%1, %2)").arg(kBand).arg(kHall));
     exec(db, QStringLiteral("INSERT INTO tTypeCen (ID) VALUES (%1), (%2)").arg(kTypeCen).arg(kTypeCen + 1));
-}
-
-QDateTime at(const QDate& day, const QTime& time = QTime(0, 0)) {
-    return QDateTime(day, time);
-}
-
-QDateTime timeOfDay(const QTime& time) {
-    return QDateTime(kZeroDate, time);
 }
 
 const char* const kPriceWriterArg = "--write-prices";
@@ -67,7 +53,7 @@ int writePrices(int argc, char** argv) {
     }
     try {
         for (int day = 0; day < kRaceDays; ++day) {
-            SetCenaSeans(db, kBand, kTypeCen, at(QDate(2024, 3, 1).addDays(day)), 100 + day, 0);
+            SetCenaSeans(db, kBand, kTypeCen, at("2024-03-01 00:00:00").addDays(day), 100 + day, 0);
         }
     } catch (const DbError& e) {
         qWarning("%s", qPrintable(e.text()));
@@ -75,14 +61,6 @@ int writePrices(int argc, char** argv) {
     }
     return 0;
 }
-
-struct Price {
-    QDate day;
-    double price;
-    QVariant fee;
-    int band = kBand;
-    int typeCen = kTypeCen;
-};
 
 }  // namespace
 
@@ -97,138 +75,118 @@ class TestUnitConst : public DatabaseCase {
         gUserApl = TUserApl();
     }
 
+    // Asked on 5 March, at its first moment or later that day.
     void findsPriceValidOnDate_data() {
         QTest::addColumn<QList<Price>>("prices");
-        QTest::addColumn<QDateTime>("asked");
         QTest::addColumn<double>("price");
         QTest::addColumn<double>("fee");
         const QDate d(2024, 3, 5);
-        QTest::newRow("dated on the day, asked later that day")
-            << QList<Price>{{d, 150, 10}} << at(d, QTime(18, 45)) << 150.0 << 10.0;
+        QTest::newRow("dated on the day") << QList<Price>{{d, 150, 10}} << 150.0 << 10.0;
         QTest::newRow("latest of several")
-            << QList<Price>{{d.addDays(-30), 100, 1}, {d.addDays(-2), 120, 2}, {d.addDays(-10), 110, 3}} << at(d)
-            << 120.0 << 2.0;
+            << QList<Price>{{d.addDays(-30), 100, 1}, {d.addDays(-2), 120, 2}, {d.addDays(-10), 110, 3}} << 120.0
+            << 2.0;
         QTest::newRow("latest before a later one")
-            << QList<Price>{{d.addDays(-5), 100, 1}, {d.addDays(3), 200, 2}} << at(d) << 100.0 << 1.0;
-        QTest::newRow("none") << QList<Price>{} << at(d) << 0.0 << kCallerFee;
-        QTest::newRow("empty fee reads 0") << QList<Price>{{d.addDays(-1), 90, QVariant()}} << at(d) << 90.0 << 0.0;
-        QTest::newRow("zero price found") << QList<Price>{{d.addDays(-1), 0, 5}} << at(d) << 0.0 << 5.0;
+            << QList<Price>{{d.addDays(-5), 100, 1}, {d.addDays(3), 200, 2}} << 100.0 << 1.0;
+        QTest::newRow("none") << QList<Price>{} << 0.0 << kCallerFee;
+        QTest::newRow("empty fee reads 0") << QList<Price>{{d.addDays(-1), 90, QVariant()}} << 90.0 << 0.0;
+        QTest::newRow("zero price found") << QList<Price>{{d.addDays(-1), 0, 5}} << 0.0 << 5.0;
         QTest::newRow("other bands and types apart")
-            << QList<Price>{{d, 300, 30, kBand + 1}, {d, 400, 40, kBand, kTypeCen + 1}, {d, 500, 50, 0}} << at(d) << 0.0
+            << QList<Price>{{d, 300, 30, kBand + 1}, {d, 400, 40, kBand, kTypeCen + 1}, {d, 500, 50, 0}} << 0.0
             << kCallerFee;
     }
     void findsPriceValidOnDate() {
         QFETCH(QList<Price>, prices);
-        QFETCH(QDateTime, asked);
-        QFETCH(double, price);
-        QFETCH(double, fee);
         for (const Price& p : prices) {
-            addPrice(m_db->db, p.band, p.typeCen, p.day, p.price, p.fee);
+            addPrice(db(), p);
         }
-        double callerFee = kCallerFee;
-        QCOMPARE(GetCenaSeans(m_db->db, kBand, kTypeCen, callerFee, asked), price);
-        QCOMPARE(callerFee, fee);
+        for (const char* asked : {"2024-03-05 00:00:00", "2024-03-05 18:45:00"}) {
+            double fee = kCallerFee;
+            QTEST(GetCenaSeans(db(), kBand, kTypeCen, fee, at(asked)), "price");
+            QTEST(fee, "fee");
+        }
     }
     void storesOnePricePerDayBandAndType() {
-        const QDate d(2024, 3, 5);
-        addPriceOwners(m_db->db);
-        SetCenaSeans(m_db->db, kBand, kTypeCen, at(d, QTime(9, 15)), 150, 10);
-        SetCenaSeans(m_db->db, kBand, kTypeCen, at(d, QTime(17, 40, 5)), 175.5, 12.5);
-        SetCenaSeans(m_db->db, kBand, kTypeCen, at(d.addDays(1), QTime(9, 15)), 160, 11);
-        SetCenaSeans(m_db->db, kBand, kTypeCen + 1, at(d), 170, 0);
-        QCOMPARE(rows(m_db->db, SELECT_PRICES_SQL),
-                 QStringList({"3|4|2024-03-05 00:00:00|175.5|12.5", "3|5|2024-03-05 00:00:00|170|0",
-                              "3|4|2024-03-06 00:00:00|160|11"}));
-        double fee = 0;
-        QCOMPARE(GetCenaSeans(m_db->db, kBand, kTypeCen, fee, at(d)), 175.5);
-        QCOMPARE(fee, 12.5);
+        addPriceOwners(db());
+        SetCenaSeans(db(), kBand, kTypeCen, at("2024-03-05 09:15:00"), 150, 10);
+        SetCenaSeans(db(), kBand, kTypeCen, at("2024-03-05 17:40:05"), 175.5, 12.5);
+        SetCenaSeans(db(), kBand, kTypeCen, at("2024-03-06 09:15:00"), 160, 11);
+        SetCenaSeans(db(), kBand, kTypeCen + 1, at("2024-03-05 00:00:00"), 170, 0);
+        QCOMPARE(
+            rows(db(), "SELECT ID_Period, ID_TypeCen, DateSet, Cena, StrahVosn FROM tCenaSeans ORDER BY DateSet, ID"),
+            QStringList({"3|4|2024-03-05 00:00:00|175.5|12.5", "3|5|2024-03-05 00:00:00|170|0",
+                         "3|4|2024-03-06 00:00:00|160|11"}));
     }
     void setsOnePricePerDayAcrossWorkstations() {
-        addPriceOwners(m_db->db);
-        std::vector<std::unique_ptr<QProcess>> racers;
-        for (int i = 0; i < kRacers; ++i) {
-            racers.push_back(std::make_unique<QProcess>());
-            racers.back()->setProcessChannelMode(QProcess::ForwardedChannels);
-            racers.back()->start(QCoreApplication::applicationFilePath(),
-                                 {QString::fromLatin1(kPriceWriterArg), m_db->path()});
+        addPriceOwners(db());
+        QProcess racers[kRacers];
+        for (QProcess& racer : racers) {
+            racer.setProcessChannelMode(QProcess::ForwardedChannels);
+            racer.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kPriceWriterArg), m_db->path()});
         }
-        for (auto& racer : racers) {
-            QVERIFY(racer->waitForFinished(60000));
-            QCOMPARE(racer->exitCode(), 0);
+        for (QProcess& racer : racers) {
+            QVERIFY(racer.waitForFinished(60000));
+            QCOMPARE(racer.exitCode(), 0);
         }
-        QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT count(*) FROM tCenaSeans")).toInt(), kRaceDays);
+        QCOMPARE(scalar(db(), "SELECT count(*) FROM tCenaSeans").toInt(), kRaceDays);
     }
     void findsBandOfTime_data() {
         QTest::addColumn<QList<QTime>>("bands");  // begin, end, begin, end, ...
         QTest::addColumn<QTime>("time");
         QTest::addColumn<int>("bandIndex");  // -1: none
         const QList<QTime> dayAndEvening = {QTime(7, 0), QTime(16, 0), QTime(16, 0), QTime(22, 0)};
+        const QList<QTime> overlapping = {QTime(10, 0), QTime(20, 0), QTime(8, 0), QTime(12, 0)};
         QTest::newRow("begin included") << dayAndEvening << QTime(7, 0) << 0;
         QTest::newRow("end excluded, next begins") << dayAndEvening << QTime(16, 0) << 1;
         QTest::newRow("end of the last excluded") << dayAndEvening << QTime(22, 0) << -1;
         QTest::newRow("before all") << dayAndEvening << QTime(6, 59) << -1;
         QTest::newRow("band ending at midnight never matches")
             << QList<QTime>{QTime(20, 0), QTime(0, 0)} << QTime(21, 0) << -1;
-        QTest::newRow("overlap: earliest begin wins")
-            << QList<QTime>{QTime(10, 0), QTime(20, 0), QTime(8, 0), QTime(12, 0)} << QTime(11, 0) << 1;
-        QTest::newRow("overlap: later band where the earlier has ended")
-            << QList<QTime>{QTime(10, 0), QTime(20, 0), QTime(8, 0), QTime(12, 0)} << QTime(12, 0) << 0;
+        QTest::newRow("overlap: earliest begin wins") << overlapping << QTime(11, 0) << 1;
+        QTest::newRow("overlap: later band where the earlier has ended") << overlapping << QTime(12, 0) << 0;
     }
     void findsBandOfTime() {
         QFETCH(QList<QTime>, bands);
         QFETCH(QTime, time);
         QFETCH(int, bandIndex);
         // A band of another hall that would hold every time of the day.
-        addBand(m_db->db, kHall + 1, QTime(0, 0), QTime(23, 59, 59));
+        addBand(db(), kHall + 1, QTime(0, 0), QTime(23, 59, 59));
         QList<int> ids;
         for (int i = 0; i + 1 < bands.size(); i += 2) {
-            ids << addBand(m_db->db, kHall, bands[i], bands[i + 1]);
+            ids << addBand(db(), kHall, bands[i], bands[i + 1]);
         }
-        QCOMPARE(GetIDPeriodCena(m_db->db, kHall, timeOfDay(time)), bandIndex < 0 ? 0 : ids.at(bandIndex));
+        QCOMPARE(GetIDPeriodCena(db(), kHall, QDateTime(kZeroDate, time)), bandIndex < 0 ? 0 : ids.at(bandIndex));
     }
     // Slot boxes write the time as the workstation does, and a chosen slot reads back.
-    void writesTimesAsTheWorkstation_data() {
-        QTest::addColumn<QTime>("time");
-        QTest::addColumn<QString>("slot");
-        QTest::newRow("morning") << QTime(9, 0) << "9:00";
-        QTest::newRow("evening") << QTime(18, 30) << "18:30";
-    }
     void writesTimesAsTheWorkstation() {
-        QFETCH(QTime, time);
-        QFETCH(QString, slot);
-        QCOMPARE(SeansTimeText(time), slot);
-        QCOMPARE(SeansTimeFromText(slot), time);
+        for (const auto& [time, slot] : {std::pair{QTime(9, 0), "9:00"}, std::pair{QTime(18, 30), "18:30"}}) {
+            QCOMPARE(SeansTimeText(time), QString(slot));
+            QCOMPARE(SeansTimeFromText(slot), time);
+        }
     }
     void numbersCardsPerType() {
-        QCOMPARE(GetNextNumCard(m_db->db, ctAbonement), 1);
-        for (const auto& [num, type] :
-             {std::pair{1, ctAbonement}, {7, ctAbonement}, {40, ctClubCard}, {3, ctClubCard}}) {
-            SqlQuery(m_db->db).exec(INSERT_CARD_SQL.arg(num).arg(int(type)));
-        }
-        QCOMPARE(GetNextNumCard(m_db->db, ctAbonement), 8);
-        QCOMPARE(GetNextNumCard(m_db->db, ctClubCard), 41);
+        QCOMPARE(GetNextNumCard(db(), ctAbonement), 1);
+        exec(db(), QStringLiteral("INSERT INTO tCard (Num, TypeCard) VALUES (1, %1), (7, %1), (40, %2), (3, %2)")
+                       .arg(ctAbonement)
+                       .arg(ctClubCard));
+        QCOMPARE(GetNextNumCard(db(), ctAbonement), 8);
+        QCOMPARE(GetNextNumCard(db(), ctClubCard), 41);
     }
+    // Each event is stamped with the signed-in user and the time, its text cut to 250 characters on a
+    // character boundary.
     void writesEventOfSignedInUser() {
+        const QString letters = QString(250, QChar(0x0436));
+        const QString cut = letters.left(249);
         const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
         gUserApl.ID = 5;
-        WriteActionLog(m_db->db, acCard, QStringLiteral("Создана карта №12"));
+        WriteActionLog(db(), acCard, QStringLiteral("Создана карта №12"));
         gUserApl.ID = 8;
-        WriteActionLog(m_db->db, acProgram, QStringLiteral("Завершение программы"));
+        WriteActionLog(db(), acProgram, letters + "я");
+        WriteActionLog(db(), acProgram, cut + QString::fromUtf8("\U0001F600"));
         const QDateTime after = QDateTime::currentDateTime().addSecs(1);
-        QCOMPARE(rows(m_db->db, SELECT_LOG_SQL), QStringList({"5|1|Создана карта №12", "8|0|Завершение программы"}));
-        const QDateTime stamp = dateTimeFromStorage(scalar(m_db->db, "SELECT min(dt_action) FROM tListActionUsers"));
+        QCOMPARE(rows(db(), "SELECT id_user, kod_action, ActionStr FROM tListActionUsers ORDER BY ID"),
+                 QStringList({"5|1|Создана карта №12", "8|0|" + letters, "8|0|" + cut}));
+        const QDateTime stamp = dateTimeFromStorage(scalar(db(), "SELECT min(dt_action) FROM tListActionUsers"));
         QVERIFY(stamp >= before && stamp <= after);
-    }
-    void cutsEventTextTo250OnCharacterBoundary() {
-        const QString letters = QString(250, QChar(0x0436));
-        const QString emoji = QString::fromUtf8("\U0001F600");
-        const QString cut = letters.left(249);
-        for (const auto& [text, stored] :
-             {std::pair{letters, letters}, std::pair{letters + "я", letters}, std::pair{cut + emoji, cut}}) {
-            exec(m_db->db, QStringLiteral("DELETE FROM tListActionUsers"));
-            WriteActionLog(m_db->db, acCard, text);
-            QCOMPARE(scalar(m_db->db, QStringLiteral("SELECT ActionStr FROM tListActionUsers")).toString(), stored);
-        }
     }
 };
 

@@ -1,6 +1,4 @@
-#include <QBuffer>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -22,62 +20,39 @@ const QString kProject = QStringLiteral(R"(<project>
   </report>
 </project>)");
 
-// What a failure is given: a folder of its own and the database.
-struct Place {
-    QString folder;
-    Database& db;
-    QString path(const QString& name) const { return folder + name; }
-};
-using Failure = std::function<void(const Place&)>;
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
+// A failure's files go to the database's folder.
+using Failure = std::function<void(TestDatabase&)>;
 
 const QString kNames = QStringLiteral("SELECT 'Иванов' AS Name");
 
 // A run of the report "List" to a PDF file: the project file's text (empty: no file), the rows'
 // statement, the report selected, its logo picture (empty: none) and the output file.
-struct ReportRun {
-    explicit ReportRun(const QString& project, const QString& sql = kNames,
-                       const QString& report = QStringLiteral("List"), const QString& logo = QString(),
-                       const QString& output = QStringLiteral("list.pdf"))
-        : project(project), sql(sql), report(report), logo(logo), output(output) {}
-
-    QString project;
-    QString sql;
-    QString report;
-    QString logo;
-    QString output;
-
-    void operator()(const Place& at) const {
+Failure reportRun(const QString& project, const QString& sql = kNames, const QString& report = "List",
+                  const QString& logo = {}, const QString& output = "list.pdf") {
+    return [=](TestDatabase& at) {
         if (!project.isEmpty()) {
-            writeFile(at.path(QStringLiteral("list.rav")), project.toUtf8());
+            replaceFile(at.folder() + "list.rav", project.toUtf8());
         }
         ReportEngine engine;
-        engine.setProjectFile(at.path(QStringLiteral("list.rav")));
+        engine.setProjectFile(at.folder() + "list.rav");
         engine.selectReport(report);
         SqlQuery query(at.db);
         QueryReportData rows(query.prepared(sql));
-        engine.setParam(QStringLiteral("Logo"), logo.isEmpty() ? QString() : at.path(logo));
+        engine.setParam(QStringLiteral("Logo"), logo.isEmpty() ? QString() : at.folder() + logo);
         engine.addData(QStringLiteral("Rows"), &rows);
         static_cast<FakeUi&>(Ui()).reportOutputs.push_back(
-            {ReportOutput::Kind::File, QStringLiteral("PDF"), at.path(output)});
+            {ReportOutput::Kind::File, QStringLiteral("PDF"), at.folder() + output});
         engine.execute(nullptr);
-    }
-};
+    };
+}
 
 // Reads a photo file of that content.
-struct PhotoRead {
-    QByteArray content;
-
-    void operator()(const Place& at) const {
-        writeFile(at.path(QStringLiteral("photo.jpg")), content);
-        readJpegFile(at.path(QStringLiteral("photo.jpg")));
-    }
-};
+Failure photoRead(const QByteArray& content) {
+    return [=](TestDatabase& at) {
+        replaceFile(at.folder() + "photo.jpg", content);
+        readJpegFile(at.folder() + "photo.jpg");
+    };
+}
 
 // A photograph whose picture data is long enough to be cut in the middle.
 QByteArray photoJpeg() {
@@ -88,14 +63,6 @@ QByteArray photoJpeg() {
         }
     }
     return encodeJpeg(photo, kPhotoQuality);
-}
-
-QByteArray png() {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImage(4, 4, QImage::Format_RGB888).save(&buffer, "PNG");
-    return bytes;
 }
 
 }  // namespace
@@ -110,41 +77,38 @@ class TestFailureTexts : public DatabaseCase {
     void showsRussianTextWithReasonInDetails_data() {
         QTest::addColumn<Failure>("failure");
         QTest::addColumn<QString>("text");    // the first line of the message
-        QTest::addColumn<QString>("reason");  // in the details; %1 is the case's folder
+        QTest::addColumn<QString>("reason");  // in the details; %1 is the database's folder
         const auto row = [](const char* name, const Failure& failure, const char* text, const char* reason) {
             QTest::newRow(name) << failure << QString::fromUtf8(text) << QString::fromUtf8(reason);
         };
-        const QString project = kProject.arg(QStringLiteral("Name"));
-        row("missing layout", ReportRun{QString()}, "The following reporting project does not exist:", "%1list.rav");
-        row("damaged layout", ReportRun{QStringLiteral("<project><report name=\"List\"><band")},
-            "Файл отчета «list.rav» поврежден.", "%1list.rav, line 1");
-        row("report not in layout", ReportRun{project, kNames, QStringLiteral("Other")},
+        const QString project = kProject.arg("Name");
+        row("missing layout", reportRun({}), "The following reporting project does not exist:", "%1list.rav");
+        row("damaged layout", reportRun("<project><report name=\"List\"><band"), "Файл отчета «list.rav» поврежден.",
+            "%1list.rav, line 1");
+        row("report not in layout", reportRun(project, kNames, "Other"),
             "В файле отчета «list.rav» нет отчета «Other».", "\"Other\" is not in %1list.rav");
-        row("unknown field", ReportRun{kProject.arg(QStringLiteral("Nope"))},
+        row("unknown field", reportRun(kProject.arg("Nope")),
             "В отчете «Список» указано поле [Nope], которого нет в его данных.", "field [Nope]");
-        row("missing picture", ReportRun{project, kNames, QStringLiteral("List"), QStringLiteral("gone.bmp")},
+        row("missing picture", reportRun(project, kNames, "List", "gone.bmp"),
             "Не найден рисунок «gone.bmp» для отчета «Список».", "%1gone.bmp");
-        row("unwritable output", ReportRun{project, kNames, QStringLiteral("List"), {}, QStringLiteral("no/list.pdf")},
+        row("unwritable output", reportRun(project, kNames, "List", {}, "no/list.pdf"),
             "Не удается записать файл «list.pdf».", "%1no/list.pdf");
-        row("database error while reading rows",
-            ReportRun{project, QStringLiteral("SELECT abs(-9223372036854775808) AS Name")},
+        row("database error while reading rows", reportRun(project, "SELECT abs(-9223372036854775808) AS Name"),
             "Не удалось выполнить действие с базой данных.", "integer overflow");
-        row("truncated JPEG", PhotoRead{photoJpeg().chopped(1000)},
+        row("truncated JPEG", photoRead(photoJpeg().chopped(1000)),
             "Файл «photo.jpg» поврежден или не является рисунком JPEG.", "%1photo.jpg\nlibjpeg");
-        row("PNG under .jpg", PhotoRead{png()}, "Файл «photo.jpg» поврежден или не является рисунком JPEG.",
-            "Not a JPEG file");
+        row("PNG under .jpg", photoRead("\x89PNG\r\n\x1a\n"),
+            "Файл «photo.jpg» поврежден или не является рисунком JPEG.", "Not a JPEG file");
         row(
-            "anything else", [](const Place&) { throw std::logic_error("index out of range"); },
+            "anything else", [](TestDatabase&) { throw std::logic_error("index out of range"); },
             "Действие не выполнено из-за внутренней ошибки программы.", "index out of range");
     }
     void showsRussianTextWithReasonInDetails() {
         QFETCH(Failure, failure);
         QFETCH(QString, text);
         QFETCH(QString, reason);
-        QTemporaryDir dir;
-        const Place place{dir.path() + QLatin1Char('/'), db()};
         try {
-            failure(place);
+            failure(*m_db);
             QFAIL("nothing failed");
         } catch (...) {
             showCurrentException();
@@ -153,7 +117,8 @@ class TestFailureTexts : public DatabaseCase {
         const RecordedMessage shown = m_ui->messages.first();
         QCOMPARE(shown.text.section(QLatin1Char('\r'), 0, 0), text);
         QVERIFY2(shown.text.contains(QLatin1Char('\r')), "says what the person can do");
-        QVERIFY2(shown.details.contains(reason.replace(QStringLiteral("%1"), place.folder)), qPrintable(shown.details));
+        QVERIFY2(shown.details.contains(reason.replace(QStringLiteral("%1"), m_db->folder())),
+                 qPrintable(shown.details));
     }
 };
 

@@ -32,13 +32,6 @@ QByteArray afterMarker(const QByteArray& jpeg, char kind) {
     return at < 0 ? QByteArray() : jpeg.mid(at + 2);
 }
 
-// How a source picture of the blocks was written: its colour space as given to libjpeg and as stored.
-struct Source {
-    J_COLOR_SPACE given;
-    J_COLOR_SPACE stored;
-    bool progressive;
-};
-
 // One pixel of the blocks as the source gives it. CMYK is given as Adobe writes it, with inverted ink,
 // which for these colours is R, G, B and no black.
 QByteArray sourcePixel(const QColor& colour, J_COLOR_SPACE given) {
@@ -49,7 +42,8 @@ QByteArray sourcePixel(const QColor& colour, J_COLOR_SPACE given) {
     return given == JCS_CMYK ? pixel + char(255) : pixel;
 }
 
-QByteArray encodeSource(const Source& source) {
+// The blocks as a source picture is written: in a colour space as given to libjpeg and as stored.
+QByteArray encodeSource(J_COLOR_SPACE given, J_COLOR_SPACE stored, bool progressive) {
     jpeg_compress_struct info{};
     jpeg_error_mgr error{};
     info.err = jpeg_std_error(&error);
@@ -60,18 +54,18 @@ QByteArray encodeSource(const Source& source) {
     const QImage picture = blocks();
     info.image_width = JDIMENSION(picture.width());
     info.image_height = JDIMENSION(picture.height());
-    info.input_components = int(sourcePixel(Qt::white, source.given).size());
-    info.in_color_space = source.given;
+    info.input_components = int(sourcePixel(Qt::white, given).size());
+    info.in_color_space = given;
     jpeg_set_defaults(&info);
-    jpeg_set_colorspace(&info, source.stored);
-    if (source.progressive) {
+    jpeg_set_colorspace(&info, stored);
+    if (progressive) {
         jpeg_simple_progression(&info);
     }
     jpeg_start_compress(&info, TRUE);
     for (int y = 0; y < picture.height(); ++y) {
         QByteArray row;
         for (int x = 0; x < picture.width(); ++x) {
-            row += sourcePixel(picture.pixelColor(x, y), source.given);
+            row += sourcePixel(picture.pixelColor(x, y), given);
         }
         auto* line = reinterpret_cast<JSAMPROW>(row.data());
         jpeg_write_scanlines(&info, &line, 1);
@@ -104,12 +98,8 @@ class TestJpegCodec : public QObject {
         QFETCH(int, given);
         QFETCH(int, stored);
         QFETCH(bool, progressive);
-        QTemporaryDir dir;
-        const QString source = dir.filePath(QStringLiteral("source.jpg"));
-        const QString photo = dir.filePath(QStringLiteral("00000001.jpg"));
-        replaceFile(source, encodeSource({J_COLOR_SPACE(given), J_COLOR_SPACE(stored), progressive}));
-        writeJpegFile(readJpegFile(source), photo, kPhotoQuality);
-        const QByteArray jpeg = fileBytes(photo);
+        const QByteArray source = encodeSource(J_COLOR_SPACE(given), J_COLOR_SPACE(stored), progressive);
+        const QByteArray jpeg = encodeJpeg(decodeJpeg(source), kPhotoQuality);
         const QByteArray frame = afterMarker(jpeg, '\xC0');  // baseline start of frame
         QVERIFY(!frame.isEmpty());
         QVERIFY(afterMarker(jpeg, '\xC2').isEmpty());  // no progressive frame
@@ -120,9 +110,8 @@ class TestJpegCodec : public QObject {
         QCOMPARE(decoded.size(), QSize(32, 16));
         for (int block = 0; block < 4; ++block) {
             const QColor shown = decoded.pixelColor(block * 8 + 4, 8);
-            const QColor colour = kQuarters[block];
-            const int grey = qGray(colour.rgb());
-            const QColor expected = given == JCS_GRAYSCALE ? QColor(grey, grey, grey) : colour;
+            const int grey = qGray(kQuarters[block].rgb());
+            const QColor expected = given == JCS_GRAYSCALE ? QColor(grey, grey, grey) : kQuarters[block];
             QVERIFY2(qAbs(shown.red() - expected.red()) <= 8 && qAbs(shown.green() - expected.green()) <= 8 &&
                          qAbs(shown.blue() - expected.blue()) <= 8,
                      qPrintable(shown.name() + " " + expected.name()));

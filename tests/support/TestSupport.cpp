@@ -255,12 +255,12 @@ FakeUi::~FakeUi() {
     }
 }
 
-void FakeUi::message(QWidget*, const QString& text, MsgIcon icon, bool) {
-    messages.append({text, icon, QString()});
+void FakeUi::message(QWidget*, const QString& text, MsgIcon, bool) {
+    messages.append({text, QString()});
 }
 
-void FakeUi::detailedMessage(QWidget*, const QString& text, const QString& details, MsgIcon icon) {
-    messages.append({text, icon, details});
+void FakeUi::detailedMessage(QWidget*, const QString& text, const QString& details, MsgIcon) {
+    messages.append({text, details});
 }
 
 namespace {

@@ -21,7 +21,7 @@ const QString kMarch = QStringLiteral("01.03.2024 - 31.03.2024");
 
 Q_DECLARE_METATYPE(Answer)
 
-class TestSprTxt : public QObject {
+class TestSprTxt : public DatabaseCase {
     Q_OBJECT
 
   private slots:
@@ -29,81 +29,60 @@ class TestSprTxt : public QObject {
         startCase(m_ui, m_db);
         gPeriodCard = {at("2024-03-01 00:00:00"), at("2024-03-31 23:59:59")};
     }
-    void cleanup() { endCase(m_ui, m_db); }
 
     // Long lists with orphan rows (cards without a client, entries of a deleted user), read from their
     // last row back to the first: rows found from count slices, anchors and the end as a plain query.
     void longListsReadAsPlainQueries_data() {
         QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("period");
-        QTest::addColumn<QString>("plain");
-        const QString cards = QStringLiteral(
-            "SELECT tCard.ID FROM tCard JOIN tClient ON tCard.ID_Client=tClient.ID "
-            "WHERE DateClose BETWEEN '%1' AND '%2' ORDER BY tCard.ID");
-        const QString month[] = {QStringLiteral("2021-01-01 00:00:00"), QStringLiteral("2021-01-31 23:59:59")};
-        const QString year[] = {QStringLiteral("2021-01-01 00:00:00"), QStringLiteral("2021-12-31 23:59:59")};
-        const QString ever[] = {QStringLiteral("2000-01-01 00:00:00"), QStringLiteral("2100-12-31 23:59:59")};
-        QTest::newRow("cards, a month") << int(lkCards) << month[0] << month[1] << "01.01.2021 - 31.01.2021"
-                                        << cards.arg(month[0], month[1]);
-        QTest::newRow("cards, a year") << int(lkCards) << year[0] << year[1] << "01.01.2021 - 31.12.2021"
-                                       << cards.arg(year[0], year[1]);
-        QTest::newRow("cards, every date")
-            << int(lkCards) << ever[0] << ever[1] << "01.01.2000 - 31.12.2100" << cards.arg(ever[0], ever[1]);
-        QTest::newRow("event log") << int(lkActions) << ever[0] << ever[1] << ""
-                                   << QStringLiteral(
-                                          "SELECT LA.ID FROM tListActionUsers LA JOIN tUserApl U "
-                                          "ON LA.id_user=U.ID ORDER BY LA.dt_action, LA.ID");
+        QTest::newRow("cards, a month") << int(lkCards) << QStringLiteral("01.01.2021 - 31.01.2021");
+        QTest::newRow("cards, a year") << int(lkCards) << QStringLiteral("01.01.2021 - 31.12.2021");
+        QTest::newRow("cards, every date") << int(lkCards) << QStringLiteral("01.01.2000 - 31.12.2100");
+        QTest::newRow("event log") << int(lkActions) << QStringLiteral("01.01.2000 - 31.12.2100");
     }
     void longListsReadAsPlainQueries() {
         QFETCH(int, kind);
-        QFETCH(QString, from);
-        QFETCH(QString, to);
         QFETCH(QString, period);
-        QFETCH(QString, plain);
         fillLongLists();
-        gPeriodCard = {at(from), at(to)};
+        const QDate first = QDate::fromString(period.left(10), QStringLiteral("dd.MM.yyyy"));
+        const QDate last = QDate::fromString(period.right(10), QStringLiteral("dd.MM.yyyy"));
+        gPeriodCard = {first.startOfDay(), QDateTime(last, QTime(23, 59, 59))};
+        const QStringList expected =
+            rows(db(), kind == lkActions
+                           ? QStringLiteral("SELECT LA.ID FROM tListActionUsers LA JOIN tUserApl U "
+                                            "ON LA.id_user=U.ID ORDER BY LA.dt_action, LA.ID")
+                           : QStringLiteral("SELECT tCard.ID FROM tCard JOIN tClient ON tCard.ID_Client=tClient.ID "
+                                            "WHERE DateClose BETWEEN '%1 00:00:00' AND '%2 23:59:59' ORDER BY tCard.ID")
+                                 .arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate)));
         const auto window = openList(kind);
         window->DBGridSpr->sprModel()->finishCount();
-        QList<qint64> expected;
-        SqlQuery query(db());
-        query.exec(plain);
-        while (query.next()) {
-            expected << query.value(0).toLongLong();
-        }
-        QList<qint64> shown(window->DBGridSpr->rowCount());
+        QStringList shown(window->DBGridSpr->rowCount());
         for (qsizetype row = shown.size() - 1; row >= 0; --row) {
-            shown[row] = window->DBGridSpr->valueAt(int(row), QStringLiteral("ID")).toLongLong();
+            shown[row] = window->DBGridSpr->valueAt(int(row), QStringLiteral("ID")).toString();
         }
         QCOMPARE(shown, expected);
         if (kind == lkCards) {
             QCOMPARE(window->windowTitle(), kCardsCaption.arg(period).arg(expected.size()));
         }
     }
-    void cardListTakesPeriodWithTimeOfDay() {
+    // The window keeps the period it was made with; the list takes its time of day.
+    void cardListTakesPeriodWithTimeOfDayCopiedAtCreation() {
         const int ivanov = addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"));
         const int petrova =
             addClient(db(), QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Ильинична"));
-        gPeriodCard = {at("2024-03-01 10:00:00"), at("2024-03-31 23:59:59")};
         addCard(db(), 1, ctAbonement, QStringLiteral("2024-03-01 09:59:59"), ivanov);
         addCard(db(), 2, ctAbonement, QStringLiteral("2024-03-01 10:00:00"), ivanov);
         addCard(db(), 3, ctClubCard, QStringLiteral("2024-03-31 23:59:59"), petrova);
         addCard(db(), 4, ctAbonement, QStringLiteral("2024-04-01 00:00:00"), petrova);
         addCard(db(), 5, ctAbonement, QStringLiteral("2024-03-15 12:00:00"), 999);
-        const auto window = openList(lkCards);
+        gPeriodCard = {at("2024-03-01 10:00:00"), at("2024-03-31 23:59:59")};
+        auto window = std::make_unique<TfrmSprTxt>(db());
+        gPeriodCard = {at("2025-01-01 00:00:00"), at("2025-01-31 23:59:59")};
+        window->LoadSpr(lkCards);
         QCOMPARE(shownRows(*window->DBGridSpr),
                  QStringList({"2|Абонемент|Иванов Иван |31.01.2024 10:00:00|01.03.2024 10:00:00",
                               "3|Клубная карта|Петрова Анна Ильинична|01.03.2024 23:59:59|31.03.2024 23:59:59"}));
         QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(2));
-    }
-    void periodIsCopiedAtCreation() {
-        loadCards(1);
-        auto window = std::make_unique<TfrmSprTxt>(db());
-        gPeriodCard = {at("2025-01-01 00:00:00"), at("2025-01-31 23:59:59")};
-        window->LoadSpr(lkCards);
-        QCOMPARE(window->FPeriod.Beg, at("2024-03-01 00:00:00"));
-        QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(1));
     }
     void defaultDisplayText_data() {
         QTest::addColumn<QVariant>("value");
@@ -185,16 +164,6 @@ class TestSprTxt : public QObject {
         QVERIFY_THROWS_EXCEPTION(DbError, window->N_DelClick());
         QCOMPARE(snapshot(), before);
     }
-    void refreshKeepsRowNumberOrTakesLast() {
-        for (const char* user : {"Бойко", "Гусев", "Жуков", "Зуев"}) {
-            addUser(db(), QString::fromUtf8(user));
-        }
-        const auto window = openList(lkUsers);
-        selectRow(*window->DBGridSpr, 4);
-        exec(db(), "DELETE FROM tUserApl WHERE name IN ('Жуков', 'Зуев')");
-        window->btnRefreshClick();
-        QCOMPARE(window->DBGridSpr->currentValue("name").toString(), QStringLiteral("Гусев"));
-    }
     void eachKindOpensItsEditors() {
         exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
         exec(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Аквааэробика'), ('Плавание')");
@@ -217,7 +186,8 @@ class TestSprTxt : public QObject {
                  QStringList({"TfrmZal", "TfrmZal", "TfrmEdVS", "TfrmRaspSan", "TfrmRaspSan", "TfrmEdVS"}));
         QCOMPARE(opened.mid(1, 2), QStringList(2, QStringLiteral("Расписание занятий: Плавание")));
     }
-    void emptyListActionsDoNothing() {
+    // An empty list does nothing; once filled, a refresh keeps the row number or takes the last row.
+    void emptyListActionsDoNothingAndRefreshKeepsRowNumber() {
         exec(db(), "DELETE FROM tUserApl");
         const auto window = openList(lkUsers);
         QCOMPARE(window->DBGridSpr->currentRowNumber(), -1);
@@ -227,10 +197,16 @@ class TestSprTxt : public QObject {
         window->DBGridSprDblClick();
         window->N_DelClick();
         window->btnRefreshClick();
-        QVERIFY(m_ui->modalClasses.isEmpty());
-        QVERIFY(m_ui->questions.isEmpty());
-        QVERIFY(m_ui->messages.isEmpty());
+        QVERIFY(m_ui->modalClasses.isEmpty() && m_ui->questions.isEmpty() && m_ui->messages.isEmpty());
         QCOMPARE(window->DBGridSpr->currentRowNumber(), -1);
+        for (const char* user : {"Бойко", "Гусев", "Жуков", "Зуев"}) {
+            addUser(db(), QString::fromUtf8(user));
+        }
+        window->btnRefreshClick();
+        selectRow(*window->DBGridSpr, 3);
+        exec(db(), "DELETE FROM tUserApl WHERE name IN ('Жуков', 'Зуев')");
+        window->btnRefreshClick();
+        QCOMPARE(window->DBGridSpr->currentValue("name").toString(), QStringLiteral("Гусев"));
     }
     void editorSaveRequeries_data() {
         QTest::addColumn<QString>("button");
@@ -299,7 +275,6 @@ class TestSprTxt : public QObject {
     }
 
   private:
-    Database& db() { return m_db->db; }
     // 2000 cards, every tenth without a client, their IDs five apart and their dates rising with them;
     // 20000 log entries in an order of their own with ties, every fiftieth of a deleted user.
     void fillLongLists() {
@@ -318,15 +293,6 @@ class TestSprTxt : public QObject {
         window->setWindowTitle(QStringLiteral("Справочник: Список"));
         window->LoadSpr(kind);
         return window;
-    }
-    void loadCards(int n) {
-        const int client =
-            addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"));
-        Transaction transaction(db());
-        for (int i = 1; i <= n; ++i) {
-            addCard(db(), i, ctAbonement, QStringLiteral("2024-03-15 12:00:00"), client);
-        }
-        transaction.commit();
     }
     // Two clients, the second with a subscription and a club card that both have visits, one row of
     // every other kind, and users "Петров" and "Сидоров".
@@ -360,9 +326,6 @@ class TestSprTxt : public QObject {
         }
         return tables;
     }
-
-    std::unique_ptr<FakeUi> m_ui;
-    std::unique_ptr<TestDatabase> m_db;
 };
 
 QTEST_MAIN(TestSprTxt)

@@ -11,6 +11,8 @@
 #include <QStringDecoder>
 #include <QTest>
 
+#include <utility>
+
 #include "app/UnitHeard.h"
 #include "common/SprGrid.h"
 #include "common/UnitConst.h"
@@ -159,42 +161,32 @@ QString pdfText(const QString& path) {
 }
 
 QStringList rtfLines(const QString& path, RtfReader reader) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    QString text = QString::fromLatin1(file.readAll());
+    QString text = QString::fromLatin1(fileBytes(path));
     text.remove(QRegularExpression(QStringLiteral("\\{\\\\fonttbl[^}]*\\}\\}")));
-    static const QRegularExpression controlWord(QStringLiteral("\\\\([a-z]+)(-?\\d+)? ?"));
+    // A control word, a code-page byte, an escaped character or a plain one; braces and line ends say nothing.
+    static const QRegularExpression token(
+        QStringLiteral("\\\\([a-z]+)(-?\\d+)? ?|\\\\'([0-9a-fA-F]{2})|\\\\(.)|([^{}\\r\\n])"));
     QStringDecoder codePage("windows-1251");
     QStringList lines;
     QString line;
-    for (qsizetype i = 0; i < text.size();) {
-        const QRegularExpressionMatch word =
-            controlWord.match(text, i, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
-        if (word.hasMatch()) {
-            const QString name = word.captured(1);
-            i = word.capturedEnd();
-            if (name == QLatin1String("u") && reader == RtfReader::Unicode) {
-                line += QChar(char16_t(word.captured(2).toInt()));
-                i += text.mid(i, 2) == QLatin1String("\\'") ? 4 : 1;  // \uc1: one fallback character
-            } else if (name == QLatin1String("cell")) {
-                line += QLatin1Char('|');
-            } else if (name == QLatin1String("par") || name == QLatin1String("row")) {
-                lines << line.chopped(line.endsWith(QLatin1Char('|')) ? 1 : 0).trimmed();
-                line.clear();
-            }
-        } else if (text.mid(i, 2) == QLatin1String("\\'")) {
-            line += codePage.decode(QByteArray::fromHex(text.mid(i + 2, 2).toLatin1()));
-            i += 4;
-        } else if (text[i] == QLatin1Char('\\')) {
-            line += text[i + 1];
-            i += 2;
-        } else {
-            if (!QStringLiteral("{}\r\n").contains(text[i])) {
-                line += text[i];
-            }
-            ++i;
+    bool fallbackNext = false;  // \uc1: one character stands for the \uN before it
+    for (const QRegularExpressionMatch& match : token.globalMatch(text)) {
+        const QString word = match.captured(1);
+        if (std::exchange(fallbackNext, false) && word.isEmpty()) {
+            continue;
+        }
+        if (word == QLatin1String("u") && reader == RtfReader::Unicode) {
+            line += QChar(char16_t(match.captured(2).toInt()));
+            fallbackNext = true;
+        } else if (word == QLatin1String("cell")) {
+            line += QLatin1Char('|');
+        } else if (word == QLatin1String("par") || word == QLatin1String("row")) {
+            lines << line.chopped(line.endsWith(QLatin1Char('|')) ? 1 : 0).trimmed();
+            line.clear();
+        } else if (match.hasCaptured(3)) {
+            line += codePage.decode(QByteArray::fromHex(match.captured(3).toLatin1()));
+        } else if (word.isEmpty()) {
+            line += match.captured(4) + match.captured(5);
         }
     }
     lines.removeAll(QString());
@@ -263,12 +255,12 @@ FakeUi::~FakeUi() {
     }
 }
 
-void FakeUi::message(QWidget*, const QString& text, MsgIcon icon, bool) {
-    messages.append({text, icon, QString()});
+void FakeUi::message(QWidget*, const QString& text, MsgIcon, bool) {
+    messages.append({text, QString()});
 }
 
-void FakeUi::detailedMessage(QWidget*, const QString& text, const QString& details, MsgIcon icon) {
-    messages.append({text, icon, details});
+void FakeUi::detailedMessage(QWidget*, const QString& text, const QString& details, MsgIcon) {
+    messages.append({text, details});
 }
 
 namespace {

@@ -77,7 +77,6 @@ void doubleClickFirstRow(SprGrid& grid);
 
 struct RecordedMessage {
     QString text;
-    MsgIcon icon;
     QString details;
 };
 

@@ -182,8 +182,11 @@ class TestSprTxt : public DatabaseCase {
         sports->DBGridSprDblClick();
         sports->N_OpenClick();
         sports->btnNew->click();
-        QCOMPARE(m_ui->modalClasses,
-                 QStringList({"TfrmZal", "TfrmZal", "TfrmEdVS", "TfrmRaspSan", "TfrmRaspSan", "TfrmEdVS"}));
+        for (int kind : {lkClients, lkOrgs, lkRezOrg}) {
+            openList(kind)->btnNew->click();
+        }
+        QCOMPARE(m_ui->modalClasses, QStringList({"TfrmZal", "TfrmZal", "TfrmEdVS", "TfrmRaspSan", "TfrmRaspSan",
+                                                  "TfrmEdVS", "TfrmClient", "TfrmEdOrg", "TfrmRezOrg"}));
         QCOMPARE(opened.mid(1, 2), QStringList(2, QStringLiteral("Расписание занятий: Плавание")));
     }
     // An empty list does nothing; once filled, a refresh keeps the row number or takes the last row.

@@ -150,17 +150,6 @@ class TestHeard : public DatabaseCase {
         main->SetParApl(code, first);
         main->SetParApl(code, second);
         QCOMPARE(rows(m_db->db, kParsSql), QStringList(stored));
-        main->FParNotFound = 1;
-        const QVariant read = main->GetParApl(code);
-        QCOMPARE(main->FParNotFound, 0);
-        if (code < 51) {
-            QCOMPARE(read.toDateTime(), second.toDateTime());
-        } else if (code <= 100) {
-            QCOMPARE(read.typeId(), int(QMetaType::Double));
-            QCOMPARE(read.toString(), stored.section(QLatin1Char('|'), 2, 2));
-        } else {
-            QCOMPARE(read.toString(), second.toString());
-        }
     }
     void readsMissingOrEmptyParameter() {
         exec(m_db->db, QStringLiteral("INSERT INTO tParApl (ParKod) VALUES (50), (51), (101);"));

@@ -80,7 +80,7 @@ class TestEdUser : public MainWindowCase {
             // Another attempt after the refusal goes through.
             dialog.leUserName->setText(QStringLiteral("Новый"));
             QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-            QCOMPARE(userCount(), existing ? 3 : 4);
+            QCOMPARE(scalar(m_db->db, "SELECT count(*) FROM tUserApl").toInt(), existing ? 3 : 4);
         }
     }
     void keepsNameAndLevelOfBuiltInAdmin() {
@@ -132,7 +132,6 @@ class TestEdUser : public MainWindowCase {
     int addUser(const QString& name, int level) {
         return ::addUser(m_db->db, name, QStringLiteral("pw"), level, QStringLiteral("c"));
     }
-    int userCount() { return scalar(m_db->db, "SELECT count(*) FROM tUserApl").toInt(); }
 };
 
 QTEST_MAIN(TestEdUser)

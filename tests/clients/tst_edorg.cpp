@@ -1,11 +1,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QToolButton>
 
-#include "app/UnitSprTXT.h"
 #include "clients/UnitEdOrg.h"
-#include "common/UnitConst.h"
 #include "tests/support/TestSupport.h"
 
 class TestEdOrg : public DatabaseCase {
@@ -50,20 +47,6 @@ class TestEdOrg : public DatabaseCase {
         QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(dialog, "btnSave"));
         QCOMPARE(dialog.result(), 0);
         QCOMPARE(rows(db(), QStringLiteral("SELECT ID FROM tOrg")), QStringList());
-    }
-    void listsOpenTheirEditors_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("editor");
-        QTest::newRow("clients") << int(lkClients) << "TfrmClient";
-        QTest::newRow("organisations") << int(lkOrgs) << "TfrmEdOrg";
-        QTest::newRow("reservations") << int(lkRezOrg) << "TfrmRezOrg";
-    }
-    void listsOpenTheirEditors() {
-        QFETCH(int, kind);
-        TfrmSprTxt list(db());
-        list.LoadSpr(kind);
-        list.btnNew->click();
-        QTEST(m_ui->modalClasses.join(QString()), "editor");
     }
 };
 

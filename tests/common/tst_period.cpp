@@ -1,4 +1,3 @@
-#include <QDateEdit>
 #include <QTest>
 
 #include "common/unitPeriod.h"
@@ -30,15 +29,6 @@ class TestPeriod : public DatabaseCase {
         QCOMPARE(pressButton(dialog, "btnOk"), int(QDialog::Accepted));
         QTEST(dialog.FPeriod.Beg, "answerBeg");
         QTEST(dialog.FPeriod.End, "answerEnd");
-    }
-    void cancelKeepsGivenPeriod() {
-        const TPeriod given{at("2024-03-01 08:30:00"), at("2024-03-31 10:15:00")};
-        TfrmPeriod dialog(nullptr);
-        dialog.SetPeriod(given);
-        dialog.dtpFirst->setDate(QDate(2024, 4, 1));
-        QCOMPARE(pressButton(dialog, "btnCancel"), int(QDialog::Rejected));
-        QCOMPARE(dialog.FPeriod.Beg, given.Beg);
-        QCOMPARE(dialog.FPeriod.End, given.End);
     }
 };
 

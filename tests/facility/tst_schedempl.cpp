@@ -63,10 +63,9 @@ class TestSchedEmpl : public DatabaseCase {
         const int sport = addSport("Аквааэробика");
         addPrice(addSport("Плавание"));
         // Stray weekdays show an empty day; a row of a hall that is gone is not listed.
-        exec(db(), QStringLiteral("INSERT INTO tSchedulEmpl (ZalID, VidSportID, DayNed, SeansTime) VALUES "
-                                  "(1, %1, 0, '1899-12-30 09:00:00'), (1, %1, 8, '1899-12-30 10:00:00'), "
-                                  "(9, %1, 1, '1899-12-30 12:00:00')")
-                       .arg(sport));
+        card_fixture::addTimetable(db(), sport, 1, 0, QTime(9, 0));
+        card_fixture::addTimetable(db(), sport, 1, 8, QTime(10, 0));
+        card_fixture::addTimetable(db(), sport, 9, 1, QTime(12, 0));
         auto timetable = open(sport);
         add(*timetable, 0, 2, QTime(18, 30));
         QCOMPARE(rows(db(), kTimetable).last(), QString("%1|%2|3|1899-12-30 18:30:00").arg(pool).arg(sport));
@@ -92,10 +91,7 @@ class TestSchedEmpl : public DatabaseCase {
         addHall("Бассейн");
         const int gym = addHall("Тренажерный зал");
         const int sport = addSport("Йога");
-        exec(db(), QStringLiteral("INSERT INTO tSchedulEmpl (ZalID, VidSportID, DayNed, SeansTime) VALUES "
-                                  "(%1, %2, 4, '1899-12-30 17:45:00')")
-                       .arg(gym)
-                       .arg(sport));
+        card_fixture::addTimetable(db(), sport, gym, 4, QTime(17, 45));
         const auto timetable = open(sport);
         timetable->DBGrid1CellClick();
         QCOMPARE(timetable->cbZal->currentText(), "Тренажерный зал");

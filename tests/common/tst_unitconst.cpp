@@ -102,19 +102,11 @@ class TestUnitConst : public DatabaseCase {
             QTEST(fee, "fee");
         }
     }
-    void storesOnePricePerDayBandAndType() {
-        addPriceOwners(db());
-        SetCenaSeans(db(), kBand, kTypeCen, at("2024-03-05 09:15:00"), 150, 10);
-        SetCenaSeans(db(), kBand, kTypeCen, at("2024-03-05 17:40:05"), 175.5, 12.5);
-        SetCenaSeans(db(), kBand, kTypeCen, at("2024-03-06 09:15:00"), 160, 11);
-        SetCenaSeans(db(), kBand, kTypeCen + 1, at("2024-03-05 00:00:00"), 170, 0);
-        QCOMPARE(
-            rows(db(), "SELECT ID_Period, ID_TypeCen, DateSet, Cena, StrahVosn FROM tCenaSeans ORDER BY DateSet, ID"),
-            QStringList({"3|4|2024-03-05 00:00:00|175.5|12.5", "3|5|2024-03-05 00:00:00|170|0",
-                         "3|4|2024-03-06 00:00:00|160|11"}));
-    }
+    // Workstations racing on the same days leave one price per day, band and type, stored at the day's start.
     void setsOnePricePerDayAcrossWorkstations() {
         addPriceOwners(db());
+        SetCenaSeans(db(), kBand, kTypeCen, at("2024-03-01 17:40:05"), 175.5, 12.5);
+        SetCenaSeans(db(), kBand, kTypeCen + 1, at("2024-03-01 00:00:00"), 170, 0);
         QProcess racers[kRacers];
         for (QProcess& racer : racers) {
             racer.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -124,7 +116,10 @@ class TestUnitConst : public DatabaseCase {
             QVERIFY(racer.waitForFinished(60000));
             QCOMPARE(racer.exitCode(), 0);
         }
-        QCOMPARE(scalar(db(), "SELECT count(*) FROM tCenaSeans").toInt(), kRaceDays);
+        QCOMPARE(scalar(db(), "SELECT count(*) FROM tCenaSeans").toInt(), kRaceDays + 1);
+        QCOMPARE(
+            rows(db(), "SELECT ID_TypeCen, DateSet, Cena FROM tCenaSeans WHERE DateSet < '2024-03-02' ORDER BY ID"),
+            QStringList({"4|2024-03-01 00:00:00|100", "5|2024-03-01 00:00:00|170"}));
     }
     void findsBandOfTime_data() {
         QTest::addColumn<QList<QTime>>("bands");  // begin, end, begin, end, ...

@@ -146,13 +146,6 @@ class TestUnitConst : public DatabaseCase {
         }
         QCOMPARE(GetIDPeriodCena(db(), kHall, QDateTime(kZeroDate, time)), bandIndex < 0 ? 0 : ids.at(bandIndex));
     }
-    // Slot boxes write the time as the workstation does, and a chosen slot reads back.
-    void writesTimesAsTheWorkstation() {
-        for (const auto& [time, slot] : {std::pair{QTime(9, 0), "9:00"}, std::pair{QTime(18, 30), "18:30"}}) {
-            QCOMPARE(SeansTimeText(time), QString(slot));
-            QCOMPARE(SeansTimeFromText(slot), time);
-        }
-    }
     // Each event is stamped with the signed-in user and the time, its text cut to 250 characters on a
     // character boundary.
     void writesEventOfSignedInUser() {

@@ -152,7 +152,6 @@ class TestCardVisits : public DatabaseCase {
         CardForm form(db(), newCard(ctAbonement, org));
         pick(form.cbZal, 1);
         QCOMPARE(form.cbTypeCen->currentText(), "НЕТ ТИПА ЦЕНЫ");
-        QCOMPARE(form.FLoadDay->CountCard(), 0);
         form.btnAddClick();
         QCOMPARE(m_ui->messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(countOf(db(), "tWorkGurnal"), message.isEmpty() ? 1 : 0);
@@ -163,7 +162,7 @@ class TestCardVisits : public DatabaseCase {
         CardForm form(db(), newCard(ctAbonement));
         form.btnAddClick();
         QCOMPARE(m_ui->messageTexts(), QStringList{"Не выбран зал!"});
-        QCOMPARE(form.FLoadDay->CountCard(), 0);
+        QCOMPARE(countOf(db(), "tWorkGurnal"), 0);
     }
 
   private:

@@ -2,6 +2,7 @@
 #include <QTest>
 
 #include "common/UnitConst.h"
+#include "tests/cards/CardFixture.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -24,14 +25,6 @@ void addPrice(Database& db, const Price& p) {
     exec(db, QString::asprintf("INSERT INTO tCenaSeans (ID_Period, ID_TypeCen, DateSet, Cena, StrahVosn) VALUES "
                                "(%d, %d, '%s 00:00:00', %g, %s)",
                                p.band, p.typeCen, qPrintable(p.day.toString(Qt::ISODate)), p.price, fee.data()));
-}
-
-int addBand(Database& db, int hall, const QTime& begin, const QTime& end) {
-    SqlQuery command(db);
-    command.addParam("pBegin", FieldType::Time, begin).addParam("pEnd", FieldType::Time, end);
-    command.exec(
-        QStringLiteral("INSERT INTO tPeriodCena (ID_Zal, TimeBegin, TimeEnd) VALUES (%1, :pBegin, :pEnd)").arg(hall));
-    return static_cast<int>(command.lastInsertId());
 }
 
 // The band and the two price types the stored prices hang on.
@@ -139,10 +132,10 @@ class TestUnitConst : public DatabaseCase {
         QFETCH(QTime, time);
         QFETCH(int, bandIndex);
         // A band of another hall that would hold every time of the day.
-        addBand(db(), kHall + 1, QTime(0, 0), QTime(23, 59, 59));
+        card_fixture::addBand(db(), kHall + 1, QTime(0, 0), QTime(23, 59, 59));
         QList<int> ids;
         for (int i = 0; i + 1 < bands.size(); i += 2) {
-            ids << addBand(db(), kHall, bands[i], bands[i + 1]);
+            ids << card_fixture::addBand(db(), kHall, bands[i], bands[i + 1]);
         }
         QCOMPARE(GetIDPeriodCena(db(), kHall, QDateTime(kZeroDate, time)), bandIndex < 0 ? 0 : ids.at(bandIndex));
     }

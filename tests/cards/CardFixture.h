@@ -51,6 +51,12 @@ inline void addPrice(Database& db, int band, int typeCen, const QDate& from, dou
                    band, typeCen, from.toString(Qt::ISODate), price, fee));
 }
 
+// A sports type's session in a hall's timetable, on a weekday from 1 (Monday).
+inline void addTimetable(Database& db, int vidSport, int hall, int weekday, const QTime& time) {
+    exec(db, sqlOf("INSERT INTO tSchedulEmpl (VidSportID, ZalID, DayNed, SeansTime) VALUES (%1, %2, %3, %4)", vidSport,
+                   hall, weekday, clock(time)));
+}
+
 inline int addOrg(Database& db, const QString& name) {
     return insert(db, sqlOf("INSERT INTO tOrg (Name) VALUES ('%1')", name));
 }

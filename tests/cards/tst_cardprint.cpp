@@ -65,8 +65,6 @@ class TestCardPrint : public MainWindowCase {
         };
         const QStringList visits{"Бассейн", "Бассейн", "Тренажерный зал"};
         const QString r2 = QStringLiteral("Reklama/r2_%1.bmp");
-        row("subscription", 0, "7", "", visits, 150000,
-            {"00000007", "3", "Бассейн, Тренажерный зал.", r2.arg(1), "150"});
         row("club card", 1, "123456789", "", {"Бассейн"}, 1500, {"123456789", "-", "Бассейн.", r2.arg(2), "1,5"});
         row("sports text", 0, "12345678", "Аэробика", visits, 0, {"12345678", "3", "Аэробика", r2.arg(1), "0"});
         row("nothing", 1, "", "", {}, 1234, {"00000000", "-", "-", r2.arg(2), "1,23"});
@@ -173,7 +171,7 @@ class TestCardPrint : public MainWindowCase {
         QTest::addColumn<QStringList>("printed");
         QTest::addColumn<QString>("log");
         QTest::addColumn<QString>("missing");  // a decorative picture removed before the print
-        const QStringList subscription{"АБОНЕМЕНТ",   "№ 00000042",    "Посещений: 2", "Залы: Бассейн, Сауна.",
+        const QStringList subscription{"АБОНЕМЕНТ",   "№ 00000042",    "Посещений: 3", "Залы: Бассейн, Сауна.",
                                        "Застрахован", "150 тыс. руб.", "Посещения",    "12:30",
                                        "Сауна"};
         QTest::newRow("subscription") << 0 << subscription << "Печать карты (А) №42, клиент: Иванов Иван Иванович"
@@ -188,7 +186,8 @@ class TestCardPrint : public MainWindowCase {
         QFETCH(QStringList, printed);
         const int pool = addHall(db(), "Бассейн");
         exec(db(), sqlOf("INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card, Cena) VALUES "
-                         "('2024-03-02 12:30:00', %1, %3, 250), ('2024-03-01 09:00:00', %2, %3, 300)",
+                         "('2024-03-02 12:30:00', %1, %3, 250), ('2024-03-01 09:00:00', %2, %3, 300), "
+                         "('2024-03-03 09:00:00', %2, %3, 300)",
                          addHall(db(), "Сауна"), pool, m_card.IDCard));
         exec(db(),
              sqlOf("INSERT INTO tWorkClubCard (ID_Card, ID_Zal, Cena) VALUES (%1, %2, 800)", m_card.IDCard, pool));

@@ -167,8 +167,7 @@ class TestEdZal : public DatabaseCase {
         });
         hall.btnEdSeans->click();
         QCOMPARE(shownRows(*hall.DBGridSpr), QStringList({"07:00|45", "12:00|45", "13:00|50"}));
-        QCOMPARE(hall.DBGridSpr->currentRowNumber(), 1);  // the same row number, now another slot
-        hall.btnDelSeans->click();
+        hall.btnDelSeans->click();  // the same row number stays selected, now another slot
         QCOMPARE(column(*hall.DBGridSpr, "TimeBeg"), QStringList({"07:00", "13:00"}));
         QVERIFY(m_ui->questions.isEmpty());
         exec(db(), "DELETE FROM tSeans");

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/Database.h"
+#include "platform/JpegCodec.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -66,12 +67,6 @@ class HolderProcess {
   private:
     QProcess m_process;
 };
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 }  // namespace
 
@@ -166,7 +161,7 @@ class TestFileLock : public DatabaseCase {
         const QString path = folder + QStringLiteral("/base.mdb");
         const QByteArray whole = fileBytes(m_db->path());
         if (twist != "missing") {
-            writeFile(path, twist == "random" ? QByteArray(8192, '\x5a') : whole.left(int(whole.size() * share)));
+            replaceFile(path, twist == "random" ? QByteArray(8192, '\x5a') : whole.left(int(whole.size() * share)));
         }
         if (twist == "foreign") {
             Database other;
@@ -175,7 +170,7 @@ class TestFileLock : public DatabaseCase {
         } else if (twist == "read-only file") {
             QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
         } else if (twist == "read-only folder") {
-            writeFile(path + QStringLiteral(".lock"), QByteArray());
+            replaceFile(path + QStringLiteral(".lock"), QByteArray());
             QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         }
         const QByteArray before = fileBytes(path);

@@ -88,7 +88,6 @@ class TestJpegCodec : public QObject {
         QTest::addColumn<int>("given");
         QTest::addColumn<int>("stored");
         QTest::addColumn<bool>("progressive");
-        QTest::newRow("colour") << int(JCS_RGB) << int(JCS_YCbCr) << false;
         QTest::newRow("progressive colour") << int(JCS_RGB) << int(JCS_YCbCr) << true;
         QTest::newRow("greyscale") << int(JCS_GRAYSCALE) << int(JCS_GRAYSCALE) << false;
         QTest::newRow("CMYK") << int(JCS_CMYK) << int(JCS_CMYK) << false;

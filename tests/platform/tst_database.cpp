@@ -119,14 +119,11 @@ class TestDatabaseLayer : public DatabaseCase {
                             const QVariant& readBack) {
             QTest::newRow(name) << type << value << QStringList(QString::fromUtf8(stored)) << readBack;
         };
-        row("cyrillic string", FieldType::String, QStringLiteral("Ёжиков «Клуб» №1"), "text|Ёжиков «Клуб» №1",
-            QStringLiteral("Ёжиков «Клуб» №1"));
         row("integer from text", FieldType::Integer, QStringLiteral(" -7 "), "integer|-7", -7);
         row("boolean false", FieldType::Boolean, false, "integer|0", false);
         row("boolean from number", FieldType::Boolean, 5, "integer|1", true);
         row("float", FieldType::Float, 1234.5, "real|1234.5", 1234.5);
         row("float russian text", FieldType::Float, QStringLiteral("12,25"), "real|12.25", 12.25);
-        row("date", FieldType::Date, day, "text|2024-03-05 00:00:00", QDateTime(day, QTime(0, 0)));
         row("date keeps its time", FieldType::Date, QDateTime(day, QTime(18, 30, 15)), "text|2024-03-05 18:30:15",
             QDateTime(day, QTime(18, 30, 15)));
         row("date from short text", FieldType::Date, QStringLiteral("05.03.2024"), "text|2024-03-05 00:00:00",
@@ -186,7 +183,6 @@ class TestDatabaseLayer : public DatabaseCase {
             QTest::newRow(name) << QString(where) << QString::fromUtf8(sought) << found;
         };
         row("= latin upper", "=", "ADMIN", {"Admin"});
-        row("= cyrillic mixed", "=", "иВаНоВ", {"Иванов", "ИВАНОВ"});
         row("= yo upper and lower", "=", "ёлкин", {"ЁЛКИН"});
         row("= yo is not ye", "=", "елкин", {});
         row("like cyrillic anywhere", "LIKE", "%ив%", {"Иванов", "ИВАНОВ", "ИВАШОВ", "Сивцов"});
@@ -290,24 +286,13 @@ class TestDatabaseLayer : public DatabaseCase {
         QVERIFY(names.contains(QStringLiteral("mine")));
     }
 
-    void showsShortTextWithEngineDetails_data() {
-        QTest::addColumn<bool>("busy");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("engineText");
-        QTest::newRow("failed statement") << false << QStringLiteral("Не удалось выполнить действие с базой данных.")
-                                          << QStringLiteral("no such table");
-        QTest::newRow("another workstation writes")
-            << true << QStringLiteral("База данных занята: на другом рабочем месте сейчас идёт запись.")
-            << QStringLiteral("database is locked");
-    }
-    void showsShortTextWithEngineDetails() {
-        QFETCH(bool, busy);
-        QFETCH(QString, text);
-        QFETCH(QString, engineText);
+    // A write refused while another workstation writes: its own short text, the engine's reason and the
+    // shortened statement in the details.
+    void showsBusyWriteAsAnotherWorkstation() {
         Database writer;
         QVERIFY(writer.open(m_db->path()));
-        const QString longStatement = QStringLiteral("INSERT INTO %1 (v) VALUES ('%2');")
-                                          .arg(busy ? "tBind" : "tNoSuchTable", QString(100000, QLatin1Char('x')));
+        const QString longStatement =
+            QStringLiteral("INSERT INTO tBind (v) VALUES ('%1');").arg(QString(100000, QLatin1Char('x')));
         exec(db(), QStringLiteral("PRAGMA busy_timeout = 0;"));
         Transaction holder(writer);
         try {
@@ -318,8 +303,10 @@ class TestDatabaseLayer : public DatabaseCase {
         }
         QCOMPARE(m_ui->messages.size(), 1);
         const RecordedMessage shown = m_ui->messages.first();
-        QVERIFY2(shown.text.startsWith(text), qPrintable(shown.text));
-        QVERIFY2(shown.details.startsWith(engineText), qPrintable(shown.details.left(200)));
+        QVERIFY2(
+            shown.text.startsWith(QStringLiteral("База данных занята: на другом рабочем месте сейчас идёт запись.")),
+            qPrintable(shown.text));
+        QVERIFY2(shown.details.startsWith(QStringLiteral("database is locked")), qPrintable(shown.details.left(200)));
         QVERIFY(shown.details.contains(QStringLiteral("INSERT INTO")) && shown.details.size() < 5000);
     }
 };

@@ -49,10 +49,6 @@ void MainWindowCase::startWithMain() {
     m_main = m_db->connectedMain();
 }
 
-void MainWindowCase::init() {
-    startWithMain();
-}
-
 void MainWindowCase::cleanup() {
     m_main.reset();
     endCase(m_ui, m_db);

@@ -144,7 +144,7 @@ class MainWindowCase : public DatabaseCase {
     std::unique_ptr<TfrmAPL> m_main;
 
   private slots:
-    void init();
+    void init() { startWithMain(); }
     void cleanup();
 };
 

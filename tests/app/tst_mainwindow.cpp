@@ -51,7 +51,6 @@ class TestMainWindow : public MainWindowCase {
         gQueryClose = false;
         gPeriodCard = {QDateTime::currentDateTime(), QDateTime::currentDateTime()};
         m_main->show();
-        QVERIFY(m_main->ADOConnect.isOpen());
     }
 
     void captionsPerKind_data() {

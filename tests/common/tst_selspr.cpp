@@ -70,7 +70,6 @@ class TestSelSpr : public DatabaseCase {
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.FSelect.ID, id);
-        QCOMPARE(dialog.FSelect.Name, QStringLiteral("ООО Ромашка"));
     }
 };
 

@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "platform/Database.h"
-#include "platform/GuardedApplication.h"
 #include "platform/TextCollation.h"
 #include "tests/support/TestSupport.h"
 
@@ -284,30 +283,6 @@ class TestDatabaseLayer : public DatabaseCase {
         const QStringList names = orgNames(db());
         QVERIFY(names.contains(QStringLiteral("holder")));
         QVERIFY(names.contains(QStringLiteral("mine")));
-    }
-
-    // A write refused while another workstation writes: its own short text, the engine's reason and the
-    // shortened statement in the details.
-    void showsBusyWriteAsAnotherWorkstation() {
-        Database writer;
-        QVERIFY(writer.open(m_db->path()));
-        const QString longStatement =
-            QStringLiteral("INSERT INTO tBind (v) VALUES ('%1');").arg(QString(100000, QLatin1Char('x')));
-        exec(db(), QStringLiteral("PRAGMA busy_timeout = 0;"));
-        Transaction holder(writer);
-        try {
-            exec(db(), longStatement);
-            QFAIL("written");
-        } catch (const DbError&) {
-            showCurrentException();
-        }
-        QCOMPARE(m_ui->messages.size(), 1);
-        const RecordedMessage shown = m_ui->messages.first();
-        QVERIFY2(
-            shown.text.startsWith(QStringLiteral("База данных занята: на другом рабочем месте сейчас идёт запись.")),
-            qPrintable(shown.text));
-        QVERIFY2(shown.details.startsWith(QStringLiteral("database is locked")), qPrintable(shown.details.left(200)));
-        QVERIFY(shown.details.contains(QStringLiteral("INSERT INTO")) && shown.details.size() < 5000);
     }
 };
 

@@ -122,7 +122,6 @@ class TestReportEngine : public DatabaseCase {
         Fixture fixture(300);
         const QList<ReportPage> pages = fixture.engine.layout();
         QCOMPARE(pages.size(), 38);
-        QCOMPARE(texts(pages[0]).count(QStringLiteral("Имя")), 1);
         QVERIFY(texts(pages[0]).contains(QStringLiteral("Страниц: 38")));
         QCOMPARE(itemOf(pages[0], QStringLiteral("Клиент 6")).rect.y(), 80.0);
         QCOMPARE(itemOf(pages[1], QStringLiteral("Имя")).rect.y(), 0.0);
@@ -138,7 +137,6 @@ class TestReportEngine : public DatabaseCase {
         fixture.longRow = 5;
         const QList<ReportPage> pages = fixture.engine.layout();
         QCOMPARE(pages.size(), 2);
-        QVERIFY(texts(pages[0]).contains(QStringLiteral("Клиент 5")));
         const PlacedItem name = itemOf(pages[1], kLongName);
         QCOMPARE(name.lines.lines.join(QString()), kLongName);
         QVERIFY(name.lines.lines.size() >= 3);

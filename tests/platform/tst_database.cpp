@@ -19,10 +19,6 @@ void insertBound(Database& db, FieldType type, const QVariant& value) {
     command.exec(QStringLiteral("INSERT INTO tBind (v) VALUES (:pV);"));
 }
 
-QStringList storedBound(Database& db) {
-    return rows(db, QStringLiteral("SELECT typeof(v), v FROM tBind;"));
-}
-
 // Reads the one bound value back through the reader that belongs to its type.
 QVariant readBound(Database& db, FieldType type) {
     SqlQuery query(db);
@@ -171,7 +167,7 @@ class TestDatabaseLayer : public DatabaseCase {
             const QString text = refusal([&] { command.setParamValue(QStringLiteral("pV"), value); });
             QVERIFY2(text.startsWith(QStringLiteral("Значение \"")) && text.size() < 150, qPrintable(text));
         }
-        QCOMPARE(storedBound(db()), stored);
+        QCOMPARE(rows(db(), QStringLiteral("SELECT typeof(v), v FROM tBind;")), stored);
     }
     void comparesWithoutLetterCase_data() {
         QTest::addColumn<QString>("where");

@@ -208,16 +208,6 @@ QStringList gridRows(const SprGrid& grid, const std::function<bool(int)>& shows)
 
 }  // namespace
 
-QStringList visibleTitles(const SprGrid& grid) {
-    QStringList titles;
-    for (int col = 0; col < grid.sprModel()->columnCount(); ++col) {
-        if (!grid.isColumnHidden(col)) {
-            titles << grid.sprModel()->headerData(col, Qt::Horizontal).toString();
-        }
-    }
-    return titles;
-}
-
 QStringList shownRows(const SprGrid& grid) {
     return gridRows(grid, [&grid](int col) { return !grid.isColumnHidden(col); });
 }

@@ -63,8 +63,6 @@ enum class RtfReader { Unicode, CodePage };
 // An RTF file's text: one line per paragraph or table row, the cells of a row joined by "|".
 QStringList rtfLines(const QString& path, RtfReader reader = RtfReader::Unicode);
 
-// The titles of a grid's shown columns, in order.
-QStringList visibleTitles(const SprGrid& grid);
 // Each row's shown columns joined by "|".
 QStringList shownRows(const SprGrid& grid);
 // One field of every row, as shown.

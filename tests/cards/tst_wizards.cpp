@@ -10,7 +10,6 @@
 #include "cards/UnitSelSeans.h"
 #include "cards/UnitWizDay.h"
 #include "cards/UnitWizard.h"
-#include "common/SprGrid.h"
 #include "common/UnitConst.h"
 #include "common/UnitSelSpr.h"
 #include "tests/cards/CardFixture.h"

@@ -3,7 +3,6 @@
 
 #include "common/UnitConst.h"
 #include "tests/cards/CardFixture.h"
-#include "tests/support/TestSupport.h"
 
 namespace {
 

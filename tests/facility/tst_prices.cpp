@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
 
@@ -12,7 +11,6 @@
 #include "facility/UnitEdCenaVS.h"
 #include "facility/UnitEdTC.h"
 #include "tests/cards/CardFixture.h"
-#include "tests/support/TestSupport.h"
 
 using card_fixture::addBand;
 using card_fixture::addHall;

@@ -1,16 +1,13 @@
 #include <QCalendarWidget>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QToolButton>
 
 #include "clients/UnitEdOrg.h"
 #include "common/SprGrid.h"
 #include "reservations/UnitRezOrg.h"
 #include "tests/cards/CardFixture.h"
-#include "tests/support/TestSupport.h"
 
 using namespace card_fixture;
 

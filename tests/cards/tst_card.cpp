@@ -71,8 +71,8 @@ class TestCard : public DatabaseCase {
         QTest::addColumn<QString>("number");
         QTest::newRow("no client") << false << QStringLiteral("5");
         QTest::newRow("zero") << true << QStringLiteral("0");
-        QTest::newRow("empty") << true << QString();
         QTest::newRow("negative") << true << QStringLiteral("-3");
+        QTest::newRow("empty") << true << QString();
         QTest::newRow("statement") << true << QStringLiteral("1);DELETE FROM tClient;--");
     }
     void refusesSaveWithoutClientOrNumber() {
@@ -101,7 +101,6 @@ class TestCard : public DatabaseCase {
         form.leSearchStr->setText("РОМ");
         doubleClickFirstRow(*form.DBGridSpr);
         QCOMPARE(form.leClient->text(), "Иванов Иван ");
-        QCOMPARE(form.leOrg->text(), "Ромашка");
         form.leNumCard->setText("007");
         form.btnSaveClick();
         QCOMPARE(form.result(), int(QDialog::Rejected));

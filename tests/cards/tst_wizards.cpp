@@ -97,8 +97,6 @@ class TestWizards : public DatabaseCase {
                  QStringList({"100", "100", "100", "200", "200", "200", "200", "200"}));
         QCOMPARE(form.stSum->text(), QStringLiteral("1300,0"));
         QCOMPARE(form.FStrahVosn, 60.0);
-        QCOMPARE(rows(db(), "SELECT DateOpen, DateClose FROM tCard"),
-                 QStringList{"2026-07-02 00:00:00|2026-07-27 00:00:00"});
     }
 
     void weekdayWizardAsksBeforeAShortPlan_data() {

@@ -144,14 +144,12 @@ class TestUnitConst : public DatabaseCase {
         const QString letters = QString(250, QChar(0x0436));
         const QString cut = letters.left(249);
         const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-        gUserApl.ID = 5;
-        WriteActionLog(db(), acCard, QStringLiteral("Создана карта №12"));
         gUserApl.ID = 8;
         WriteActionLog(db(), acProgram, letters + "я");
         WriteActionLog(db(), acProgram, cut + QString::fromUtf8("\U0001F600"));
         const QDateTime after = QDateTime::currentDateTime().addSecs(1);
         QCOMPARE(rows(db(), "SELECT id_user, kod_action, ActionStr FROM tListActionUsers ORDER BY ID"),
-                 QStringList({"5|1|Создана карта №12", "8|0|" + letters, "8|0|" + cut}));
+                 QStringList({"8|0|" + letters, "8|0|" + cut}));
         const QDateTime stamp = dateTimeFromStorage(scalar(db(), "SELECT min(dt_action) FROM tListActionUsers"));
         QVERIFY(stamp >= before && stamp <= after);
     }

@@ -45,10 +45,6 @@ void choose(TfrmRezOrg& form, int seans) {
     form.cbSeansChange();
 }
 
-QString load(const TfrmRezOrg& form) {
-    return QString("%1/%2").arg(form.FLoadDay->CountCard()).arg(form.FLoadDay->CountOrg());
-}
-
 }  // namespace
 
 class TestRezOrg : public DatabaseCase {
@@ -132,7 +128,8 @@ class TestRezOrg : public DatabaseCase {
             form.edCountPos->setText(count);
             form.btnNewSeansClick();
         }
-        QCOMPARE(load(form), "1/7");
+        QCOMPARE(form.FLoadDay->CountCard(), 1);
+        QCOMPARE(form.FLoadDay->CountOrg(), 7);
         choose(form, 1);
         form.edCountPos->setText("2");
         form.btnNewSeansClick();

@@ -71,7 +71,6 @@ class TestCard : public DatabaseCase {
         QTest::addColumn<QString>("number");
         QTest::newRow("no client") << false << QStringLiteral("5");
         QTest::newRow("zero") << true << QStringLiteral("0");
-        QTest::newRow("negative") << true << QStringLiteral("-3");
         QTest::newRow("empty") << true << QString();
         QTest::newRow("statement") << true << QStringLiteral("1);DELETE FROM tClient;--");
     }

@@ -140,7 +140,6 @@ class TestCardPrint : public MainWindowCase {
         QTest::newRow("bmp") << "client.bmp" << QSize(30, 20);
         QTest::newRow("jpeg prints empty") << "client.jpeg" << QSize(1, 1);
         QTest::newRow("missing") << "gone.jpg" << QSize(90, 120);
-        QTest::newRow("none") << "" << QSize(90, 120);
     }
     void writesTheTemporaryPhoto() {
         QFETCH(QString, photo);

@@ -15,7 +15,6 @@ using namespace card_fixture;
 
 namespace {
 
-const QString kRequired = QStringLiteral("Не заполнены обязательные поля!");
 const QString SELECT_CARD_SQL = QStringLiteral(
     "SELECT Num, TypeCard, ID_Client, ID_Org, DateOpen, DateClose, VidSporta, StrahSumm, StrahVosn FROM tCard;");
 const QString SELECT_LOG_SQL = QStringLiteral("SELECT kod_action, ActionStr FROM tListActionUsers ORDER BY ID;");
@@ -85,7 +84,7 @@ class TestCard : public DatabaseCase {
         // A fee look-up leaves the insured sum's text alone.
         form.mcSelDatesClick();
         form.btnSaveClick();
-        QCOMPARE(m_ui->messageTexts(), QStringList{kRequired});
+        QCOMPARE(m_ui->messageTexts(), QStringList{"Не заполнены обязательные поля!"});
         QCOMPARE(form.stStrahovka->text(), "нет");
         QCOMPARE(countOf(db(), "tCard"), 0);
         QCOMPARE(countOf(db(), "tClient"), 2);

@@ -26,12 +26,6 @@ void addPrice(Database& db, const Price& p) {
                                p.band, p.typeCen, qPrintable(p.day.toString(Qt::ISODate)), p.price, fee.data()));
 }
 
-// The band and the two price types the stored prices hang on.
-void addPriceOwners(Database& db) {
-    exec(db, QStringLiteral("INSERT INTO tPeriodCena (ID, ID_Zal) VALUES (%1, %2)").arg(kBand).arg(kHall));
-    exec(db, QStringLiteral("INSERT INTO tTypeCen (ID) VALUES (%1), (%2)").arg(kTypeCen).arg(kTypeCen + 1));
-}
-
 const char* const kPriceWriterArg = "--write-prices";
 constexpr int kRaceDays = 30;
 constexpr int kRacers = 4;
@@ -96,7 +90,9 @@ class TestUnitConst : public DatabaseCase {
     }
     // Workstations racing on the same days leave one price per day, band and type, stored at the day's start.
     void setsOnePricePerDayAcrossWorkstations() {
-        addPriceOwners(db());
+        // The band and the two price types the stored prices hang on.
+        exec(db(), QStringLiteral("INSERT INTO tPeriodCena (ID, ID_Zal) VALUES (%1, %2)").arg(kBand).arg(kHall));
+        exec(db(), QStringLiteral("INSERT INTO tTypeCen (ID) VALUES (%1), (%2)").arg(kTypeCen).arg(kTypeCen + 1));
         SetCenaSeans(db(), kBand, kTypeCen, at("2024-03-01 17:40:05"), 175.5, 12.5);
         SetCenaSeans(db(), kBand, kTypeCen + 1, at("2024-03-01 00:00:00"), 170, 0);
         QProcess racers[kRacers];

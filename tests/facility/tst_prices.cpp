@@ -19,8 +19,6 @@ using card_fixture::addTypeCen;
 
 namespace {
 
-const QString kBandHasPrices = QStringLiteral("Нельзя удалить запись!\rИмеются записи цен!");
-const QString kBadPrice = QStringLiteral("Цена должна быть числом!");
 const QString kBadCount = QStringLiteral("Число сеансов должно быть целым числом не меньше 0!");
 const QString kBands = QStringLiteral(
     "SELECT substr(TimeBegin, 12, 5) || '-' || substr(TimeEnd, 12, 5) FROM tPeriodCena WHERE ID_Zal=%1 ORDER BY ID");
@@ -116,7 +114,8 @@ class TestPrices : public DatabaseCase {
         pressButton(dialog, "btnDelPeriod");
         QTest::keyClick(dialog.DBGridPeriod, Qt::Key_Up);
         pressButton(dialog, "btnDelPeriod");
-        QCOMPARE(m_ui->messageTexts(), QStringList({"Имеются ссылки: 2", "Имеются ссылки: 1", kBandHasPrices}));
+        QCOMPARE(m_ui->messageTexts(), QStringList({"Имеются ссылки: 2", "Имеются ссылки: 1",
+                                                    "Нельзя удалить запись!\rИмеются записи цен!"}));
         QCOMPARE(rows(db(), kBands.arg(m_hall)), QStringList("16:00-22:00"));
         QCOMPARE(shownRows(*dialog.DBGridPeriod), QStringList("16:00|22:00"));
     }
@@ -136,7 +135,7 @@ class TestPrices : public DatabaseCase {
         row("point as separator", "99.9", "1", 4, {}, {old, "1|99.9|1|2026-04-01 00:00:00"});
         row("zero silently", "0", "1", 4, {}, {old});
         row("negative silently", "-5", "1", 4, {}, {old});
-        row("empty price", "", "1", 4, {kBadPrice}, {old});
+        row("empty price", "", "1", 4, {"Цена должна быть числом!"}, {old});
         row("fee not a number", "150", "5%", 4, {"Страховой взнос должен быть числом!"}, {old});
         row("negative fee", "150", "-1", 4, {"Страховой взнос не может быть меньше 0!"}, {old});
     }

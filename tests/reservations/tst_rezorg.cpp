@@ -14,7 +14,6 @@ using namespace card_fixture;
 namespace {
 
 const QString kNotFilled = QStringLiteral("Не заполнены обязательные поля!");
-const QString kBadSumma = QStringLiteral("Сумма договора должна быть числом, например: 10500,25");
 const QString kNoSlot = QStringLiteral("Не выбраны зал и сеанс: места резервировать некуда!");
 const QString kContracts = QStringLiteral("SELECT Num, ID_Org, Summa FROM tRezOrg ORDER BY ID");
 const QDate kDay(2026, 7, 4);
@@ -73,7 +72,7 @@ class TestRezOrg : public DatabaseCase {
         row("zero", true, "0", "1", kNotFilled);
         row("negative", true, "-3", "1", kNotFilled);
         row("statement", true, "1); DELETE FROM tOrg; --", "1", kNotFilled);
-        row("sum with a point", true, "12", "10500.25", kBadSumma);
+        row("sum with a point", true, "12", "10500.25", "Сумма договора должна быть числом, например: 10500,25");
         row("negative sum", true, "12", "-1", "Сумма договора не может быть меньше 0!");
     }
     void savesOrRefuses() {

@@ -22,7 +22,6 @@ namespace {
 const QString kBadCount = QStringLiteral("Число сеансов должно быть целым числом не меньше 0!");
 const QString kBands = QStringLiteral(
     "SELECT substr(TimeBegin, 12, 5) || '-' || substr(TimeEnd, 12, 5) FROM tPeriodCena WHERE ID_Zal=%1 ORDER BY ID");
-const QString kPrices = QStringLiteral("SELECT ID_Period, Cena, StrahVosn, DateSet FROM tCenaSeans ORDER BY ID");
 
 QStringList typeNames(const TPriceDialog& dialog) {
     QStringList names;
@@ -149,7 +148,7 @@ class TestPrices : public DatabaseCase {
         TfrmSetCena dialog(db(), nullptr);
         dialog.SetZalID(m_hall);
         setPrice(dialog, price, fee, day);
-        QCOMPARE(rows(db(), kPrices), prices);
+        QCOMPARE(rows(db(), "SELECT ID_Period, Cena, StrahVosn, DateSet FROM tCenaSeans ORDER BY ID"), prices);
         QTEST(m_ui->messageTexts(), "messages");
         QCOMPARE(dialog.DBGridSpr->rowCount(), prices.size());
     }

@@ -138,7 +138,6 @@ class TestCard : public DatabaseCase {
         form.leSearchStr->clear();
         form.leSearchStr->setText("Я");
         form.DBGridSprEnter();
-        QCOMPARE(form.leOrgTag, 0);
         QCOMPARE(form.leOrg->text(), "Частное лицо");
         form.SetModeSelect(TfrmCard::msOrgs);
         form.leSearchStr->clear();

@@ -100,7 +100,6 @@ class TestCardPrint : public MainWindowCase {
         QTest::addColumn<bool>("changeName");
         QTest::addColumn<double>("useText");
         QTest::addColumn<QString>("expected");  // EnPrintRGS|TypeOrg|NameOrg|NameKK|NameAB|DopStrTXT
-        QTest::newRow("insured") << 1.0 << false << 300.0 << true << 1.0 << "1|Спорткомплекс|Волна|Клуб|Абон|Текст";
         QTest::newRow("not insured client") << 1.0 << true << 300.0 << false << 0.0 << "0|Спорткомплекс|Волна|||";
         QTest::newRow("no fee") << 1.0 << false << 0.0 << false << 1.0 << "0|Спорткомплекс|Волна|||Текст";
         QTest::newRow("insurance off") << 0.0 << false << 300.0 << true << 1.0
@@ -140,7 +139,6 @@ class TestCardPrint : public MainWindowCase {
         QTest::newRow("bmp") << "client.bmp" << QSize(30, 20);
         QTest::newRow("jpeg prints empty") << "client.jpeg" << QSize(1, 1);
         QTest::newRow("missing") << "gone.jpg" << QSize(90, 120);
-        QTest::newRow("none") << "" << QSize(90, 120);
     }
     void writesTheTemporaryPhoto() {
         QFETCH(QString, photo);

@@ -1,11 +1,8 @@
 #include <QCalendarWidget>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
-#include "common/SprGrid.h"
 #include "common/UnitConst.h"
 #include "tests/cards/CardFixture.h"
 

@@ -3,7 +3,6 @@
 
 #include "common/UnitConst.h"
 #include "tests/cards/CardFixture.h"
-#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -25,12 +24,6 @@ void addPrice(Database& db, const Price& p) {
     exec(db, QString::asprintf("INSERT INTO tCenaSeans (ID_Period, ID_TypeCen, DateSet, Cena, StrahVosn) VALUES "
                                "(%d, %d, '%s 00:00:00', %g, %s)",
                                p.band, p.typeCen, qPrintable(p.day.toString(Qt::ISODate)), p.price, fee.data()));
-}
-
-// The band and the two price types the stored prices hang on.
-void addPriceOwners(Database& db) {
-    exec(db, QStringLiteral("INSERT INTO tPeriodCena (ID, ID_Zal) VALUES (%1, %2)").arg(kBand).arg(kHall));
-    exec(db, QStringLiteral("INSERT INTO tTypeCen (ID) VALUES (%1), (%2)").arg(kTypeCen).arg(kTypeCen + 1));
 }
 
 const char* const kPriceWriterArg = "--write-prices";
@@ -97,7 +90,9 @@ class TestUnitConst : public DatabaseCase {
     }
     // Workstations racing on the same days leave one price per day, band and type, stored at the day's start.
     void setsOnePricePerDayAcrossWorkstations() {
-        addPriceOwners(db());
+        // The band and the two price types the stored prices hang on.
+        exec(db(), QStringLiteral("INSERT INTO tPeriodCena (ID, ID_Zal) VALUES (%1, %2)").arg(kBand).arg(kHall));
+        exec(db(), QStringLiteral("INSERT INTO tTypeCen (ID) VALUES (%1), (%2)").arg(kTypeCen).arg(kTypeCen + 1));
         SetCenaSeans(db(), kBand, kTypeCen, at("2024-03-01 17:40:05"), 175.5, 12.5);
         SetCenaSeans(db(), kBand, kTypeCen + 1, at("2024-03-01 00:00:00"), 170, 0);
         QProcess racers[kRacers];
@@ -145,14 +140,12 @@ class TestUnitConst : public DatabaseCase {
         const QString letters = QString(250, QChar(0x0436));
         const QString cut = letters.left(249);
         const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-        gUserApl.ID = 5;
-        WriteActionLog(db(), acCard, QStringLiteral("Создана карта №12"));
         gUserApl.ID = 8;
         WriteActionLog(db(), acProgram, letters + "я");
         WriteActionLog(db(), acProgram, cut + QString::fromUtf8("\U0001F600"));
         const QDateTime after = QDateTime::currentDateTime().addSecs(1);
         QCOMPARE(rows(db(), "SELECT id_user, kod_action, ActionStr FROM tListActionUsers ORDER BY ID"),
-                 QStringList({"5|1|Создана карта №12", "8|0|" + letters, "8|0|" + cut}));
+                 QStringList({"8|0|" + letters, "8|0|" + cut}));
         const QDateTime stamp = dateTimeFromStorage(scalar(db(), "SELECT min(dt_action) FROM tListActionUsers"));
         QVERIFY(stamp >= before && stamp <= after);
     }

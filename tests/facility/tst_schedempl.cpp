@@ -10,7 +10,6 @@
 #include "facility/UnitEdVS.h"
 #include "facility/UnitSchedEmpl.h"
 #include "tests/cards/CardFixture.h"
-#include "tests/support/TestSupport.h"
 
 namespace {
 

@@ -44,17 +44,16 @@ class TestListReports : public MainWindowCase {
     void init() {
         startWithMain();
         useShippedReports(*m_db);
-        Database& db = m_db->db;
-        exec(db, "UPDATE tParApl SET snachStr='Бассейн «Волна»' WHERE ParKod=101");
-        m_alekseev = addClient(db, QStringLiteral("Алексеев"), QStringLiteral("Андрей"), QStringLiteral("Ильич"));
-        m_borisov = addClient(db, QStringLiteral("Борисов"), QStringLiteral("Борис"));
-        m_org = insert(db, QStringLiteral("INSERT INTO tOrg (Name) VALUES ('Ромашка')"));
-        addIssuedCard(db, 101, 0, m_borisov, 0, "10:00:00", 300, 100000);
-        addIssuedCard(db, 102, 1, m_alekseev, m_org, "09:00:00", 300, 0);
-        addIssuedCard(db, 103, 0, m_alekseev, 0, "23:59:30", 200, 50000);
-        addIssuedCard(db, 104, 1, m_borisov, m_org, "23:59:59", 300, 100000, 1);
-        addIssuedCard(db, 105, 0, 999, 0, "12:00:00", 300, 100000);
-        addIssuedCard(db, 106, 1, m_alekseev, m_org, "11:00:00", 100, 20000);
+        exec(db(), "UPDATE tParApl SET snachStr='Бассейн «Волна»' WHERE ParKod=101");
+        m_alekseev = addClient(db(), QStringLiteral("Алексеев"), QStringLiteral("Андрей"), QStringLiteral("Ильич"));
+        m_borisov = addClient(db(), QStringLiteral("Борисов"), QStringLiteral("Борис"));
+        m_org = insert(db(), QStringLiteral("INSERT INTO tOrg (Name) VALUES ('Ромашка')"));
+        addIssuedCard(db(), 101, 0, m_borisov, 0, "10:00:00", 300, 100000);
+        addIssuedCard(db(), 102, 1, m_alekseev, m_org, "09:00:00", 300, 0);
+        addIssuedCard(db(), 103, 0, m_alekseev, 0, "23:59:30", 200, 50000);
+        addIssuedCard(db(), 104, 1, m_borisov, m_org, "23:59:59", 300, 100000, 1);
+        addIssuedCard(db(), 105, 0, 999, 0, "12:00:00", 300, 100000);
+        addIssuedCard(db(), 106, 1, m_alekseev, m_org, "11:00:00", 100, 20000);
     }
     // The heading says the filters, and the totals follow them.
     void cardDialogFiltersByTypeAndOwner_data() {

@@ -1,5 +1,11 @@
+#include <QApplication>
+#include <QColor>
+#include <QImage>
 #include <QProcess>
+#include <QRect>
 #include <QTest>
+
+#include <utility>
 
 #include "common/UnitConst.h"
 #include "tests/cards/CardFixture.h"
@@ -46,6 +52,73 @@ int writePrices(int argc, char** argv) {
         return 1;
     }
     return 0;
+}
+
+const QString kLetters = QStringLiteral("abcdefghijkl");
+constexpr int kGreen = 100;
+constexpr int kRed = 200;
+
+// A 4 x 3 picture whose pixel (x, y) has blue 1 + 4y + x, shown by the letters a to l.
+QImage letterPicture(bool eightBit) {
+    QImage picture(4, 3, eightBit ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            const int code = 1 + 4 * y + x;
+            picture.setPixelColor(x, y, eightBit ? QColor(code, code, code) : QColor(kRed, kGreen, code));
+        }
+    }
+    return picture;
+}
+
+// Rows of letters read from the bytes; "." is the white background.
+QString letters(const QImage& picture, bool eightBit) {
+    QStringList rows;
+    for (int y = 0; y < picture.height(); ++y) {
+        const uchar* pixel = picture.constScanLine(y);
+        QString row;
+        for (int x = 0; x < picture.width(); ++x, pixel += 3) {
+            const bool background = pixel[0] == 255 && pixel[1] == 255 && pixel[2] == 255;
+            const bool ownColour =
+                eightBit ? pixel[1] == pixel[0] && pixel[2] == pixel[0] : pixel[1] == kGreen && pixel[2] == kRed;
+            row += background ? QChar('.') : ownColour ? kLetters.at(pixel[0] - 1) : QChar('?');
+        }
+        rows << row;
+    }
+    return rows.join(QLatin1Char('|'));
+}
+
+// Edges as the panel fills them: left and top included, right and bottom excluded; an empty rect
+// means the bar must not show at all.
+QRect edges(int left, int top, int right, int bottom) {
+    return QRect(left, top, right - left, bottom - top);
+}
+
+QImage rendered(TLoadDay& panel) {
+    QImage image(panel.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    panel.render(&image);
+    return image;
+}
+
+// Where a colour shows: the rect around its pixels and how many there are; a bar drawn solid and
+// cut at the panel's edges fills its whole rect.
+std::pair<QRect, int> colorArea(const QImage& image, const QColor& color) {
+    QRect box;
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) == color) {
+                box |= QRect(x, y, 1, 1);
+                ++count;
+            }
+        }
+    }
+    return {box, count};
+}
+
+std::pair<QRect, int> solid(const QRect& bar, const QSize& size) {
+    const QRect shown = bar & QRect(QPoint(0, 0), size);
+    return {shown, shown.width() * shown.height()};
 }
 
 }  // namespace
@@ -149,13 +222,72 @@ class TestUnitConst : public DatabaseCase {
         const QDateTime stamp = dateTimeFromStorage(scalar(db(), "SELECT min(dt_action) FROM tListActionUsers"));
         QVERIFY(stamp >= before && stamp <= after);
     }
+    void turnsFourByThree_data() {
+        QTest::addColumn<double>("angle");
+        QTest::addColumn<bool>("eightBit");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("0 on 8 bits") << 0.0 << true << "abcd|efgh|ijkl";
+        QTest::newRow("90") << 90.0 << false << "iea|jfb|kgc|lhd";
+        QTest::newRow("270") << 270.0 << false << "dhl|cgk|bfj|aei";
+        QTest::newRow("180") << 180.0 << false << "lkji|hgfe|dcba";
+        QTest::newRow("-90 loses column a") << -90.0 << false << "...|dhl|cgk|bfj";
+        QTest::newRow("-180") << -180.0 << false << "....|.lkj|.hgf";
+        QTest::newRow("450") << 450.0 << false << ".ie|.jf|.kg|.lh";
+        QTest::newRow("45") << 45.0 << false << "..a..|.efb.|.jfgd|..kh.|.....";
+        QTest::newRow("0.5 keeps the size") << 0.5 << false << "abcd|efgh|ijkl";
+    }
+    void turnsFourByThree() {
+        QFETCH(double, angle);
+        QFETCH(bool, eightBit);
+        QFETCH(QString, expected);
+        QImage picture = letterPicture(eightBit);
+        RotateBitmap(picture, Qt::white, angle);
+        QCOMPARE(picture.format(), QImage::Format_BGR888);
+        QCOMPARE(letters(picture, eightBit), expected);
+    }
+    void drawsBarsToScale_data() {
+        QTest::addColumn<int>("maxCount");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("cards");
+        QTest::addColumn<int>("orgs");
+        QTest::addColumn<QRect>("cardBar");
+        QTest::addColumn<QRect>("orgBar");
+        const QSize size(50, 100);
+        QTest::newRow("no counts: the sunken panel alone") << 100 << size << 0 << 0 << QRect() << QRect();
+        QTest::newRow("20 places, 5 cards, 3 reserved")
+            << 20 << size << 5 << 3 << edges(2, 73, 48, 98) << edges(7, 2, 43, 17);
+        QTest::newRow("3 places: the share is truncated") << 3 << size << 1 << 0 << edges(2, 65, 48, 98) << QRect();
+        QTest::newRow("full: bars reach past the edges")
+            << 10 << QSize(30, 60) << 10 << 10 << edges(2, -2, 28, 58) << edges(7, 2, 23, 62);
+        QTest::newRow("over full is cut at the edge") << 4 << size << 9 << 0 << edges(2, -127, 48, 98) << QRect();
+        QTest::newRow("no places: no bars whatever the counts") << 0 << size << 5 << 3 << QRect() << QRect();
+    }
+    void drawsBarsToScale() {
+        QFETCH(int, maxCount);
+        QFETCH(QSize, size);
+        QFETCH(int, cards);
+        QFETCH(int, orgs);
+        QFETCH(QRect, cardBar);
+        QFETCH(QRect, orgBar);
+        TLoadDay panel;
+        panel.resize(size);
+        panel.MaxCount = maxCount;
+        panel.SetCountCard(cards);
+        QCOMPARE(colorArea(rendered(panel), panel.ColorCard), solid(cardBar, size));
+        panel.SetCountOrg(orgs);
+        const QImage image = rendered(panel);
+        QCOMPARE(colorArea(image, panel.ColorOrg), solid(orgBar, size));
+        // The narrower organisation bar lies over the card bar; the card bar still shows beside it.
+        QCOMPARE(image.pixelColor(2, size.height() - 3) == panel.ColorCard, !cardBar.isEmpty());
+        QCOMPARE(image.pixelColor(1, size.height() / 2), panel.palette().color(QPalette::Window));
+    }
 };
 
 int main(int argc, char** argv) {
     if (argc == 3 && qstrcmp(argv[1], kPriceWriterArg) == 0) {
         return writePrices(argc, argv);
     }
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     TestUnitConst test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

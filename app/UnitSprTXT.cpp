@@ -53,10 +53,6 @@ const QString SELECT_VIDSPORT_SQL = QStringLiteral("SELECT * FROM tVidSport;");
 const QString SELECT_ACTIONS_SQL = QStringLiteral(
     "SELECT LA.ID, LA.dt_action, LA.kod_action, LA.ActionStr, tUserApl.name "
     "FROM tListActionUsers LA, tUserApl WHERE LA.id_user=tUserApl.ID ORDER BY LA.dt_action, LA.ID");
-// The entry of ID %1 and those after it in the log's order; the first term keeps the date index.
-const QString ACTION_FROM_ROW_SQL = QStringLiteral(
-    "dt_action >= (SELECT dt_action FROM tListActionUsers WHERE ID=%1) "
-    "AND (dt_action > (SELECT dt_action FROM tListActionUsers WHERE ID=%1) OR ID >= %1)");
 
 const QString DELETE_CARD_DETAIL_SQL = QStringLiteral("DELETE FROM %1 WHERE ID_Card=%2;");
 const QString DELETE_CARD_SQL = QStringLiteral("DELETE FROM tCard WHERE ID=%1;");
@@ -140,7 +136,7 @@ const QList<KindList> kLists = {
       {QStringLiteral("kod_action"), QStringLiteral("Код события"), 10},
       {QStringLiteral("ActionStr"), QStringLiteral("Действие"), 70}},
      false,
-     {QStringLiteral("tListActionUsers"), false, ACTION_FROM_ROW_SQL}},
+     {QStringLiteral("tListActionUsers"), false, QStringLiteral("dt_action")}},
 };
 
 // Creates a form with the list window as parent and loads it with a row ID.
@@ -267,9 +263,11 @@ void TfrmSprTxt::setupUi() {
 
 void TfrmSprTxt::FormCreate() {
     FPeriod = gPeriodCard;
-    // The caption counts the cards once the list's count is finished, which may be after the first screen.
+    // The caption counts the cards once the list's count is finished, which may be after the first screen;
+    // only the reads that rewrite it do so.
     connect(DBGridSpr->sprModel(), &SprModel::countFinished, this, [this] {
-        if (FTypeSpr == lkCards) {
+        if (FTypeSpr == lkCards && m_captionDue) {
+            m_captionDue = false;
             writeCardCaption();
         }
     });
@@ -277,6 +275,7 @@ void TfrmSprTxt::FormCreate() {
 
 void TfrmSprTxt::LoadSpr(int kind) {
     FTypeSpr = kind;
+    m_captionDue = true;
     const KindList* list = findKind(kLists, kind);
     if (!list) {
         DBGridSpr->clearList();
@@ -332,13 +331,15 @@ QString TfrmSprTxt::cardListSql(SprKey* key) {
         *key = {};
         return SELECT_CARDS_SQL.arg(QString());
     }
-    key->afterId = firstId - 1;
+    key->firstId = firstId;
     key->lastId = lastId;
     return walkById;
 }
 
-// The card list is measured again: its period or its cards may have changed.
-void TfrmSprTxt::requeryList(int row) {
+// The card list is measured again: its period or its cards may have changed. A delete, the period and
+// the refresh rewrite the card-list caption; "Новый" and "Изменить" leave its count as it was.
+void TfrmSprTxt::requeryList(int row, bool rewriteCaption) {
+    m_captionDue = rewriteCaption;
     if (FTypeSpr == lkCards) {
         SprKey key = findKind(kLists, lkCards)->key;
         const QString sql = cardListSql(&key);
@@ -375,7 +376,7 @@ bool TfrmSprTxt::showModal(std::unique_ptr<QDialog> form) {
 
 void TfrmSprTxt::N_NewClick() {
     if (showModal(createEditor(-1))) {
-        requeryList(0);
+        requeryList(0, false);
     }
 }
 
@@ -385,7 +386,7 @@ void TfrmSprTxt::N_EditClick() {
     }
     const int row = DBGridSpr->currentRowNumber();
     if (showModal(createEditor(currentId()))) {
-        requeryList(row);
+        requeryList(row, false);
     }
 }
 
@@ -427,7 +428,7 @@ void TfrmSprTxt::deleteCard(int id) {
         command.exec(DELETE_CARD_SQL.arg(id));
         transaction.commit();
     }
-    requeryList(0);
+    requeryList(0, true);
 }
 
 // The count and the delete hold the write lock together, so that no workstation issues a card to the
@@ -481,11 +482,11 @@ void TfrmSprTxt::btnPeriodClick() {
     }
     FPeriod = dialog.FPeriod;
     gPeriodCard = FPeriod;
-    requeryList(0);
+    requeryList(0, true);
 }
 
 void TfrmSprTxt::btnRefreshClick() {
-    requeryList(DBGridSpr->currentRowNumber());
+    requeryList(DBGridSpr->currentRowNumber(), true);
 }
 
 void TfrmSprTxt::N_ViewPanClick() {

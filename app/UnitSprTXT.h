@@ -75,7 +75,7 @@ class TfrmSprTxt : public QWidget {
     void FormCreate();
     void bindPeriod(SqlQuery& query) const;
     QString cardListSql(SprKey* key);
-    void requeryList(int row);
+    void requeryList(int row, bool rewriteCaption);
     int currentId() const;
     bool showModal(std::unique_ptr<QDialog> form);
     void writeCardCaption();
@@ -85,4 +85,6 @@ class TfrmSprTxt : public QWidget {
 
     Database& m_db;
     QAction* m_periodAction = nullptr;
+    // The card-list caption is rewritten when the count of the read under way is finished.
+    bool m_captionDue = false;
 };

@@ -113,13 +113,15 @@ QVariant SprGrid::currentValue(const QString& field) const {
     return valueAt(currentRowNumber(), field);
 }
 
-// The list's true length: a count under way is finished first.
+// The list's true length: a count under way is finished first, and a change of the file is looked for.
 int SprGrid::rowCount() const {
     m_model->finishCount();
+    m_model->checkState();
     return m_model->rowCount();
 }
 
 QVariant SprGrid::valueAt(int row, const QString& field) const {
+    m_model->prepareRows(row, row);
     return m_model->value(row, m_model->fieldColumn(field));
 }
 
@@ -127,6 +129,16 @@ bool SprGrid::takeDoubleClick() {
     const bool acts = m_cellClick;
     m_cellClick = false;
     return acts;
+}
+
+// The rows about to be painted are made ready before the painting: a change of the file found then
+// may change the number of rows, which must not happen while the view paints.
+void SprGrid::prepareShownRows() {
+    const int first = rowAt(0);
+    const int last = rowAt(viewport()->height() - 1);
+    if (first >= 0) {
+        m_model->prepareRows(first, last >= 0 ? last : m_model->rowCount() - 1);
+    }
 }
 
 void SprGrid::finishCountBefore(const QEvent* event) {
@@ -144,6 +156,9 @@ void SprGrid::finishCountBefore(const QEvent* event) {
 
 bool SprGrid::viewportEvent(QEvent* event) {
     finishCountBefore(event);
+    if (event->type() == QEvent::Paint) {
+        prepareShownRows();
+    }
     return QTableView::viewportEvent(event);
 }
 

@@ -73,6 +73,7 @@ class SprGrid : public QTableView {
     int titleWidth(const QString& title) const;
     void goToRow(int row);
     void finishCountBefore(const QEvent* event);
+    void prepareShownRows();
 
     SprModel* m_model = nullptr;
     QStringList m_hidden;

@@ -14,23 +14,34 @@
 namespace {
 
 const QString COUNT_ROWS_SQL = QStringLiteral("SELECT COUNT(*) FROM (%1)");
-const QString COUNT_SLICE_SQL = QStringLiteral("SELECT COUNT(*) FROM (%1) WHERE ID > %2 AND ID <= %3");
+const QString COUNT_SLICE_SQL = QStringLiteral("SELECT COUNT(*) FROM (%1) WHERE ID >= %2 AND ID <= %3");
+const QString FIRST_ID_SQL = QStringLiteral("SELECT MIN(ID) FROM %1");
 const QString LAST_ID_SQL = QStringLiteral("SELECT MAX(ID) FROM %1");
+// The last ID of a slice that starts at ID %2 and holds %4 of the table's rows.
+const QString SLICE_END_SQL =
+    QStringLiteral("SELECT ID FROM %1 WHERE ID >= %2 AND ID <= %3 ORDER BY ID LIMIT 1 OFFSET %4");
+const QString VERSION_SQL = QStringLiteral("SELECT data_version, total_changes() FROM pragma_data_version");
 const QString PAGE_ROWS_SQL = QStringLiteral("SELECT * FROM (%1) LIMIT %2 OFFSET %3");
-const QString PAGE_AFTER_ID_SQL = QStringLiteral("SELECT * FROM (%1) WHERE ID > %2 LIMIT %3 OFFSET %4");
-const QString PAGE_FROM_ROW_SQL = QStringLiteral("SELECT * FROM (%1) WHERE %2 LIMIT %3 OFFSET %4");
-const QString ROW_ID_SQL = QStringLiteral("SELECT ID FROM (%1) LIMIT 1 OFFSET %2");
-const QString ROW_ID_FROM_ROW_SQL = QStringLiteral("SELECT ID FROM (%1) WHERE %2 LIMIT 1 OFFSET %3");
+const QString PAGE_KEYED_SQL = QStringLiteral("SELECT * FROM (%1) WHERE ID BETWEEN %2 AND %3%4 LIMIT %5 OFFSET %6");
+const QString ANCHOR_SQL = QStringLiteral("SELECT %1, ID FROM (%2) WHERE ID BETWEEN %3 AND %4%5 LIMIT 1 OFFSET %6");
+// The row of ID %2 and every row after it in the order of column %1, NULLs first; the first term of
+// the second form keeps the column's index.
+const QString FROM_UNDATED_ROW_SQL = QStringLiteral(" AND (%1 IS NOT NULL OR ID >= %2)");
+const QString FROM_ROW_SQL = QStringLiteral(" AND %1 >= :pOrder AND (%1 > :pOrder OR ID >= %2)");
+const QString kOrderParam = QStringLiteral(":pOrder");
 
 // A slice of the count takes a few milliseconds, far below what another workstation's write may
-// wait: its width in IDs grows while slices are quick and shrinks when one is slow.
-constexpr qint64 kFirstSliceIds = 1024;
-constexpr qint64 kFewestSliceIds = 256;
-constexpr qint64 kMostSliceIds = 1 << 20;
+// wait: its width in the table's rows grows while slices are quick and shrinks when one is slow.
+constexpr qint64 kFirstSliceRows = 1024;
+constexpr qint64 kFewestSliceRows = 256;
+constexpr qint64 kMostSliceRows = 1 << 18;
 constexpr qint64 kQuickSliceNs = 2'000'000;
 constexpr qint64 kSlowSliceNs = 8'000'000;
 // Rows between two anchors of a list not ordered by ID: walking them takes a few milliseconds.
 constexpr int kAnchorRows = 8192;
+// A count that the file changed under is taken when it is quiet or agrees with the one before; a
+// file that changes under every count is shown as counted last.
+constexpr int kMostCounts = 4;
 
 // Floats show with up to 15 significant digits, as the workstation's default float form does.
 constexpr int kFloatDigits = 15;
@@ -194,25 +205,33 @@ void SprModel::refresh() {
     // The slices and anchors of the last read no longer tell where a page starts.
     m_slices.clear();
     m_anchors.clear();
+    m_anchorsWhole = false;
     // Read before the reset: a failing statement leaves the rows shown as they were.
     QStringList fields;
     Page first;
     int rows = 0;
+    Version read;
     if (m_binder) {
+        read = version();
+        readBounds();
         first = readPage(0, &fields);
         const bool whole = first.rows.size() < kPageRows;
-        rows = whole || !m_key.table.isEmpty() ? int(first.rows.size())
-                                               : int(readNumber(COUNT_ROWS_SQL.arg(withoutFinalOrderBy(m_sql))));
+        rows = whole || keyed() ? int(first.rows.size())
+                                : int(readNumber(COUNT_ROWS_SQL.arg(withoutFinalOrderBy(m_sql))));
     }
     beginResetModel();
     m_pages.clear();
     m_rows = rows;
     m_fields = fields;
+    m_version = read;
     if (m_binder) {
         m_pages.insert(0, first);
     }
     endResetModel();
-    if (m_binder && !m_key.table.isEmpty() && rows == kPageRows) {
+    if (m_binder && keyed() && rows == kPageRows) {
+        m_firstCount = true;
+        m_agreedRows = -1;
+        m_countsLeft = kMostCounts;
         startCount();
     } else {
         emit countFinished();
@@ -226,10 +245,15 @@ void SprModel::clear() {
     refresh();
 }
 
-// Runs a wrapping of the list's statement; the caller reads it to its end.
-QSqlQuery SprModel::run(const QString& sql) const {
+// Runs a wrapping of the list's statement, binding the order value of an anchor when it names one;
+// the caller reads it to its end.
+QSqlQuery SprModel::run(const QString& sql, const QVariant& order) const {
     QSqlQuery query = m_binder(sql);
     query.setForwardOnly(true);
+    if (sql.contains(kOrderParam)) {
+        // A value read from the file goes back in the form it was read.
+        query.bindValue(kOrderParam, order);
+    }
     if (!query.exec()) {
         throw DbError(query.lastError().text().trimmed(), query.lastQuery(), Q_FUNC_INFO);
     }
@@ -243,56 +267,89 @@ qint64 SprModel::readNumber(const QString& sql) const {
     return number;
 }
 
+SprModel::Version SprModel::version() const {
+    QSqlQuery query = run(VERSION_SQL);
+    query.next();
+    const Version read{query.value(0).toLongLong(), query.value(1).toLongLong()};
+    query.finish();
+    return read;
+}
+
+// A keyed list holds the IDs its table held at the read: rows added later stay out of it until it is
+// read again, so that they never shift the rows read.
+void SprModel::readBounds() {
+    if (keyed()) {
+        m_firstId = m_key.firstId ? *m_key.firstId : readNumber(FIRST_ID_SQL.arg(m_key.table));
+        m_lastId = m_key.lastId ? *m_key.lastId : readNumber(LAST_ID_SQL.arg(m_key.table));
+    }
+}
+
+// Rows of a keyed list's text within its IDs, with an extra condition.
+QString SprModel::rowsSql(const QString& list, const QString& condition, int rows, int offset) const {
+    return PAGE_KEYED_SQL.arg(list, QString::number(m_firstId), QString::number(m_lastId), condition,
+                              QString::number(rows), QString::number(offset));
+}
+
 void SprModel::startCount() {
-    m_slices.clear();
-    m_countedRows = 0;
-    m_countedId = m_key.afterId;
-    m_sliceIds = kFirstSliceIds;
-    m_lastId = m_key.lastId >= 0 ? m_key.lastId : readNumber(LAST_ID_SQL.arg(m_key.table));
+    m_count = {};
+    m_count.countedId = m_firstId;
+    m_count.sliceRows = kFirstSliceRows;
+    m_count.start = version();
     m_countTimer.start();
 }
 
-// A failing slice ends the count, so that its error is shown once; the list keeps the rows it has
-// until it is read again.
+// Each slice holds a number of the table's rows, whatever their IDs. A failing slice ends the count,
+// so that its error is shown once; the list keeps the rows it has until it is read again.
 void SprModel::countSlice() {
     m_countTimer.stop();
     QElapsedTimer timer;
     timer.start();
-    const qint64 upTo = qMin(m_lastId, m_countedId + m_sliceIds);
-    const int rows = int(readNumber(COUNT_SLICE_SQL.arg(withoutFinalOrderBy(m_sql)).arg(m_countedId).arg(upTo)));
+    const qint64 from = m_count.countedId;
+    const qint64 upTo = sliceEnd(from, m_count.sliceRows);
+    const QString count = COUNT_SLICE_SQL.arg(withoutFinalOrderBy(m_sql), QString::number(from), QString::number(upTo));
+    const int rows = int(readNumber(count));
     if (rows > 0) {
-        m_slices << Slice{m_countedId, m_countedRows};
+        m_count.slices << Slice{from, m_count.rows};
     }
-    m_countedRows += rows;
-    m_countedId = upTo;
+    m_count.rows += rows;
     const qint64 took = timer.nsecsElapsed();
     if (took < kQuickSliceNs) {
-        m_sliceIds = qMin(m_sliceIds * 2, kMostSliceIds);
+        m_count.sliceRows = qMin(m_count.sliceRows * 2, kMostSliceRows);
     } else if (took > kSlowSliceNs) {
-        m_sliceIds = qMax(m_sliceIds / 2, kFewestSliceIds);
+        m_count.sliceRows = qMax(m_count.sliceRows / 2, kFewestSliceRows);
     }
-    if (m_countedId >= m_lastId) {
+    if (upTo >= m_lastId) {
         endCount();
     } else {
+        m_count.countedId = upTo + 1;
         m_countTimer.start();
     }
 }
 
+qint64 SprModel::sliceEnd(qint64 from, qint64 rows) const {
+    QSqlQuery query = run(SLICE_END_SQL.arg(m_key.table, QString::number(from), QString::number(m_lastId),
+                                            QString::number(rows - 1)));
+    const qint64 upTo = query.next() ? query.value(0).toLongLong() : m_lastId;
+    query.finish();
+    return upTo;
+}
+
+// A count the file changed under may hold rows of two states: it is counted again until a count is
+// quiet or agrees with the one before.
 void SprModel::endCount() {
-    // The first page was read before the count: another workstation may have changed the list since.
-    if (m_countedRows > m_rows) {
-        beginInsertRows(QModelIndex(), m_rows, m_countedRows - 1);
-        m_rows = m_countedRows;
-        endInsertRows();
-    } else if (m_countedRows < m_rows) {
-        beginRemoveRows(QModelIndex(), m_countedRows, m_rows - 1);
-        m_rows = m_countedRows;
-        endRemoveRows();
+    const bool quiet = version() == m_count.start;
+    if (!quiet && m_count.rows != m_agreedRows && --m_countsLeft > 0) {
+        m_agreedRows = m_count.rows;
+        startCount();
+        return;
     }
-    if (!m_key.fromRow.isEmpty()) {
-        m_anchorTimer.start();
+    // The first page was read before the first count; a page of another state is read again.
+    const bool keepPages = m_firstCount ? m_count.start == m_version : m_count.rows == m_rows;
+    takeCount(m_count.rows, m_count.slices, m_count.start, keepPages);
+    if (m_firstCount) {
+        m_firstCount = false;
+        emit countFinished();
     }
-    emit countFinished();
 }
 
 void SprModel::finishCount() {
@@ -301,65 +358,160 @@ void SprModel::finishCount() {
     }
 }
 
+// The file changed since the state shown: the list is counted again. Rows added elsewhere lie beyond
+// a keyed list's IDs, so the same count tells that the list is as it was.
+void SprModel::checkState() {
+    if (!m_binder || !counted() || version() == m_version) {
+        return;
+    }
+    m_agreedRows = m_rows;
+    m_countsLeft = kMostCounts;
+    if (keyed()) {
+        startCount();
+        finishCount();
+    } else {
+        recountShort();
+    }
+}
+
+void SprModel::recountShort() {
+    const QString count = COUNT_ROWS_SQL.arg(withoutFinalOrderBy(m_sql));
+    Version start;
+    int rows = 0;
+    do {
+        start = version();
+        rows = int(readNumber(count));
+        if (version() == start || rows == m_agreedRows) {
+            break;
+        }
+        m_agreedRows = rows;
+    } while (--m_countsLeft > 0);
+    takeCount(rows, {}, start, rows == m_rows);
+}
+
+// The count becomes the state shown. Another count drops the rows in memory: they may be of the
+// state before; the row numbers stay, and the view reads its rows again.
+void SprModel::takeCount(int rows, const QList<Slice>& slices, Version start, bool keepPages) {
+    m_slices = slices;
+    m_version = start;
+    if (!keepPages) {
+        m_pages.clear();
+        m_anchors.clear();
+        m_anchorsWhole = false;
+    }
+    setRows(rows);
+    if (!keepPages && m_rows > 0 && columnCount() > 0) {
+        emit dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
+    }
+    if (!m_key.orderColumn.isEmpty() && m_anchors.isEmpty()) {
+        m_anchorTimer.start();
+    }
+}
+
+void SprModel::setRows(int rows) {
+    if (rows > m_rows) {
+        beginInsertRows(QModelIndex(), m_rows, rows - 1);
+        m_rows = rows;
+        endInsertRows();
+    } else if (rows < m_rows) {
+        beginRemoveRows(QModelIndex(), rows, m_rows - 1);
+        m_rows = rows;
+        endRemoveRows();
+    }
+}
+
+void SprModel::prepareRows(int first, int last) {
+    first = qMax(first, 0);
+    last = qMin(last, m_rows - 1);
+    for (int number = first / kPageRows; first <= last && number <= last / kPageRows; ++number) {
+        if (!m_pages.contains(number)) {
+            checkState();
+            return;
+        }
+    }
+}
+
 // A page of a list ordered by ID starts from the slice that holds it; a far page of another keyed
-// list is read from the end in the opposite order; every other page is read by its offset.
-QString SprModel::pageSql(int first, int rows, bool* reversed) const {
-    if (m_key.table.isEmpty()) {
-        return PAGE_ROWS_SQL.arg(m_sql).arg(rows).arg(first);
+// list is read from the end in the opposite order, or from the anchor before it; every other page is
+// read by its offset.
+QString SprModel::pageSql(int first, int rows, bool* reversed, QVariant* order) const {
+    if (!keyed()) {
+        return PAGE_ROWS_SQL.arg(m_sql, QString::number(rows), QString::number(first));
     }
     if (m_key.orderedById) {
-        Slice from{m_key.afterId, 0};
+        Slice from{m_firstId, 0};
         if (counted() && !m_slices.isEmpty()) {
             const auto after = std::upper_bound(m_slices.cbegin(), m_slices.cend(), first,
                                                 [](int row, const Slice& slice) { return row < slice.firstRow; });
             from = after == m_slices.cbegin() ? *after : *(after - 1);
         }
-        return PAGE_AFTER_ID_SQL.arg(m_sql).arg(from.afterId).arg(rows).arg(qMax(0, first - from.firstRow));
+        return rowsSql(m_sql, QStringLiteral(" AND ID >= %1").arg(from.fromId), rows, qMax(0, first - from.firstRow));
     }
     const int tail = qMin(rows, m_rows - first);
     const int fromEnd = m_rows - first - tail;
-    if (!counted() || first < kAnchorRows || (fromEnd >= first && m_key.fromRow.isEmpty())) {
-        return PAGE_ROWS_SQL.arg(m_sql).arg(rows).arg(first);
+    if (!counted() || first < kAnchorRows) {
+        return rowsSql(m_sql, QString(), rows, first);
     }
-    if (fromEnd < kAnchorRows || m_key.fromRow.isEmpty()) {
+    if (fromEnd < kAnchorRows) {
         *reversed = true;
-        return PAGE_ROWS_SQL.arg(reversedOrder(m_sql)).arg(tail).arg(fromEnd);
+        return rowsSql(reversedOrder(m_sql), QString(), tail, fromEnd);
     }
-    return fromAnchorSql(first, rows);
+    const Anchor* anchor = anchorBefore(first);
+    const Condition from = anchor ? fromRow(*anchor) : Condition{};
+    *order = from.order;
+    return rowsSql(m_sql, from.text, rows, first - (anchor ? anchor->row : 0));
 }
 
-// A page from the anchor before it; anchors not yet found up to it are found first.
-QString SprModel::fromAnchorSql(int first, int rows) const {
-    const int wanted = first / kAnchorRows;
-    while (m_anchors.size() < wanted) {
-        addAnchor();
+// The rows from an anchor on, named by its values, so that the condition holds whether or not the row
+// itself is still there.
+SprModel::Condition SprModel::fromRow(const Anchor& anchor) const {
+    const QString id = QString::number(anchor.id);
+    if (anchor.order.isNull()) {
+        return {FROM_UNDATED_ROW_SQL.arg(m_key.orderColumn, id), QVariant()};
     }
-    const Anchor& anchor = m_anchors.at(wanted - 1);
-    return PAGE_FROM_ROW_SQL.arg(m_sql, m_key.fromRow.arg(anchor.id)).arg(rows).arg(first - anchor.row);
+    return {FROM_ROW_SQL.arg(m_key.orderColumn, id), anchor.order};
 }
 
-// The next anchor, by walking the list from the last one.
-void SprModel::addAnchor() const {
-    const QString sql = m_anchors.isEmpty()
-                            ? ROW_ID_SQL.arg(m_sql).arg(kAnchorRows)
-                            : ROW_ID_FROM_ROW_SQL.arg(m_sql, m_key.fromRow.arg(m_anchors.last().id)).arg(kAnchorRows);
-    const int row = (int(m_anchors.size()) + 1) * kAnchorRows;
-    m_anchors << Anchor{row, readNumber(sql)};
+// The last anchor at or before a row, finding those not yet found up to it; none before the first.
+const SprModel::Anchor* SprModel::anchorBefore(int row) const {
+    const int wanted = row / kAnchorRows;
+    while (m_anchors.size() < wanted && addAnchor()) {
+    }
+    const int found = qMin(wanted, int(m_anchors.size()));
+    return found > 0 ? &m_anchors.at(found - 1) : nullptr;
+}
+
+// The next anchor, by walking the list from the last one; false when the list ends before it.
+bool SprModel::addAnchor() const {
+    if (m_anchorsWhole) {
+        return false;
+    }
+    const Condition from = m_anchors.isEmpty() ? Condition{} : fromRow(m_anchors.last());
+    QSqlQuery query = run(ANCHOR_SQL.arg(m_key.orderColumn, m_sql, QString::number(m_firstId),
+                                         QString::number(m_lastId), from.text, QString::number(kAnchorRows)),
+                          from.order);
+    m_anchorsWhole = !query.next();
+    if (!m_anchorsWhole) {
+        m_anchors << Anchor{int(m_anchors.size() + 1) * kAnchorRows, query.value(0), query.value(1).toLongLong()};
+    }
+    query.finish();
+    return !m_anchorsWhole;
 }
 
 // Once counted, a list with anchors finds them between events, so that the scroll bar dragged far
 // into it later finds its page at once.
 void SprModel::anchorSlice() {
     m_anchorTimer.stop();
-    if ((m_anchors.size() + 1) * kAnchorRows < m_rows) {
-        addAnchor();
+    if ((m_anchors.size() + 1) * kAnchorRows < m_rows && addAnchor()) {
         m_anchorTimer.start();
     }
 }
 
 SprModel::Page SprModel::readPage(int number, QStringList* fields) const {
     bool reversed = false;
-    QSqlQuery query = run(pageSql(number * kPageRows, kPageRows, &reversed));
+    QVariant order;
+    const QString sql = pageSql(number * kPageRows, kPageRows, &reversed, &order);
+    QSqlQuery query = run(sql, order);
     const QSqlRecord record = query.record();
     for (int column = 0; fields && column < record.count(); ++column) {
         *fields << record.fieldName(column);

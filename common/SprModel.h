@@ -9,6 +9,8 @@
 #include <QVariant>
 
 #include <functional>
+#include <optional>
+#include <utility>
 
 // A value in the default form of its field type: a stored date-time as the workstation shows dates
 // and times, a number in the workstation's form without grouping, a text as it is, NULL as nothing.
@@ -22,19 +24,21 @@ struct SprColumn {
 };
 
 // A long list whose "ID" column is the ID of one table and whose order is total (it ends with a
-// unique key). Its count goes in short slices of that table's IDs, and its far pages are found from
-// the slices or read from the other end, so that no statement walks the whole list.
+// unique key). Its count goes in short slices of that table's rows, and its far pages are found from
+// the slices or read from the other end, so that no statement walks the whole list. Only the IDs the
+// table held when the list was read are listed until it is read again, so that rows added elsewhere
+// never push a row of the read out of view.
 struct SprKey {
     // Empty: a short list, counted with one statement and paged by OFFSET.
     QString table;
     // The list is ordered by its ID: a page starts from the slice that holds it.
     bool orderedById = false;
-    // Otherwise, a condition on the list's columns that holds for the row of ID %1 and every row after
-    // it in the list's order: a far page starts from a row some thousands of rows before it.
-    QString fromRow{};
-    // The list's IDs lie above afterId and up to lastId; a negative lastId is the table's last ID.
-    qint64 afterId = 0;
-    qint64 lastId = -1;
+    // Otherwise the list is ordered by this column (NULLs first), then by ID: a far page starts from a
+    // row some thousands of rows before it, named by its values in these two columns.
+    QString orderColumn{};
+    // The list's IDs lie from firstId up to lastId; unset, the table's first and last ID at the read.
+    std::optional<qint64> firstId{};
+    std::optional<qint64> lastId{};
 };
 
 // The rows of a list query, read-only, shown in their default form and titled by field name.
@@ -42,6 +46,11 @@ struct SprKey {
 // once, so that no read keeps the file from another workstation's write, and only a few pages stay in
 // memory however long the list is. A keyed list shows its first page at once and counts the rest
 // between events; until the count is finished it has the rows of that page.
+//
+// The rows in memory, the count and the places where pages start are one state of the file. Before a
+// row not in memory is read, a change of the file since that state (by another workstation or this one)
+// is looked for; when there was one, the list is counted again: the same count keeps the state, another
+// count replaces it, keeping the row numbers, so that the list never shows two states at once.
 class SprModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -66,6 +75,11 @@ class SprModel : public QAbstractTableModel {
     bool counted() const { return !m_countTimer.isActive(); }
     // Counts the slices left now, without waiting for events.
     void finishCount();
+    // Counts the list again when the file changed since the state shown (see above).
+    void checkState();
+    // Makes the rows first..last ready to be read, checking the state first when one of them is not in
+    // memory. Rows may be added or removed at the end meanwhile.
+    void prepareRows(int first, int last);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -82,35 +96,64 @@ class SprModel : public QAbstractTableModel {
     int cachedPages() const { return int(m_pages.size()); }
 
   signals:
-    // The list's length is known: after every read whose count is finished.
+    // The count of a read (setQuery, refresh) is finished: the list's length is known.
     void countFinished();
 
   private:
-    // A run of the list's rows by ID: those with IDs above afterId, the first being row firstRow.
+    // What tells that the file changed: its data version (moved by another connection's commit) and
+    // the rows this connection changed.
+    using Version = std::pair<qint64, qint64>;
+    // A run of the list's rows by ID: those with IDs from fromId on, the first being row firstRow.
     struct Slice {
-        qint64 afterId = 0;
+        qint64 fromId = 0;
         int firstRow = 0;
     };
-    // A row of the list found by walking it: its number and ID.
+    // A row of the list found by walking it: its number, its value in the order column and its ID.
     struct Anchor {
         int row = 0;
+        QVariant order;
         qint64 id = 0;
     };
     struct Page {
         QList<QVariantList> rows;
         quint64 lastUse = 0;
     };
+    // A count of the list: its slices, the rows counted, the ID the next slice starts from and the
+    // version it started at.
+    struct Count {
+        QList<Slice> slices;
+        int rows = 0;
+        qint64 countedId = 0;
+        qint64 sliceRows = 0;
+        Version start;
+    };
+    // An extra condition of a statement and the order value it binds.
+    struct Condition {
+        QString text;
+        QVariant order;
+    };
 
-    QSqlQuery run(const QString& sql) const;
+    QSqlQuery run(const QString& sql, const QVariant& order = QVariant()) const;
     qint64 readNumber(const QString& sql) const;
+    Version version() const;
+    bool keyed() const { return !m_key.table.isEmpty(); }
+    void readBounds();
+    QString rowsSql(const QString& list, const QString& condition, int rows, int offset) const;
+
     void startCount();
     void countSlice();
+    qint64 sliceEnd(qint64 after, qint64 rows) const;
     void endCount();
+    void recountShort();
+    void takeCount(int rows, const QList<Slice>& slices, Version start, bool keepPages);
+    void setRows(int rows);
+
     // Reads one page; names the columns into fields when given.
     Page readPage(int number, QStringList* fields) const;
-    QString pageSql(int first, int rows, bool* reversed) const;
-    QString fromAnchorSql(int first, int rows) const;
-    void addAnchor() const;
+    QString pageSql(int first, int rows, bool* reversed, QVariant* order) const;
+    Condition fromRow(const Anchor& anchor) const;
+    const Anchor* anchorBefore(int row) const;
+    bool addAnchor() const;
     void anchorSlice();
     const Page& page(int number) const;
     void dropOldestPage() const;
@@ -119,13 +162,19 @@ class SprModel : public QAbstractTableModel {
     QueryBinder m_binder;
     SprKey m_key;
     int m_rows = 0;
-    // The count under way or finished: slices with rows, the ID counted up to and the last ID.
+    // The IDs a keyed list holds: those of its table at the read.
+    qint64 m_firstId = 0;
+    qint64 m_lastId = 0;
+    // The state shown: the version it was taken at, its slices and the pages' and anchors' rows.
+    Version m_version;
     QList<Slice> m_slices;
     mutable QList<Anchor> m_anchors;
-    int m_countedRows = 0;
-    qint64 m_countedId = 0;
-    qint64 m_lastId = 0;
-    qint64 m_sliceIds = 0;
+    mutable bool m_anchorsWhole = false;
+    // A count under way: the first of a read, or a check of the state after the file changed.
+    Count m_count;
+    bool m_firstCount = false;
+    int m_countsLeft = 0;
+    int m_agreedRows = -1;
     QTimer m_countTimer;
     QTimer m_anchorTimer;
     QStringList m_fields;

@@ -85,6 +85,63 @@ class TestSprModel : public DatabaseCase {
         QCOMPARE(grid.currentRowNumber(), kRows - 2);
         QCOMPARE(grid.currentValue(QStringLiteral("Name")).toString(), orgName(kRows - 1));
     }
+    // Another workstation writes while a long keyed list is open: between the slices of its count or
+    // between two page reads. The list shows one state, whole: the one it read (rows added later stay
+    // out) or, after a delete, the new one. IDs of 0 and below and one far beyond the rest are listed.
+    void keyedListStaysWholeWhileAnotherWorkstationWrites_data() {
+        QTest::addColumn<bool>("byDate");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("whileCounting");
+        const QString added = QStringLiteral(
+            "INSERT INTO tListActionUsers (dt_action) VALUES ('2024-01-05 00:00:00'), (NULL), ('2023-01-01 00:00:00')");
+        const QString deleted = QStringLiteral("DELETE FROM tListActionUsers WHERE ID IN (3, 5000, 19000)");
+        // The entries at the first two anchors of the list by date: the first is undated.
+        const QString anchors = QStringLiteral(
+            "DELETE FROM tListActionUsers WHERE ID IN (SELECT ID FROM tListActionUsers ORDER BY dt_action, ID "
+            "LIMIT 1 OFFSET 8192) OR ID IN (SELECT ID FROM tListActionUsers ORDER BY dt_action, ID LIMIT 1 OFFSET 16384)");
+        QTest::newRow("by ID, added between pages") << false << added << false;
+        QTest::newRow("by date, added between pages") << true << added << false;
+        QTest::newRow("by ID, deleted between slices") << false << deleted << true;
+        QTest::newRow("by date, deleted between slices") << true << deleted << true;
+        QTest::newRow("by ID, deleted between pages") << false << deleted << false;
+        QTest::newRow("by date, anchor rows deleted between pages") << true << anchors << false;
+    }
+    void keyedListStaysWholeWhileAnotherWorkstationWrites() {
+        QFETCH(bool, byDate);
+        QFETCH(QString, change);
+        QFETCH(bool, whileCounting);
+        // 20 000 entries, the first 9 000 undated, the rest dated out of ID order.
+        exec(db(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                                  "INSERT INTO tListActionUsers (ID, dt_action) SELECT i, CASE WHEN i > 9000 THEN "
+                                  "datetime('2024-01-01', '+' || (i * 7919 % 20000) || ' minutes') END FROM n"));
+        exec(db(), QStringLiteral("INSERT INTO tListActionUsers (ID, dt_action) VALUES (-5, '2024-02-01 00:00:00'), "
+                                  "(0, NULL), (%1, '2020-01-01 00:00:00')")
+                       .arg(Q_INT64_C(1) << 40));
+        const QString order = byDate ? QStringLiteral("dt_action, ID") : QStringLiteral("ID");
+        const QString list = QStringLiteral("SELECT ID, dt_action FROM tListActionUsers ORDER BY %1").arg(order);
+        const QString lastRead = scalar(db(), QStringLiteral("SELECT MAX(ID) FROM tListActionUsers")).toString();
+        SprGrid grid;
+        grid.load(list, [this](const QString& sql) { return SqlQuery(db()).prepared(sql); }, {}, {},
+                  byDate ? SprKey{QStringLiteral("tListActionUsers"), false, QStringLiteral("dt_action")}
+                         : SprKey{QStringLiteral("tListActionUsers"), true});
+        if (whileCounting) {
+            QCoreApplication::processEvents();
+            QVERIFY(!grid.sprModel()->counted());
+        } else {
+            QCOMPARE(grid.rowCount(), 20003);
+            // Far pages first: from the end, from anchors, from slices.
+            for (int row : {20002, 18000, 17000, 9000, 500}) {
+                QVERIFY(grid.valueAt(row, QStringLiteral("ID")).isValid());
+            }
+        }
+        execElsewhere(*m_db, change);
+        QStringList shown(grid.rowCount());
+        for (qsizetype row = shown.size() - 1; row >= 0; --row) {
+            shown[row] = grid.valueAt(int(row), QStringLiteral("ID")).toString();
+        }
+        QCOMPARE(shown, rows(db(), QStringLiteral("SELECT ID FROM tListActionUsers WHERE ID <= %1 ORDER BY %2")
+                                       .arg(lastRead, order)));
+    }
     void measuresAFileWithoutStatistics() {
         const QString statistics = QStringLiteral("SELECT count(*) FROM sqlite_stat1 WHERE tbl='tOrg'");
         db().measureWhenUnmeasured();

@@ -263,6 +263,23 @@ class TestSprTxt : public DatabaseCase {
                  kCardsCaption.arg(ok ? QStringLiteral("01.04.2024 - 10.04.2024") : kMarch).arg(ok ? 2 : 1));
     }
 
+    // "Новый" and "Изменить" read the list again but leave the caption's count until a refresh.
+    void cardCaptionKeepsItsCountAfterNewUntilRefresh() {
+        const int client = addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"));
+        addCard(db(), 1, ctAbonement, QStringLiteral("2024-03-15 12:00:00"), client);
+        const auto window = openList(lkCards);
+        m_ui->modalHandlers.assign(2, [this, client](QDialog&) {
+            addCard(db(), 2, ctAbonement, QStringLiteral("2024-03-16 12:00:00"), client);
+            return int(QDialog::Accepted);
+        });
+        window->btnNew->click();
+        window->btnEdit->click();
+        QCOMPARE(column(*window->DBGridSpr, "Num"), QStringList({"1", "2", "2"}));
+        QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(1));
+        window->btnRefreshClick();
+        QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(3));
+    }
+
   private:
     // 2000 cards, every tenth without a client, their IDs five apart and their dates rising with them;
     // 20000 log entries in an order of their own with ties, every fiftieth of a deleted user.

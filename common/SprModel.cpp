@@ -22,8 +22,9 @@ const QString SLICE_END_SQL =
     QStringLiteral("SELECT ID FROM %1 WHERE ID >= %2 AND ID <= %3 ORDER BY ID LIMIT 1 OFFSET %4");
 const QString VERSION_SQL = QStringLiteral("SELECT data_version, total_changes() FROM pragma_data_version");
 const QString PAGE_ROWS_SQL = QStringLiteral("SELECT * FROM (%1) LIMIT %2 OFFSET %3");
-const QString PAGE_KEYED_SQL = QStringLiteral("SELECT * FROM (%1) WHERE ID BETWEEN %2 AND %3%4 LIMIT %5 OFFSET %6");
-const QString ANCHOR_SQL = QStringLiteral("SELECT %1, ID FROM (%2) WHERE ID BETWEEN %3 AND %4%5 LIMIT 1 OFFSET %6");
+// The bounds on IDs are kept out of the plan ("+ID"): the list's own order chooses its index.
+const QString PAGE_KEYED_SQL = QStringLiteral("SELECT * FROM (%1) WHERE +ID BETWEEN %2 AND %3%4 LIMIT %5 OFFSET %6");
+const QString ANCHOR_SQL = QStringLiteral("SELECT %1, ID FROM (%2) WHERE +ID BETWEEN %3 AND %4%5 LIMIT 1 OFFSET %6");
 // The row of ID %2 and every row after it in the order of column %1, NULLs first; the first term of
 // the second form keeps the column's index.
 const QString FROM_UNDATED_ROW_SQL = QStringLiteral(" AND (%1 IS NOT NULL OR ID >= %2)");

@@ -362,7 +362,7 @@ void SprModel::finishCount() {
 // The file changed since the state shown: the list is counted again. Rows added elsewhere lie beyond
 // a keyed list's IDs, so the same count tells that the list is as it was.
 void SprModel::checkState() {
-    if (!m_binder || !counted() || version() == m_version) {
+    if (!m_binder || !counted() || inMemory(0, m_rows - 1) || version() == m_version) {
         return;
     }
     m_agreedRows = m_rows;
@@ -422,14 +422,21 @@ void SprModel::setRows(int rows) {
 }
 
 void SprModel::prepareRows(int first, int last) {
+    if (!inMemory(first, last)) {
+        checkState();
+    }
+}
+
+// Whether the pages of rows first..last are all in memory; a list wholly in memory stays as it was read.
+bool SprModel::inMemory(int first, int last) const {
     first = qMax(first, 0);
     last = qMin(last, m_rows - 1);
     for (int number = first / kPageRows; first <= last && number <= last / kPageRows; ++number) {
         if (!m_pages.contains(number)) {
-            checkState();
-            return;
+            return false;
         }
     }
+    return true;
 }
 
 // A page of a list ordered by ID starts from the slice that holds it; a far page of another keyed

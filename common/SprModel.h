@@ -147,6 +147,7 @@ class SprModel : public QAbstractTableModel {
     void recountShort();
     void takeCount(int rows, const QList<Slice>& slices, Version start, bool keepPages);
     void setRows(int rows);
+    bool inMemory(int first, int last) const;
 
     // Reads one page; names the columns into fields when given.
     Page readPage(int number, QStringList* fields) const;

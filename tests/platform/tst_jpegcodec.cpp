@@ -122,15 +122,13 @@ class TestJpegCodec : public QObject {
         const QByteArray whole = encodeJpeg(blocks(), kPhotoQuality);
         const qsizetype scan = whole.indexOf("\xFF\xDA");
         const QByteArray half = whole.left((scan + whole.size()) / 2);  // in the middle of the picture's data
-        QByteArray huge = whole;
-        huge.replace(huge.indexOf("\xFF\xC0") + 5, 4, "\xFD\xE8\xFD\xE8");
-        QByteArray stray = whole;
-        stray.insert(stray.size() - 2, QByteArray(40, 0));
-        QTest::newRow("huge declared size") << huge << "65000 x 65000";
+        QTest::newRow("huge declared size")
+            << QByteArray(whole).replace(whole.indexOf("\xFF\xC0") + 5, 4, "\xFD\xE8\xFD\xE8") << "65000 x 65000";
         QTest::newRow("file cut in the middle") << half << "Premature end of JPEG file";
         QTest::newRow("data cut before the end marker") << half + "\xFF\xD9"
                                                         << "premature end of data segment";
-        QTest::newRow("stray bytes before the end marker") << stray << "";
+        QTest::newRow("stray bytes before the end marker")
+            << QByteArray(whole).insert(whole.size() - 2, QByteArray(40, 0)) << "";
     }
     void refusesDamagedData() {
         QFETCH(QByteArray, jpeg);

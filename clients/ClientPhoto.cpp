@@ -11,10 +11,27 @@ namespace {
 const QString kPictureReadError = QStringLiteral(
     "Файл «%1» поврежден или не является рисунком BMP.\rВыберите другой файл или сохраните рисунок заново в "
     "формате BMP.");
+const QString kNotPutBack = QStringLiteral(
+    "Не удается вернуть прежнее содержимое файла фотографии %1: в нем осталась фотография, выбранная без "
+    "сохранения.\rПроверьте, что папка фотографий доступна для записи, и выберите фотографию клиента заново.");
 constexpr int kPhotoNameDigits = 8;
 
 bool isJpegFile(const QString& suffix) {
     return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg");
+}
+
+// Why a file could not be put back, or an empty text.
+QString putBack(const QString& path, const std::optional<QByteArray>& former) {
+    if (former) {
+        try {
+            replaceFile(path, *former);
+        } catch (const AppError& e) {
+            return e.details();
+        }
+        return QString();
+    }
+    QFile file(path);
+    return file.remove() || !file.exists() ? QString() : path + QLatin1Char('\n') + file.errorString();
 }
 
 }  // namespace
@@ -55,12 +72,17 @@ void PhotoUndo::write(const QImage& picture, const QString& path) {
 }
 
 void PhotoUndo::restore() {
-    for (const auto& [path, content] : m_former) {
-        if (content) {
-            replaceFile(path, *content);
-        } else {
-            QFile::remove(path);
+    QStringList names;
+    QStringList reasons;
+    for (const auto& [path, former] : m_former) {
+        const QString reason = putBack(path, former);
+        if (!reason.isEmpty()) {
+            names << QStringLiteral("«%1»").arg(QFileInfo(path).fileName());
+            reasons << reason;
         }
     }
     m_former.clear();
+    if (!names.isEmpty()) {
+        throw AppError(kNotPutBack.arg(names.join(QStringLiteral(", "))), reasons.join(QLatin1Char('\n')));
+    }
 }

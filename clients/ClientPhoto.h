@@ -20,7 +20,8 @@ class PhotoUndo {
   public:
     // Writes the picture as JPEG, remembering the file's former content once it is first written.
     void write(const QImage& picture, const QString& path);
-    // Puts every written file back as it was; a file that did not exist is removed.
+    // Puts every written file back as it was; a file that did not exist is removed. Every file is
+    // tried; those that stay as written are named in the AppError thrown at the end.
     void restore();
     // The record is saved: the written files stay.
     void forget() { m_former.clear(); }

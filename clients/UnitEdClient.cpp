@@ -433,6 +433,11 @@ void TfrmClient::reject() {
     if (FModified && askYesNo(this, kLeaveUnsaved) != Answer::Yes) {
         return;
     }
-    m_photoUndo.restore();
+    // A photo that cannot be put back is told of, and does not keep the person in the editor.
+    try {
+        m_photoUndo.restore();
+    } catch (const AppError& e) {
+        showDetailedMessage(this, e.text(), e.details(), MsgIcon::Warning);
+    }
     QDialog::reject();
 }

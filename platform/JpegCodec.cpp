@@ -37,10 +37,17 @@ struct ErrorJump {
     std::longjmp(reinterpret_cast<ErrorJump*>(info->err)->jump, 1);
 }
 
-// The library fills the rest of a truncated picture with grey and only warns; such a photograph is
-// damaged. Other warnings of damaged but readable data are not worth a message.
+// A header may declare up to 65500 pixels a side, and the picture is sized from it before any data is
+// read: a damaged header would ask for gigabytes. The largest camera sensors give about 200 million
+// pixels; anything larger is no photograph.
+constexpr qint64 kMaxPhotoPixels = 250'000'000;
+
+// The library fills the rest of a picture whose data ends early with grey and only warns, whether the
+// file itself ends or its data stops at the next marker; such a photograph is damaged. Other warnings
+// (stray bytes before a marker, as some cameras write) are not worth a message.
 void failOnTruncation(j_common_ptr info, int level) {
-    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) {
+    const int code = info->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)) {
         jumpBack(info);
     }
 }
@@ -90,6 +97,16 @@ void toRgb(const JSAMPLE* in, int components, bool invertedInk, int width, uchar
     }
 }
 
+bool hasPhotoSize(const jpeg_decompress_struct& info) {
+    return qint64(info.image_width) * info.image_height <= kMaxPhotoPixels;
+}
+
+QString tooLargeMessage(const jpeg_decompress_struct& info) {
+    return QStringLiteral("%1 x %2 pixels: larger than a photograph or than the memory left")
+        .arg(info.image_width)
+        .arg(info.image_height);
+}
+
 struct Decoder {
     jpeg_decompress_struct info{};
     ErrorJump error{};
@@ -109,11 +126,19 @@ QString decodeInto(Decoder& job, const QByteArray& data, QImage& image) {
     jpeg_mem_src(&job.info, reinterpret_cast<const unsigned char*>(data.constData()),
                  static_cast<unsigned long>(data.size()));
     jpeg_read_header(&job.info, TRUE);
+    if (!hasPhotoSize(job.info)) {
+        jpeg_destroy_decompress(&job.info);
+        return tooLargeMessage(job.info);
+    }
     job.info.out_color_space = outputSpace(job.info.jpeg_color_space);
     jpeg_start_decompress(&job.info);
     const auto width = static_cast<int>(job.info.output_width);
     const int components = job.info.output_components;
     image = QImage(width, static_cast<int>(job.info.output_height), QImage::Format_RGB888);
+    if (image.isNull()) {
+        jpeg_destroy_decompress(&job.info);
+        return tooLargeMessage(job.info);
+    }
     JSAMPARRAY row = (*job.info.mem->alloc_sarray)(common, JPOOL_IMAGE, job.info.output_width * components, 1);
     while (job.info.output_scanline < job.info.output_height) {
         uchar* out = image.scanLine(static_cast<int>(job.info.output_scanline));

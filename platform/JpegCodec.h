@@ -8,7 +8,8 @@
 // own message goes to the details.
 
 // Reads every colour space the library knows (colour, greyscale, CMYK and YCCK, baseline or
-// progressive) into 24-bit colour. A truncated picture counts as damaged.
+// progressive) into 24-bit colour. A picture whose data ends early, or whose header declares a size no
+// photograph has, counts as damaged.
 QImage decodeJpeg(const QByteArray& data);
 // The same for a file; the text names the file.
 QImage readJpegFile(const QString& path);

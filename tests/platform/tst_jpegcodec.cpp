@@ -115,6 +115,31 @@ class TestJpegCodec : public QObject {
                      qPrintable(shown.name() + " " + expected.name()));
         }
     }
+    // Damage is refused rather than shown as grey or sized from the header; stray bytes are not damage.
+    void refusesDamagedData_data() {
+        QTest::addColumn<QByteArray>("jpeg");
+        QTest::addColumn<QString>("reason");  // in the details of the refusal; empty: read
+        const QByteArray whole = encodeJpeg(blocks(), kPhotoQuality);
+        const qsizetype scan = whole.indexOf("\xFF\xDA");
+        const QByteArray half = whole.left((scan + whole.size()) / 2);  // in the middle of the picture's data
+        QTest::newRow("huge declared size")
+            << QByteArray(whole).replace(whole.indexOf("\xFF\xC0") + 5, 4, "\xFD\xE8\xFD\xE8") << "65000 x 65000";
+        QTest::newRow("file cut in the middle") << half << "Premature end of JPEG file";
+        QTest::newRow("data cut before the end marker") << half + "\xFF\xD9"
+                                                        << "premature end of data segment";
+        QTest::newRow("stray bytes before the end marker")
+            << QByteArray(whole).insert(whole.size() - 2, QByteArray(40, 0)) << "";
+    }
+    void refusesDamagedData() {
+        QFETCH(QByteArray, jpeg);
+        QFETCH(QString, reason);
+        try {
+            QCOMPARE(decodeJpeg(jpeg).size(), blocks().size());
+            QVERIFY(reason.isEmpty());
+        } catch (const AppError& e) {
+            QVERIFY2(!reason.isEmpty() && e.details().contains(reason), qPrintable(e.details()));
+        }
+    }
     void failedWriteKeepsTheFormerFile() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("00000001.jpg"));

@@ -30,6 +30,9 @@
 namespace {
 
 using OpenForm = std::function<std::unique_ptr<QWidget>(Database& db, TfrmAPL& main)>;
+const QString kEnd = QStringLiteral("2026-01-01 00:00:00");
+const QString kHall = QStringLiteral("INSERT INTO tZal (NameZal, CountMest) VALUES ('Бассейн', 20)");
+const QString kContract = QStringLiteral("INSERT INTO tRezOrg (Num, ID_Org, Summa) VALUES (7, %1, 100)");
 
 // A widget as the form names it: the inner parts of spin boxes, calendars and grids answer for their owner.
 QString formName(QWidget* widget, const QWidget& form) {
@@ -114,18 +117,11 @@ class TestTabOrder : public MainWindowCase {
             "VLE_ParApl btnSave btnCancel");
         row("user, comment before password", onRecord(&TfrmEdUser::LoadUser),
             "leUserName leInfo lePasw cbUroven btnSave btnCancel");
-        row("selector",
-            onRecord(&TfrmSelectSpr::LoadSpr,
-                     [](Database& db) {
-                         addClient(db, "Иванов", "Иван");
-                         return int(lkClients);
-                     }),
+        row("selector", onRecord(&TfrmSelectSpr::LoadSpr, [](Database&) { return int(lkClients); }),
             "DBGridSpr btnSelect btnCancel");
         row("saved card",
             onRecord(&TfrmCard::LoadCard,
-                     [](Database& db) {
-                         return addCard(db, 1, ctAbonement, "2026-01-01 00:00:00", addClient(db, "Иванов", "Иван"));
-                     }),
+                     [](Database& db) { return addCard(db, 1, 0, kEnd, addClient(db, "Иванов", "Иван")); }),
             "leNumCard leClient btnSelClient leOrg btnFisLico btnSelOrg cbZal cbSeans cbTypeCen mcSelDates "
             "modeWizardHelp btnWizardStart DBGridSpr leVidSporta btnSelVS btnDelTC btnAdd cbChangeNamePRN btnPrintCard "
             "btnSave btnCancel");
@@ -141,11 +137,7 @@ class TestTabOrder : public MainWindowCase {
         row("time-slot chooser", plain<TfrmSelSeans>(QList<TSeansEntry>(), 1), "cbSeans cbSaveSel btnSelect");
         row("period", plain<TfrmPeriod>(), "dtpFirst dtpEnd btnOk btnCancel");
         row("extra text", plain<TfrmDopInfo>(), "MemoTXT cbPrintTXT btnCancel");
-        row("saved hall",
-            onRecord(&TfrmZal::LoadEdZal,
-                     [](Database& db) {
-                         return insert(db, "INSERT INTO tZal (NameZal, CountMest) VALUES ('Бассейн', 20)");
-                     }),
+        row("saved hall", onRecord(&TfrmZal::LoadEdZal, [](Database& db) { return insert(db, kHall); }),
             "leNameZal leCountMest leRezPos leInfo btnNewSeans btnEdSeans btnDelSeans DBGridSpr btnTXT BitBtn1 btnSave "
             "btnClose");
         row("time slot", onRecord(&TfrmSeans::LoadEdSeans), "dtpBegS leLongS btnSave btnClose");
@@ -157,9 +149,7 @@ class TestTabOrder : public MainWindowCase {
         row("saved reservation",
             onRecord(&TfrmRezOrg::LoadRezOrg,
                      [](Database& db) {
-                         return insert(db,
-                                       QStringLiteral("INSERT INTO tRezOrg (Num, ID_Org, Summa) VALUES (7, %1, 100)")
-                                           .arg(insert(db, "INSERT INTO tOrg (Name) VALUES ('Динамо')")));
+                         return insert(db, kContract.arg(insert(db, "INSERT INTO tOrg (Name) VALUES ('Динамо')")));
                      }),
             "leOrg btnSelOrg leDog leSumma cbZal cbSeans mcSelDates edCountPos btnNewSeans DBGridSpr btnSelect "
             "btnSave btnClose");

@@ -50,6 +50,7 @@ const ParRow kRows[] = {
 constexpr int kRowCount = int(std::size(kRows));
 constexpr int kKeyColumn = 0;
 constexpr int kValueColumn = 1;
+
 // Tab goes down the values and after the last one on to the buttons, where a table would take it round
 // its cells for ever.
 class ValueGrid : public QTableWidget {

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Database.h"
+#include "platform/FormWidgets.h"
 #include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
@@ -84,11 +85,7 @@ void TfrmEdUser::setupUi() {
     setFixedSize(sizeHint().expandedTo(QSize(354, 225)));
 
     // The comment comes before the password when tabbing, unlike their order on screen.
-    setTabOrder(leUserName, leInfo);
-    setTabOrder(leInfo, lePasw);
-    setTabOrder(lePasw, cbUroven);
-    setTabOrder(cbUroven, btnSave);
-    setTabOrder(btnSave, btnCancel);
+    setTabChain({leUserName, leInfo, lePasw, cbUroven, btnSave, btnCancel});
 
     connect(btnSave, &QPushButton::clicked, this, &TfrmEdUser::btnSaveClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);

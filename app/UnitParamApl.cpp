@@ -50,6 +50,26 @@ const ParRow kRows[] = {
 constexpr int kRowCount = int(std::size(kRows));
 constexpr int kKeyColumn = 0;
 constexpr int kValueColumn = 1;
+
+// Tab goes down the values and after the last one on to the buttons, where a table would take it round
+// its cells for ever.
+class ValueGrid : public QTableWidget {
+  public:
+    using QTableWidget::QTableWidget;
+
+  protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+        if (action != MoveNext && action != MovePrevious) {
+            return QTableWidget::moveCursor(action, modifiers);
+        }
+        const QModelIndex current = currentIndex();
+        const int row = action == MovePrevious             ? current.row() - 1
+                        : current.column() == kValueColumn ? current.row() + 1
+                                                           : qMax(current.row(), 0);
+        return model()->index(row, kValueColumn);  // none past either end
+    }
+};
+
 const QString kYesNoOnly = QStringLiteral("В строке «%1» укажите 1 (да) или 0 (нет).");
 
 // Numbers in their shortest decimal form ("1", "0,5"); anything else as its text.
@@ -100,7 +120,7 @@ void TfrmParAlp::setupUi() {
     setObjectName(QStringLiteral("frmParAlp"));
     setWindowTitle(QStringLiteral("Параметры работы приложения"));
 
-    VLE_ParApl = new QTableWidget(kRowCount, 2, this);
+    VLE_ParApl = new ValueGrid(kRowCount, 2, this);
     VLE_ParApl->setObjectName(QStringLiteral("VLE_ParApl"));
     VLE_ParApl->setHorizontalHeaderLabels({QStringLiteral("Параметр"), QStringLiteral("Значение")});
     VLE_ParApl->verticalHeader()->hide();

@@ -17,6 +17,7 @@
 #include "app/UnitHeard.h"
 #include "common/UnitConst.h"
 #include "platform/Database.h"
+#include "platform/FormWidgets.h"
 #include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
@@ -98,9 +99,7 @@ void Tfprompt::setupUi() {
     grid->addWidget(BitOk, 3, 1, 1, 2);
     grid->addWidget(LabelVer, 4, 0, 1, 3, Qt::AlignRight);
 
-    setTabOrder(login, password);
-    setTabOrder(password, BitOk);
-    setTabOrder(BitOk, cbMonopolno);
+    setTabChain({login, password, BitOk, cbMonopolno});
 
     TimeBlink = new QTimer(this);
     TimeBlink->setInterval(15);

@@ -84,6 +84,11 @@ void TfrmCard::setupUi() {
     layout->addLayout(lower, 1);
     layout->addWidget(buildButtonBar());
     setFixedSize(sizeHint().expandedTo(QSize(760, 560)));
+    setTabChain({leNumCard,       cbTypeCard,     dtBeg,          dtEnd,     leClient,  btnSelClient,
+                 leOrg,           btnFisLico,     btnSelOrg,      cbZal,     cbSeans,   cbTypeCen,
+                 mcSelDates,      modeWizardHelp, btnWizardStart, DBGridSpr, btnSelect, leSearchStr,
+                 btnNewSel,       leVidSporta,    btnSelVS,       btnDelTC,  btnAdd,    btnDel,
+                 cbChangeNamePRN, btnTXT,         btnPrintCard,   btnSave,   btnCancel});
     connectSignals();
 }
 

@@ -103,6 +103,8 @@ void TfrmWiz::setupUi() {
     layout->addLayout(body, 1);
     layout->addLayout(buttons);
     setFixedSize(680, 400);
+    setTabChain({leVidSporta, btnSelClient, cbTypeCen, DTPSeans, btnAdd, btnDel, edKolvo, btnCalcAll, DBGridSelect,
+                 btnSave, btnClose});
 
     connect(btnSelClient, &QToolButton::clicked, this, &TfrmWiz::btnSelClientClick);
     connect(cbTypeCen, &QComboBox::activated, this, &TfrmWiz::cbTypeCenChange);

@@ -177,6 +177,9 @@ void TfrmClient::setupUi() {
     layout->addLayout(bottom);
     setFixedSize(sizeHint());
 
+    setTabChain({leFamily, leName, leOtch, leAddress, cbProf, leInfo, dtpBrichDay, cbPol, cbNoRGS, btnSave, btnClose,
+                 btnRotateLeft, btnRotateRight});
+
     for (QLineEdit* edit : {leFamily, leName, leOtch, leInfo, leAddress}) {
         connect(edit, &QLineEdit::textChanged, this, &TfrmClient::leFamilyKeyDown);
     }

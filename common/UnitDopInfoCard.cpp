@@ -29,6 +29,8 @@ void TfrmDopInfo::setupUi() {
                    Qt::WindowCloseButtonHint);
 
     MemoTXT = named(new QPlainTextEdit(QStringLiteral("MemoTXT"), this), "MemoTXT");
+    // A line of print takes no tab characters; Tab leaves for the switch and the button.
+    MemoTXT->setTabChangesFocus(true);
 
     Panel2 = named(new QFrame(this), "Panel2");
     Panel2->setFrameShape(QFrame::NoFrame);

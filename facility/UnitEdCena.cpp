@@ -1,9 +1,12 @@
 #include "facility/UnitEdCena.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimeEdit>
@@ -101,6 +104,9 @@ void TfrmSetCena::setupUi() {
     layout->addLayout(lists, 1);
     layout->addLayout(foot);
     setFixedSize(500, 360);
+    setTabChain({cbTypeCen, btnNewTC, btnEditTC, btnDelTC, TimeBegin, TimeEnd, btnSetPeriod, btnDelPeriod, leCena,
+                 dtpDateCena, edVznos, btnSetCena, btndelCena, DBGridPeriod, rgVidCardItems->button(vcAbonement),
+                 rgVidCardItems->button(vcClubCard), DBGridSpr, btnClose});
 
     connect(rgVidCardItems, &QButtonGroup::idClicked, this, &TfrmSetCena::rgVidCardClick);
     // Any move in the band list, by mouse or keys, shows that band's prices.

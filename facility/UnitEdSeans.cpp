@@ -76,8 +76,9 @@ void TfrmSeans::btnSaveClick() {
         requireChanged(command);
         return;
     }
-    // The editor goes on with the row just inserted; an equal start time is only pointed out.
+    // The editor goes on with the row just inserted, now a stored slot; an equal start time is only pointed out.
     FIDSeans = insertSeans(command);
+    setWindowTitle(kTitle);
     if (countSameTime() > 1) {
         showMessage(this, kSameTime);
     }

@@ -107,3 +107,14 @@ QTimeEdit* newTimePicker(QWidget* parent, const char* name, QTime time) {
     picker->setDisplayFormat(QStringLiteral("HH:mm"));
     return picker;
 }
+
+void setTabChain(std::initializer_list<QWidget*> widgets) {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous) {
+            QWidget::setTabOrder(previous, widget);
+        }
+        previous = widget;
+    }
+    (*widgets.begin())->setFocus();
+}

@@ -5,6 +5,7 @@
 #include <QStyledItemDelegate>
 
 #include <functional>
+#include <initializer_list>
 
 class QBoxLayout;
 class QDateEdit;
@@ -83,3 +84,6 @@ QDateEdit* newDatePicker(QWidget* parent, const char* name, const QTime& time);
 QDateTime pickedDateTime(const QDateEdit& picker);
 // A picker of a time of day in hours and minutes.
 QTimeEdit* newTimePicker(QWidget* parent, const char* name, QTime time);
+// Tab goes through the widgets in the order given, whatever order they were made in, and the form opens
+// with the focus in the first: the chain is a ring, so the order alone does not say where it starts.
+void setTabChain(std::initializer_list<QWidget*> widgets);

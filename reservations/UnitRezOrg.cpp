@@ -114,6 +114,8 @@ void TfrmRezOrg::setupUi() {
     layout->addLayout(middle, 1);
     layout->addWidget(newBottomPanel());
     setFixedSize(sizeHint().expandedTo(QSize(760, 0)));
+    setTabChain({leOrg, btnSelOrg, leDog, leSumma, cbZal, cbSeans, mcSelDates, edCountPos, btnNewSeans, btnDelSeans,
+                 DBGridSpr, btnSelect, leSearchStr, btnNewSel, btnSave, btnClose});
 
     connect(btnSelOrg, &QToolButton::clicked, this, &TfrmRezOrg::btnSelOrgClick);
     connect(btnNewSeans, &QPushButton::clicked, this, &TfrmRezOrg::btnNewSeansClick);

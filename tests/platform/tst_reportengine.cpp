@@ -8,6 +8,7 @@
 #include "platform/JpegCodec.h"
 #include "platform/LocaleFormat.h"
 #include "platform/ReportEngine.h"
+#include "platform/ReportOutputDialog.h"
 #include "platform/RtfWriter.h"
 #include "tests/support/TestSupport.h"
 
@@ -43,7 +44,8 @@ struct Fixture {
     ReportEngine engine;
     CustomReportData head;
     CustomReportData rows;
-    int longRow = -1;  // the row named kLongName
+    int longRow = -1;  // the row named longName
+    QString longName = kLongName;
 
     explicit Fixture(int rowCount) {
         replaceFile(path(QStringLiteral("list.rav")), kProject.toUtf8());
@@ -58,7 +60,7 @@ struct Fixture {
             return QList<ReportField>{{QStringLiteral("Name"), 20, {}, {}}, {QStringLiteral("Sum"), 8, {}, {}}};
         };
         rows.onGetRow = [this](int row) {
-            return QStringList{row == longRow ? kLongName : QStringLiteral("Клиент %1").arg(row + 1),
+            return QStringList{row == longRow ? longName : QStringLiteral("Клиент %1").arg(row + 1),
                                QStringLiteral("1.5")};
         };
         engine.setParam(QStringLiteral("Caption"), QStringLiteral("Отчет"));
@@ -167,9 +169,9 @@ class TestReportEngine : public DatabaseCase {
         QVERIFY2((QStringLiteral("Выдал: ") + issuer).startsWith(shown) && shown.size() > 12, qPrintable(line));
     }
 
-    // A file is proposed under the report's name and today's date, in the folder chosen last; an existing
-    // file is replaced only when the person agrees, else the choice is asked again, and a cancel writes
-    // nothing.
+    // A file is proposed under the report's name and today's date, in the folder written last; an existing
+    // file is replaced only when the person agrees, else the choice is asked again as it was made, and a
+    // cancel writes nothing.
     void writesPdfAndAsksBeforeReplacing() {
         Fixture fixture(8);
         const QString proposed = QStringLiteral("Список %1.pdf").arg(shortDateText(QDate::currentDate()));
@@ -186,13 +188,41 @@ class TestReportEngine : public DatabaseCase {
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), path});
         m_ui->answers.push_back(Answer::No);
         QVERIFY(!fixture.engine.execute(nullptr));
-        QCOMPARE(m_ui->reportOutputProposals.mid(1), (QStringList{fixture.path(proposed), path}));
+        const QList<ReportOutput> proposals = m_ui->reportOutputProposals;
+        QCOMPARE(proposals[1].path, fixture.path(proposed));
+        QCOMPARE(proposals[2].kind, ReportOutput::Kind::File);
+        QCOMPARE(proposals[2].path, path);
         QCOMPARE(m_ui->questions, QStringList{QStringLiteral("Файл «list.pdf» уже существует.\rЗаменить его?")});
         QCOMPARE(fileBytes(path), written);
+
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), fixture.path("gone/a.pdf")});
+        QVERIFY_THROWS_EXCEPTION(ReportError, fixture.engine.execute(nullptr));
+        QVERIFY(!fixture.engine.execute(nullptr));
+        QCOMPARE(m_ui->reportOutputProposals.last().path, fixture.path(proposed));
     }
 
+    void outputDialogOpensAsProposed_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("format");
+        QTest::newRow("preview") << int(ReportOutput::Kind::Preview) << "PDF";
+        QTest::newRow("printer") << int(ReportOutput::Kind::Printer) << "PDF";
+        QTest::newRow("rtf file") << int(ReportOutput::Kind::File) << "RTF";
+    }
+    void outputDialogOpensAsProposed() {
+        QFETCH(int, kind);
+        QFETCH(QString, format);
+        const ReportOutput proposal{ReportOutput::Kind(kind), format, QStringLiteral("/tmp/Список.") + format};
+        const ReportOutput answer = ReportOutputDialog(nullptr, QString(), {"PDF", "RTF"}, proposal).answer();
+        QCOMPARE(answer.kind, proposal.kind);
+        QCOMPARE(answer.format, format);
+        QCOMPARE(answer.path, proposal.path);
+    }
+
+    // Braces and backslashes in a cell are written escaped; a cell's paragraph stays in its table.
     void writesRtfTablesInUnicodeAndCodePage() {
         Fixture fixture(8);
+        fixture.longRow = 1;
+        fixture.longName = QStringLiteral("Клиент {2}\\");
         fixture.engine.enableRtf();
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("RTF"), fixture.path("list.rtf")});
         QVERIFY(fixture.engine.execute(nullptr));
@@ -200,9 +230,10 @@ class TestReportEngine : public DatabaseCase {
         QVERIFY(raw.startsWith("{\\rtf1\\ansi\\ansicpg1251"));
         QCOMPARE(RtfWriter::escaped(QStringLiteral("Ёж Ω")), QByteArray("\\u1025\\'a8\\u1078\\'e6 \\u937?"));
         QCOMPARE(raw.count('{'), raw.count('}'));
+        QCOMPARE(raw.count("\\pard\\plain\\intbl"), raw.count("\\cell\n"));
         const QStringList lines = rtfLines(fixture.path("list.rtf"));
         QCOMPARE(lines.mid(0, 6), (QStringList{"Отчет: Бассейн «Волна»", "Флаг опущен", "Страниц: 2", "Имя|Сумма",
-                                               "Клиент 1|1,50", "Клиент 2|1,50"}));
+                                               "Клиент 1|1,50", "Клиент {2}\\|1,50"}));
         QCOMPARE(rtfLines(fixture.path("list.rtf"), RtfReader::CodePage), lines);
         QCOMPARE(lines.count(QStringLiteral("Имя|Сумма")), 1);
         QCOMPARE(lines.last(), QStringLiteral("Итого 8: 12,00"));

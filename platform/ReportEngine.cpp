@@ -326,7 +326,8 @@ QList<PlacedItem> textsInOrder(const PlacedBand& band) {
 }  // namespace
 
 // Header and detail bands become table rows (one cell per text), the other bands paragraphs; page
-// footers and the repeated headers are left out, as the text flows without pages.
+// footers, the repeated headers and the rests of rows split over pages are left out, as the text flows
+// without pages.
 void ReportEngine::writeRtf(const QString& path, const QList<ReportPage>& pages) const {
     const ReportDefinition& report = selected();
     RtfWriter rtf(report.pageSize, report.margins, report.font);
@@ -335,7 +336,8 @@ void ReportEngine::writeRtf(const QString& path, const QList<ReportPage>& pages)
         for (const PlacedBand& band : page.bands) {
             const QList<PlacedItem> texts = textsInOrder(band);
             const bool isRow = band.kind == BandKind::Detail || band.kind == BandKind::Header;
-            if (band.kind == BandKind::Footer || (band.kind == BandKind::Header && headerWritten) || texts.isEmpty()) {
+            if (band.kind == BandKind::Footer || (band.kind == BandKind::Header && headerWritten) || band.continued ||
+                texts.isEmpty()) {
                 continue;
             }
             headerWritten = headerWritten || band.kind == BandKind::Header;

@@ -8,6 +8,7 @@
 #include "app/UnitHeard.h"
 #include "common/UnitConst.h"
 #include "common/UnitSelSpr.h"
+#include "platform/ReportEngine.h"
 #include "reports/UnitRepCard.h"
 #include "reports/UnitRepRGS.h"
 #include "tests/support/TestSupport.h"
@@ -33,6 +34,33 @@ QStringList rtfColumn(const QStringList& lines, int cells, int cell) {
         }
     }
     return result.mid(1);
+}
+
+// One card with every field either list reads: the largest number the program stores, a name, a tall text.
+void fillCardRow(CustomReportData& row, const QString& tallField, const QString& tall) {
+    static const QStringList fields =
+        QStringLiteral(
+            "WorkDate NumCard NameTC FIO DateOpen DateClose SumCard Num DateRec Birthday Adres Profession StrahVosn "
+            "StrahSumm")
+            .split(QLatin1Char(' '));
+    row.onOpen = [] { return 1; };
+    row.onGetCols = [] {
+        QList<ReportField> result;
+        for (const QString& name : fields) {
+            result << ReportField{name, 0, {}, {}};
+        }
+        return result;
+    };
+    row.onGetRow = [tallField, tall](int) {
+        QStringList values;
+        for (const QString& name : fields) {
+            values << (name == tallField        ? tall
+                       : name.startsWith("Num") ? "2147483647"
+                       : name == "FIO"          ? "Борисов"
+                                                : "");
+        }
+        return values;
+    };
 }
 
 }  // namespace
@@ -148,6 +176,67 @@ class TestListReports : public MainWindowCase {
         m_main->SetParApl(pcOrgName, QString());
         const QString text = pdfText(produceFile(dialog.btnRepTXT, "PDF"));
         QVERIFY(text.contains("ВЫДАННЫЕ КАРТЫ") && !text.contains("·"));
+    }
+
+    // Every text prints whole, shrunk where it must: the card number, the heading and the summary; a row
+    // taller than a page goes on over the next pages above the footer, its other cells on its first part;
+    // the footer cuts the complex's name and keeps the report's.
+    void longTextsPrintWhole_data() {
+        QTest::addColumn<QStringList>("report");  // file, report, connection, tall field, footer's end
+        QTest::newRow("issued cards") << QStringList{"RepSaleCard.rav", "RepSaleCards", "RvDataSetCard", "FIO",
+                                                     "ВЫДАННЫЕ КАРТЫ"};
+        QTest::newRow("insured persons") << QStringList{"RGS.rav", "RepListClient", "RvDataSetRGS", "Adres",
+                                                        "Список застрахованных лиц"};
+    }
+    void longTextsPrintWhole() {
+        QFETCH(QStringList, report);
+        QString tall;
+        for (int word = 1; tall.size() < 8000; ++word) {
+            tall += QStringLiteral("слово%1 ").arg(word);
+        }
+        const QString org = QStringLiteral(
+            "Муниципальное автономное учреждение «Физкультурно-оздоровительный "
+            "комплекс имени Героя Советского Союза И. П. Петрова»");
+        CustomReportData row;
+        fillCardRow(row, report[3], tall);
+        ReportEngine engine;
+        engine.setParam(QStringLiteral("NameOrg"), org);
+        engine.setParam(QStringLiteral("NameRep"), report[4]);
+        engine.setParam(QStringLiteral("NameUser"),
+                        QStringLiteral("Старший администратор вечерней смены Петрова Е. В."));
+        engine.setProjectFile(gAppPath + report[0]);
+        engine.selectReport(report[1]);
+        engine.addData(report[2], &row);
+        QString tallPrinted;
+        QList<int> firstPartPages;  // of the number and of the tall text's start
+        const QList<ReportPage> pages = engine.layout();
+        for (int page = 0; page < pages.size(); ++page) {
+            double bottom = 0;
+            for (const PlacedBand& band : pages[page].bands) {
+                for (const PlacedItem& item : band.items) {
+                    const QString printed = item.lines.lines.join(QString());
+                    if (band.kind == BandKind::Footer) {
+                        QVERIFY(bottom <= item.rect.top() + 1e-6);
+                        QVERIFY(!item.text.startsWith(org) || printed.endsWith("… · " + report[4]));
+                    } else if (item.text == tall || band.continued) {
+                        tallPrinted += printed;
+                    } else {
+                        QCOMPARE(printed, item.text);
+                    }
+                    bottom = qMax(bottom, band.kind == BandKind::Footer ? 0 : item.rect.bottom());
+                    if (item.text == tall || item.text == QLatin1String("2147483647")) {
+                        firstPartPages << page;
+                    }
+                }
+            }
+        }
+        QCOMPARE(tallPrinted, tall);
+        QCOMPARE(firstPartPages, (QList<int>{0, 0}));
+        engine.enableRtf();
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("RTF"), m_db->folder() + "long.rtf"});
+        QVERIFY(engine.execute(nullptr));
+        const QStringList rows = rtfLines(m_db->folder() + "long.rtf").filter(QStringLiteral("слово"));
+        QVERIFY(rows.size() == 1 && rows[0].contains(tall.trimmed()));  // the split row stays one row
     }
 
     void menuOpensBothDialogs() {

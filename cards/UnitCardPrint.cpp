@@ -36,10 +36,10 @@ const QString kPhotoUnreadable = QStringLiteral(
 const QString kPhotoUnwritable = QStringLiteral(
     "Не удается записать временный файл фотографии для карты.\rПроверьте, что папка TMP программы доступна для "
     "записи.");
-const QString kMissingDecoration =
-    QStringLiteral("Не найден рисунок карты %1.\rКарта будет напечатана без него; сообщите администратору.");
-const QString kMissingDecorations =
-    QStringLiteral("Не найдены рисунки карты: %1.\rКарта будет напечатана без них; сообщите администратору.");
+const QString kMissingDecoration = QStringLiteral(
+    "Не найден или поврежден рисунок карты %1.\rКарта будет напечатана без него; сообщите администратору.");
+const QString kMissingDecorations = QStringLiteral(
+    "Не найдены или повреждены рисунки карты: %1.\rКарта будет напечатана без них; сообщите администратору.");
 constexpr int kNumberWidth = 8;
 
 struct CardKind {
@@ -61,11 +61,11 @@ QStringList decorations(const TCardPrint& card) {
             QStringLiteral("Reklama/fon_2.bmp")};
 }
 
-// A missing decoration prints as nothing rather than stopping the card: the layout skips an empty
-// picture name.
+// A missing or unreadable decoration prints as nothing rather than stopping the card: the layout skips
+// an empty picture name.
 QString decorationPath(const QString& name) {
     const QString path = gAppPath + name;
-    return QFileInfo::exists(path) ? path : QString();
+    return QImage(path).isNull() ? QString() : path;
 }
 
 QStringList missingDecorations(const TCardPrint& card) {

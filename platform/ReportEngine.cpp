@@ -45,27 +45,27 @@ QString& lastOutputFolder() {
     return folder;
 }
 
-// The report's name and today's date, in the first format offered.
-QString proposedFile(const QString& title, const QStringList& formats) {
+// A preview, or a file under the report's name and today's date in the first format offered.
+ReportOutput proposedOutput(const QString& title, const QStringList& formats) {
     static const QRegularExpression kUnfit(QStringLiteral("[\\\\/:*?\"<>|]"));
     const QString name = QString(title).replace(kUnfit, QStringLiteral("_")) + QLatin1Char(' ') +
                          shortDateText(QDate::currentDate()) + QLatin1Char('.') + formats.value(0).toLower();
-    return QDir(lastOutputFolder()).filePath(name);
+    return {ReportOutput::Kind::Preview, formats.value(0), QDir(lastOutputFolder()).filePath(name)};
 }
 
-// A file that exists is replaced only when the person agrees; otherwise the choice is asked again.
-ReportOutput chooseOutput(QWidget* parent, const QStringList& formats, QString proposal) {
+// A file that exists is replaced only when the person agrees; otherwise the choice is asked again, as it
+// was made.
+ReportOutput chooseOutput(QWidget* parent, const QStringList& formats, ReportOutput proposal) {
     for (;;) {
         const ReportOutput output = Ui().chooseReportOutput(parent, ReportEngine::kOutputTitle, formats, proposal);
         if (output.kind != ReportOutput::Kind::File) {
             return output;
         }
         const QFileInfo file(output.path);
-        lastOutputFolder() = file.absolutePath();
         if (!file.exists() || askYesNo(parent, kReplaceFile.arg(file.fileName())) == Answer::Yes) {
             return output;
         }
-        proposal = output.path;
+        proposal = output;
     }
 }
 
@@ -176,7 +176,7 @@ QList<ReportPage> ReportEngine::layout() const {
 bool ReportEngine::execute(QWidget* parent) {
     const QList<ReportPage> pages = layout();
     const QString title = selected().title.isEmpty() ? m_previewTitle : selected().title;
-    const ReportOutput output = chooseOutput(parent, m_formats, proposedFile(title, m_formats));
+    const ReportOutput output = chooseOutput(parent, m_formats, proposedOutput(title, m_formats));
     switch (output.kind) {
         case ReportOutput::Kind::Cancel:
             return false;
@@ -186,6 +186,8 @@ bool ReportEngine::execute(QWidget* parent) {
             } else {
                 writePdf(output.path, pages);
             }
+            // Only a folder that took the file is proposed again.
+            lastOutputFolder() = QFileInfo(output.path).absolutePath();
             return true;
         case ReportOutput::Kind::Preview: {
             QPrinter printer(QPrinter::HighResolution);
@@ -324,7 +326,8 @@ QList<PlacedItem> textsInOrder(const PlacedBand& band) {
 }  // namespace
 
 // Header and detail bands become table rows (one cell per text), the other bands paragraphs; page
-// footers and the repeated headers are left out, as the text flows without pages.
+// footers, the repeated headers and the rests of rows split over pages are left out, as the text flows
+// without pages.
 void ReportEngine::writeRtf(const QString& path, const QList<ReportPage>& pages) const {
     const ReportDefinition& report = selected();
     RtfWriter rtf(report.pageSize, report.margins, report.font);
@@ -333,7 +336,8 @@ void ReportEngine::writeRtf(const QString& path, const QList<ReportPage>& pages)
         for (const PlacedBand& band : page.bands) {
             const QList<PlacedItem> texts = textsInOrder(band);
             const bool isRow = band.kind == BandKind::Detail || band.kind == BandKind::Header;
-            if (band.kind == BandKind::Footer || (band.kind == BandKind::Header && headerWritten) || texts.isEmpty()) {
+            if (band.kind == BandKind::Footer || (band.kind == BandKind::Header && headerWritten) || band.continued ||
+                texts.isEmpty()) {
                 continue;
             }
             headerWritten = headerWritten || band.kind == BandKind::Header;

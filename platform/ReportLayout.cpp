@@ -177,6 +177,57 @@ void grow(PlacedBand& band, const QString& family) {
     band.height += bandGrowth;
 }
 
+struct BandParts {
+    PlacedBand first;
+    PlacedBand rest;
+};
+
+bool overflows(const PlacedItem& item, double room) {
+    return item.kind == ItemKind::Text && item.lines.lines.size() > 1 &&
+           item.rect.top() + item.lines.height() + kGrowPadding > room + kTolerance;
+}
+
+// Splits a band at the room left on its page: wrapped texts keep the lines that fit and go on in the rest,
+// other texts stay whole in the first part, frames and lines reaching the bottom edge stretch over both,
+// and what stands on or below that edge closes the rest.
+BandParts split(const PlacedBand& band, double room) {
+    BandParts parts{{band.kind, room, {}, band.continued}, {band.kind, 0, {}, true}};
+    QList<PlacedItem> closing;
+    QList<PlacedItem> spanning;
+    for (const PlacedItem& item : band.items) {
+        if (item.rect.top() >= band.height - kTolerance) {
+            closing << item;
+            continue;
+        }
+        PlacedItem head = item;
+        head.rect.setBottom(qMin(item.rect.bottom(), room));
+        if (overflows(item, room)) {
+            const int kept = qBound(1, int((room - item.rect.top() - kGrowPadding) / item.lines.lineHeight),
+                                    int(item.lines.lines.size()) - 1);
+            head.lines.lines = item.lines.lines.mid(0, kept);
+            PlacedItem tail = item;
+            tail.lines.lines = item.lines.lines.mid(kept);
+            tail.text = tail.lines.lines.join(QString());
+            tail.rect = QRectF(item.rect.left(), 0, item.rect.width(), tail.lines.height() + kGrowPadding);
+            parts.rest.height = qMax(parts.rest.height, tail.rect.bottom());
+            parts.rest.items << tail;
+        } else if (item.kind != ItemKind::Text && item.rect.bottom() >= band.height - kTolerance) {
+            spanning << item;
+        }
+        parts.first.items << head;
+    }
+    for (PlacedItem item : spanning) {
+        item.rect.setTop(0);
+        item.rect.setBottom(parts.rest.height);
+        parts.rest.items << item;
+    }
+    for (PlacedItem item : closing) {
+        item.rect.translate(0, parts.rest.height - band.height);
+        parts.rest.items << item;
+    }
+    return parts;
+}
+
 void fit(PlacedItem& item, const QString& family) {
     const ReportItem& style = *item.style;
     if (item.lines.lines.isEmpty()) {
@@ -362,22 +413,36 @@ void Layouter::add(const ReportBand& band, const DataRow& at) {
     put(std::move(placed));
 }
 
-// A row that does not fit moves whole to the next page, under the header repeated there; an empty list
-// still shows its header.
+// A row that does not fit moves whole to the next page, under the header repeated there; one taller than
+// a page is split and goes on over the next pages. An empty list still shows its header.
 void Layouter::placeDetails(const ReportBand& detail) {
     const ReportBand* header = firstBand(BandKind::Header);
     const PlacedBand headerBand = header ? place(*header, {connection(header->data), 0}) : PlacedBand{};
     qsizetype headedPage = 0;
+    const double pageRoom = m_bottom - m_report.margins.top() - headerBand.height;
     const auto putUnderHeader = [&](PlacedBand band) {
-        const bool needsHeader = header && headedPage != m_pages.size();
-        if (m_y + (needsHeader ? headerBand.height : 0) + band.height > m_bottom + kTolerance && !atPageTop()) {
+        for (;;) {
+            const bool needsHeader = header && headedPage != m_pages.size();
+            const double room = m_bottom - m_y - (needsHeader ? headerBand.height : 0);
+            // A row taller than a page starts where its first part has the room of a row.
+            const bool startsHere =
+                band.height <= room + kTolerance || (band.height > pageRoom + kTolerance && room >= detail.height);
+            if (!startsHere && !atPageTop()) {
+                newPage();
+            }
+            if (header && headedPage != m_pages.size()) {
+                put(headerBand);
+                headedPage = m_pages.size();
+            }
+            if (band.height <= m_bottom - m_y + kTolerance) {
+                put(std::move(band));
+                return;
+            }
+            BandParts parts = split(band, m_bottom - m_y);
+            put(std::move(parts.first));
+            band = std::move(parts.rest);
             newPage();
         }
-        if (header && headedPage != m_pages.size()) {
-            put(headerBand);
-            headedPage = m_pages.size();
-        }
-        put(std::move(band));
     };
     ReportData* data = connection(detail.data);
     const int rows = data ? data->rowCount() : 0;

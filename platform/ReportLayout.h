@@ -78,6 +78,8 @@ struct PlacedBand {
     BandKind kind = BandKind::Detail;
     double height = 0;
     QList<PlacedItem> items;
+    // The rest of a row taller than a page; the row's first part holds its texts whole.
+    bool continued = false;
 };
 
 struct ReportPage {
@@ -89,8 +91,8 @@ struct ReportPage {
 QList<ReportDefinition> readReportProject(const QString& file);
 
 // Lays a report out into pages. Detail bands repeat per row of their connection and break onto new
-// pages, the header band repeats on top of each page's rows (an empty list still shows it), the footer
-// closes every page. Texts are broken into lines and fitted to their boxes; page numbers are filled
-// in once every page is laid out.
+// pages (a row taller than a page goes on over the next ones), the header band repeats on top of each
+// page's rows (an empty list still shows it), the footer closes every page. Texts are broken into lines and fitted to
+// their boxes; page numbers are filled in once every page is laid out.
 QList<ReportPage> layoutReport(const ReportDefinition& report, const QMap<QString, QString>& params,
                                const QMap<QString, ReportData*>& data);

@@ -21,20 +21,23 @@ QString suffixOf(const QString& format) {
 }  // namespace
 
 ReportOutputDialog::ReportOutputDialog(QWidget* parent, const QString& title, const QStringList& formats,
-                                       const QString& proposedPath)
+                                       const ReportOutput& proposal)
     : QDialog(parent) {
     setWindowTitle(title);
-    setupUi(formats, proposedPath);
+    setupUi(formats, proposal);
 }
 
-void ReportOutputDialog::setupUi(const QStringList& formats, const QString& proposedPath) {
+void ReportOutputDialog::setupUi(const QStringList& formats, const ReportOutput& proposal) {
     m_printer = new QRadioButton(QStringLiteral("Принтер"), this);
     m_preview = new QRadioButton(QStringLiteral("Просмотр на экране"), this);
     m_file = new QRadioButton(QStringLiteral("Файл"), this);
-    m_preview->setChecked(true);
+    m_printer->setChecked(proposal.kind == ReportOutput::Kind::Printer);
+    m_file->setChecked(proposal.kind == ReportOutput::Kind::File);
+    m_preview->setChecked(!m_printer->isChecked() && !m_file->isChecked());
     m_format = new QComboBox(this);
     m_format->addItems(formats);
-    m_path = new QLineEdit(proposedPath, this);
+    m_format->setCurrentIndex(qMax(0, int(formats.indexOf(proposal.format))));
+    m_path = new QLineEdit(proposal.path, this);
     auto* browseButton = new QPushButton(QStringLiteral("..."), this);
     browseButton->setFixedWidth(30);
 
@@ -97,7 +100,7 @@ ReportOutput ReportOutputDialog::answer() const {
 }
 
 ReportOutput ReportOutputDialog::choose(QWidget* parent, const QString& title, const QStringList& formats,
-                                        const QString& proposedPath) {
-    ReportOutputDialog dialog(parent, title, formats, proposedPath);
+                                        const ReportOutput& proposal) {
+    ReportOutputDialog dialog(parent, title, formats, proposal);
     return dialog.exec() == QDialog::Accepted ? dialog.answer() : ReportOutput();
 }

@@ -13,15 +13,15 @@ class ReportOutputDialog : public QDialog {
     Q_OBJECT
 
   public:
-    ReportOutputDialog(QWidget* parent, const QString& title, const QStringList& formats, const QString& proposedPath);
+    ReportOutputDialog(QWidget* parent, const QString& title, const QStringList& formats, const ReportOutput& proposal);
 
     ReportOutput answer() const;
     // Shows the dialog; a cancel answers the kind Cancel.
     static ReportOutput choose(QWidget* parent, const QString& title, const QStringList& formats,
-                               const QString& proposedPath);
+                               const ReportOutput& proposal);
 
   private:
-    void setupUi(const QStringList& formats, const QString& proposedPath);
+    void setupUi(const QStringList& formats, const ReportOutput& proposal);
     void browse();
     void formatChanged();
 

@@ -74,8 +74,9 @@ void RtfWriter::addTableRow(const QList<RtfCell>& cells, double pointSize) {
             QByteArray::number(twips(cell.rightMm));
     }
     row += "\n";
+    // \plain goes before \intbl: some readers let it clear \intbl and take every cell for a table of its own.
     for (const RtfCell& cell : cells) {
-        row += "\\pard\\intbl\\plain" + alignment(cell.align) + fontSize(pointSize) + (cell.bold ? "\\b " : " ") +
+        row += "\\pard\\plain\\intbl" + alignment(cell.align) + fontSize(pointSize) + (cell.bold ? "\\b " : " ") +
                escaped(cell.text) + "\\cell\n";
     }
     m_body += row + "\\row\n";

@@ -56,8 +56,8 @@ class WidgetSeam final : public UiSeam {
     int execModal(QDialog& dialog) override { return dialog.exec(); }
 
     ReportOutput chooseReportOutput(QWidget* parent, const QString& caption, const QStringList& formats,
-                                    const QString& proposedPath) override {
-        return ReportOutputDialog::choose(parent, caption, formats, proposedPath);
+                                    const ReportOutput& proposal) override {
+        return ReportOutputDialog::choose(parent, caption, formats, proposal);
     }
 };
 

@@ -28,10 +28,10 @@ class UiSeam {
     // Filters are "description|pattern|description|pattern"; an empty answer is a cancel.
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) = 0;
     virtual int execModal(QDialog& dialog) = 0;
-    // The report output dialog; formats are the file formats offered ("PDF", "RTF"), the file path is
-    // proposed in the first of them.
+    // The report output dialog; formats are the file formats offered ("PDF", "RTF"); it opens with the
+    // proposed kind, format and file chosen.
     virtual ReportOutput chooseReportOutput(QWidget* parent, const QString& title, const QStringList& formats,
-                                            const QString& proposedPath) = 0;
+                                            const ReportOutput& proposal) = 0;
     // A message whose details (the technical reason) are shown on request.
     virtual void detailedMessage(QWidget* parent, const QString& text, const QString& /*details*/, MsgIcon icon) {
         message(parent, text, icon, false);

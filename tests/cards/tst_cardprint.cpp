@@ -163,21 +163,24 @@ class TestCardPrint : public MainWindowCase {
     }
 
     // The whole print: the card's own visits and halls from the database reach the printed card. A
-    // missing decorative picture is left out, and the operator is told once.
+    // missing or empty decorative picture is left out, and the operator is told once.
     void printsTheCard_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<QStringList>("printed");
         QTest::addColumn<QString>("log");
         QTest::addColumn<QString>("missing");  // a decorative picture removed before the print
+        QTest::addColumn<bool>("emptied");     // left as a file of 0 bytes instead
         const QStringList subscription{"АБОНЕМЕНТ",   "№ 00000042",    "Посещений: 3", "Залы: Бассейн, Сауна.",
                                        "Застрахован", "150 тыс. руб.", "Посещения",    "12:30",
                                        "Сауна"};
+        const QString clubLog = QStringLiteral("Печать карты (КК) №42, клиент: Иванов Иван Иванович");
         QTest::newRow("subscription") << 0 << subscription << "Печать карты (А) №42, клиент: Иванов Иван Иванович"
-                                      << "";
+                                      << "" << false;
         QTest::newRow("club card without its ribbon")
-            << 1 << QStringList{"КЛУБНАЯ КАРТА", "Залы: Бассейн.", "Залы клубной карты", "800,00"}
-            << "Печать карты (КК) №42, клиент: Иванов Иван Иванович"
-            << "Reklama/r2_2.bmp";
+            << 1 << QStringList{"КЛУБНАЯ КАРТА", "Залы: Бассейн.", "Залы клубной карты", "800,00"} << clubLog
+            << "Reklama/r2_2.bmp" << false;
+        QTest::newRow("club card with an empty emblem")
+            << 1 << QStringList{"КЛУБНАЯ КАРТА"} << clubLog << "Reklama/r1.bmp" << true;
     }
     void printsTheCard() {
         QFETCH(int, type);
@@ -194,12 +197,15 @@ class TestCardPrint : public MainWindowCase {
         m_card.StrahVosn = 300;
         m_card.StrahSumm = 150000;
         QFETCH(QString, missing);
+        QFETCH(bool, emptied);
         QFile::remove(gAppPath + missing);
+        QFile empty(gAppPath + missing);
+        QVERIFY(!emptied || empty.open(QIODevice::WriteOnly));
         const QString pdf = m_db->folder() + QStringLiteral("card.pdf");
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), pdf});
         QVERIFY(PrintCard(m_main->ADOConnect, m_card, nullptr));
         const QString told = QStringLiteral(
-            "Не найден рисунок карты %1.\rКарта будет напечатана без него; сообщите "
+            "Не найден или поврежден рисунок карты %1.\rКарта будет напечатана без него; сообщите "
             "администратору.");
         QCOMPARE(m_ui->messageTexts(), missing.isEmpty() ? QStringList() : QStringList{told.arg(missing)});
         const QString text = pdfText(pdf);

@@ -2,12 +2,14 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
 
 #include "app/UnitHeard.h"
 #include "common/UnitConst.h"
 #include "common/UnitSelSpr.h"
+#include "platform/ReportEngine.h"
 #include "reports/UnitRepCard.h"
 #include "reports/UnitRepRGS.h"
 #include "tests/support/TestSupport.h"
@@ -105,18 +107,11 @@ class TestListReports : public MainWindowCase {
         QVERIFY(lines.contains(QStringLiteral("Всего выдано карт: %1").arg(numbers.size())));
         QVERIFY(lines.contains(QStringLiteral("На сумму: %1,00").arg(numbers.size() * 1500)));
         QVERIFY(lines.contains(QStringLiteral("Отчет составил: Кассир Петрова")));
-    }
-
-    void ownerChoiceIsDroppedWithTheOwnerType() {
-        TfrmRepCard dialog(m_main->ADOConnect, nullptr);
-        dialog.cbOwnerType->setCurrentIndex(2);
-        dialog.OwnerCardTag = m_org;
-        dialog.OwnerCard->setText(QStringLiteral("Ромашка"));
+        // "X", and another owner type, drop a chosen owner.
         dialog.btdDelSklad->click();
-        QCOMPARE(dialog.OwnerCardTag, 0);
-        QCOMPARE(dialog.OwnerCard->text(), QStringLiteral("По всем"));
+        QVERIFY(dialog.OwnerCardTag == 0 && dialog.OwnerCard->text() == QStringLiteral("По всем"));
         dialog.OwnerCardTag = m_org;
-        dialog.cbOwnerType->setCurrentIndex(1);
+        dialog.cbOwnerType->setCurrentIndex(owner % 2 + 1);
         QCOMPARE(dialog.OwnerCardTag, 0);
     }
 
@@ -141,13 +136,72 @@ class TestListReports : public MainWindowCase {
         QVERIFY(lines.contains(QStringLiteral("Взносов: 0,00")));
     }
 
-    // A complex without a name set gets no stray separator before the report's name.
-    void footerNamesTheComplexWhenItHasAName() {
-        TfrmRepCard dialog(m_main->ADOConnect, nullptr);
-        QVERIFY(pdfText(produceFile(dialog.btnRepTXT, "PDF")).contains("Бассейн «Волна» · ВЫДАННЫЕ КАРТЫ"));
-        m_main->SetParApl(pcOrgName, QString());
-        const QString text = pdfText(produceFile(dialog.btnRepTXT, "PDF"));
-        QVERIFY(text.contains("ВЫДАННЫЕ КАРТЫ") && !text.contains("·"));
+    // Every text prints whole, shrunk where it must: the card number, the heading and the summary; a row
+    // taller than a page goes on over the next pages above the footer, its other cells on its first part;
+    // the footer cuts the complex's name and keeps the report's.
+    void longTextsPrintWhole_data() {
+        QTest::addColumn<QStringList>("report");  // file, report, connection, tall field, footer's end
+        QTest::newRow("issued cards") << QStringList{"RepSaleCard.rav", "RepSaleCards", "RvDataSetCard", "FIO",
+                                                     "ВЫДАННЫЕ КАРТЫ"};
+        QTest::newRow("insured persons") << QStringList{"RGS.rav", "RepListClient", "RvDataSetRGS", "Adres",
+                                                        "Список застрахованных лиц"};
+    }
+    void longTextsPrintWhole() {
+        QFETCH(QStringList, report);
+        const QString tall = QStringLiteral("слово ").repeated(1400);
+        const QString org = QStringLiteral(
+            "Муниципальное автономное учреждение «Физкультурно-оздоровительный "
+            "комплекс имени Героя Советского Союза И. П. Петрова»");
+        // One card with every field either list reads: the largest number a card can have, a name, a tall text.
+        QString sql = QStringLiteral(
+            "SELECT '' AS WorkDate, 2147483647 AS NumCard, '' AS NameTC, 'Борисов' AS FIO, '' AS DateOpen, "
+            "'' AS DateClose, '' AS SumCard, 2147483647 AS Num, '' AS DateRec, '' AS Birthday, '' AS Adres, "
+            "'' AS Profession, '' AS StrahVosn, '' AS StrahSumm");
+        SqlQuery query(db());
+        query.addParam(QStringLiteral("pTall"), FieldType::String, tall);
+        QueryReportData row(
+            query.prepared(sql.replace(QRegularExpression("'[^']*' AS " + report[3]), ":pTall AS " + report[3])));
+        ReportEngine engine;
+        engine.setParam(QStringLiteral("NameOrg"), org);
+        engine.setParam(QStringLiteral("NameRep"), report[4]);
+        engine.setParam(QStringLiteral("NameUser"),
+                        QStringLiteral("Старший администратор вечерней смены Петрова Е. В."));
+        engine.setProjectFile(gAppPath + report[0]);
+        engine.selectReport(report[1]);
+        engine.addData(report[2], &row);
+        QString tallPrinted;
+        QList<int> firstPartPages;  // of the number and of the tall text's start
+        const QList<ReportPage> pages = engine.layout();
+        for (int page = 0; page < pages.size(); ++page) {
+            double bottom = 0;
+            for (const PlacedBand& band : pages[page].bands) {
+                for (const PlacedItem& item : band.items) {
+                    const QString printed = item.lines.lines.join(QString());
+                    if (band.kind == BandKind::Footer) {
+                        QVERIFY(bottom <= item.rect.top() + 1e-6);
+                        QVERIFY(!item.text.startsWith(org) || printed.endsWith("… · " + report[4]));
+                    } else if (item.text == tall || band.continued) {
+                        tallPrinted += printed;
+                    } else {
+                        QCOMPARE(printed, item.text);
+                    }
+                    bottom = qMax(bottom, band.kind == BandKind::Footer ? 0 : item.rect.bottom());
+                    if (item.text == tall || item.text == QLatin1String("2147483647")) {
+                        firstPartPages << page;
+                    }
+                }
+            }
+        }
+        QCOMPARE(tallPrinted, tall);
+        QCOMPARE(firstPartPages, (QList<int>{0, 0}));
+        engine.enableRtf();
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("RTF"), m_db->folder() + "long.rtf"});
+        QVERIFY(engine.execute(nullptr));
+        const QStringList rows = rtfLines(m_db->folder() + "long.rtf").filter(QStringLiteral("слово"));
+        QVERIFY(rows.size() == 1 && rows[0].contains(tall.trimmed()));  // the split row stays one row
+        // A complex without a name set gets no stray separator before the report's name.
+        engine.setParam(QStringLiteral("NameOrg"), QString());
+        QCOMPARE(engine.layout()[0].bands.last().items[1].text, report[4]);
     }
 
     void menuOpensBothDialogs() {

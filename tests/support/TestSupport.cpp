@@ -278,10 +278,10 @@ int FakeUi::execModal(QDialog& dialog) {
 }
 
 ReportOutput FakeUi::chooseReportOutput(QWidget*, const QString& title, const QStringList& formats,
-                                        const QString& proposedPath) {
+                                        const ReportOutput& proposal) {
     reportOutputTitles << title;
     reportOutputFormats << formats;
-    reportOutputProposals << proposedPath;
+    reportOutputProposals << proposal;
     return takeFront(reportOutputs, ReportOutput());
 }
 

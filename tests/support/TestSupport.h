@@ -90,7 +90,7 @@ class FakeUi : public UiSeam {
     QString openFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) override;
     int execModal(QDialog& dialog) override;
     ReportOutput chooseReportOutput(QWidget* parent, const QString& title, const QStringList& formats,
-                                    const QString& proposedPath) override;
+                                    const ReportOutput& proposal) override;
     QStringList messageTexts() const;
 
     QList<RecordedMessage> messages;
@@ -104,7 +104,7 @@ class FakeUi : public UiSeam {
     std::deque<ReportOutput> reportOutputs;  // empty: cancel
     QStringList reportOutputTitles;
     QList<QStringList> reportOutputFormats;
-    QStringList reportOutputProposals;
+    QList<ReportOutput> reportOutputProposals;
 };
 
 // A case's fresh start: the locale pinned to Russian, then a new FakeUi and database; endCase frees them.

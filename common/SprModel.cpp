@@ -217,8 +217,8 @@ void SprModel::refresh() {
         readBounds();
         first = readPage(0, &fields);
         const bool whole = first.rows.size() < kPageRows;
-        rows = whole || keyed() ? int(first.rows.size())
-                                : int(readNumber(COUNT_ROWS_SQL.arg(withoutFinalOrderBy(m_sql))));
+        rows =
+            whole || keyed() ? int(first.rows.size()) : int(readNumber(COUNT_ROWS_SQL.arg(withoutFinalOrderBy(m_sql))));
     }
     beginResetModel();
     m_pages.clear();
@@ -328,8 +328,8 @@ void SprModel::countSlice() {
 }
 
 qint64 SprModel::sliceEnd(qint64 from, qint64 rows) const {
-    QSqlQuery query = run(SLICE_END_SQL.arg(m_key.table, QString::number(from), QString::number(m_lastId),
-                                            QString::number(rows - 1)));
+    QSqlQuery query = run(
+        SLICE_END_SQL.arg(m_key.table, QString::number(from), QString::number(m_lastId), QString::number(rows - 1)));
     const qint64 upTo = query.next() ? query.value(0).toLongLong() : m_lastId;
     query.finish();
     return upTo;

@@ -98,7 +98,8 @@ class TestSprModel : public DatabaseCase {
         // The entries at the first two anchors of the list by date: the first is undated.
         const QString anchors = QStringLiteral(
             "DELETE FROM tListActionUsers WHERE ID IN (SELECT ID FROM tListActionUsers ORDER BY dt_action, ID "
-            "LIMIT 1 OFFSET 8192) OR ID IN (SELECT ID FROM tListActionUsers ORDER BY dt_action, ID LIMIT 1 OFFSET 16384)");
+            "LIMIT 1 OFFSET 8192) OR ID IN (SELECT ID FROM tListActionUsers ORDER BY dt_action, ID LIMIT 1 OFFSET "
+            "16384)");
         QTest::newRow("by ID, added between pages") << false << added << false;
         QTest::newRow("by date, added between pages") << true << added << false;
         QTest::newRow("by ID, deleted between slices") << false << deleted << true;
@@ -121,9 +122,10 @@ class TestSprModel : public DatabaseCase {
         const QString list = QStringLiteral("SELECT ID, dt_action FROM tListActionUsers ORDER BY %1").arg(order);
         const QString lastRead = scalar(db(), QStringLiteral("SELECT MAX(ID) FROM tListActionUsers")).toString();
         SprGrid grid;
-        grid.load(list, [this](const QString& sql) { return SqlQuery(db()).prepared(sql); }, {}, {},
-                  byDate ? SprKey{QStringLiteral("tListActionUsers"), false, QStringLiteral("dt_action")}
-                         : SprKey{QStringLiteral("tListActionUsers"), true});
+        grid.load(
+            list, [this](const QString& sql) { return SqlQuery(db()).prepared(sql); }, {}, {},
+            byDate ? SprKey{QStringLiteral("tListActionUsers"), false, QStringLiteral("dt_action")}
+                   : SprKey{QStringLiteral("tListActionUsers"), true});
         if (whileCounting) {
             QCoreApplication::processEvents();
             QVERIFY(!grid.sprModel()->counted());
@@ -139,8 +141,10 @@ class TestSprModel : public DatabaseCase {
         for (qsizetype row = shown.size() - 1; row >= 0; --row) {
             shown[row] = grid.valueAt(int(row), QStringLiteral("ID")).toString();
         }
-        QCOMPARE(shown, rows(db(), QStringLiteral("SELECT ID FROM tListActionUsers WHERE ID <= %1 ORDER BY %2")
-                                       .arg(lastRead, order)));
+        QCOMPARE(
+            shown,
+            rows(db(),
+                 QStringLiteral("SELECT ID FROM tListActionUsers WHERE ID <= %1 ORDER BY %2").arg(lastRead, order)));
     }
     void measuresAFileWithoutStatistics() {
         const QString statistics = QStringLiteral("SELECT count(*) FROM sqlite_stat1 WHERE tbl='tOrg'");

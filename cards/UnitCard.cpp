@@ -432,10 +432,18 @@ void TfrmCard::applyTypeInsurance() {
     }
 }
 
+// Another workstation may delete the client or the organisation while the form holds it.
+void TfrmCard::requireOwners() {
+    requireRecord(m_db, QStringLiteral("tClient"), FIDClient);
+    if (orgCard()) {
+        requireRecord(m_db, QStringLiteral("tOrg"), leOrgTag);
+    }
+}
+
 void TfrmCard::insertCard(int number) {
     {
         Transaction transaction(m_db);
-        requireRecord(m_db, QStringLiteral("tClient"), FIDClient);
+        requireOwners();
         SqlQuery command(m_db);
         command.addParam(QStringLiteral("pDatRecCard"), FieldType::DateTime, QDateTime::currentDateTime())
             .addParam(QStringLiteral("pNum"), FieldType::Integer, number)
@@ -460,6 +468,7 @@ void TfrmCard::insertCard(int number) {
 
 void TfrmCard::updateCard() {
     Transaction transaction(m_db);
+    requireOwners();
     SqlQuery command(m_db);
     command.addParam(QStringLiteral("pDatBeg"), FieldType::Date, dtBeg->date())
         .addParam(QStringLiteral("pDatEnd"), FieldType::Date, dtEnd->date())

@@ -177,6 +177,7 @@ class TfrmCard : public QDialog {
 
     // Owner and saving.
     bool numberValid(int* number) const;
+    void requireOwners();
     void insertCard(int number);
     void updateCard();
     void setInsurance(double summ, double vosn);

@@ -189,7 +189,9 @@ double TfrmCard::priceOfRow(int typeCen, const QDateTime& visit, double* fee) {
     return RoundAmount(GetCenaSeans(m_db, band, FListIDTypeCen.at(typeCen), *fee, day) / visits, kPriceDecimals);
 }
 
+// The hall chosen here may have been deleted on another workstation since the list was read.
 void TfrmCard::insertRow(double price, const QDateTime& visit) {
+    requireRecord(m_db, QStringLiteral("tZal"), FIDZal);
     SqlQuery command(m_db);
     command.addParam(QStringLiteral("pCena"), FieldType::Float, price);
     if (clubCard()) {

@@ -34,6 +34,8 @@ const QString INSERT_PROPOSAL_SQL = QStringLiteral(
     "INSERT INTO tWizardTMP (DateWork, ID_Zal, ID_Card, Cena, ID_USER) VALUES (:pDatWork, %1, %2, :pCena, %3);");
 const QString DELETE_PROPOSAL_SQL = QStringLiteral("DELETE FROM tWizardTMP WHERE ((ID=%1) AND %2);");
 const QString DELETE_PROPOSALS_SQL = QStringLiteral("DELETE FROM tWizardTMP WHERE %1;");
+const QString COUNT_HALLS_GONE_SQL =
+    QStringLiteral("SELECT COUNT(*) FROM tWizardTMP WHERE %1 AND ID_Zal NOT IN (SELECT ID FROM tZal);");
 const QString COPY_PROPOSALS_SQL = QStringLiteral(
     "INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card, Cena, ID_USER) SELECT DateWork, ID_Zal, ID_Card, Cena, "
     "ID_USER FROM tWizardTMP WHERE %1 ORDER BY ID;");
@@ -293,23 +295,26 @@ bool TfrmWiz::AddSeansInTablTMP(QList<TProposal>* proposals) {
 
 // One commit for all: a commit per row would make a year of visits a wait of seconds. The choices
 // are made before, so that no question waits while the write lock is held.
+// The IDs become this run's only once committed: rolled back, they go to the next rows of any workstation.
 void TfrmWiz::insertProposals(const QList<TProposal>& proposals) {
+    QList<int> inserted;
     Transaction transaction(m_db);
     for (const TProposal& proposal : proposals) {
-        insertProposal(proposal.day, proposal.entry);
+        inserted.push_back(insertProposal(proposal.day, proposal.entry));
     }
     transaction.commit();
+    m_proposals += inserted;
 }
 
 // The price of one visit is the type's band-0 price on the day over its visits, kept unrounded.
-void TfrmWiz::insertProposal(const QDate& day, const TSeansEntry& entry) {
+int TfrmWiz::insertProposal(const QDate& day, const TSeansEntry& entry) {
     const int typeCen = typeCenIndex();
     const double price = GetCenaSeans(m_db, 0, FListIDTypeCen.at(typeCen), StrahVosn, QDateTime(day, QTime(0, 0)));
     SqlQuery command(m_db);
     command.addParam(QStringLiteral("pDatWork"), FieldType::DateTime, QDateTime(day, entry.Time))
         .addParam(QStringLiteral("pCena"), FieldType::Float, price / FListKolvoSeans.at(typeCen));
     command.exec(INSERT_PROPOSAL_SQL.arg(entry.ZalID).arg(IDCard).arg(gUserApl.ID));
-    m_proposals.push_back(int(command.lastInsertId()));
+    return int(command.lastInsertId());
 }
 
 void TfrmWiz::btnAddClick() {
@@ -354,8 +359,8 @@ void TfrmWiz::btnDelClick() {
 }
 
 // Without a sports type and price type there is nothing for the card to take: it closes as a cancel.
-// A copy that would bring fewer visits than the list shows, none, or visits of a card deleted meanwhile
-// changes nothing and keeps the dialog open with its proposals.
+// A copy that would bring fewer visits than the list shows, none, or visits for a card or a hall deleted
+// meanwhile changes nothing and keeps the dialog open with its proposals.
 void TfrmWiz::btnSaveClick() {
     if (VidSportID < 0 || typeCenIndex() < 0) {
         reject();
@@ -365,6 +370,9 @@ void TfrmWiz::btnSaveClick() {
     const int shown = DBGridSelect->rowCount();
     Transaction transaction(m_db);
     requireRecord(m_db, QStringLiteral("tCard"), IDCard);
+    if (execScalar(m_db, COUNT_HALLS_GONE_SQL.arg(scope())).toInt() > 0) {
+        throw RecordGone();
+    }
     SqlQuery copy(m_db);
     copy.exec(COPY_PROPOSALS_SQL.arg(scope()));
     if (copy.numRowsAffected() == 0 || copy.numRowsAffected() < shown) {

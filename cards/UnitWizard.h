@@ -74,7 +74,7 @@ class TfrmWiz : public QDialog {
     };
     bool AddSeansInTablTMP(QList<TProposal>* proposals);
     void insertProposals(const QList<TProposal>& proposals);
-    void insertProposal(const QDate& day, const TSeansEntry& entry);
+    int insertProposal(const QDate& day, const TSeansEntry& entry);
     QString scope() const;
 
     Database& m_db;

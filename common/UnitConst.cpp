@@ -40,6 +40,7 @@ const QString UPDATE_PRICE_SQL = QStringLiteral("UPDATE tCenaSeans SET Cena=:pCe
 const QString INSERT_PRICE_SQL = QStringLiteral(
     "INSERT INTO tCenaSeans (ID_TypeCen, ID_Period, DateSet, Cena, StrahVosn) VALUES (%1, %2, :pDate, :pCena, "
     ":pVznos);");
+const QString BAND_HALL_SQL = QStringLiteral("SELECT ID_Zal FROM tPeriodCena WHERE ID=%1;");
 // Stored times compare as text in their one fixed form; the earliest band that holds the time wins.
 const QString SELECT_BAND_SQL = QStringLiteral(
     "SELECT ID FROM tPeriodCena WHERE ((ID_Zal=%1) AND (TimeBegin<=:pTime) AND (TimeEnd>:pTime)) "
@@ -84,9 +85,9 @@ void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& da
     const QDateTime day(date.date(), QTime(0, 0));
     // Look-up and write under the write lock, so that two workstations cannot both insert the day.
     Transaction transaction(db);
-    // Band 0 is no row: it holds the prices of club cards and sports types.
+    // Band 0 is no row: it holds the prices of club cards and sports types. A band gone has no hall either.
     if (idPeriod != 0) {
-        requireRecord(db, QStringLiteral("tPeriodCena"), idPeriod);
+        requireRecord(db, QStringLiteral("tZal"), execScalar(db, BAND_HALL_SQL.arg(idPeriod)).toInt());
     }
     requireRecord(db, QStringLiteral("tTypeCen"), idTypeCen);
     SqlQuery lookup(db);

@@ -86,7 +86,7 @@ extern TUserApl gUserApl;
 // keeps the caller's value when no price is found (then the answer is 0).
 double GetCenaSeans(Database& db, int idPeriod, int idTypeCen, double& fee, const QDateTime& date);
 // Stores price and fee of a band and price type from the date on: one row per day. Throws RecordGone when
-// the band or the type was deleted meanwhile.
+// the band, its hall or the type was deleted meanwhile.
 void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& date, double price, double fee);
 // The hall's time-of-day band that holds the time (TimeBegin <= time < TimeEnd); 0 when none.
 int GetIDPeriodCena(Database& db, int idZal, const QDateTime& time);

@@ -146,17 +146,32 @@ void TfrmEdTC::btnSaveClick() {
 }
 
 void TfrmEdTC::writeType(int kolvoSeans, double strahSumma) {
+    const int hall = cbAllTC->isChecked() ? 0 : FZalID;
     SqlQuery command(m_db);
-    command.addParam(QStringLiteral("pZalID"), FieldType::Integer, cbAllTC->isChecked() ? 0 : FZalID)
+    command.addParam(QStringLiteral("pZalID"), FieldType::Integer, hall)
         .addParam(QStringLiteral("pName"), FieldType::String, leName->text())
         .addParam(QStringLiteral("pVidSp"), FieldType::Integer, FVidSportID)
         .addParam(QStringLiteral("pInfo"), FieldType::String, leInfo->text())
         .addParam(QStringLiteral("pKolvoSeans"), FieldType::Integer, kolvoSeans)
         .addParam(QStringLiteral("pStrahSumma"), FieldType::Float, strahSumma);
     if (FIDTC < 1) {
-        command.exec(INSERT_TYPE_SQL);
+        insertType(command, hall);
         return;
     }
     command.exec(UPDATE_TYPE_SQL.arg(FIDTC));
     requireChanged(command);
+}
+
+// A new type belongs to a hall (0: every hall) or to a sports type, either of which another workstation may
+// have deleted while the editor was open.
+void TfrmEdTC::insertType(SqlQuery& command, int hall) {
+    Transaction transaction(m_db);
+    if (hall > 0) {
+        requireRecord(m_db, QStringLiteral("tZal"), hall);
+    }
+    if (FVidSportID > 0) {
+        requireRecord(m_db, QStringLiteral("tVidSport"), FVidSportID);
+    }
+    command.exec(INSERT_TYPE_SQL);
+    transaction.commit();
 }

@@ -6,6 +6,7 @@ class Database;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class SqlQuery;
 
 // Editor of one price type. Its owner decides the hall of a new type: a hall price dialog gives
 // its hall, a sports-type price dialog none.
@@ -38,6 +39,7 @@ class TfrmEdTC : public QDialog {
     void loadStored();
     void showHallBox();
     void writeType(int kolvoSeans, double strahSumma);
+    void insertType(SqlQuery& command, int hall);
 
     Database& m_db;
     int FIDTC = -1;

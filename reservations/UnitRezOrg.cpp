@@ -362,7 +362,7 @@ void TfrmRezOrg::LoadSeans() {
     SqlQuery query(m_db);
     query.exec(SELECT_SEANS_SQL.arg(currentZalId()));
     while (query.next()) {
-        cbSeans->addItem(SeansTimeText(query.asDateTime(QStringLiteral("TimeBeg")).time()));
+        cbSeans->addItem(SeansTimeText(query.asDateTime(QStringLiteral("TimeBeg")).time()), query.asInt(kFieldID));
     }
     cbSeans->setCurrentIndex(cbSeans->count() > 0 ? 0 : -1);
 }
@@ -413,6 +413,8 @@ void TfrmRezOrg::AddSeansInTablWork() {
     }
     Transaction transaction(m_db);
     requireRecord(m_db, QStringLiteral("tRezOrg"), FRezOrgID);
+    requireRecord(m_db, QStringLiteral("tZal"), currentZalId());
+    requireRecord(m_db, QStringLiteral("tSeans"), cbSeans->currentData().toInt());
     SqlQuery command(m_db);
     command.addParam(kParamDatWork, FieldType::DateTime, slot)
         .addParam(kParamIDZal, FieldType::Integer, currentZalId())
@@ -480,18 +482,26 @@ bool TfrmRezOrg::readContract(int& num, double& summa) {
     return !refusedAsNegative(this, summa, QStringLiteral("Сумма договора"));
 }
 
+// The contract's ID is taken only once it is stored under an organisation that still exists.
 int TfrmRezOrg::insertContract(int num, double summa) {
+    Transaction transaction(m_db);
+    requireRecord(m_db, QStringLiteral("tOrg"), FOrgID);
     SqlQuery command(m_db);
     bindContract(command, num, summa);
     command.exec(INSERT_REZORG_SQL.arg(FOrgID));
-    return int(command.lastInsertId());
+    const int id = int(command.lastInsertId());
+    transaction.commit();
+    return id;
 }
 
 void TfrmRezOrg::updateContract(int num, double summa) {
+    Transaction transaction(m_db);
+    requireRecord(m_db, QStringLiteral("tOrg"), FOrgID);
     SqlQuery command(m_db);
     bindContract(command, num, summa);
     command.exec(UPDATE_REZORG_SQL.arg(FOrgID).arg(FRezOrgID));
     requireChanged(command);
+    transaction.commit();
 }
 
 void TfrmRezOrg::LoadOrg() {

@@ -233,8 +233,8 @@ class TestWizards : public DatabaseCase {
         }
     }
 
-    // A "Готово" that would copy none or fewer of the proposals shown, that fails, or that copies to a card
-    // deleted meanwhile, changes nothing and keeps the proposals.
+    // A "Готово" that would copy none or fewer of the proposals shown, that fails, or that copies to a hall or a
+    // card deleted meanwhile, changes nothing and keeps the proposals.
     void finishCopiesAllItShowsOrNothing() {
         TfrmWiz wizard(db(), m_card, nullptr);
         chooseVidSport(wizard, m_swim);
@@ -248,6 +248,10 @@ class TestWizards : public DatabaseCase {
                                   "'refused'); END"));
         QVERIFY_THROWS_EXCEPTION(DbError, wizard.btnSaveClick());
         QCOMPARE(countOf(db(), "tWizardTMP"), 1);
+        exec(db(), QStringLiteral("DROP TRIGGER tFail"));
+        execElsewhere(*m_db, QStringLiteral("DELETE FROM tZal"));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, wizard.btnSaveClick());
+        addHall(db(), QStringLiteral("Бассейн"));
         execElsewhere(*m_db, QStringLiteral("DELETE FROM tCard"));
         QVERIFY_THROWS_EXCEPTION(RecordGone, wizard.btnSaveClick());
         QCOMPARE(wizard.result(), 0);
@@ -256,6 +260,24 @@ class TestWizards : public DatabaseCase {
                               QStringLiteral("Часть предложенных сеансов удалена на другом рабочем месте!\rКарта не "
                                              "изменена: проверьте список сеансов.")}));
         QCOMPARE(countOf(db(), "tWorkGurnal"), 0);
+    }
+
+    // Proposals rolled back are not the run's: another workstation's rows that take their IDs are neither shown,
+    // copied nor dropped by it.
+    void rolledBackProposalsStayOthers() {
+        exec(db(), QStringLiteral("CREATE TRIGGER tFull BEFORE INSERT ON tWizardTMP WHEN (SELECT COUNT(*) FROM "
+                                  "tWizardTMP) > 0 BEGIN SELECT RAISE(ABORT, 'full'); END"));
+        TfrmWiz wizard(db(), m_card, nullptr);
+        QVERIFY_THROWS_EXCEPTION(DbError, propose(wizard, m_swim, 2));
+        exec(db(), QStringLiteral("DROP TRIGGER tFull"));
+        execElsewhere(*m_db, sqlOf("INSERT INTO tWizardTMP (DateWork, ID_Zal, ID_Card, Cena, ID_USER) VALUES "
+                                   "('2026-07-08 18:00:00', %1, %2, 10, %3)",
+                                   m_hall, m_card + 1, gUserApl.ID));
+        wizard.btnAddClick();
+        QCOMPARE(shownRows(*wizard.DBGridSelect), QStringList{"Бассейн|21.07.2026|18:00"});
+        wizard.btnSave->click();
+        QCOMPARE(rows(db(), "SELECT ID_Card FROM tWorkGurnal"), QStringList{QString::number(m_card)});
+        QCOMPARE(rows(db(), "SELECT ID_Card FROM tWizardTMP"), QStringList{QString::number(m_card + 1)});
     }
 
     void sportWizardRefusesWhatItCannotPrice_data() {
@@ -272,6 +294,7 @@ class TestWizards : public DatabaseCase {
         row("a count not whole", "Плавание", "2,5", "Кол-во должно быть целым числом от 1 до 366!");
         row("a count below one", "Плавание", "0", "Кол-во должно быть целым числом от 1 до 366!");
         row("a count above a year", "Плавание", "367", "Кол-во должно быть целым числом от 1 до 366!");
+        row("a count of a year", "Плавание", "366", "");
     }
     void sportWizardRefusesWhatItCannotPrice() {
         QFETCH(QString, vidSport);
@@ -288,8 +311,8 @@ class TestWizards : public DatabaseCase {
         QFETCH(QString, kolvo);
         wizard.edKolvo->setText(kolvo);
         wizard.btnCalcAllClick();
-        QCOMPARE(m_ui->messageTexts(), QStringList{message});
-        QCOMPARE(countOf(db(), "tWizardTMP"), 0);
+        QCOMPARE(m_ui->messageTexts().join('\n'), message);
+        QCOMPARE(countOf(db(), "tWizardTMP"), message.isEmpty() ? kolvo.toInt() : 0);
     }
 
   private:

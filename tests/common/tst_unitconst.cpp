@@ -163,7 +163,8 @@ class TestUnitConst : public DatabaseCase {
     }
     // Workstations racing on the same days leave one price per day, band and type, stored at the day's start.
     void setsOnePricePerDayAcrossWorkstations() {
-        // The band and the two price types the stored prices hang on.
+        // The hall, its band and the two price types the stored prices hang on.
+        exec(db(), QStringLiteral("INSERT INTO tZal (ID) VALUES (%1)").arg(kHall));
         exec(db(), QStringLiteral("INSERT INTO tPeriodCena (ID, ID_Zal) VALUES (%1, %2)").arg(kBand).arg(kHall));
         exec(db(), QStringLiteral("INSERT INTO tTypeCen (ID) VALUES (%1), (%2)").arg(kTypeCen).arg(kTypeCen + 1));
         SetCenaSeans(db(), kBand, kTypeCen, at("2024-03-01 17:40:05"), 175.5, 12.5);

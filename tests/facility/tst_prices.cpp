@@ -47,6 +47,7 @@ class TestPrices : public DatabaseCase {
     void init() {
         startCase(m_ui, m_db);
         m_hall = addHall(db(), QStringLiteral("Бассейн"));
+        exec(db(), "INSERT INTO tVidSport (ID, NameVidSp) VALUES (7, 'Плавание')");
     }
 
     void setsOrChangesBand_data() {
@@ -231,15 +232,12 @@ class TestPrices : public DatabaseCase {
                  stored.replaceInStrings("%1", QString::number(m_hall)));
         QTEST(typeNames(owner), "listed");
     }
-    // The editor keeps a type's own hall; once another workstation deletes the hall, its band and the price type,
-    // neither dialog stores anything.
-    void editorKeepsHallUntilRecordsGone() {
+    // The editor keeps a type's own hall.
+    void editorKeepsTypesHall() {
         const int common = addTypeCen(db(), "Общий", 0, 0);
         const int otherHall = addHall(db(), "Другой");
         const int other = addTypeCen(db(), "Разовый", otherHall, 0);
         const int sports = addTypeCen(db(), "Плавание", 0, 4, 0, 7);
-        addTypeCen(db(), "Абонемент", m_hall, 1);
-        addBand(db(), m_hall, QTime(9, 0), QTime(16, 0));
         TfrmSetCena owner(db(), nullptr);
         owner.SetZalID(m_hall);
         TfrmEdTC editor(db(), &owner);
@@ -254,16 +252,45 @@ class TestPrices : public DatabaseCase {
         QCOMPARE(pressButton(editor, "btnSave"), int(QDialog::Accepted));
         QCOMPARE(rows(db(), QString("SELECT Zal_ID, KolvoSeans FROM tTypeCen WHERE ID=%1").arg(other)),
                  QStringList(QString("%1|1").arg(otherHall)));
-        QTest::keyClicks(editor.leCountSeans, "2");
-        for (const char* table : {"tTypeCen", "tZal", "tPeriodCena"}) {
-            execElsewhere(*m_db, QString("DELETE FROM %1").arg(table));
-        }
-        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(editor, "btnSave"));
-        QVERIFY_THROWS_EXCEPTION(RecordGone, setPrice(owner, "100", "0", QDate(2024, 3, 1)));
+    }
+    // Another workstation deletes what a write points to while the dialogs are open: nothing is stored.
+    void writeRefusedWhenItsOwnerIsGone_data() {
+        QTest::addColumn<QString>("gone");    // the table emptied elsewhere
+        QTest::addColumn<QString>("editor");  // empty: the hall's price dialog writes
+        QTest::addColumn<QString>("button");
+        const auto row = [](const char* name, const char* gone, const char* editor, const char* button) {
+            QTest::newRow(name) << QString(gone) << QString(editor) << QString(button);
+        };
+        row("price, its band", "tPeriodCena", "", "btnSetCena");
+        row("price, its band's hall", "tZal", "", "btnSetCena");
+        row("price, its type", "tTypeCen", "", "btnSetCena");
+        row("band, its hall", "tZal", "", "btnSetPeriod");
+        row("stored type", "tTypeCen", "stored", "btnSave");
+        row("new type, its hall", "tZal", "hall", "btnSave");
+        row("new type, its sports type", "tVidSport", "sports", "btnSave");
+    }
+    void writeRefusedWhenItsOwnerIsGone() {
+        QFETCH(QString, editor);
+        QFETCH(QString, button);
+        const int type = addTypeCen(db(), "Абонемент", m_hall, 1);
+        addBand(db(), m_hall, QTime(9, 0), QTime(16, 0));
+        TfrmSetCena owner(db(), nullptr);
+        owner.SetZalID(m_hall);
+        owner.leCena->setText("100");
         owner.TimeBegin->setTime(QTime(7, 0));
-        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(owner, "btnSetPeriod"));
-        QCOMPARE(scalar(db(), "SELECT (SELECT COUNT(*) FROM tPeriodCena) + (SELECT COUNT(*) FROM tCenaSeans)").toInt(),
-                 0);
+        TfrmEdTC typeEditor(db(), editor == "sports" ? nullptr : &owner);
+        typeEditor.SetVidSportID(editor == "sports" ? 7 : 0);
+        typeEditor.LoadEdTC(editor == "stored" ? type : -1);
+        QTest::keyClicks(typeEditor.leCountSeans, "2");
+        QFETCH(QString, gone);
+        execElsewhere(*m_db, "DELETE FROM " + gone);
+        const QString stored =
+            "SELECT (SELECT group_concat(TimeBegin) FROM tPeriodCena), (SELECT COUNT(*) FROM "
+            "tCenaSeans), (SELECT group_concat(KolvoSeans) FROM tTypeCen)";
+        const QStringList before = rows(db(), stored);
+        QDialog& writer = editor.isEmpty() ? static_cast<QDialog&>(owner) : typeEditor;
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(writer, button.toLatin1().constData()));
+        QCOMPARE(rows(db(), stored), before);
     }
     void sportsTypePricesUseBandZero() {
         const int swim = addTypeCen(db(), "Плавание 8", 0, 8, 0, 7);

@@ -40,6 +40,8 @@ constexpr qint64 kQuickSliceNs = 2'000'000;
 constexpr qint64 kSlowSliceNs = 8'000'000;
 // Rows between two anchors of a list not ordered by ID: walking them takes a few milliseconds.
 constexpr int kAnchorRows = 8192;
+// How often an open list looks whether the file changed: a look is one short statement.
+constexpr int kWatchMs = 250;
 // A count that the file changed under is taken when it is quiet or agrees with the one before; a
 // file that changes under every count is shown as counted last.
 constexpr int kMostCounts = 4;
@@ -187,6 +189,8 @@ SprModel::SprModel(QObject* parent) : QAbstractTableModel(parent) {
     connect(&m_countTimer, &QTimer::timeout, this, &SprModel::countSlice);
     m_anchorTimer.setInterval(0);
     connect(&m_anchorTimer, &QTimer::timeout, this, &SprModel::anchorSlice);
+    m_watchTimer.setInterval(kWatchMs);
+    connect(&m_watchTimer, &QTimer::timeout, this, &SprModel::watchFile);
 }
 
 void SprModel::setQuery(const QString& sql, QueryBinder binder, const SprKey& key) {
@@ -203,6 +207,8 @@ void SprModel::setStatement(const QString& sql, const SprKey& key) {
 void SprModel::refresh() {
     m_countTimer.stop();
     m_anchorTimer.stop();
+    m_watchTimer.stop();
+    m_firstCount = false;
     // The slices and anchors of the last read no longer tell where a page starts.
     m_slices.clear();
     m_anchors.clear();
@@ -229,6 +235,9 @@ void SprModel::refresh() {
         m_pages.insert(0, first);
     }
     endResetModel();
+    if (m_binder) {
+        m_watchTimer.start();
+    }
     if (m_binder && keyed() && rows == kPageRows) {
         m_firstCount = true;
         m_agreedRows = -1;
@@ -359,17 +368,36 @@ void SprModel::finishCount() {
     }
 }
 
-// The file changed since the state shown: the list is counted again. Rows added elsewhere lie beyond
-// a keyed list's IDs, so the same count tells that the list is as it was.
+// The file changed since the state shown: the list is counted again, at once. Rows added elsewhere lie
+// beyond a keyed list's IDs, so the same count tells that the list is as it was.
 void SprModel::checkState() {
-    if (!m_binder || !counted() || inMemory(0, m_rows - 1) || version() == m_version) {
+    if (!m_binder || !counted() || inMemory(0, m_rows - 1)) {
+        return;
+    }
+    if (!m_countTimer.isActive()) {
+        startCheck();
+    }
+    while (m_countTimer.isActive()) {
+        countSlice();
+    }
+}
+
+// A list not wholly in memory is counted again between events soon after the file changed, so that
+// the rows a person scrolls to next rarely wait for the count.
+void SprModel::watchFile() {
+    if (m_binder && !m_countTimer.isActive() && !inMemory(0, m_rows - 1)) {
+        startCheck();
+    }
+}
+
+void SprModel::startCheck() {
+    if (version() == m_version) {
         return;
     }
     m_agreedRows = m_rows;
     m_countsLeft = kMostCounts;
     if (keyed()) {
         startCount();
-        finishCount();
     } else {
         recountShort();
     }

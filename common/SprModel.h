@@ -71,11 +71,12 @@ class SprModel : public QAbstractTableModel {
     void refresh();
     // No query: no rows and no columns.
     void clear();
-    // Whether the row count is the list's true length.
-    bool counted() const { return !m_countTimer.isActive(); }
-    // Counts the slices left now, without waiting for events.
+    // Whether the first count of the read is finished (the row count is then the list's length).
+    bool counted() const { return !(m_firstCount && m_countTimer.isActive()); }
+    // Counts the slices left of the first count now, without waiting for events.
     void finishCount();
-    // Counts the list again when the file changed since the state shown (see above).
+    // Counts the list again now when the file changed since the state shown (see above), or finishes
+    // such a count under way.
     void checkState();
     // Makes the rows first..last ready to be read, checking the state first when one of them is not in
     // memory. Rows may be added or removed at the end meanwhile.
@@ -144,6 +145,8 @@ class SprModel : public QAbstractTableModel {
     void countSlice();
     qint64 sliceEnd(qint64 after, qint64 rows) const;
     void endCount();
+    void watchFile();
+    void startCheck();
     void recountShort();
     void takeCount(int rows, const QList<Slice>& slices, Version start, bool keepPages);
     void setRows(int rows);
@@ -171,13 +174,15 @@ class SprModel : public QAbstractTableModel {
     QList<Slice> m_slices;
     mutable QList<Anchor> m_anchors;
     mutable bool m_anchorsWhole = false;
-    // A count under way: the first of a read, or a check of the state after the file changed.
+    // A count under way: the first of a read (m_firstCount), or a check of the state after the file
+    // changed.
     Count m_count;
     bool m_firstCount = false;
     int m_countsLeft = 0;
     int m_agreedRows = -1;
     QTimer m_countTimer;
     QTimer m_anchorTimer;
+    QTimer m_watchTimer;
     QStringList m_fields;
     QHash<QString, QString> m_titles;
     mutable QHash<int, Page> m_pages;

@@ -143,12 +143,18 @@ void SavePhotoTMP(const QString& photo) {
     // Another kind of file prints as an empty picture.
     QImage bitmap(1, 1, QImage::Format_RGB888);
     bitmap.fill(Qt::white);
+    const QString unreadable = kPhotoUnreadable.arg(QFileInfo(source).fileName());
     if (suffix == QLatin1String("JPG")) {
-        bitmap = readJpegFile(source);
+        try {
+            bitmap = readJpegFile(source);
+        } catch (const AppError& damaged) {
+            // The photo dialog's advice does not fit a print: the print says what to do here.
+            throw AppError(unreadable, damaged.details());
+        }
     } else if (suffix == QLatin1String("BMP")) {
         bitmap = QImage(source, "BMP");
         if (bitmap.isNull()) {
-            throw AppError(kPhotoUnreadable.arg(QFileInfo(source).fileName()), source);
+            throw AppError(unreadable, source);
         }
     }
     // A missing TMP folder is made rather than failing every print.

@@ -150,10 +150,8 @@ class TestCard : public DatabaseCase {
         form.leSearchStr->setText("Я");
         form.btnSelectClick();
         QCOMPARE(form.FIDClient, -1);
-        form.SetModeSelect(TfrmCard::msOrgs);
         form.leSearchStr->clear();
-        form.leSearchStr->setText("Я");
-        form.DBGridSprEnter();
+        choose(form, TfrmCard::msOrgs, "Я");
         QCOMPARE(form.leOrg->text(), "Частное лицо");
         form.SetModeSelect(TfrmCard::msOrgs);
         form.leSearchStr->clear();

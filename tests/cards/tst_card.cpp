@@ -16,7 +16,8 @@ using namespace card_fixture;
 namespace {
 
 const QString SELECT_CARD_SQL = QStringLiteral(
-    "SELECT Num, TypeCard, ID_Client, ID_Org, DateOpen, DateClose, VidSporta, StrahSumm, StrahVosn FROM tCard;");
+    "SELECT Num, TypeCard, ID_Client, ID_Org, DateOpen, DateClose, VidSporta, StrahSumm, StrahVosn, StrTXTCard FROM "
+    "tCard;");
 const QString SELECT_LOG_SQL = QStringLiteral("SELECT kod_action, ActionStr FROM tListActionUsers ORDER BY ID;");
 
 // Chooses the first row of a search list narrowed by a prefix.
@@ -90,10 +91,24 @@ class TestCard : public DatabaseCase {
         QCOMPARE(countOf(db(), "tClient"), 2);
     }
 
-    // Owner through the search lists (case-insensitive Cyrillic prefix), first save stays open,
-    // the second updates and closes; both are logged.
+    // Owner through the search lists (case-insensitive Cyrillic prefix), first save stays open, the second updates
+    // and closes; both are logged. The extra text waits for the save, but its complex-wide printing switch is
+    // written at once (the print itself is the card-print test's).
     void savesNewCardThenUpdatesIt() {
-        CardForm form(db(), -1);
+        const auto main = m_db->connectedMain();
+        main->SetParApl(pcUseCardText, 1);
+        bool shownTicked = false;
+        m_ui->modalHandlers.push_back([&shownTicked](QDialog& dialog) {
+            auto& text = static_cast<TfrmDopInfo&>(dialog);
+            shownTicked = text.cbPrintTXT->isChecked();
+            text.MemoTXT->setPlainText("Вход с 8:45");
+            text.cbPrintTXT->setChecked(false);
+            return int(QDialog::Rejected);
+        });
+        CardForm form(db(), -1, main.get());
+        form.btnTXTClick();
+        QVERIFY(shownTicked);
+        QCOMPARE(main->GetParApl(pcUseCardText).toInt(), 0);
         choose(form, TfrmCard::msClients, "ив");
         form.SetModeSelect(TfrmCard::msOrgs);
         form.leSearchStr->setText("РОМ");
@@ -106,7 +121,7 @@ class TestCard : public DatabaseCase {
         const QString open = QStringLiteral("%1 00:00:00|%2 00:00:00")
                                  .arg(today, QDate::currentDate().addDays(30).toString(Qt::ISODate));
         QCOMPARE(rows(db(), SELECT_CARD_SQL),
-                 QStringList{QStringLiteral("7|0|%1|%2|%3||1250000|0").arg(m_client).arg(m_org).arg(open)});
+                 QStringList{QStringLiteral("7|0|%1|%2|%3||1250000|0|Вход с 8:45").arg(m_client).arg(m_org).arg(open)});
         QCOMPARE(form.stStrahovka->text(), "1250000");
 
         form.btnFisLicoClick();
@@ -115,6 +130,7 @@ class TestCard : public DatabaseCase {
         QCOMPARE(scalar(db(), "SELECT ID_Org FROM tCard").toInt(), 0);
         QCOMPARE(rows(db(), SELECT_LOG_SQL), QStringList({"1|Создана карта №7", "1|Модификация карты №7"}));
         QVERIFY(m_ui->messageTexts().isEmpty());
+        resetProgramGlobals();
     }
 
     // Only a listed row is chosen; a new organisation joins the list.
@@ -134,10 +150,8 @@ class TestCard : public DatabaseCase {
         form.leSearchStr->setText("Я");
         form.btnSelectClick();
         QCOMPARE(form.FIDClient, -1);
-        form.SetModeSelect(TfrmCard::msOrgs);
         form.leSearchStr->clear();
-        form.leSearchStr->setText("Я");
-        form.DBGridSprEnter();
+        choose(form, TfrmCard::msOrgs, "Я");
         QCOMPARE(form.leOrg->text(), "Частное лицо");
         form.SetModeSelect(TfrmCard::msOrgs);
         form.leSearchStr->clear();
@@ -157,28 +171,6 @@ class TestCard : public DatabaseCase {
         form.DBGridSprEnter();
         QCOMPARE(form.leOrg->text(), "Ромашка");
         QCOMPARE(column(*form.DBGridSpr, "NameZal"), QStringList{"Бассейн"});
-    }
-
-    // The extra text and the complex-wide printing switch (the print itself is the card-print test's).
-    void extraTextGoesThroughTheMainWindow() {
-        const auto main = m_db->connectedMain();
-        main->SetParApl(pcUseCardText, 1);
-        bool shownTicked = false;
-        m_ui->modalHandlers.push_back([&shownTicked](QDialog& dialog) {
-            auto& text = static_cast<TfrmDopInfo&>(dialog);
-            shownTicked = text.cbPrintTXT->isChecked();
-            text.MemoTXT->setPlainText("Вход с 8:45");
-            text.cbPrintTXT->setChecked(false);
-            return int(QDialog::Rejected);
-        });
-        CardForm form(db(), -1, main.get());
-        form.btnTXTClick();
-        QVERIFY(shownTicked);
-        QCOMPARE(main->GetParApl(pcUseCardText).toInt(), 0);
-        choose(form, TfrmCard::msClients, "Иванов");
-        form.btnSaveClick();
-        QCOMPARE(scalar(db(), "SELECT StrTXTCard FROM tCard").toString(), "Вход с 8:45");
-        resetProgramGlobals();
     }
 
     // An uninsured client chosen for an insured card takes both insurance values to 0 at once and in the row; a

@@ -75,16 +75,15 @@ class TestCardPrint : public MainWindowCase {
         QFETCH(QString, sports);
         QFETCH(QStringList, halls);
         QFETCH(double, summ);
-        QFETCH(QStringList, expected);
         m_card.TypeCard = type;
         m_card.NumCard = number;
         m_card.VidSporta = sports;
         m_card.StrahSumm = summ;
         HallRows rows(halls);
         const QStringList row = CardPrintRow(m_card, rows);
-        QCOMPARE((QStringList{field(row, "NumCard"), field(row, "KolvoSeans"), field(row, "Zals"),
-                              field(row, "R2_File").mid(gAppPath.size()), field(row, "SummaRGS")}),
-                 expected);
+        QTEST((QStringList{field(row, "NumCard"), field(row, "KolvoSeans"), field(row, "Zals"),
+                           field(row, "R2_File").mid(gAppPath.size()), field(row, "SummaRGS")}),
+              "expected");
         QCOMPARE(field(row, "FIO"), "Иванов Иван Иванович");
         QCOMPARE(field(row, "Period"), "01.03.2024 - 31.03.2024");
         QCOMPARE(field(row, "OrgClient"), QString());
@@ -150,12 +149,10 @@ class TestCardPrint : public MainWindowCase {
         QTEST(QImage(PhotoTMPFile()).size(), "size");
     }
 
+    // A cancelled print and one that fails log nothing, and neither leaves its photo behind.
     void logsOnlyAfterOutput() {
         m_ui->reportOutputs.push_back({ReportOutput::Kind::Cancel, {}, {}});
         QVERIFY(!PrintCard(m_main->ADOConnect, m_card, nullptr));
-        QCOMPARE(logText(db()), QString());
-        QVERIFY(!QFile::exists(PhotoTMPFile()));
-
         QFile::remove(gAppPath + QStringLiteral("CadrPrint.rav"));
         QVERIFY_THROWS_EXCEPTION(ReportError, PrintCard(m_main->ADOConnect, m_card, nullptr));
         QCOMPARE(logText(db()), QString());

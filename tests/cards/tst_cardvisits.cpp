@@ -94,7 +94,6 @@ class TestCardVisits : public DatabaseCase {
             form.mcSelDates->setSelectedDate(kVisitDay.addDays(day));
             form.btnAddClick();
         }
-        QCOMPARE(scalar(db(), "SELECT MIN(DateWork) FROM tWorkGurnal").toString(), "2026-07-06 09:00:00");
         exec(db(), sqlOf("INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card, Cena) "
                          "VALUES ('2026-07-06 09:00:00', %1, -1, 0)",
                          m_hall));

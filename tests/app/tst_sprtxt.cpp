@@ -192,8 +192,9 @@ class TestSprTxt : public DatabaseCase {
                                                   "TfrmEdVS", "TfrmClient", "TfrmEdOrg", "TfrmRezOrg"}));
         QCOMPARE(opened.mid(1, 2), QStringList(2, QStringLiteral("Расписание занятий: Плавание")));
     }
-    // An empty list does nothing; once filled, a refresh keeps the row number or takes the last row.
-    void emptyListActionsDoNothingAndRefreshKeepsRowNumber() {
+    // An empty list does nothing. Once filled, a refresh keeps the row number or takes the last row; a saved new
+    // user is read again from the first row, a saved edit keeps its row, a cancelled editor reads nothing again.
+    void usersListActionsAndTheRowTheyLeave() {
         exec(db(), "DELETE FROM tUserApl");
         const auto window = openList(lkUsers);
         window->N_EditClick();
@@ -212,38 +213,29 @@ class TestSprTxt : public DatabaseCase {
         exec(db(), "DELETE FROM tUserApl WHERE name IN ('Жуков', 'Зуев')");
         window->btnRefreshClick();
         QCOMPARE(window->DBGridSpr->currentValue("name").toString(), QStringLiteral("Гусев"));
-    }
-    void editorSaveRequeries_data() {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<int>("row");
-        QTest::newRow("new user: first row") << "btnNew" << QStringList{"Admin", "Петров", "Сидоров", "Новый"} << 0;
-        QTest::newRow("edited user: same row") << "btnEdit" << QStringList{"Admin", "Новый", "Сидоров"} << 1;
-        QTest::newRow("cancelled: not read again") << "" << QStringList{"Admin", "Петров", "Сидоров"} << 1;
-    }
-    void editorSaveRequeries() {
-        QFETCH(QString, button);
-        QFETCH(QStringList, names);
-        QFETCH(int, row);
-        addUser(db(), QStringLiteral("Петров"));
-        addUser(db(), QStringLiteral("Сидоров"));
-        const auto window = openList(lkUsers);
+        QStringList loaded;
+        for (const QString& typed : QStringList{"Новый", "Ершов", ""}) {
+            m_ui->modalHandlers.push_back([&, typed](QDialog& dialog) {
+                loaded << static_cast<TfrmEdUser&>(dialog).leUserName->text();
+                if (typed.isEmpty()) {
+                    addUser(db(), QStringLiteral("Другой"));  // by another workstation
+                    return pressButton(dialog, "btnCancel");
+                }
+                static_cast<TfrmEdUser&>(dialog).leUserName->setText(typed);
+                return pressButton(dialog, "btnSave");
+            });
+        }
+        window->btnNew->click();
+        QCOMPARE(column(*window->DBGridSpr, "name"), QStringList({"Бойко", "Гусев", "Новый"}));
+        QCOMPARE(window->DBGridSpr->currentRowNumber(), 0);
         selectRow(*window->DBGridSpr, 1);
-        QString loaded;
-        m_ui->modalHandlers.push_back([&](QDialog& dialog) {
-            auto& editor = static_cast<TfrmEdUser&>(dialog);
-            loaded = editor.leUserName->text();
-            if (button.isEmpty()) {
-                addUser(db(), QStringLiteral("Новый"));  // by another workstation
-                return pressButton(dialog, "btnCancel");
-            }
-            editor.leUserName->setText(QStringLiteral("Новый"));
-            return pressButton(dialog, "btnSave");
-        });
-        (button == QLatin1String("btnNew") ? window->btnNew : window->btnEdit)->click();
-        QCOMPARE(loaded, button == QLatin1String("btnNew") ? QString() : QStringLiteral("Петров"));
-        QCOMPARE(column(*window->DBGridSpr, "name"), names);
-        QCOMPARE(window->DBGridSpr->currentRowNumber(), row);
+        window->btnEdit->click();
+        QCOMPARE(column(*window->DBGridSpr, "name"), QStringList({"Бойко", "Ершов", "Новый"}));
+        QCOMPARE(window->DBGridSpr->currentRowNumber(), 1);
+        window->btnEdit->click();
+        QCOMPARE(column(*window->DBGridSpr, "name"), QStringList({"Бойко", "Ершов", "Новый"}));
+        QCOMPARE(window->DBGridSpr->currentRowNumber(), 1);
+        QCOMPARE(loaded, QStringList({"", "Гусев", "Ершов"}));
     }
     // "Новый" and "Изменить" read the list again but leave the caption's count until a refresh.
     void cardCaptionKeepsItsCountAfterNewUntilRefresh() {

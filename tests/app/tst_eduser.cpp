@@ -14,13 +14,6 @@ const QString kNameTaken = QStringLiteral(
     "сохранения!");
 const QString kUserGone =
     QStringLiteral("Пользователь не найден: возможно, его удалили на другом рабочем месте.\rИзменения не сохранены.");
-const QString kUserRow = QStringLiteral("SELECT name, koment, passw, uroven FROM tUserApl WHERE ID=%1");
-
-void fill(TfrmEdUser& dialog, const QString& name, const QString& password, const QString& comment) {
-    dialog.leUserName->setText(name);
-    dialog.lePasw->setText(password);
-    dialog.leInfo->setText(comment);
-}
 
 // existing: Петров is loaded, else a new user; level -1: as offered; saved: the row the save leaves, empty: none.
 struct Save {
@@ -64,16 +57,17 @@ class TestEdUser : public MainWindowCase {
                  existing ? QStringList({QStringLiteral("Пользователь: ID=%1").arg(petrov), "Петров", "pw", "c",
                                          "Опытный пользователь"})
                           : QStringList({"Пользователь системы: НОВЫЙ", "", "", "", "Администратор"}));
-        fill(dialog, name, password, comment);
+        dialog.leUserName->setText(name);
+        dialog.lePasw->setText(password);
+        dialog.leInfo->setText(comment);
         if (level >= 0) {
             dialog.cbUroven->setCurrentIndex(level);
         }
         QCOMPARE(pressButton(dialog, "btnSave"), message.isEmpty() ? int(QDialog::Accepted) : 0);
         QCOMPARE(m_ui->messageTexts(), message.isEmpty() ? QStringList() : QStringList(message));
-        if (!saved.isEmpty() && !existing) {
-            expected << saved;
-        } else if (!saved.isEmpty()) {
-            expected[2] = saved;  // Петров's row
+        if (!saved.isEmpty()) {
+            expected.resize(existing ? 3 : 4);  // a new user's row after Петров's, or Петров's in place
+            expected.last() = saved;
         }
         QCOMPARE(rows(m_db->db, users), expected);
         if (!message.isEmpty()) {
@@ -92,7 +86,8 @@ class TestEdUser : public MainWindowCase {
         dialog.lePasw->setText(QStringLiteral("новый"));
         dialog.leInfo->setText(QStringLiteral("главный"));
         QCOMPARE(pressButton(dialog, "btnSave"), int(QDialog::Accepted));
-        QCOMPARE(rows(m_db->db, kUserRow.arg(1)), QStringList{"Admin|главный|новый|0"});
+        QCOMPARE(rows(m_db->db, "SELECT name, koment, passw, uroven FROM tUserApl WHERE ID=1"),
+                 QStringList{"Admin|главный|новый|0"});
     }
     void failedSaveKeepsDialogOpen_data() {
         QTest::addColumn<bool>("deletedMeanwhile");  // else the insert of a new user fails

@@ -65,8 +65,9 @@ class TestSprTxt : public DatabaseCase {
             QCOMPARE(window->windowTitle(), kCardsCaption.arg(period).arg(expected.size()));
         }
     }
-    // The window keeps the period it was made with; the list takes its time of day.
-    void cardListTakesPeriodWithTimeOfDayCopiedAtCreation() {
+    // The window keeps the period it was made with, its time of day included, and offers it for a change;
+    // a cancelled change keeps it, a chosen one is taken in whole days and by every later list.
+    void cardListKeepsItsPeriodUntilChanged() {
         const int ivanov = addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"));
         const int petrova =
             addClient(db(), QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Ильинична"));
@@ -74,25 +75,36 @@ class TestSprTxt : public DatabaseCase {
         addCard(db(), 1234567, ctAbonement, QStringLiteral("2024-03-01 10:00:00"), ivanov);
         addCard(db(), 3, ctClubCard, QStringLiteral("2024-03-31 23:59:59"), petrova);
         addCard(db(), 4, ctAbonement, QStringLiteral("2024-04-01 00:00:00"), petrova);
+        addCard(db(), 5, ctAbonement, QStringLiteral("2024-04-10 23:59:59"), petrova);
         gPeriodCard = {at("2024-03-01 10:00:00"), at("2024-03-31 23:59:59")};
         auto window = std::make_unique<TfrmSprTxt>(db());
         gPeriodCard = {at("2025-01-01 00:00:00"), at("2025-01-31 23:59:59")};
         window->LoadSpr(lkCards);
+        TPeriod offered;
+        for (const char* button : {"btnCancel", "btnOk"}) {
+            m_ui->modalHandlers.push_back([&offered, button](QDialog& dialog) {
+                auto& period = static_cast<TfrmPeriod&>(dialog);
+                offered = period.FPeriod;
+                period.dtpFirst->setDate(QDate(2024, 4, 1));
+                period.dtpEnd->setDate(QDate(2024, 4, 10));
+                return pressButton(dialog, button);
+            });
+        }
+        window->btnPeriod->click();
+        QCOMPARE(offered.Beg, at("2024-03-01 10:00:00"));
+        QCOMPARE(gPeriodCard.Beg, at("2025-01-01 00:00:00"));
         QCOMPARE(shownRows(*window->DBGridSpr),
                  QStringList({"1234567|Абонемент|Иванов Иван |31.01.2024 10:00:00|01.03.2024 10:00:00",
                               "3|Клубная карта|Петрова Анна Ильинична|01.03.2024 23:59:59|31.03.2024 23:59:59"}));
         QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(2));
-    }
-    void defaultDisplayText_data() {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("time of day") << QVariant("1899-12-30 09:30:00") << "9:30:00";
-        QTest::newRow("text like a date") << QVariant("Бассейн 2024-03-05") << "Бассейн 2024-03-05";
+        window->btnPeriod->click();
+        QVERIFY(gPeriodCard.Beg == at("2024-04-01 00:00:00") && gPeriodCard.End == at("2024-04-10 23:59:59"));
+        QCOMPARE(column(*window->DBGridSpr, "Num"), QStringList({"4", "5"}));
+        QCOMPARE(window->windowTitle(), kCardsCaption.arg(QStringLiteral("01.04.2024 - 10.04.2024")).arg(2));
     }
     void defaultDisplayText() {
-        QFETCH(QVariant, value);
-        QFETCH(QString, text);
-        QCOMPARE(::defaultDisplayText(value), text);
+        QCOMPARE(::defaultDisplayText(QVariant("1899-12-30 09:30:00")), QStringLiteral("9:30:00"));
+        QCOMPARE(::defaultDisplayText(QVariant("Бассейн 2024-03-05")), QStringLiteral("Бассейн 2024-03-05"));
     }
     void deleteRules_data() {
         QTest::addColumn<int>("kind");
@@ -180,8 +192,9 @@ class TestSprTxt : public DatabaseCase {
                                                   "TfrmEdVS", "TfrmClient", "TfrmEdOrg", "TfrmRezOrg"}));
         QCOMPARE(opened.mid(1, 2), QStringList(2, QStringLiteral("Расписание занятий: Плавание")));
     }
-    // An empty list does nothing; once filled, a refresh keeps the row number or takes the last row.
-    void emptyListActionsDoNothingAndRefreshKeepsRowNumber() {
+    // An empty list does nothing. Once filled, a refresh keeps the row number or takes the last row; a saved new
+    // user is read again from the first row, a saved edit keeps its row, a cancelled editor reads nothing again.
+    void usersListActionsAndTheRowTheyLeave() {
         exec(db(), "DELETE FROM tUserApl");
         const auto window = openList(lkUsers);
         window->N_EditClick();
@@ -200,69 +213,30 @@ class TestSprTxt : public DatabaseCase {
         exec(db(), "DELETE FROM tUserApl WHERE name IN ('Жуков', 'Зуев')");
         window->btnRefreshClick();
         QCOMPARE(window->DBGridSpr->currentValue("name").toString(), QStringLiteral("Гусев"));
-    }
-    void editorSaveRequeries_data() {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<int>("row");
-        QTest::newRow("new user: first row") << "btnNew" << QStringList{"Admin", "Петров", "Сидоров", "Новый"} << 0;
-        QTest::newRow("edited user: same row") << "btnEdit" << QStringList{"Admin", "Новый", "Сидоров"} << 1;
-        QTest::newRow("cancelled: not read again") << "" << QStringList{"Admin", "Петров", "Сидоров"} << 1;
-    }
-    void editorSaveRequeries() {
-        QFETCH(QString, button);
-        QFETCH(QStringList, names);
-        QFETCH(int, row);
-        addUser(db(), QStringLiteral("Петров"));
-        addUser(db(), QStringLiteral("Сидоров"));
-        const auto window = openList(lkUsers);
+        QStringList loaded;
+        for (const QString& typed : QStringList{"Новый", "Ершов", ""}) {
+            m_ui->modalHandlers.push_back([&, typed](QDialog& dialog) {
+                loaded << static_cast<TfrmEdUser&>(dialog).leUserName->text();
+                if (typed.isEmpty()) {
+                    addUser(db(), QStringLiteral("Другой"));  // by another workstation
+                    return pressButton(dialog, "btnCancel");
+                }
+                static_cast<TfrmEdUser&>(dialog).leUserName->setText(typed);
+                return pressButton(dialog, "btnSave");
+            });
+        }
+        window->btnNew->click();
+        QCOMPARE(column(*window->DBGridSpr, "name"), QStringList({"Бойко", "Гусев", "Новый"}));
+        QCOMPARE(window->DBGridSpr->currentRowNumber(), 0);
         selectRow(*window->DBGridSpr, 1);
-        QString loaded;
-        m_ui->modalHandlers.push_back([&](QDialog& dialog) {
-            auto& editor = static_cast<TfrmEdUser&>(dialog);
-            loaded = editor.leUserName->text();
-            if (button.isEmpty()) {
-                addUser(db(), QStringLiteral("Новый"));  // by another workstation
-                return pressButton(dialog, "btnCancel");
-            }
-            editor.leUserName->setText(QStringLiteral("Новый"));
-            return pressButton(dialog, "btnSave");
-        });
-        (button == QLatin1String("btnNew") ? window->btnNew : window->btnEdit)->click();
-        QCOMPARE(loaded, button == QLatin1String("btnNew") ? QString() : QStringLiteral("Петров"));
-        QCOMPARE(column(*window->DBGridSpr, "name"), names);
-        QCOMPARE(window->DBGridSpr->currentRowNumber(), row);
+        window->btnEdit->click();
+        QCOMPARE(column(*window->DBGridSpr, "name"), QStringList({"Бойко", "Ершов", "Новый"}));
+        QCOMPARE(window->DBGridSpr->currentRowNumber(), 1);
+        window->btnEdit->click();
+        QCOMPARE(column(*window->DBGridSpr, "name"), QStringList({"Бойко", "Ершов", "Новый"}));
+        QCOMPARE(window->DBGridSpr->currentRowNumber(), 1);
+        QCOMPARE(loaded, QStringList({"", "Гусев", "Ершов"}));
     }
-    void periodButton_data() {
-        QTest::addColumn<bool>("ok");
-        QTest::newRow("OK") << true;
-        QTest::newRow("cancel") << false;
-    }
-    void periodButton() {
-        QFETCH(bool, ok);
-        const int client = addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"));
-        addCard(db(), 1, ctAbonement, QStringLiteral("2024-03-15 12:00:00"), client);
-        addCard(db(), 2, ctAbonement, QStringLiteral("2024-04-01 00:00:00"), client);
-        addCard(db(), 3, ctAbonement, QStringLiteral("2024-04-10 23:59:59"), client);
-        const auto window = openList(lkCards);
-        TPeriod offered;
-        m_ui->modalHandlers.push_back([&offered, ok](QDialog& dialog) {
-            auto& period = static_cast<TfrmPeriod&>(dialog);
-            offered = period.FPeriod;
-            period.dtpFirst->setDate(QDate(2024, 4, 1));
-            period.dtpEnd->setDate(QDate(2024, 4, 10));
-            return pressButton(dialog, ok ? "btnOk" : "btnCancel");
-        });
-        window->btnPeriod->click();
-        QCOMPARE(offered.Beg, at("2024-03-01 00:00:00"));
-        const TPeriod expected = ok ? TPeriod{at("2024-04-01 00:00:00"), at("2024-04-10 23:59:59")}
-                                    : TPeriod{at("2024-03-01 00:00:00"), at("2024-03-31 23:59:59")};
-        QVERIFY(gPeriodCard.Beg == expected.Beg && gPeriodCard.End == expected.End);
-        QCOMPARE(column(*window->DBGridSpr, "Num"), ok ? QStringList({"2", "3"}) : QStringList({"1"}));
-        QCOMPARE(window->windowTitle(),
-                 kCardsCaption.arg(ok ? QStringLiteral("01.04.2024 - 10.04.2024") : kMarch).arg(ok ? 2 : 1));
-    }
-
     // "Новый" and "Изменить" read the list again but leave the caption's count until a refresh.
     void cardCaptionKeepsItsCountAfterNewUntilRefresh() {
         const int client = addClient(db(), QStringLiteral("Иванов"), QStringLiteral("Иван"));

@@ -122,22 +122,6 @@ class TestEdClient : public DatabaseCase {
         QCOMPARE(pressButton(*dialog, "btnSave"), 0);
         QCOMPARE(rows(db(), "SELECT ID, Family FROM tClient ORDER BY ID"), QStringList({"8|Сидоров", "9|Иванов"}));
     }
-    void opensExistingUnchanged() {
-        exec(db(),
-             "INSERT INTO tClient (ID, Family, Name, Otchestvo, Sex, NoRGS, Birthday, Adres, Profession) VALUES "
-             "(7, 'Петрова', 'Анна', 'Ивановна', 0, 1, '1975-02-03 00:00:00', 'ул. Ленина', '  ')");
-        const QStringList before = rows(db(), kClients);
-        const auto dialog = opened(7);
-        QCOMPARE(dialog->cbPol->currentText(), QStringLiteral("Жен."));
-        // Loading adds every non-empty profession, blanks included.
-        QCOMPARE(rows(db(), kProfessions), QStringList{"  "});
-        QCOMPARE(pressButton(*dialog, "btnSave"), int(QDialog::Accepted));
-        QCOMPARE(rows(db(), kClients), before);
-        QSignalSpy closed(dialog.get(), &QDialog::rejected);
-        dialog->btnClose->click();  // unchanged: closes without a question
-        QCOMPARE(closed.size(), 1);
-        QVERIFY(m_ui->questions.isEmpty());
-    }
     // A chosen JPEG or bitmap, or the stored photo turned, becomes the client's own JPEG, written to the row on the
     // save; any other picture is refused by name.
     void takesPhoto_data() {
@@ -257,11 +241,15 @@ class TestEdClient : public DatabaseCase {
         QCOMPARE(QFile::exists(stored), hadPhoto);
         QCOMPARE(fileBytes(stored), former);
     }
-    void photoActionsThatWriteNothing() {
-        addClient7(db(), photoFileName(7));  // its file is gone
+    // A stored client saves and closes unchanged. A photo file gone or damaged opens as the placeholder, the
+    // damaged one with a note; neither turns, and no message stops the person.
+    void storedClientAndPhotoUnchanged() {
+        exec(db(),
+             "INSERT INTO tClient (ID, Family, Name, Otchestvo, Sex, NoRGS, Birthday, Adres, Profession, Photo) VALUES "
+             "(7, 'Петрова', 'Анна', 'Ивановна', 0, 1, '1975-02-03 00:00:00', 'ул. Ленина', '  ', '00000007.jpg')");
         exec(db(), "INSERT INTO tClient (ID, Family, Photo) VALUES (8, 'Г', '00000008.jpg')");
         replaceFile(gPhotoDir + photoFileName(8), "no picture");
-        // The damaged photograph opens as the placeholder with a note, and no message stops the person.
+        const QStringList before = rows(db(), kClients);
         for (const int client : {7, 8}) {
             const auto saved = opened(client);
             QCOMPARE(saved->lblPhotoNote->text().isEmpty(), client == 7);
@@ -269,7 +257,16 @@ class TestEdClient : public DatabaseCase {
             saved->btnRotateRight->click();
             QCOMPARE(saved->windowTitle(), QStringLiteral("Клиент"));
         }
-        QVERIFY(m_ui->messages.isEmpty());
+        const auto dialog = opened(7);
+        QCOMPARE(dialog->cbPol->currentText(), QStringLiteral("Жен."));
+        // Loading adds every non-empty profession, blanks included.
+        QCOMPARE(rows(db(), kProfessions), QStringList{"  "});
+        QCOMPARE(pressButton(*dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(rows(db(), kClients), before);
+        QSignalSpy closed(dialog.get(), &QDialog::rejected);
+        dialog->btnClose->click();  // unchanged: closes without a question
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(m_ui->questions.isEmpty());
         opened(-1)->ImPhotoClick();
         QCOMPARE(m_ui->messageTexts(), QStringList{kSaveBeforePhoto});
         QVERIFY(m_ui->fileDialogTitles.isEmpty());

@@ -1,4 +1,3 @@
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -50,17 +49,6 @@ void fillClient(TfrmClient& dialog) {
     dialog.leAddress->setText(QStringLiteral("г. Саранск, ул. Мира"));
     dialog.cbProf->setEditText(QStringLiteral("тренер"));
     dialog.dtpBrichDay->setDate(QDate(1990, 5, 17));
-}
-
-// Leaves the editor by Esc, by "Закрыть" or by the title bar's close box.
-void leave(TfrmClient& dialog, const QString& way) {
-    if (way == QLatin1String("Esc")) {
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-    } else if (way == QLatin1String("btnClose")) {
-        dialog.btnClose->click();
-    } else {
-        dialog.close();
-    }
 }
 
 }  // namespace
@@ -116,8 +104,15 @@ class TestEdClient : public DatabaseCase {
                  before + QStringList{"2|" + QString(kTwinRow).replace("тренер|", profession + "|") + "второй|0"});
         QTEST(rows(db(), kProfessions), "professions");
     }
-    // A first save that fails keeps the client new: the ID it rolled back is another workstation's next client.
-    void failedFirstSaveKeepsClientNew() {
+    // A save that fails stores nothing. A first one keeps the client new: the ID it rolled back is another
+    // workstation's next client.
+    void failedSaveStoresNothing() {
+        addClient7(db());
+        const auto stored = opened(7);
+        fillClient(*stored);
+        execElsewhere(*m_db, "DELETE FROM tClient");
+        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(*stored, "btnSave"));
+        QCOMPARE(stored->result(), 0);
         exec(db(), "CREATE TRIGGER refuseProf BEFORE INSERT ON tProf BEGIN SELECT RAISE(ABORT, 'disk full'); END");
         const auto dialog = opened(-1);
         fillClient(*dialog);
@@ -125,68 +120,65 @@ class TestEdClient : public DatabaseCase {
         exec(db(), "DROP TRIGGER refuseProf");
         execElsewhere(*m_db, "INSERT INTO tClient (Family) VALUES ('Сидоров')");
         QCOMPARE(pressButton(*dialog, "btnSave"), 0);
-        QCOMPARE(rows(db(), "SELECT ID, Family FROM tClient ORDER BY ID"), QStringList({"1|Сидоров", "2|Иванов"}));
+        QCOMPARE(rows(db(), "SELECT ID, Family FROM tClient ORDER BY ID"), QStringList({"8|Сидоров", "9|Иванов"}));
     }
-    void clientDeletedElsewhereIsNotSaved() {
-        addClient7(db());
-        const auto dialog = opened(7);
-        fillClient(*dialog);
-        execElsewhere(*m_db, "DELETE FROM tClient");
-        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(*dialog, "btnSave"));
-        QCOMPARE(dialog->result(), 0);
-        QCOMPARE(scalar(db(), "SELECT COUNT(*) FROM tClient").toInt(), 0);
-    }
-    void opensExistingUnchanged() {
-        exec(db(),
-             "INSERT INTO tClient (ID, Family, Name, Otchestvo, Sex, NoRGS, Birthday, Adres, Profession) VALUES "
-             "(7, 'Петрова', 'Анна', 'Ивановна', 0, 1, '1975-02-03 00:00:00', 'ул. Ленина', '  ')");
-        const QStringList before = rows(db(), kClients);
-        const auto dialog = opened(7);
-        QCOMPARE(dialog->cbPol->currentText(), QStringLiteral("Жен."));
-        // Loading adds every non-empty profession, blanks included.
-        QCOMPARE(rows(db(), kProfessions), QStringList{"  "});
-        QCOMPARE(pressButton(*dialog, "btnSave"), int(QDialog::Accepted));
-        QCOMPARE(rows(db(), kClients), before);
-        QSignalSpy closed(dialog.get(), &QDialog::rejected);
-        dialog->btnClose->click();  // unchanged: closes without a question
-        QCOMPARE(closed.size(), 1);
-        QVERIFY(m_ui->questions.isEmpty());
-    }
-    void choosesPhoto_data() {
-        QTest::addColumn<QString>("file");
+    // A chosen JPEG or bitmap, or the stored photo turned, becomes the client's own JPEG, written to the row on the
+    // save; any other picture is refused by name.
+    void takesPhoto_data() {
+        QTest::addColumn<QString>("file");  // chosen in the folder above, or the stored photo to turn
         QTest::addColumn<QByteArray>("format");
-        QTest::addColumn<bool>("taken");
-        QTest::newRow("JPEG") << "face.JPEG" << QByteArray("JPEG") << true;
-        QTest::newRow("Bmp") << "face.Bmp" << QByteArray("BMP") << true;
-        QTest::newRow("png refused") << "face.png" << QByteArray("PNG") << false;
-        QTest::newRow("png under jpg refused") << "face.jpg" << QByteArray("PNG") << false;
+        QTest::addColumn<QString>("action");  // "choose", "right" or "left"
+        QTest::addColumn<QSize>("size");      // of the client's JPEG; invalid: refused
+        QTest::addColumn<QColor>("top");      // the colour of its top
+        const auto row = [](const char* name, const char* file, const char* format, const char* action, QSize size,
+                            Qt::GlobalColor top) {
+            QTest::newRow(name) << file << QByteArray(format) << action << size << QColor(top);
+        };
+        row("JPEG", "face.JPEG", "JPEG", "choose", {16, 8}, Qt::red);
+        row("Bmp", "face.Bmp", "BMP", "choose", {16, 8}, Qt::red);
+        row("png refused", "face.png", "PNG", "choose", {}, Qt::red);
+        row("png under jpg refused", "face.jpg", "PNG", "choose", {}, Qt::red);
+        row("right is clockwise", "00000007.jpg", "JPEG", "right", {8, 16}, Qt::red);
+        row("left is counter-clockwise", "00000007.jpg", "JPEG", "left", {8, 16}, Qt::blue);
+        row("bitmap moves to jpg", "old.bmp", "BMP", "right", {8, 16}, Qt::red);
     }
-    void choosesPhoto() {
+    void takesPhoto() {
         QFETCH(QString, file);
         QFETCH(QByteArray, format);
-        QFETCH(bool, taken);
-        addClient7(db());
-        const QString chosen = m_db->folder() + file;
-        QVERIFY(halves().save(chosen, format));
+        QFETCH(QString, action);
+        QFETCH(QSize, size);
+        QFETCH(QColor, top);
+        const bool chosen = action == QLatin1String("choose");
+        addClient7(db(), chosen ? QString() : file);
+        const QString picture = (chosen ? m_db->folder() : gPhotoDir) + file;
+        QVERIFY(halves().save(picture, format));
+        const QByteArray former = fileBytes(picture);
         const auto dialog = opened(7);
-        m_ui->fileAnswers = {chosen};
+        m_ui->fileAnswers = {picture};
         try {
-            dialog->ImPhotoClick();
+            chosen ? dialog->ImPhotoClick()
+                   : (action == "right" ? dialog->btnRotateRight : dialog->btnRotateLeft)->click();
         } catch (...) {
             showCurrentException();  // as the click's event would end
         }
-        QCOMPARE(gPathPhotoLoad, m_db->folder());
-        QCOMPARE(dialog->windowTitle(), taken ? QStringLiteral("Клиент *") : QStringLiteral("Клиент"));
-        if (!taken) {
+        QCOMPARE(gPathPhotoLoad, chosen ? m_db->folder() : QString());
+        QCOMPARE(dialog->windowTitle(), size.isValid() ? QStringLiteral("Клиент *") : QStringLiteral("Клиент"));
+        if (!size.isValid()) {
             QCOMPARE(m_ui->messages.size(), 1);
             QVERIFY(m_ui->messages.first().text.contains(file));
             QVERIFY(QDir(gPhotoDir).isEmpty());
             return;
         }
-        QCOMPARE(readJpegFile(gPhotoDir + "00000007.jpg").size(), QSize(16, 8));
-        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), QString());
+        const QImage taken = readJpegFile(gPhotoDir + photoFileName(7));
+        QCOMPARE(taken.size(), size);
+        const QColor shown = taken.pixelColor(4, 2);
+        QVERIFY2(qAbs(shown.red() - top.red()) < 16 && qAbs(shown.blue() - top.blue()) < 16, qPrintable(shown.name()));
+        if (file != photoFileName(7)) {
+            QCOMPARE(fileBytes(picture), former);
+        }
+        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), chosen ? QString() : file);
         QCOMPARE(pressButton(*dialog, "btnSave"), int(QDialog::Accepted));
-        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), QStringLiteral("00000007.jpg"));
+        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), photoFileName(7));
     }
     // Every way out asks, and once answered Yes puts the former photo back; one that cannot be put back
     // is named, and the editor still closes.
@@ -230,7 +222,13 @@ class TestEdClient : public DatabaseCase {
         m_ui->answers = {Answer::No, Answer::Closed, Answer::Yes};
         for (int attempt = 0; attempt < 3; ++attempt) {
             QCOMPARE(closed.size(), 0);
-            leave(*dialog, way);
+            if (way == QLatin1String("Esc")) {
+                QTest::keyClick(dialog.get(), Qt::Key_Escape);
+            } else if (way == QLatin1String("btnClose")) {
+                dialog->btnClose->click();
+            } else {
+                dialog->close();  // the title bar's close box
+            }
         }
         QCOMPARE(closed.size(), 1);
         QCOMPARE(m_ui->questions, QStringList(3, kLeaveUnsaved));
@@ -243,39 +241,15 @@ class TestEdClient : public DatabaseCase {
         QCOMPARE(QFile::exists(stored), hadPhoto);
         QCOMPARE(fileBytes(stored), former);
     }
-    void turnsStoredPhoto_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<bool>("right");
-        QTest::addColumn<QColor>("top");  // the colour of the turned picture's top
-        QTest::newRow("right is clockwise") << "00000007.jpg" << true << QColor(Qt::red);
-        QTest::newRow("left is counter-clockwise") << "00000007.jpg" << false << QColor(Qt::blue);
-        QTest::newRow("bitmap moves to jpg") << "old.bmp" << true << QColor(Qt::red);
-    }
-    void turnsStoredPhoto() {
-        QFETCH(QString, stored);
-        QFETCH(bool, right);
-        QFETCH(QColor, top);
-        addClient7(db(), stored);
-        QVERIFY(halves().save(gPhotoDir + stored));
-        const QByteArray former = fileBytes(gPhotoDir + stored);
-        const auto dialog = opened(7);
-        (right ? dialog->btnRotateRight : dialog->btnRotateLeft)->click();
-        const QImage turned = readJpegFile(gPhotoDir + photoFileName(7));
-        QCOMPARE(turned.size(), QSize(8, 16));
-        const QColor shown = turned.pixelColor(4, 2);
-        QVERIFY2(qAbs(shown.red() - top.red()) < 16 && qAbs(shown.blue() - top.blue()) < 16, qPrintable(shown.name()));
-        if (stored != photoFileName(7)) {
-            QCOMPARE(fileBytes(gPhotoDir + stored), former);
-        }
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Клиент *"));
-        QCOMPARE(pressButton(*dialog, "btnSave"), int(QDialog::Accepted));
-        QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), photoFileName(7));
-    }
-    void photoActionsThatWriteNothing() {
-        addClient7(db(), photoFileName(7));  // its file is gone
+    // A stored client saves and closes unchanged. A photo file gone or damaged opens as the placeholder, the
+    // damaged one with a note; neither turns, and no message stops the person.
+    void storedClientAndPhotoUnchanged() {
+        exec(db(),
+             "INSERT INTO tClient (ID, Family, Name, Otchestvo, Sex, NoRGS, Birthday, Adres, Profession, Photo) VALUES "
+             "(7, 'Петрова', 'Анна', 'Ивановна', 0, 1, '1975-02-03 00:00:00', 'ул. Ленина', '  ', '00000007.jpg')");
         exec(db(), "INSERT INTO tClient (ID, Family, Photo) VALUES (8, 'Г', '00000008.jpg')");
         replaceFile(gPhotoDir + photoFileName(8), "no picture");
-        // The damaged photograph opens as the placeholder with a note, and no message stops the person.
+        const QStringList before = rows(db(), kClients);
         for (const int client : {7, 8}) {
             const auto saved = opened(client);
             QCOMPARE(saved->lblPhotoNote->text().isEmpty(), client == 7);
@@ -283,7 +257,16 @@ class TestEdClient : public DatabaseCase {
             saved->btnRotateRight->click();
             QCOMPARE(saved->windowTitle(), QStringLiteral("Клиент"));
         }
-        QVERIFY(m_ui->messages.isEmpty());
+        const auto dialog = opened(7);
+        QCOMPARE(dialog->cbPol->currentText(), QStringLiteral("Жен."));
+        // Loading adds every non-empty profession, blanks included.
+        QCOMPARE(rows(db(), kProfessions), QStringList{"  "});
+        QCOMPARE(pressButton(*dialog, "btnSave"), int(QDialog::Accepted));
+        QCOMPARE(rows(db(), kClients), before);
+        QSignalSpy closed(dialog.get(), &QDialog::rejected);
+        dialog->btnClose->click();  // unchanged: closes without a question
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(m_ui->questions.isEmpty());
         opened(-1)->ImPhotoClick();
         QCOMPARE(m_ui->messageTexts(), QStringList{kSaveBeforePhoto});
         QVERIFY(m_ui->fileDialogTitles.isEmpty());

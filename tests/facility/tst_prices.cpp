@@ -38,6 +38,11 @@ void setPrice(TPriceDialog& dialog, const QString& price, const QString& fee, co
     pressButton(dialog, "btnSetCena");
 }
 
+// A hall's price dialog.
+struct HallPrices : TfrmSetCena {
+    HallPrices(Database& db, int hall) : TfrmSetCena(db, nullptr) { SetZalID(hall); }
+};
+
 }  // namespace
 
 class TestPrices : public DatabaseCase {
@@ -51,29 +56,24 @@ class TestPrices : public DatabaseCase {
     }
 
     void setsOrChangesBand_data() {
-        QTest::addColumn<QString>("begin");
-        QTest::addColumn<QString>("end");
+        QTest::addColumn<QString>("band");  // as typed
         QTest::addColumn<QStringList>("bands");
-        const auto row = [](const char* name, const char* begin, const char* end, const QStringList& bands) {
-            QTest::newRow(name) << QString(begin) << QString(end) << bands;
-        };
-        row("same begin", "09:00", "12:00", {"09:00-12:00", "16:00-22:00"});
-        row("same end", "12:00", "22:00", {"09:00-16:00", "12:00-22:00"});
-        row("begin of one, end of another: the first", "09:00", "22:00", {"09:00-22:00", "16:00-22:00"});
-        row("new pair", "07:00", "08:00", {"09:00-16:00", "16:00-22:00", "07:00-08:00"});
+        QTest::newRow("same begin") << "09:00-12:00" << QStringList{"09:00-12:00", "16:00-22:00"};
+        QTest::newRow("same end") << "12:00-22:00" << QStringList{"09:00-16:00", "12:00-22:00"};
+        QTest::newRow("begin of one, end of another: the first")
+            << "09:00-22:00" << QStringList{"09:00-22:00", "16:00-22:00"};
+        QTest::newRow("new pair") << "07:00-08:00" << QStringList{"09:00-16:00", "16:00-22:00", "07:00-08:00"};
     }
     void setsOrChangesBand() {
-        QFETCH(QString, begin);
-        QFETCH(QString, end);
+        QFETCH(QString, band);
         QFETCH(QStringList, bands);
         addBand(db(), m_hall, QTime(9, 0), QTime(16, 0));
         addBand(db(), m_hall, QTime(16, 0), QTime(22, 0));
         const int other = addHall(db(), QStringLiteral("Тренажёрный"));
         addBand(db(), other, QTime(9, 0), QTime(16, 0));
-        TfrmSetCena dialog(db(), nullptr);
-        dialog.SetZalID(m_hall);
-        dialog.TimeBegin->setTime(QTime::fromString(begin, "HH:mm"));
-        dialog.TimeEnd->setTime(QTime::fromString(end, "HH:mm"));
+        HallPrices dialog(db(), m_hall);
+        dialog.TimeBegin->setTime(QTime::fromString(band.left(5), "HH:mm"));
+        dialog.TimeEnd->setTime(QTime::fromString(band.right(5), "HH:mm"));
         pressButton(dialog, "btnSetPeriod");
         QCOMPARE(rows(db(), kBands.arg(m_hall)), bands);
         QCOMPARE(rows(db(), kBands.arg(other)), QStringList("09:00-16:00"));
@@ -90,8 +90,7 @@ class TestPrices : public DatabaseCase {
         addPrice(db(), morning, eight, QDate(2026, 3, 1), 100, 5);
         addPrice(db(), evening, eight, QDate(2026, 3, 1), 200, 5);
         addPrice(db(), evening, twelve, QDate(2026, 3, 1), 300, 5);
-        TfrmSetCena dialog(db(), nullptr);
-        dialog.SetZalID(m_hall);
+        HallPrices dialog(db(), m_hall);
         QCOMPARE(shownRows(*dialog.DBGridSpr), QStringList());  // twelve, listed first, has no morning price
         QTest::keyClick(dialog.DBGridPeriod, Qt::Key_Down);
         QCOMPARE(dialog.TimeBegin->time(), QTime(16, 0));
@@ -116,7 +115,6 @@ class TestPrices : public DatabaseCase {
         pressButton(dialog, "btnDelPeriod");
         QCOMPARE(m_ui->messageTexts(), QStringList({"Имеются ссылки: 2", "Имеются ссылки: 1",
                                                     "Нельзя удалить запись!\rИмеются записи цен!"}));
-        QCOMPARE(rows(db(), kBands.arg(m_hall)), QStringList("16:00-22:00"));
         QCOMPARE(shownRows(*dialog.DBGridPeriod), QStringList("16:00|22:00"));
     }
     void setsPrice_data() {
@@ -146,8 +144,7 @@ class TestPrices : public DatabaseCase {
         QFETCH(QStringList, prices);
         const int band = addBand(db(), m_hall, QTime(9, 0), QTime(16, 0));
         addPrice(db(), band, addTypeCen(db(), "Абонемент 8", m_hall, 8), QDate(2026, 3, 1), 100, 5);
-        TfrmSetCena dialog(db(), nullptr);
-        dialog.SetZalID(m_hall);
+        HallPrices dialog(db(), m_hall);
         setPrice(dialog, price, fee, day);
         QCOMPARE(rows(db(), "SELECT ID_Period, Cena, StrahVosn, DateSet FROM tCenaSeans ORDER BY ID"), prices);
         QTEST(m_ui->messageTexts(), "messages");
@@ -176,8 +173,7 @@ class TestPrices : public DatabaseCase {
         addTypeCen(db(), "Абонемент зал 2", second, 4);
         addTypeCen(db(), "Плавание", 0, 0, 0, 3);
         addBand(db(), m_hall, QTime(9, 0), QTime(16, 0));
-        TfrmSetCena dialog(db(), nullptr);
-        dialog.SetZalID(hall == 0 ? m_hall : second);
+        HallPrices dialog(db(), hall == 0 ? m_hall : second);
         dialog.findChild<QButtonGroup*>()->button(kind - 1)->click();
         QTEST(typeNames(dialog), "names");
         setPrice(dialog, "250", "3", QDate(2026, 5, 1));
@@ -211,8 +207,7 @@ class TestPrices : public DatabaseCase {
         QFETCH(QString, count);
         QFETCH(QString, strahSumma);
         QFETCH(QStringList, stored);
-        TfrmSetCena hallDialog(db(), nullptr);
-        hallDialog.SetZalID(m_hall);
+        HallPrices hallDialog(db(), m_hall);
         TfrmSetCenaVS sportsDialog(db(), nullptr);
         sportsDialog.SetVidSportID(7);
         TPriceDialog& owner = sportsOwner ? static_cast<TPriceDialog&>(sportsDialog) : hallDialog;
@@ -238,8 +233,7 @@ class TestPrices : public DatabaseCase {
         const int otherHall = addHall(db(), "Другой");
         const int other = addTypeCen(db(), "Разовый", otherHall, 0);
         const int sports = addTypeCen(db(), "Плавание", 0, 4, 0, 7);
-        TfrmSetCena owner(db(), nullptr);
-        owner.SetZalID(m_hall);
+        HallPrices owner(db(), m_hall);
         TfrmEdTC editor(db(), &owner);
         editor.LoadEdTC(common);
         QVERIFY(editor.cbAllTC->isChecked() && !editor.cbAllTC->isEnabled());
@@ -274,8 +268,7 @@ class TestPrices : public DatabaseCase {
         QFETCH(QString, button);
         const int type = addTypeCen(db(), "Абонемент", m_hall, 1);
         addBand(db(), m_hall, QTime(9, 0), QTime(16, 0));
-        TfrmSetCena owner(db(), nullptr);
-        owner.SetZalID(m_hall);
+        HallPrices owner(db(), m_hall);
         owner.leCena->setText("100");
         owner.TimeBegin->setTime(QTime(7, 0));
         TfrmEdTC typeEditor(db(), editor == "sports" ? nullptr : &owner);

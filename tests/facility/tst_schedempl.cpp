@@ -13,22 +13,11 @@
 
 namespace {
 
-const QString kTimetable = QStringLiteral("SELECT ZalID, VidSportID, DayNed, SeansTime FROM tSchedulEmpl ORDER BY ID");
+struct Timetable : TfrmRaspSan {
+    Timetable(Database& db, int sport) : TfrmRaspSan(db, nullptr) { LoadRasp(sport); }
+};
 
-// Each row of the timetable as the grid draws it: hall, weekday, time.
-QStringList drawnRows(const SprGrid& grid) {
-    QStringList result;
-    for (int row = 0; row < grid.rowCount(); ++row) {
-        QStringList cells;
-        for (const char* field : {"NameZal", "DayNed", "SeansTime"}) {
-            const QModelIndex cell = grid.model()->index(row, grid.sprModel()->fieldColumn(field));
-            const auto* format = static_cast<QStyledItemDelegate*>(grid.itemDelegateForIndex(cell));
-            cells << format->displayText(cell.data(), QLocale());
-        }
-        result << cells.join(QLatin1Char('|'));
-    }
-    return result;
-}
+const QString kTimetable = QStringLiteral("SELECT ZalID, VidSportID, DayNed, SeansTime FROM tSchedulEmpl ORDER BY ID");
 
 }  // namespace
 
@@ -65,54 +54,62 @@ class TestSchedEmpl : public DatabaseCase {
         card_fixture::addTimetable(db(), sport, 1, 0, QTime(9, 0));
         card_fixture::addTimetable(db(), sport, 1, 8, QTime(10, 0));
         card_fixture::addTimetable(db(), sport, 9, 1, QTime(12, 0));
-        auto timetable = open(sport);
-        add(*timetable, 0, 2, QTime(18, 30));
-        add(*timetable, 1, 0, QTime(19, 0));
-        add(*timetable, 0, 0, QTime(8, 0));
-        add(*timetable, 0, 0, QTime(8, 0));
-        QCOMPARE(drawnRows(*timetable->DBGrid1),
-                 QStringList({"Бассейн||09:00", "Бассейн|Понедельник|08:00", "Бассейн|Понедельник|08:00",
-                              "Тренажерный зал|Понедельник|19:00", "Бассейн|Среда|18:30", "Бассейн||10:00"}));
+        Timetable timetable(db(), sport);
+        add(timetable, 0, 2, QTime(18, 30));
+        add(timetable, 1, 0, QTime(19, 0));
+        add(timetable, 0, 0, QTime(8, 0));
+        add(timetable, 0, 0, QTime(8, 0));
+        const SprGrid& grid = *timetable.DBGrid1;
+        QStringList drawn;  // hall, weekday and time as the grid draws them
+        for (int row = 0; row < grid.rowCount(); ++row) {
+            QStringList cells;
+            for (const char* field : {"NameZal", "DayNed", "SeansTime"}) {
+                const QModelIndex cell = grid.model()->index(row, grid.sprModel()->fieldColumn(field));
+                const auto* format = static_cast<QStyledItemDelegate*>(grid.itemDelegateForIndex(cell));
+                cells << format->displayText(cell.data(), QLocale());
+            }
+            drawn << cells.join(QLatin1Char('|'));
+        }
+        QCOMPARE(drawn, QStringList({"Бассейн||09:00", "Бассейн|Понедельник|08:00", "Бассейн|Понедельник|08:00",
+                                     "Тренажерный зал|Понедельник|19:00", "Бассейн|Среда|18:30", "Бассейн||10:00"}));
         // Only a price of the timetable's own sports type keeps its rows; nothing is asked.
-        timetable->btnDel->click();
+        timetable.btnDel->click();
         addPrice(sport);
-        timetable->btnDel->click();
+        timetable.btnDel->click();
         QCOMPARE(m_ui->messageTexts(), QStringList("Имеются ссылки: 1"));
         QVERIFY(m_ui->questions.isEmpty());
-        QCOMPARE(column(*timetable->DBGrid1, "SeansTime"), QStringList({"08:00", "08:00", "19:00", "18:30", "10:00"}));
+        QCOMPARE(column(*timetable.DBGrid1, "SeansTime"), QStringList({"08:00", "08:00", "19:00", "18:30", "10:00"}));
         // Another workstation deletes the sports type while its timetable is open: no row under it.
         execElsewhere(*m_db, "DELETE FROM tVidSport");
-        QVERIFY_THROWS_EXCEPTION(RecordGone, add(*timetable, 0, 0, QTime(8, 0)));
+        QVERIFY_THROWS_EXCEPTION(RecordGone, add(timetable, 0, 0, QTime(8, 0)));
         QCOMPARE(rows(db(), kTimetable).size(), 6);
     }
-    void cellClickTakesRowIntoInputs() {
+    // Without a hall, or for an unknown sports type, the buttons do nothing. A cell click takes its row into the
+    // inputs; a hall stored after the box was filled, and a stray weekday, leave their boxes as they are, so the add
+    // stores the first row's hall, weekday and time.
+    void buttonsAndCellClick() {
+        const auto pressAll = [this](int sport) {
+            Timetable timetable(db(), sport);
+            timetable.btnAddClick();
+            timetable.btnDelClick();
+            timetable.btnCostClick();
+        };
+        const int sport = addSport("Йога");
+        pressAll(sport);
         addHall("Бассейн");
         const int gym = addHall("Тренажерный зал");
-        const int sport = addSport("Йога");
         card_fixture::addTimetable(db(), sport, gym, 4, QTime(17, 45));
-        const auto timetable = open(sport);
-        timetable->DBGrid1CellClick();
-        // A hall stored after the box was filled, and a stray weekday, leave their boxes as they are, so the add
-        // stores the first row's hall, weekday and time.
+        pressAll(42);
+        Timetable timetable(db(), sport);
+        timetable.DBGrid1CellClick();
         const int sauna = addHall("Сауна");
         exec(db(), QString("UPDATE tSchedulEmpl SET ZalID=%1, DayNed=0").arg(sauna));
-        timetable->DBGrid1->requery(0);
-        timetable->DBGrid1CellClick();
-        timetable->btnAdd->click();
-        QCOMPARE(rows(db(), kTimetable).last(), QString("%1|%2|4|1899-12-30 17:45:00").arg(gym).arg(sport));
-    }
-    // Without a hall, or for an unknown sports type, the buttons do nothing.
-    void nothingToAddToOrDeleteFrom() {
-        const auto pressAll = [this](int sport) {
-            const auto timetable = open(sport);
-            timetable->btnAddClick();
-            timetable->btnDelClick();
-            timetable->btnCostClick();
-        };
-        pressAll(addSport("Йога"));
-        addHall("Бассейн");
-        pressAll(42);
-        QCOMPARE(rows(db(), kTimetable), QStringList());
+        timetable.DBGrid1->requery(0);
+        timetable.DBGrid1CellClick();
+        timetable.btnAdd->click();
+        const QString row = "%1|%2|%3|1899-12-30 17:45:00";
+        QCOMPARE(rows(db(), kTimetable),
+                 QStringList({row.arg(sauna).arg(sport).arg(0), row.arg(gym).arg(sport).arg(4)}));
         QVERIFY(m_ui->messages.isEmpty() && m_ui->modalClasses.isEmpty());
     }
 
@@ -125,11 +122,6 @@ class TestSchedEmpl : public DatabaseCase {
     void addPrice(int sport) {
         const int type = card_fixture::addTypeCen(db(), "Разовое", 0, 0, 0, sport);
         card_fixture::addPrice(db(), 0, type, QDate(2024, 1, 1), 300);
-    }
-    std::unique_ptr<TfrmRaspSan> open(int sport) {
-        auto timetable = std::make_unique<TfrmRaspSan>(db(), nullptr);
-        timetable->LoadRasp(sport);
-        return timetable;
     }
     void add(TfrmRaspSan& timetable, int hall, int day, const QTime& time) {
         timetable.cbZal->setCurrentIndex(hall);

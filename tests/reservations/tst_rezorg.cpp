@@ -21,14 +21,6 @@ const QDate kDay(2026, 7, 4);
 int addContract(Database& db, int num, int org) {
     return insert(db, QString("INSERT INTO tRezOrg (Num, ID_Org, Summa) VALUES (%1, %2, 10500.25)").arg(num).arg(org));
 }
-// Places in a slot of kDay: a card's visits when idCard > 0, a contract's places when below.
-void addPlaces(Database& db, int zal, const QString& start, int idCard, int count) {
-    const QString sql = QString("INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card) VALUES ('2026-07-04 %1', %2, %3)");
-    for (int i = 0; i < count; ++i) {
-        exec(db, sql.arg(start).arg(zal).arg(idCard));
-    }
-}
-
 // A new contract's form with the organisation, number and sum filled in.
 void fillNew(TfrmRezOrg& form, int org, const QString& num, const QString& summa) {
     form.LoadRezOrg(-1);
@@ -117,8 +109,11 @@ class TestRezOrg : public DatabaseCase {
     void addsAndDeletesPlaces() {
         const int id = addContract(db(), 1, m_org);
         const int other = addContract(db(), 2, m_org);
-        addPlaces(db(), m_zal, "09:30:00", 5, 1);
-        addPlaces(db(), m_zal, "09:30:00", -other, 2);
+        // A card's visit and the other contract's places in the same slot.
+        exec(db(), QString("INSERT INTO tWorkGurnal (DateWork, ID_Zal, ID_Card) VALUES ('2026-07-04 09:30:00', %1, 5), "
+                           "('2026-07-04 09:30:00', %1, %2), ('2026-07-04 09:30:00', %1, %2)")
+                       .arg(m_zal)
+                       .arg(-other));
         TfrmRezOrg form(db(), nullptr);
         form.LoadRezOrg(id);
         choose(form, 0);

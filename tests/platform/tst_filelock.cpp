@@ -33,41 +33,6 @@ int runHolder(int argc, char** argv) {
     return 0;
 }
 
-// Another running copy of the program, in its own process.
-class HolderProcess {
-  public:
-    HolderProcess(const QString& database, const QString& mode) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(kHolderVariable), mode);
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QCoreApplication::applicationFilePath(), {database});
-    }
-    ~HolderProcess() {
-        if (!stop()) {
-            m_process.kill();
-            m_process.waitForFinished(kChildWaitMs);
-        }
-    }
-
-    // "ready" when the copy opened the database, "failed" when it could not, empty when it did not answer.
-    QString answer() {
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(kChildWaitMs)) {
-        }
-        return QString::fromLatin1(m_process.readLine()).trimmed();
-    }
-
-    // Ends the copy the way a program ends: its handles close with it.
-    bool stop() {
-        m_process.closeWriteChannel();
-        return m_process.waitForFinished(kChildWaitMs) && m_process.exitStatus() == QProcess::NormalExit &&
-               m_process.exitCode() == 0;
-    }
-
-  private:
-    QProcess m_process;
-};
-
 }  // namespace
 
 class TestFileLock : public DatabaseCase {
@@ -104,12 +69,21 @@ class TestFileLock : public DatabaseCase {
         QFETCH(QString, secondMode);
         QFETCH(bool, opens);
         if (where == QLatin1String("ours")) {
-            HolderProcess holder(m_db->path(), firstMode);
-            QCOMPARE(holder.answer(), QStringLiteral("ready"));
+            // Another running copy of the program, in its own process; it answers whether it opened the file.
+            QProcess holder;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QString::fromLatin1(kHolderVariable), firstMode);
+            holder.setProcessEnvironment(env);
+            holder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            holder.start(QCoreApplication::applicationFilePath(), {m_db->path()});
+            while (!holder.canReadLine() && holder.waitForReadyRead(kChildWaitMs)) {
+            }
+            QCOMPARE(holder.readLine().trimmed(), QByteArray("ready"));
             Database ours;
             QCOMPARE(ours.open(m_db->path(), modeFromName(secondMode)), opens);
-            // The other copy's end frees the file whatever it held.
-            QVERIFY(holder.stop());
+            // The other copy's end, as a program ends with its handles closed, frees the file whatever it held.
+            holder.closeWriteChannel();
+            QVERIFY(holder.waitForFinished(kChildWaitMs) && holder.exitStatus() == QProcess::NormalExit);
             QVERIFY(ours.isOpen() || ours.open(m_db->path(), modeFromName(secondMode)));
             QCOMPARE(scalar(ours, QStringLiteral("SELECT name FROM tUserApl WHERE ID=1")).toString(), "Admin");
             return;

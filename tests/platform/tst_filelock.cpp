@@ -33,41 +33,6 @@ int runHolder(int argc, char** argv) {
     return 0;
 }
 
-// Another running copy of the program, in its own process.
-class HolderProcess {
-  public:
-    HolderProcess(const QString& database, const QString& mode) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(kHolderVariable), mode);
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QCoreApplication::applicationFilePath(), {database});
-    }
-    ~HolderProcess() {
-        if (!stop()) {
-            m_process.kill();
-            m_process.waitForFinished(kChildWaitMs);
-        }
-    }
-
-    // "ready" when the copy opened the database, "failed" when it could not, empty when it did not answer.
-    QString answer() {
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(kChildWaitMs)) {
-        }
-        return QString::fromLatin1(m_process.readLine()).trimmed();
-    }
-
-    // Ends the copy the way a program ends: its handles close with it.
-    bool stop() {
-        m_process.closeWriteChannel();
-        return m_process.waitForFinished(kChildWaitMs) && m_process.exitStatus() == QProcess::NormalExit &&
-               m_process.exitCode() == 0;
-    }
-
-  private:
-    QProcess m_process;
-};
-
 }  // namespace
 
 class TestFileLock : public DatabaseCase {
@@ -80,55 +45,56 @@ class TestFileLock : public DatabaseCase {
         m_db->db.close();
     }
 
+    // The first holder is another running copy of the program, or a connection of ours that reaches the file
+    // through a link: the lock is on the real file whatever path reached it.
     void secondOpenFollowsLockModes_data() {
-        // "ours": another process holds first and we open; "connection": two connections of one process;
-        // "link": the first of them opens through a link.
-        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("firstMode");
         QTest::addColumn<QString>("secondMode");
         QTest::addColumn<bool>("opens");
-        for (const char* where : {"ours", "connection", "link"}) {
+        for (const char* holder : {"other copy", "link"}) {
             for (const char* first : {"readwrite", "exclusive"}) {
                 for (const char* second : {"readwrite", "exclusive"}) {
                     const bool opens = qstrcmp(first, "readwrite") == 0 && qstrcmp(second, "readwrite") == 0;
-                    QTest::addRow("%s: %s then %s", where, first, second)
-                        << QString::fromLatin1(where) << QString::fromLatin1(first) << QString::fromLatin1(second)
+                    QTest::addRow("%s: %s then %s", holder, first, second)
+                        << QString::fromLatin1(holder) << QString::fromLatin1(first) << QString::fromLatin1(second)
                         << opens;
                 }
             }
         }
     }
     void secondOpenFollowsLockModes() {
-        QFETCH(QString, where);
+        QFETCH(QString, first);
         QFETCH(QString, firstMode);
         QFETCH(QString, secondMode);
         QFETCH(bool, opens);
-        if (where == QLatin1String("ours")) {
-            HolderProcess holder(m_db->path(), firstMode);
-            QCOMPARE(holder.answer(), QStringLiteral("ready"));
-            Database ours;
-            QCOMPARE(ours.open(m_db->path(), modeFromName(secondMode)), opens);
-            // The other copy's end frees the file whatever it held.
-            QVERIFY(holder.stop());
-            QVERIFY(ours.isOpen() || ours.open(m_db->path(), modeFromName(secondMode)));
-            QCOMPARE(scalar(ours, QStringLiteral("SELECT name FROM tUserApl WHERE ID=1")).toString(), "Admin");
-            return;
+        QProcess otherCopy;
+        Database ours;
+        if (first == QLatin1String("other copy")) {  // it answers whether it opened the file
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QString::fromLatin1(kHolderVariable), firstMode);
+            otherCopy.setProcessEnvironment(env);
+            otherCopy.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            otherCopy.start(QCoreApplication::applicationFilePath(), {m_db->path()});
+            while (!otherCopy.canReadLine() && otherCopy.waitForReadyRead(kChildWaitMs)) {
+            }
+            QCOMPARE(otherCopy.readLine().trimmed(), QByteArray("ready"));
+        } else {
+            const QString link = m_db->folder() + QStringLiteral("elsewhere/link.mdb");
+            QVERIFY(QDir().mkpath(QFileInfo(link).path()));
+            QVERIFY(QFile::link(m_db->path(), link));
+            QVERIFY(ours.open(link, modeFromName(firstMode)));
         }
-        QString firstPath = m_db->path();
-        if (where == QLatin1String("link")) {  // the lock is on the real file whatever path reached it
-            firstPath = m_db->folder() + QStringLiteral("elsewhere/link.mdb");
-            QVERIFY(QDir().mkpath(QFileInfo(firstPath).path()));
-            QVERIFY(QFile::link(m_db->path(), firstPath));
-        }
-        Database first;
-        QVERIFY(first.open(firstPath, modeFromName(firstMode)));
         Database second;
         QCOMPARE(second.open(m_db->path(), modeFromName(secondMode)), opens);
         // A refused open leaves the first connection working.
-        QCOMPARE(scalar(first, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt(), 1);
-        // Neither the refused attempt nor the closed connection keeps a lock.
-        first.close();
+        QVERIFY(!ours.isOpen() || scalar(ours, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt() == 1);
+        // Neither the refused attempt nor the first holder, once closed or ended as a program ends, keeps a lock.
+        ours.close();
+        otherCopy.closeWriteChannel();
+        otherCopy.waitForFinished(kChildWaitMs);
         QVERIFY(second.isOpen() || second.open(m_db->path(), modeFromName(secondMode)));
+        QCOMPARE(scalar(second, QStringLiteral("SELECT name FROM tUserApl WHERE ID=1")).toString(), "Admin");
     }
 
     // A share of the whole database's bytes, then a twist: no file at all, random bytes instead, another

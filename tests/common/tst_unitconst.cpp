@@ -17,21 +17,6 @@ constexpr int kTypeCen = 4;
 constexpr int kHall = 2;
 constexpr double kCallerFee = 77.5;
 
-struct Price {
-    QDate day;
-    double price;
-    QVariant fee;  // null: StrahVosn left empty
-    int band = kBand;
-    int typeCen = kTypeCen;
-};
-
-void addPrice(Database& db, const Price& p) {
-    const QByteArray fee = p.fee.isNull() ? "NULL" : QByteArray::number(p.fee.toDouble());
-    exec(db, QString::asprintf("INSERT INTO tCenaSeans (ID_Period, ID_TypeCen, DateSet, Cena, StrahVosn) VALUES "
-                               "(%d, %d, '%s 00:00:00', %g, %s)",
-                               p.band, p.typeCen, qPrintable(p.day.toString(Qt::ISODate)), p.price, fee.data()));
-}
-
 const char* const kPriceWriterArg = "--write-prices";
 constexpr int kRaceDays = 30;
 constexpr int kRacers = 4;
@@ -123,8 +108,6 @@ std::pair<QRect, int> solid(const QRect& bar, const QSize& size) {
 
 }  // namespace
 
-Q_DECLARE_METATYPE(QList<Price>)
-
 class TestUnitConst : public DatabaseCase {
     Q_OBJECT
 
@@ -134,27 +117,25 @@ class TestUnitConst : public DatabaseCase {
         gUserApl = TUserApl();
     }
 
-    // Asked on 5 March, at its first moment or later that day.
+    // Asked on 5 March, at its first moment or later that day, for band 3 and price type 4; a price not
+    // found leaves the caller's fee.
     void findsPriceValidOnDate_data() {
-        QTest::addColumn<QList<Price>>("prices");
+        QTest::addColumn<QString>("prices");  // band, price type, day set, price, fee
         QTest::addColumn<double>("price");
         QTest::addColumn<double>("fee");
-        const QDate d(2024, 3, 5);
-        QTest::newRow("latest of several")
-            << QList<Price>{{d.addDays(-30), 100, 1}, {d.addDays(-2), 120, 2}, {d.addDays(-10), 110, 3}} << 120.0
-            << 2.0;
-        QTest::newRow("none") << QList<Price>{} << 0.0 << kCallerFee;
-        QTest::newRow("empty fee reads 0") << QList<Price>{{d.addDays(-1), 90, QVariant()}} << 90.0 << 0.0;
-        QTest::newRow("zero price found") << QList<Price>{{d.addDays(-1), 0, 5}} << 0.0 << 5.0;
-        QTest::newRow("other bands and types apart")
-            << QList<Price>{{d, 300, 30, kBand + 1}, {d, 400, 40, kBand, kTypeCen + 1}, {d, 500, 50, 0}} << 0.0
-            << kCallerFee;
+        QTest::newRow("latest set before")
+            << "(3, 4, '2024-02-04 00:00:00', 100, 1), (3, 4, '2024-03-03 00:00:00', 120, 2), "
+               "(3, 4, '2024-02-24 00:00:00', 130, 3), (3, 4, '2024-03-06 00:00:00', 110, 4)"
+            << 120.0 << 2.0;
+        QTest::newRow("zero price found, empty fee reads 0") << "(3, 4, '2024-03-04 00:00:00', 0, NULL)" << 0.0 << 0.0;
+        QTest::newRow("none of other bands and types")
+            << "(4, 4, '2024-03-05 00:00:00', 300, 30), (3, 5, '2024-03-05 00:00:00', 400, 40), "
+               "(0, 4, '2024-03-05 00:00:00', 500, 50)"
+            << 0.0 << kCallerFee;
     }
     void findsPriceValidOnDate() {
-        QFETCH(QList<Price>, prices);
-        for (const Price& p : prices) {
-            addPrice(db(), p);
-        }
+        QFETCH(QString, prices);
+        exec(db(), "INSERT INTO tCenaSeans (ID_Period, ID_TypeCen, DateSet, Cena, StrahVosn) VALUES " + prices);
         for (const char* asked : {"2024-03-05 00:00:00", "2024-03-05 18:45:00"}) {
             double fee = kCallerFee;
             QTEST(GetCenaSeans(db(), kBand, kTypeCen, fee, at(asked)), "price");

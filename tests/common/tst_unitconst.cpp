@@ -45,33 +45,21 @@ const QString kLetters = QStringLiteral("abcdefghijkl");
 constexpr int kGreen = 100;
 constexpr int kRed = 200;
 
-// A 4 x 3 picture whose pixel (x, y) has blue 1 + 4y + x, shown by the letters a to l.
-QImage letterPicture(bool eightBit) {
-    QImage picture(4, 3, eightBit ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
-    for (int y = 0; y < 3; ++y) {
-        for (int x = 0; x < 4; ++x) {
-            const int code = 1 + 4 * y + x;
-            picture.setPixelColor(x, y, eightBit ? QColor(code, code, code) : QColor(kRed, kGreen, code));
+// A picture drawn by rows of letters joined by "|": "." is white, and a to l each have a colour of their
+// own, a grey on 8 bits or else a blue beside fixed red and green.
+QImage letterPicture(const QString& letters, bool eightBit, QImage::Format format) {
+    const QStringList rows = letters.split(QLatin1Char('|'));
+    QImage picture(int(rows[0].size()), int(rows.size()), format);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const int code = kLetters.indexOf(rows[y][x]) + 1;
+            picture.setPixelColor(x, y,
+                                  code == 0  ? QColor(Qt::white)
+                                  : eightBit ? QColor(code, code, code)
+                                             : QColor(kRed, kGreen, code));
         }
     }
     return picture;
-}
-
-// Rows of letters read from the bytes; "." is the white background.
-QString letters(const QImage& picture, bool eightBit) {
-    QStringList rows;
-    for (int y = 0; y < picture.height(); ++y) {
-        const uchar* pixel = picture.constScanLine(y);
-        QString row;
-        for (int x = 0; x < picture.width(); ++x, pixel += 3) {
-            const bool background = pixel[0] == 255 && pixel[1] == 255 && pixel[2] == 255;
-            const bool ownColour =
-                eightBit ? pixel[1] == pixel[0] && pixel[2] == pixel[0] : pixel[1] == kGreen && pixel[2] == kRed;
-            row += background ? QChar('.') : ownColour ? kLetters.at(pixel[0] - 1) : QChar('?');
-        }
-        rows << row;
-    }
-    return rows.join(QLatin1Char('|'));
 }
 
 // Edges as the panel fills them: left and top included, right and bottom excluded; an empty rect
@@ -202,10 +190,10 @@ class TestUnitConst : public DatabaseCase {
         QFETCH(double, angle);
         QFETCH(bool, eightBit);
         QFETCH(QString, expected);
-        QImage picture = letterPicture(eightBit);
+        QImage picture =
+            letterPicture("abcd|efgh|ijkl", eightBit, eightBit ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
         RotateBitmap(picture, Qt::white, angle);
-        QCOMPARE(picture.format(), QImage::Format_BGR888);
-        QCOMPARE(letters(picture, eightBit), expected);
+        QCOMPARE(picture, letterPicture(expected, eightBit, QImage::Format_BGR888));
     }
     void drawsBarsToScale_data() {
         QTest::addColumn<int>("maxCount");

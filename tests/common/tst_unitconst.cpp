@@ -143,15 +143,15 @@ class TestUnitConst : public DatabaseCase {
     void writesEventOfSignedInUser() {
         const QString letters = QString(250, QChar(0x0436));
         const QString cut = letters.left(249);
-        const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+        const QString before = dateTimeToStorage(QDateTime::currentDateTime().addSecs(-1));
         gUserApl.ID = 8;
         WriteActionLog(db(), acProgram, letters + "я");
         WriteActionLog(db(), acProgram, cut + QString::fromUtf8("\U0001F600"));
-        const QDateTime after = QDateTime::currentDateTime().addSecs(1);
-        QCOMPARE(rows(db(), "SELECT id_user, kod_action, ActionStr FROM tListActionUsers ORDER BY ID"),
-                 QStringList({"8|0|" + letters, "8|0|" + cut}));
-        const QDateTime stamp = dateTimeFromStorage(scalar(db(), "SELECT min(dt_action) FROM tListActionUsers"));
-        QVERIFY(stamp >= before && stamp <= after);
+        const QString after = dateTimeToStorage(QDateTime::currentDateTime().addSecs(1));
+        QCOMPARE(rows(db(), QStringLiteral("SELECT id_user, kod_action, ActionStr, dt_action BETWEEN '%1' AND '%2' "
+                                           "FROM tListActionUsers ORDER BY ID")
+                                .arg(before, after)),
+                 QStringList({"8|0|" + letters + "|1", "8|0|" + cut + "|1"}));
     }
     void turnsFourByThree_data() {
         QTest::addColumn<double>("angle");

@@ -2,7 +2,6 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
 
@@ -136,10 +135,11 @@ class TestListReports : public MainWindowCase {
     // taller than a page goes on over the next pages above the footer, its other cells on its first part;
     // the footer cuts the complex's name and keeps the report's.
     void longTextsPrintWhole_data() {
-        QTest::addColumn<QStringList>("report");  // file, report, connection, tall field, footer's end
-        QTest::newRow("issued cards") << QStringList{"RepSaleCard.rav", "RepSaleCards", "RvDataSetCard", "FIO",
-                                                     "ВЫДАННЫЕ КАРТЫ"};
-        QTest::newRow("insured persons") << QStringList{"RGS.rav", "RepListClient", "RvDataSetRGS", "Adres",
+        QTest::addColumn<QStringList>("report");  // file, report, connection, name and address, footer's end
+        QTest::newRow("issued cards") << QStringList{"RepSaleCard.rav", "RepSaleCards", "RvDataSetCard",
+                                                     ":pTall AS FIO, '' AS Adres", "ВЫДАННЫЕ КАРТЫ"};
+        QTest::newRow("insured persons") << QStringList{"RGS.rav", "RepListClient", "RvDataSetRGS",
+                                                        "'Борисов' AS FIO, :pTall AS Adres",
                                                         "Список застрахованных лиц"};
     }
     void longTextsPrintWhole() {
@@ -149,14 +149,13 @@ class TestListReports : public MainWindowCase {
             "Муниципальное автономное учреждение «Физкультурно-оздоровительный "
             "комплекс имени Героя Советского Союза И. П. Петрова»");
         // One card with every field either list reads: the largest number a card can have, a name, a tall text.
-        QString sql = QStringLiteral(
-            "SELECT '' AS WorkDate, 2147483647 AS NumCard, '' AS NameTC, 'Борисов' AS FIO, '' AS DateOpen, "
-            "'' AS DateClose, '' AS SumCard, 2147483647 AS Num, '' AS DateRec, '' AS Birthday, '' AS Adres, "
-            "'' AS Profession, '' AS StrahVosn, '' AS StrahSumm");
+        const QString sql = QStringLiteral(
+            "SELECT '' AS WorkDate, 2147483647 AS NumCard, '' AS NameTC, %1, '' AS DateOpen, '' AS DateClose, "
+            "'' AS SumCard, 2147483647 AS Num, '' AS DateRec, '' AS Birthday, '' AS Profession, '' AS StrahVosn, "
+            "'' AS StrahSumm");
         SqlQuery query(db());
         query.addParam(QStringLiteral("pTall"), FieldType::String, tall);
-        QueryReportData row(
-            query.prepared(sql.replace(QRegularExpression("'[^']*' AS " + report[3]), ":pTall AS " + report[3])));
+        QueryReportData row(query.prepared(sql.arg(report[3])));
         ReportEngine engine;
         engine.setParam(QStringLiteral("NameOrg"), org);
         engine.setParam(QStringLiteral("NameRep"), report[4]);

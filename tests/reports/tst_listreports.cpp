@@ -2,7 +2,6 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
 
@@ -48,12 +47,12 @@ class TestListReports : public MainWindowCase {
         useShippedReports(*m_db);
         exec(db(), "UPDATE tParApl SET snachStr='Бассейн «Волна»' WHERE ParKod=101");
         m_alekseev = addClient(db(), QStringLiteral("Алексеев"), QStringLiteral("Андрей"), QStringLiteral("Ильич"));
-        m_borisov = addClient(db(), QStringLiteral("Борисов"), QStringLiteral("Борис"));
+        const int borisov = addClient(db(), QStringLiteral("Борисов"), QStringLiteral("Борис"));
         m_org = insert(db(), QStringLiteral("INSERT INTO tOrg (Name) VALUES ('Ромашка')"));
-        addIssuedCard(db(), 101, 0, m_borisov, 0, "10:00:00", 300, 100000);
+        addIssuedCard(db(), 101, 0, borisov, 0, "10:00:00", 300, 100000);
         addIssuedCard(db(), 102, 1, m_alekseev, m_org, "09:00:00", 300, 0);
         addIssuedCard(db(), 103, 0, m_alekseev, 0, "23:59:30", 200, 50000);
-        addIssuedCard(db(), 104, 1, m_borisov, m_org, "23:59:59", 300, 100000, 1);
+        addIssuedCard(db(), 104, 1, borisov, m_org, "23:59:59", 300, 100000, 1);
         addIssuedCard(db(), 105, 0, 999, 0, "12:00:00", 300, 100000);
         addIssuedCard(db(), 106, 1, m_alekseev, m_org, "11:00:00", 100, 20000);
     }
@@ -61,46 +60,42 @@ class TestListReports : public MainWindowCase {
     void cardDialogFiltersByTypeAndOwner_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("owner");
-        QTest::addColumn<bool>("chosen");  // Алексеев or Ромашка chosen
         QTest::addColumn<QStringList>("numbers");
-        QTest::addColumn<QString>("filters");
-        QTest::newRow("all") << 0 << 0 << false << QStringList{"102", "101", "106", "103"} << "";
-        QTest::newRow("subscriptions") << 1 << 0 << false << QStringList{"101", "103"} << "";
-        QTest::newRow("club cards") << 2 << 0 << false << QStringList{"102", "106"} << "";
-        QTest::newRow("private") << 0 << 1 << false << QStringList{"101", "103"} << "Владелец:  Физ.лицо";
-        QTest::newRow("one client") << 0 << 1 << true << QStringList{"102", "106", "103"}
+        QTest::addColumn<QString>("filters");  // after a comma the owner chosen: Алексеев or Ромашка
+        QTest::newRow("all") << 0 << 0 << QStringList{"102", "101", "106", "103"} << "";
+        QTest::newRow("subscriptions") << 1 << 0 << QStringList{"101", "103"} << "";
+        QTest::newRow("club cards") << 2 << 0 << QStringList{"102", "106"} << "";
+        QTest::newRow("private") << 0 << 1 << QStringList{"101", "103"} << "Владелец:  Физ.лицо";
+        QTest::newRow("one client") << 0 << 1 << QStringList{"102", "106", "103"}
                                     << "Владелец:  Физ.лицо, Алексеев Андрей Ильич";
-        QTest::newRow("organisations") << 0 << 2 << false << QStringList{"102", "106"} << "Владелец:  Организация";
-        QTest::newRow("one org, club") << 2 << 2 << true << QStringList{"102", "106"}
-                                       << "Владелец:  Организация, Ромашка";
+        QTest::newRow("organisations") << 0 << 2 << QStringList{"102", "106"} << "Владелец:  Организация";
+        QTest::newRow("one org, club") << 2 << 2 << QStringList{"102", "106"} << "Владелец:  Организация, Ромашка";
     }
     void cardDialogFiltersByTypeAndOwner() {
         QFETCH(int, type);
         QFETCH(int, owner);
-        QFETCH(bool, chosen);
         QFETCH(QStringList, numbers);
+        QFETCH(QString, filters);
         TfrmRepCard dialog(m_main->ADOConnect, nullptr);
         dialog.cbTypeCard->setCurrentIndex(type);
         dialog.cbOwnerType->setCurrentIndex(owner);
-        if (chosen) {
+        if (const QString name = filters.section(QStringLiteral(", "), 1); !name.isEmpty()) {
             const int id = owner == 1 ? m_alekseev : m_org;
-            const QString name = owner == 1 ? QStringLiteral("Алексеев Андрей Ильич") : QStringLiteral("Ромашка");
-            int kind = 0;
-            m_ui->modalHandlers.push_back([id, name, &kind](QDialog& shown) {
+            const int kind = owner == 1 ? lkClients : lkOrgs;
+            // The owner is taken only from a selector that lists the owner type's kind.
+            m_ui->modalHandlers.push_back([id, name, kind](QDialog& shown) {
                 auto& selector = static_cast<TfrmSelectSpr&>(shown);
-                kind = selector.FTypeSpr;
                 selector.FSelect = {id, name};
-                return int(QDialog::Accepted);
+                return int(selector.FTypeSpr == kind ? QDialog::Accepted : QDialog::Rejected);
             });
             dialog.btnSelSklad->click();
-            QCOMPARE(kind, owner == 1 ? int(lkClients) : int(lkOrgs));
         }
         const QString day = QLocale().toString(QDate::currentDate(), QStringLiteral("dd.MM.yyyy"));
-        const QStringList lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
+        const QStringList lines = produce(dialog.btnRepTXT);
         QCOMPARE(rtfColumn(lines, 7, 1), numbers);
         QCOMPARE(lines.mid(0, 4), (QStringList{"Бассейн «Волна»", "ВЫДАННЫЕ КАРТЫ", "Период:  " + day + "-" + day,
                                                "Тип карты: " + dialog.cbTypeCard->currentText()}));
-        QTEST(lines.at(4).startsWith(QStringLiteral("Владелец")) ? lines.at(4) : QString(), "filters");
+        QCOMPARE(lines.at(4).startsWith(QStringLiteral("Владелец")) ? lines.at(4) : QString(), filters);
         QCOMPARE(lines.contains(day + "|102|КК|Алексеев Андрей Ильич|" + day + "|" + day + "|1500,00"),
                  numbers.contains("102"));
         // Every card costs 1500.
@@ -119,18 +114,18 @@ class TestListReports : public MainWindowCase {
     // keeps its header and total.
     void insuredListKeepsItsRule() {
         TfrmRepRGS dialog(m_main->ADOConnect, nullptr);
-        QStringList lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
+        QStringList lines = produce(dialog.btnRepTXT);
         QCOMPARE(lines.first(), QStringLiteral("Бассейн «Волна»"));
         QCOMPARE(rtfColumn(lines, 8, 0), (QStringList{"106", "103", "101"}));
         QCOMPARE(rtfColumn(lines, 8, 2),
                  (QStringList{"Алексеев Андрей Ильич", "Алексеев Андрей Ильич", "Борисов Борис "}));
         dialog.dtBegin->setDate(QDate::currentDate().addDays(-1));
         dialog.dtEnd->setDate(QDate::currentDate().addDays(-1));
-        lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
+        lines = produce(dialog.btnRepTXT);
         QCOMPARE(rtfColumn(lines, 8, 0), QStringList{"104"});
         QCOMPARE(m_ui->reportOutputFormats.last(), (QStringList{"PDF", "RTF"}));
         dialog.dtEnd->setDate(QDate(2000, 1, 1));
-        lines = produce(dialog.btnRepTXT, QStringLiteral("RTF"));
+        lines = produce(dialog.btnRepTXT);
         QVERIFY(lines.contains(
             "№ карты|Дата выдачи|Фамилия, имя, отчество|Дата рождения|Адрес|Профессия|Взнос|Страх. сумма"));
         QVERIFY(lines.contains(QStringLiteral("Взносов: 0,00")));
@@ -140,10 +135,11 @@ class TestListReports : public MainWindowCase {
     // taller than a page goes on over the next pages above the footer, its other cells on its first part;
     // the footer cuts the complex's name and keeps the report's.
     void longTextsPrintWhole_data() {
-        QTest::addColumn<QStringList>("report");  // file, report, connection, tall field, footer's end
-        QTest::newRow("issued cards") << QStringList{"RepSaleCard.rav", "RepSaleCards", "RvDataSetCard", "FIO",
-                                                     "ВЫДАННЫЕ КАРТЫ"};
-        QTest::newRow("insured persons") << QStringList{"RGS.rav", "RepListClient", "RvDataSetRGS", "Adres",
+        QTest::addColumn<QStringList>("report");  // file, report, connection, name and address, footer's end
+        QTest::newRow("issued cards") << QStringList{"RepSaleCard.rav", "RepSaleCards", "RvDataSetCard",
+                                                     ":pTall AS FIO, '' AS Adres", "ВЫДАННЫЕ КАРТЫ"};
+        QTest::newRow("insured persons") << QStringList{"RGS.rav", "RepListClient", "RvDataSetRGS",
+                                                        "'Борисов' AS FIO, :pTall AS Adres",
                                                         "Список застрахованных лиц"};
     }
     void longTextsPrintWhole() {
@@ -153,14 +149,13 @@ class TestListReports : public MainWindowCase {
             "Муниципальное автономное учреждение «Физкультурно-оздоровительный "
             "комплекс имени Героя Советского Союза И. П. Петрова»");
         // One card with every field either list reads: the largest number a card can have, a name, a tall text.
-        QString sql = QStringLiteral(
-            "SELECT '' AS WorkDate, 2147483647 AS NumCard, '' AS NameTC, 'Борисов' AS FIO, '' AS DateOpen, "
-            "'' AS DateClose, '' AS SumCard, 2147483647 AS Num, '' AS DateRec, '' AS Birthday, '' AS Adres, "
-            "'' AS Profession, '' AS StrahVosn, '' AS StrahSumm");
+        const QString sql = QStringLiteral(
+            "SELECT '' AS WorkDate, 2147483647 AS NumCard, '' AS NameTC, %1, '' AS DateOpen, '' AS DateClose, "
+            "'' AS SumCard, 2147483647 AS Num, '' AS DateRec, '' AS Birthday, '' AS Profession, '' AS StrahVosn, "
+            "'' AS StrahSumm");
         SqlQuery query(db());
         query.addParam(QStringLiteral("pTall"), FieldType::String, tall);
-        QueryReportData row(
-            query.prepared(sql.replace(QRegularExpression("'[^']*' AS " + report[3]), ":pTall AS " + report[3])));
+        QueryReportData row(query.prepared(sql.arg(report[3])));
         ReportEngine engine;
         engine.setParam(QStringLiteral("NameOrg"), org);
         engine.setParam(QStringLiteral("NameRep"), report[4]);
@@ -211,17 +206,15 @@ class TestListReports : public MainWindowCase {
     }
 
   private:
-    QString produceFile(QPushButton* button, const QString& format) {
-        const QString path = m_db->folder() + QStringLiteral("list.") + format.toLower();
+    QStringList produce(QPushButton* button) {
+        const QString path = m_db->folder() + QStringLiteral("list.rtf");
         QFile::remove(path);
-        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, format, path});
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("RTF"), path});
         button->click();
-        return path;
+        return rtfLines(path);
     }
-    QStringList produce(QPushButton* button, const QString& format) { return rtfLines(produceFile(button, format)); }
 
     int m_alekseev = 0;
-    int m_borisov = 0;
     int m_org = 0;
 };
 

@@ -131,6 +131,7 @@ class TestCardPrint : public MainWindowCase {
         QCOMPARE(m_card.DopTXT, QStringLiteral("Текст"));
     }
 
+    // An unreadable photo, JPEG or BMP, is refused with the print's own advice (no size expected).
     void writesTheTemporaryPhoto_data() {
         QTest::addColumn<QString>("photo");
         QTest::addColumn<QSize>("size");
@@ -138,15 +139,28 @@ class TestCardPrint : public MainWindowCase {
         QTest::newRow("bmp") << "client.bmp" << QSize(30, 20);
         QTest::newRow("jpeg prints empty") << "client.jpeg" << QSize(1, 1);
         QTest::newRow("missing") << "gone.jpg" << QSize(90, 120);
+        QTest::newRow("damaged jpg") << "bad.jpg" << QSize();
+        QTest::newRow("damaged bmp") << "bad.bmp" << QSize();
     }
     void writesTheTemporaryPhoto() {
         QFETCH(QString, photo);
+        QFETCH(QSize, size);
         QImage(40, 50, QImage::Format_RGB888).save(gPhotoDir + "client.JPG", "JPEG");
         QImage(30, 20, QImage::Format_RGB888).save(gPhotoDir + "client.bmp", "BMP");
         QImage(40, 50, QImage::Format_RGB888).save(gPhotoDir + "client.jpeg", "JPEG");
+        for (const char* damaged : {"bad.jpg", "bad.bmp"}) {
+            QFile file(gPhotoDir + damaged);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("\xff\xd8 not a picture") > 0);
+        }
         QDir(gAppPath + "TMP").removeRecursively();  // a missing folder is made
-        SavePhotoTMP(photo);
-        QTEST(QImage(PhotoTMPFile()).size(), "size");
+        try {
+            SavePhotoTMP(photo);
+            QCOMPARE(QImage(PhotoTMPFile()).size(), size);
+        } catch (const AppError& refused) {
+            QVERIFY(!size.isValid());
+            QVERIFY(refused.text().startsWith(
+                QStringLiteral("Не удается прочитать фотографию «%1» для карты.").arg(photo)));
+        }
     }
 
     // A cancelled print and one that fails log nothing, and neither leaves its photo behind.

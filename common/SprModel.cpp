@@ -312,12 +312,15 @@ void SprModel::startCount() {
 // so that its error is shown once; the list keeps the rows it has until it is read again.
 void SprModel::countSlice() {
     m_countTimer.stop();
+    if (m_count.checkedSlices >= 0) {
+        checkSlice();
+        return;
+    }
     QElapsedTimer timer;
     timer.start();
     const qint64 from = m_count.countedId;
     const qint64 upTo = sliceEnd(from, m_count.sliceRows);
-    const QString count = COUNT_SLICE_SQL.arg(withoutFinalOrderBy(m_sql), QString::number(from), QString::number(upTo));
-    const int rows = int(readNumber(count));
+    const int rows = rowsBetween(from, upTo);
     if (rows > 0) {
         m_count.slices << Slice{from, m_count.rows};
     }
@@ -334,6 +337,31 @@ void SprModel::countSlice() {
         m_count.countedId = upTo + 1;
         m_countTimer.start();
     }
+}
+
+// A check counts the state's own slices again; the first that differs ends it, and the list is counted
+// afresh.
+void SprModel::checkSlice() {
+    const int slice = m_count.checkedSlices;
+    const bool last = slice + 1 == m_slices.size();
+    const qint64 from = slice == 0 ? m_firstId : m_slices.at(slice).fromId;
+    const qint64 upTo = last ? m_lastId : m_slices.at(slice + 1).fromId - 1;
+    const int rows = (last ? m_rows : m_slices.at(slice + 1).firstRow) - m_slices.at(slice).firstRow;
+    if (rowsBetween(from, upTo) != rows) {
+        startCount();
+    } else if (last) {
+        m_count.rows = m_rows;
+        m_count.slices = m_slices;
+        endCount();
+    } else {
+        m_count.checkedSlices = slice + 1;
+        m_countTimer.start();
+    }
+}
+
+int SprModel::rowsBetween(qint64 from, qint64 upTo) const {
+    return int(
+        readNumber(COUNT_SLICE_SQL.arg(withoutFinalOrderBy(m_sql), QString::number(from), QString::number(upTo))));
 }
 
 qint64 SprModel::sliceEnd(qint64 from, qint64 rows) const {
@@ -368,18 +396,29 @@ void SprModel::finishCount() {
     }
 }
 
-// The file changed since the state shown: the list is counted again, at once. Rows added elsewhere lie
-// beyond a keyed list's IDs, so the same count tells that the list is as it was.
-void SprModel::checkState() {
+// The file changed since the state shown: the list is counted again, at once, up to the row asked for
+// or whole. Rows added elsewhere lie beyond a keyed list's IDs, so the same count tells that the list is
+// as it was.
+void SprModel::checkState(int lastRow) {
     if (!m_binder || !counted() || inMemory(0, m_rows - 1)) {
         return;
     }
     if (!m_countTimer.isActive()) {
         startCheck();
     }
-    while (m_countTimer.isActive()) {
+    while (m_countTimer.isActive() && !checkedUpTo(lastRow)) {
         countSlice();
     }
+}
+
+// Whether a check under way found a list ordered by ID as it was up to a row: the rows up to it lie in
+// the slices counted so far, whatever the rest holds.
+bool SprModel::checkedUpTo(int row) const {
+    const int checked = m_count.checkedSlices;
+    if (row < 0 || !m_key.orderedById || checked <= 0) {
+        return false;
+    }
+    return row < (checked < m_slices.size() ? m_slices.at(checked).firstRow : m_rows);
 }
 
 // A list not wholly in memory is counted again between events soon after the file changed, so that
@@ -398,6 +437,7 @@ void SprModel::startCheck() {
     m_countsLeft = kMostCounts;
     if (keyed()) {
         startCount();
+        m_count.checkedSlices = m_slices.isEmpty() ? -1 : 0;
     } else {
         recountShort();
     }
@@ -451,7 +491,7 @@ void SprModel::setRows(int rows) {
 
 void SprModel::prepareRows(int first, int last) {
     if (!inMemory(first, last)) {
-        checkState();
+        checkState(qMin(m_rows - 1, (last / kPageRows + 1) * kPageRows - 1));
     }
 }
 

@@ -75,9 +75,9 @@ class SprModel : public QAbstractTableModel {
     bool counted() const { return !(m_firstCount && m_countTimer.isActive()); }
     // Counts the slices left of the first count now, without waiting for events.
     void finishCount();
-    // Counts the list again now when the file changed since the state shown (see above), or finishes
-    // such a count under way.
-    void checkState();
+    // Counts the list again now when the file changed since the state shown (see above), or goes on
+    // with such a count under way, until the state is known up to lastRow (-1: whole).
+    void checkState(int lastRow = -1);
     // Makes the rows first..last ready to be read, checking the state first when one of them is not in
     // memory. Rows may be added or removed at the end meanwhile.
     void prepareRows(int first, int last);
@@ -127,6 +127,9 @@ class SprModel : public QAbstractTableModel {
         qint64 countedId = 0;
         qint64 sliceRows = 0;
         Version start;
+        // A check of the state shown: the number of its slices found as they were; -1 for a count of
+        // slices of its own.
+        int checkedSlices = -1;
     };
     // An extra condition of a statement and the order value it binds.
     struct Condition {
@@ -143,6 +146,9 @@ class SprModel : public QAbstractTableModel {
 
     void startCount();
     void countSlice();
+    void checkSlice();
+    bool checkedUpTo(int row) const;
+    int rowsBetween(qint64 from, qint64 upTo) const;
     qint64 sliceEnd(qint64 after, qint64 rows) const;
     void endCount();
     void watchFile();

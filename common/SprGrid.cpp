@@ -113,10 +113,9 @@ QVariant SprGrid::currentValue(const QString& field) const {
     return valueAt(currentRowNumber(), field);
 }
 
-// The list's true length: a count under way is finished first, and a change of the file is looked for.
+// The list's true length: a count under way is finished first.
 int SprGrid::rowCount() const {
     m_model->finishCount();
-    m_model->checkState();
     return m_model->rowCount();
 }
 

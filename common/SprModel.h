@@ -75,9 +75,6 @@ class SprModel : public QAbstractTableModel {
     bool counted() const { return !(m_firstCount && m_countTimer.isActive()); }
     // Counts the slices left of the first count now, without waiting for events.
     void finishCount();
-    // Counts the list again now when the file changed since the state shown (see above), or goes on
-    // with such a count under way, until the state is known up to lastRow (-1: whole).
-    void checkState(int lastRow = -1);
     // Makes the rows first..last ready to be read, checking the state first when one of them is not in
     // memory. Rows may be added or removed at the end meanwhile.
     void prepareRows(int first, int last);
@@ -151,6 +148,9 @@ class SprModel : public QAbstractTableModel {
     int rowsBetween(qint64 from, qint64 upTo) const;
     qint64 sliceEnd(qint64 after, qint64 rows) const;
     void endCount();
+    // Counts the list again now when the file changed since the state shown, or goes on with such a
+    // count under way, until the state is known up to lastRow.
+    void checkState(int lastRow);
     void watchFile();
     void startCheck();
     void recountShort();

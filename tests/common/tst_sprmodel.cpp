@@ -117,7 +117,7 @@ class TestSprModel : public DatabaseCase {
         exec(db(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
                                   "INSERT INTO tListActionUsers (ID, dt_action) SELECT i, CASE WHEN i > 9000 THEN "
                                   "datetime('2024-01-01', '+' || (i * 7919 % 20000) || ' minutes') END FROM n"));
-        exec(db(), QStringLiteral("INSERT INTO tListActionUsers (ID, dt_action) VALUES (-5, '2024-02-01 00:00:00'), "
+        exec(db(), QStringLiteral("INSERT INTO tListActionUsers (ID, dt_action) VALUES (-5, '2024-01-02 00:00:00'), "
                                   "(0, NULL), (%1, '2020-01-01 00:00:00')")
                        .arg(Q_INT64_C(1) << 40));
         const QString order = byDate ? QStringLiteral("dt_action, ID") : QStringLiteral("ID");
@@ -144,8 +144,17 @@ class TestSprModel : public DatabaseCase {
         for (int row = 0; read == QLatin1String("forward") && row < grid.sprModel()->rowCount(); ++row) {
             shown << grid.valueAt(row, QStringLiteral("ID")).toString();
         }
+        // Backward from the last row: when the list is read again on the way, the view shows it anew
+        // from its new end.
         for (int row = grid.rowCount() - 1; read != QLatin1String("forward") && row >= 0; --row) {
-            shown.prepend(grid.valueAt(row, QStringLiteral("ID")).toString());
+            const int rows = grid.sprModel()->rowCount();
+            const QString id = grid.valueAt(row, QStringLiteral("ID")).toString();
+            if (grid.sprModel()->rowCount() != rows) {
+                shown.clear();
+                row = grid.sprModel()->rowCount();
+                continue;
+            }
+            shown.prepend(id);
         }
         QCOMPARE(
             shown,

@@ -240,8 +240,7 @@ void SprModel::refresh() {
     }
     if (m_binder && keyed() && rows == kPageRows) {
         m_firstCount = true;
-        m_agreedRows = -1;
-        m_countsLeft = kMostCounts;
+        expectCount(-1);
         startCount();
     } else {
         emit countFinished();
@@ -372,12 +371,24 @@ qint64 SprModel::sliceEnd(qint64 from, qint64 rows) const {
     return upTo;
 }
 
+// The count a new count agrees with: the state shown, or none.
+void SprModel::expectCount(int rows) {
+    m_agreedRows = rows;
+    m_countsLeft = kMostCounts;
+}
+
 // A count the file changed under may hold rows of two states: it is counted again until a count is
 // quiet or agrees with the one before.
+bool SprModel::settled(Version start, int rows) {
+    if (version() == start || rows == m_agreedRows || --m_countsLeft <= 0) {
+        return true;
+    }
+    m_agreedRows = rows;
+    return false;
+}
+
 void SprModel::endCount() {
-    const bool quiet = version() == m_count.start;
-    if (!quiet && m_count.rows != m_agreedRows && --m_countsLeft > 0) {
-        m_agreedRows = m_count.rows;
+    if (!settled(m_count.start, m_count.rows)) {
         startCount();
         return;
     }
@@ -433,8 +444,7 @@ void SprModel::startCheck() {
     if (version() == m_version) {
         return;
     }
-    m_agreedRows = m_rows;
-    m_countsLeft = kMostCounts;
+    expectCount(m_rows);
     if (keyed()) {
         startCount();
         m_count.checkedSlices = m_slices.isEmpty() ? -1 : 0;
@@ -450,11 +460,7 @@ void SprModel::recountShort() {
     do {
         start = version();
         rows = int(readNumber(count));
-        if (version() == start || rows == m_agreedRows) {
-            break;
-        }
-        m_agreedRows = rows;
-    } while (--m_countsLeft > 0);
+    } while (!settled(start, rows));
     takeCount(rows, {}, start, rows == m_rows);
 }
 

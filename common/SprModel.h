@@ -147,6 +147,8 @@ class SprModel : public QAbstractTableModel {
     bool checkedUpTo(int row) const;
     int rowsBetween(qint64 from, qint64 upTo) const;
     qint64 sliceEnd(qint64 after, qint64 rows) const;
+    void expectCount(int rows);
+    bool settled(Version start, int rows);
     void endCount();
     // Counts the list again now when the file changed since the state shown, or goes on with such a
     // count under way, until the state is known up to lastRow.

@@ -85,8 +85,9 @@ void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& da
     const QDateTime day(date.date(), QTime(0, 0));
     // Look-up and write under the write lock, so that two workstations cannot both insert the day.
     Transaction transaction(db);
-    // Band 0 is no row: it holds the prices of club cards and sports types. A band gone has no hall either.
+    // Band 0 is no row: it holds the prices of club cards and sports types.
     if (idPeriod != 0) {
+        requireRecord(db, QStringLiteral("tPeriodCena"), idPeriod);
         requireRecord(db, QStringLiteral("tZal"), execScalar(db, BAND_HALL_SQL.arg(idPeriod)).toInt());
     }
     requireRecord(db, QStringLiteral("tTypeCen"), idTypeCen);

@@ -420,17 +420,17 @@ void Layouter::placeDetails(const ReportBand& detail) {
     const PlacedBand headerBand = header ? place(*header, {connection(header->data), 0}) : PlacedBand{};
     qsizetype headedPage = 0;
     const double pageRoom = m_bottom - m_report.margins.top() - headerBand.height;
+    const auto needsHeader = [&] { return header && headedPage != m_pages.size(); };
     const auto putUnderHeader = [&](PlacedBand band) {
         for (;;) {
-            const bool needsHeader = header && headedPage != m_pages.size();
-            const double room = m_bottom - m_y - (needsHeader ? headerBand.height : 0);
+            const double room = m_bottom - m_y - (needsHeader() ? headerBand.height : 0);
             // A row taller than a page starts where its first part has the room of a row.
             const bool startsHere =
                 band.height <= room + kTolerance || (band.height > pageRoom + kTolerance && room >= detail.height);
             if (!startsHere && !atPageTop()) {
                 newPage();
             }
-            if (header && headedPage != m_pages.size()) {
+            if (needsHeader()) {
                 put(headerBand);
                 headedPage = m_pages.size();
             }

@@ -101,7 +101,7 @@ const QList<KindList> kLists = {
       {QStringLiteral("DateOpen"), QStringLiteral("Дата открытия"), 15},
       {QStringLiteral("DateClose"), QStringLiteral("Дата закрытия"), 15}},
      false,
-     {QStringLiteral("tCard"), true}},
+     {QStringLiteral("tCard")}},
     {lkClients, SELECT_CLIENTS_SQL, {QStringLiteral("ID")}, {}, false},
     {lkOrgs,
      SELECT_ORGS_SQL,
@@ -136,7 +136,7 @@ const QList<KindList> kLists = {
       {QStringLiteral("kod_action"), QStringLiteral("Код события"), 10},
       {QStringLiteral("ActionStr"), QStringLiteral("Действие"), 70}},
      false,
-     {QStringLiteral("tListActionUsers"), false, QStringLiteral("dt_action")}},
+     {QStringLiteral("tListActionUsers"), QStringLiteral("dt_action")}},
 };
 
 // Creates a form with the list window as parent and loads it with a row ID.

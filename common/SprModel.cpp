@@ -7,49 +7,43 @@
 #include <QSqlRecord>
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/Database.h"
 #include "platform/LocaleFormat.h"
 
 namespace {
 
-const QString COUNT_ROWS_SQL = QStringLiteral("SELECT COUNT(*) FROM (%1)");
-const QString COUNT_SLICE_SQL = QStringLiteral("SELECT COUNT(*) FROM (%1) WHERE ID >= %2 AND ID <= %3");
+const QString FIELDS_SQL = QStringLiteral("SELECT * FROM (%1) LIMIT 0");
+const QString IDS_SQL = QStringLiteral("SELECT ID FROM (%1)");
+const QString WHOLE_SQL = QStringLiteral("SELECT * FROM (%1)");
 const QString FIRST_ID_SQL = QStringLiteral("SELECT MIN(ID) FROM %1");
 const QString LAST_ID_SQL = QStringLiteral("SELECT MAX(ID) FROM %1");
+// The bounds on IDs are kept out of the plan ("+ID"): the list's own order chooses its index.
+const QString FIRST_PAGE_SQL = QStringLiteral("SELECT * FROM (%1) WHERE +ID BETWEEN %2 AND %3 LIMIT %4");
 // The last ID of a slice that starts at ID %2 and holds %4 of the table's rows.
 const QString SLICE_END_SQL =
     QStringLiteral("SELECT ID FROM %1 WHERE ID >= %2 AND ID <= %3 ORDER BY ID LIMIT 1 OFFSET %4");
-const QString VERSION_SQL = QStringLiteral("SELECT data_version, total_changes() FROM pragma_data_version");
-const QString PAGE_ROWS_SQL = QStringLiteral("SELECT * FROM (%1) LIMIT %2 OFFSET %3");
-// The bounds on IDs are kept out of the plan ("+ID"): the list's own order chooses its index.
-const QString PAGE_KEYED_SQL = QStringLiteral("SELECT * FROM (%1) WHERE +ID BETWEEN %2 AND %3%4 LIMIT %5 OFFSET %6");
-const QString ANCHOR_SQL = QStringLiteral("SELECT %1, ID FROM (%2) WHERE +ID BETWEEN %3 AND %4%5 LIMIT 1 OFFSET %6");
-// The row of ID %2 and every row after it in the order of column %1, NULLs first; the first term of
-// the second form keeps the column's index.
-const QString FROM_UNDATED_ROW_SQL = QStringLiteral(" AND (%1 IS NOT NULL OR ID >= %2)");
-const QString FROM_ROW_SQL = QStringLiteral(" AND %1 >= :pOrder AND (%1 > :pOrder OR ID >= %2)");
-const QString kOrderParam = QStringLiteral(":pOrder");
+// The list's IDs (and their order values) in a slice of the table's IDs, in no order.
+const QString SLICE_IDS_SQL = QStringLiteral("SELECT ID%1 FROM (%2) WHERE ID BETWEEN %3 AND %4");
+// The list's rows of some IDs, in no order: the keyset gives it.
+const QString ROWS_OF_IDS_SQL = QStringLiteral("SELECT * FROM (%1) WHERE ID IN (%2)");
 
-// A slice of the count takes a few milliseconds, far below what another workstation's write may
+// A slice of the keyset takes a few milliseconds, far below what another workstation's write may
 // wait: its width in the table's rows grows while slices are quick and shrinks when one is slow.
 constexpr qint64 kFirstSliceRows = 1024;
 constexpr qint64 kFewestSliceRows = 256;
 constexpr qint64 kMostSliceRows = 1 << 18;
 constexpr qint64 kQuickSliceNs = 2'000'000;
 constexpr qint64 kSlowSliceNs = 8'000'000;
-// Rows between two anchors of a list not ordered by ID: walking them takes a few milliseconds.
-constexpr int kAnchorRows = 8192;
-// How often an open list looks whether the file changed: a look is one short statement.
-constexpr int kWatchMs = 250;
-// A count that the file changed under is taken when it is quiet or agrees with the one before; a
-// file that changes under every count is shown as counted last.
-constexpr int kMostCounts = 4;
+// IDs read by one statement when rows are read by their IDs.
+constexpr int kMostFetchedIds = 4 * 128;
 
 // Floats show with up to 15 significant digits, as the workstation's default float form does.
 constexpr int kFloatDigits = 15;
 // "yyyy-MM-dd HH:mm:ss"
 constexpr int kStoredLength = 19;
+const QString kStoredForm = QStringLiteral("0000-00-00 00:00:00");
 
 bool isInteger(const QVariant& value) {
     switch (value.typeId()) {
@@ -138,32 +132,55 @@ int finalOrderByAt(const QString& sql) {
     return orderAt;
 }
 
-// The statement without its final ORDER BY, for counting: the order does not change the count, and
-// SQLite would otherwise sort every row of the list only to count them.
+// The statement without its final ORDER BY, for reading rows whose order the keyset gives: SQLite
+// would otherwise sort them, or choose the order's index over the IDs'.
 QString withoutFinalOrderBy(const QString& sql) {
     const int orderAt = finalOrderByAt(sql);
     return orderAt < 0 ? sql : sql.left(orderAt);
 }
 
-// The same rows in the opposite order: every term of the final ORDER BY turned round.
-QString reversedOrder(const QString& sql) {
-    static const QRegularExpression orderBy(QStringLiteral("^ORDER\\s+BY\\s+"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression direction(QStringLiteral("\\s+(ASC|DESC)$"),
-                                              QRegularExpression::CaseInsensitiveOption);
-    const int orderAt = finalOrderByAt(sql);
-    QString terms = sql.mid(orderAt);
-    terms.remove(orderBy);
-    QStringList reversed;
-    for (QString term : terms.split(QLatin1Char(','))) {
-        term = term.trimmed();
-        const QRegularExpressionMatch given = direction.match(term);
-        const bool descending =
-            given.hasMatch() && given.captured(1).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
-        term.remove(direction);
-        reversed << (descending ? term : term + QStringLiteral(" DESC"));
+// A stored date-time "yyyy-MM-dd HH:mm:ss" as the number yyyyMMddHHmmss, which orders as the text
+// does; NULL first, any other value last.
+qint64 orderKey(const QVariant& value) {
+    if (value.isNull()) {
+        return std::numeric_limits<qint64>::min();
     }
-    return sql.left(orderAt) + QStringLiteral("ORDER BY ") + reversed.join(QStringLiteral(", "));
+    const QString text = value.toString();
+    if (text.size() != kStoredLength) {
+        return std::numeric_limits<qint64>::max();
+    }
+    qint64 key = 0;
+    for (int i = 0; i < kStoredLength; ++i) {
+        const int digit = digitsAt(text, i, 1);
+        if (digit >= 0) {
+            key = key * 10 + digit;
+        } else if (text.at(i) != kStoredForm.at(i)) {
+            return std::numeric_limits<qint64>::max();
+        }
+    }
+    return key;
+}
+
+int columnOf(const QStringList& fields, const QString& field) {
+    for (int column = 0; column < fields.size(); ++column) {
+        if (fields.at(column).compare(field, Qt::CaseInsensitive) == 0) {
+            return column;
+        }
+    }
+    return -1;
+}
+
+int idColumn(const QStringList& fields) {
+    return columnOf(fields, QStringLiteral("ID"));
+}
+
+QString idList(const QList<qint64>& ids) {
+    QStringList texts;
+    texts.reserve(ids.size());
+    for (const qint64 id : ids) {
+        texts << QString::number(id);
+    }
+    return texts.join(QLatin1Char(','));
 }
 
 }  // namespace
@@ -184,13 +201,9 @@ QString defaultDisplayText(const QVariant& value) {
 }
 
 SprModel::SprModel(QObject* parent) : QAbstractTableModel(parent) {
-    // Each slice of a count runs from the event loop, so that the window answers between slices.
-    m_countTimer.setInterval(0);
-    connect(&m_countTimer, &QTimer::timeout, this, &SprModel::countSlice);
-    m_anchorTimer.setInterval(0);
-    connect(&m_anchorTimer, &QTimer::timeout, this, &SprModel::anchorSlice);
-    m_watchTimer.setInterval(kWatchMs);
-    connect(&m_watchTimer, &QTimer::timeout, this, &SprModel::watchFile);
+    // Each slice of a keyset runs from the event loop, so that the window answers between slices.
+    m_keysetTimer.setInterval(0);
+    connect(&m_keysetTimer, &QTimer::timeout, this, &SprModel::readKeysetSlice);
 }
 
 void SprModel::setQuery(const QString& sql, QueryBinder binder, const SprKey& key) {
@@ -201,47 +214,32 @@ void SprModel::setQuery(const QString& sql, QueryBinder binder, const SprKey& ke
 
 void SprModel::setStatement(const QString& sql, const SprKey& key) {
     m_sql = withoutTrailingSemicolon(sql);
+    m_unorderedSql = withoutFinalOrderBy(m_sql);
     m_key = key;
 }
 
 void SprModel::refresh() {
-    m_countTimer.stop();
-    m_anchorTimer.stop();
-    m_watchTimer.stop();
-    m_firstCount = false;
-    // The slices and anchors of the last read no longer tell where a page starts.
-    m_slices.clear();
-    m_anchors.clear();
-    m_anchorsWhole = false;
+    m_keysetTimer.stop();
+    m_keyset = {};
     // Read before the reset: a failing statement leaves the rows shown as they were.
-    QStringList fields;
-    Page first;
-    int rows = 0;
-    Version read;
+    Read read;
     if (m_binder) {
-        read = version();
-        readBounds();
-        first = readPage(0, &fields);
-        const bool whole = first.rows.size() < kPageRows;
-        rows =
-            whole || keyed() ? int(first.rows.size()) : int(readNumber(COUNT_ROWS_SQL.arg(withoutFinalOrderBy(m_sql))));
+        read = keyed() ? readFirstPage() : readList();
     }
+    const bool whole = m_binder && idColumn(read.fields) < 0;
     beginResetModel();
-    m_pages.clear();
-    m_rows = rows;
-    m_fields = fields;
-    m_version = read;
-    if (m_binder) {
-        m_pages.insert(0, first);
+    m_fields = read.fields;
+    m_ids = read.ids;
+    m_rows.clear();
+    m_whole = whole ? read.rows : QList<QVariantList>();
+    for (int i = 0; !whole && i < read.rows.size(); ++i) {
+        m_rows.insert(m_ids.at(i), Row{read.rows.at(i), 0});
     }
     endResetModel();
-    if (m_binder) {
-        m_watchTimer.start();
-    }
-    if (m_binder && keyed() && rows == kPageRows) {
-        m_firstCount = true;
-        expectCount(-1);
-        startCount();
+    if (keyed() && m_ids.size() == kPageRows) {
+        m_keyset.nextId = m_firstId;
+        m_keyset.sliceRows = kFirstSliceRows;
+        m_keysetTimer.start();
     } else {
         emit countFinished();
     }
@@ -249,20 +247,16 @@ void SprModel::refresh() {
 
 void SprModel::clear() {
     m_sql.clear();
+    m_unorderedSql.clear();
     m_binder = nullptr;
     m_key = {};
     refresh();
 }
 
-// Runs a wrapping of the list's statement, binding the order value of an anchor when it names one;
-// the caller reads it to its end.
-QSqlQuery SprModel::run(const QString& sql, const QVariant& order) const {
+// Runs a wrapping of the list's statement; the caller reads it to its end.
+QSqlQuery SprModel::run(const QString& sql) const {
     QSqlQuery query = m_binder(sql);
     query.setForwardOnly(true);
-    if (sql.contains(kOrderParam)) {
-        // A value read from the file goes back in the form it was read.
-        query.bindValue(kOrderParam, order);
-    }
     if (!query.exec()) {
         throw DbError(query.lastError().text().trimmed(), query.lastQuery(), Q_FUNC_INFO);
     }
@@ -276,91 +270,97 @@ qint64 SprModel::readNumber(const QString& sql) const {
     return number;
 }
 
-SprModel::Version SprModel::version() const {
-    QSqlQuery query = run(VERSION_SQL);
-    query.next();
-    const Version read{query.value(0).toLongLong(), query.value(1).toLongLong()};
+QStringList SprModel::readFields(const QSqlQuery& query) const {
+    QStringList fields;
+    const QSqlRecord record = query.record();
+    for (int column = 0; column < record.count(); ++column) {
+        fields << record.fieldName(column);
+    }
+    return fields;
+}
+
+QList<QVariantList> SprModel::readRows(QSqlQuery& query, int columns) {
+    QList<QVariantList> rows;
+    while (query.next()) {
+        QVariantList values;
+        values.reserve(columns);
+        for (int column = 0; column < columns; ++column) {
+            values << query.value(column);
+        }
+        rows << values;
+    }
     query.finish();
+    return rows;
+}
+
+// A short list: its IDs by one statement, then its first page by them; one without IDs whole.
+SprModel::Read SprModel::readList() {
+    Read read;
+    QSqlQuery fields = run(FIELDS_SQL.arg(m_sql));
+    read.fields = readFields(fields);
+    fields.finish();
+    if (idColumn(read.fields) < 0) {
+        QSqlQuery whole = run(WHOLE_SQL.arg(m_sql));
+        read.rows = readRows(whole, int(read.fields.size()));
+        return read;
+    }
+    // Without an order of its own, the list's order is its plan's: the IDs are read by the same plan.
+    const bool ordered = finalOrderByAt(m_sql) >= 0;
+    QSqlQuery ids = run((ordered ? IDS_SQL : WHOLE_SQL).arg(m_sql));
+    const int id = ordered ? 0 : idColumn(read.fields);
+    while (ids.next()) {
+        read.ids << ids.value(id).toLongLong();
+    }
+    ids.finish();
     return read;
 }
 
-// A keyed list holds the IDs its table held at the read: rows added later stay out of it until it is
-// read again, so that they never shift the rows read.
-void SprModel::readBounds() {
-    if (keyed()) {
-        m_firstId = m_key.firstId ? *m_key.firstId : readNumber(FIRST_ID_SQL.arg(m_key.table));
-        m_lastId = m_key.lastId ? *m_key.lastId : readNumber(LAST_ID_SQL.arg(m_key.table));
+// A long list shows its first page at once; its IDs are read between events.
+SprModel::Read SprModel::readFirstPage() {
+    m_firstId = m_key.firstId ? *m_key.firstId : readNumber(FIRST_ID_SQL.arg(m_key.table));
+    m_lastId = m_key.lastId ? *m_key.lastId : readNumber(LAST_ID_SQL.arg(m_key.table));
+    Read read;
+    QSqlQuery query = run(
+        FIRST_PAGE_SQL.arg(m_sql, QString::number(m_firstId), QString::number(m_lastId), QString::number(kPageRows)));
+    read.fields = readFields(query);
+    read.rows = readRows(query, int(read.fields.size()));
+    const int id = idColumn(read.fields);
+    for (const QVariantList& row : read.rows) {
+        read.ids << row.at(id).toLongLong();
     }
+    return read;
 }
 
-// Rows of a keyed list's text within its IDs, with an extra condition.
-QString SprModel::rowsSql(const QString& list, const QString& condition, int rows, int offset) const {
-    return PAGE_KEYED_SQL.arg(list, QString::number(m_firstId), QString::number(m_lastId), condition,
-                              QString::number(rows), QString::number(offset));
-}
-
-void SprModel::startCount() {
-    m_count = {};
-    m_count.countedId = m_firstId;
-    m_count.sliceRows = kFirstSliceRows;
-    m_count.start = version();
-    m_countTimer.start();
-}
-
-// Each slice holds a number of the table's rows, whatever their IDs. A failing slice ends the count,
-// so that its error is shown once; the list keeps the rows it has until it is read again.
-void SprModel::countSlice() {
-    m_countTimer.stop();
-    if (m_count.checkedSlices >= 0) {
-        checkSlice();
-        return;
-    }
+// Each slice holds a number of the table's rows, whatever their IDs. A failing slice ends the read, so
+// that its error is shown once; the list keeps the rows it has until it is read again.
+void SprModel::readKeysetSlice() {
+    m_keysetTimer.stop();
     QElapsedTimer timer;
     timer.start();
-    const qint64 from = m_count.countedId;
-    const qint64 upTo = sliceEnd(from, m_count.sliceRows);
-    const int rows = rowsBetween(from, upTo);
-    if (rows > 0) {
-        m_count.slices << Slice{from, m_count.rows};
+    const qint64 from = m_keyset.nextId;
+    const qint64 upTo = sliceEnd(from, m_keyset.sliceRows);
+    const bool ordered = !m_key.orderColumn.isEmpty();
+    QSqlQuery query = run(SLICE_IDS_SQL.arg(ordered ? QStringLiteral(", ") + m_key.orderColumn : QString(),
+                                            m_unorderedSql, QString::number(from), QString::number(upTo)));
+    std::vector<OrderedId> slice;
+    while (query.next()) {
+        const qint64 id = query.value(0).toLongLong();
+        slice.push_back({ordered ? orderKey(query.value(1)) : id, id});
     }
-    m_count.rows += rows;
+    query.finish();
+    addSlice(slice);
     const qint64 took = timer.nsecsElapsed();
     if (took < kQuickSliceNs) {
-        m_count.sliceRows = qMin(m_count.sliceRows * 2, kMostSliceRows);
+        m_keyset.sliceRows = qMin(m_keyset.sliceRows * 2, kMostSliceRows);
     } else if (took > kSlowSliceNs) {
-        m_count.sliceRows = qMax(m_count.sliceRows / 2, kFewestSliceRows);
+        m_keyset.sliceRows = qMax(m_keyset.sliceRows / 2, kFewestSliceRows);
     }
     if (upTo >= m_lastId) {
-        endCount();
+        endKeyset();
     } else {
-        m_count.countedId = upTo + 1;
-        m_countTimer.start();
+        m_keyset.nextId = upTo + 1;
+        m_keysetTimer.start();
     }
-}
-
-// A check counts the state's own slices again; the first that differs ends it, and the list is counted
-// afresh.
-void SprModel::checkSlice() {
-    const int slice = m_count.checkedSlices;
-    const bool last = slice + 1 == m_slices.size();
-    const qint64 from = slice == 0 ? m_firstId : m_slices.at(slice).fromId;
-    const qint64 upTo = last ? m_lastId : m_slices.at(slice + 1).fromId - 1;
-    const int rows = (last ? m_rows : m_slices.at(slice + 1).firstRow) - m_slices.at(slice).firstRow;
-    if (rowsBetween(from, upTo) != rows) {
-        startCount();
-    } else if (last) {
-        m_count.rows = m_rows;
-        m_count.slices = m_slices;
-        endCount();
-    } else {
-        m_count.checkedSlices = slice + 1;
-        m_countTimer.start();
-    }
-}
-
-int SprModel::rowsBetween(qint64 from, qint64 upTo) const {
-    return int(
-        readNumber(COUNT_SLICE_SQL.arg(withoutFinalOrderBy(m_sql), QString::number(from), QString::number(upTo))));
 }
 
 qint64 SprModel::sliceEnd(qint64 from, qint64 rows) const {
@@ -371,273 +371,141 @@ qint64 SprModel::sliceEnd(qint64 from, qint64 rows) const {
     return upTo;
 }
 
-// The count a new count agrees with: the state shown, or none.
-void SprModel::expectCount(int rows) {
-    m_agreedRows = rows;
-    m_countsLeft = kMostCounts;
-}
-
-// A count the file changed under may hold rows of two states: it is counted again until a count is
-// quiet or agrees with the one before.
-bool SprModel::settled(Version start, int rows) {
-    if (version() == start || rows == m_agreedRows || --m_countsLeft <= 0) {
-        return true;
-    }
-    m_agreedRows = rows;
-    return false;
-}
-
-void SprModel::endCount() {
-    if (!settled(m_count.start, m_count.rows)) {
-        startCount();
+// A slice joins the IDs read in the list's order. IDs mostly grow with the order, so only the tail of
+// the IDs read is merged with it.
+void SprModel::addSlice(std::vector<OrderedId>& slice) {
+    if (slice.empty()) {
         return;
     }
-    // The first page was read before the first count; a page of another state is read again.
-    const bool keepPages = m_firstCount ? m_count.start == m_version : m_count.rows == m_rows;
-    takeCount(m_count.rows, m_count.slices, m_count.start, keepPages);
-    if (m_firstCount) {
-        m_firstCount = false;
-        emit countFinished();
+    std::sort(slice.begin(), slice.end());
+    std::vector<OrderedId>& ids = m_keyset.ids;
+    const auto tail = std::upper_bound(ids.begin(), ids.end(), slice.front());
+    const auto tailAt = tail - ids.begin();
+    const auto joinAt = ids.size();
+    ids.insert(ids.end(), slice.begin(), slice.end());
+    std::inplace_merge(ids.begin() + tailAt, ids.begin() + joinAt, ids.end());
+}
+
+void SprModel::endKeyset() {
+    QList<qint64> ids;
+    ids.reserve(qsizetype(m_keyset.ids.size()));
+    for (const OrderedId& read : m_keyset.ids) {
+        ids << read.id;
+    }
+    m_keyset = {};
+    replaceIds(ids);
+    emit countFinished();
+}
+
+// The keyset replaces the first page's IDs: the rows they share keep their place unless the file
+// changed in between.
+void SprModel::replaceIds(const QList<qint64>& ids) {
+    const int shared = int(qMin(ids.size(), m_ids.size()));
+    const bool samePrefix = std::equal(ids.cbegin(), ids.cbegin() + shared, m_ids.cbegin());
+    if (ids.size() > m_ids.size()) {
+        beginInsertRows(QModelIndex(), int(m_ids.size()), int(ids.size()) - 1);
+        m_ids = ids;
+        endInsertRows();
+    } else if (ids.size() < m_ids.size()) {
+        beginRemoveRows(QModelIndex(), int(ids.size()), int(m_ids.size()) - 1);
+        m_ids = ids;
+        endRemoveRows();
+    } else {
+        m_ids = ids;
+    }
+    if (!samePrefix && shared > 0 && columnCount() > 0) {
+        emit dataChanged(index(0, 0), index(shared - 1, columnCount() - 1));
     }
 }
 
 void SprModel::finishCount() {
     while (!counted()) {
-        countSlice();
+        readKeysetSlice();
     }
 }
 
-// The file changed since the state shown: the list is counted again, at once, up to the row asked for
-// or whole. Rows added elsewhere lie beyond a keyed list's IDs, so the same count tells that the list is
-// as it was.
-void SprModel::checkState(int lastRow) {
-    if (!m_binder || !counted() || inMemory(0, m_rows - 1)) {
-        return;
-    }
-    if (!m_countTimer.isActive()) {
-        startCheck();
-    }
-    while (m_countTimer.isActive() && !checkedUpTo(lastRow)) {
-        countSlice();
-    }
-}
-
-// Whether a check under way found a list ordered by ID as it was up to a row: the rows up to it lie in
-// the slices counted so far, whatever the rest holds.
-bool SprModel::checkedUpTo(int row) const {
-    const int checked = m_count.checkedSlices;
-    if (row < 0 || !m_key.orderedById || checked <= 0) {
-        return false;
-    }
-    return row < (checked < m_slices.size() ? m_slices.at(checked).firstRow : m_rows);
-}
-
-// A list not wholly in memory is counted again between events soon after the file changed, so that
-// the rows a person scrolls to next rarely wait for the count.
-void SprModel::watchFile() {
-    if (m_binder && !m_countTimer.isActive() && !inMemory(0, m_rows - 1)) {
-        startCheck();
-    }
-}
-
-void SprModel::startCheck() {
-    if (version() == m_version) {
-        return;
-    }
-    expectCount(m_rows);
-    if (keyed()) {
-        startCount();
-        m_count.checkedSlices = m_slices.isEmpty() ? -1 : 0;
-    } else {
-        recountShort();
-    }
-}
-
-void SprModel::recountShort() {
-    const QString count = COUNT_ROWS_SQL.arg(withoutFinalOrderBy(m_sql));
-    Version start;
-    int rows = 0;
-    do {
-        start = version();
-        rows = int(readNumber(count));
-    } while (!settled(start, rows));
-    takeCount(rows, {}, start, rows == m_rows);
-}
-
-// The count becomes the state shown. Another count drops the rows in memory: they may be of the
-// state before; the row numbers stay, and the view reads its rows again.
-void SprModel::takeCount(int rows, const QList<Slice>& slices, Version start, bool keepPages) {
-    m_slices = slices;
-    m_version = start;
-    if (!keepPages) {
-        m_pages.clear();
-        m_anchors.clear();
-        m_anchorsWhole = false;
-    }
-    setRows(rows);
-    if (!keepPages && m_rows > 0 && columnCount() > 0) {
-        emit dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
-    }
-    if (!m_key.orderColumn.isEmpty() && m_anchors.isEmpty()) {
-        m_anchorTimer.start();
-    }
-}
-
-void SprModel::setRows(int rows) {
-    if (rows > m_rows) {
-        beginInsertRows(QModelIndex(), m_rows, rows - 1);
-        m_rows = rows;
-        endInsertRows();
-    } else if (rows < m_rows) {
-        beginRemoveRows(QModelIndex(), rows, m_rows - 1);
-        m_rows = rows;
-        endRemoveRows();
-    }
-}
-
+// Rows that are gone are removed before the view paints, so that it never shows a blank row; the rows
+// moving up into the range are read in turn.
 void SprModel::prepareRows(int first, int last) {
-    if (!inMemory(first, last)) {
-        checkState(qMin(m_rows - 1, (last / kPageRows + 1) * kPageRows - 1));
+    QList<qint64> missing = missingAround(first, last);
+    while (!missing.isEmpty()) {
+        const QList<qint64> gone = fetch(missing);
+        if (gone.isEmpty()) {
+            return;
+        }
+        removeIds(gone);
+        missing = missingAround(first, last);
     }
 }
 
-// Whether the pages of rows first..last are all in memory; a list wholly in memory stays as it was read.
-bool SprModel::inMemory(int first, int last) const {
-    first = qMax(first, 0);
-    last = qMin(last, m_rows - 1);
-    for (int number = first / kPageRows; first <= last && number <= last / kPageRows; ++number) {
-        if (!m_pages.contains(number)) {
-            return false;
+// The IDs not in memory among the pages of rows first..last, at most a few pages of them.
+QList<qint64> SprModel::missingAround(int first, int last) const {
+    QList<qint64> missing;
+    if (!m_whole.isEmpty() || first < 0) {
+        return missing;
+    }
+    const int from = first / kPageRows * kPageRows;
+    const int to = int(qMin(m_ids.size(), qsizetype(last / kPageRows + 1) * kPageRows));
+    for (int row = from; row < to && missing.size() < kMostFetchedIds; ++row) {
+        if (!m_rows.contains(m_ids.at(row))) {
+            missing << m_ids.at(row);
         }
     }
-    return true;
+    return missing;
 }
 
-// A page of a list ordered by ID starts from the slice that holds it; a far page of another keyed
-// list is read from the end in the opposite order, or from the anchor before it; every other page is
-// read by its offset.
-QString SprModel::pageSql(int first, int rows, bool* reversed, QVariant* order) const {
-    if (!keyed()) {
-        return PAGE_ROWS_SQL.arg(m_sql, QString::number(rows), QString::number(first));
+QList<qint64> SprModel::fetch(const QList<qint64>& ids) const {
+    dropOldRows(int(ids.size()));
+    QSqlQuery query = run(ROWS_OF_IDS_SQL.arg(m_unorderedSql, idList(ids)));
+    const int id = idColumn(m_fields);
+    const quint64 use = ++m_useClock;
+    for (QVariantList& values : readRows(query, int(m_fields.size()))) {
+        const qint64 key = values.at(id).toLongLong();
+        m_rows.insert(key, Row{std::move(values), use});
     }
-    if (m_key.orderedById) {
-        Slice from{m_firstId, 0};
-        if (counted() && !m_slices.isEmpty()) {
-            const auto after = std::upper_bound(m_slices.cbegin(), m_slices.cend(), first,
-                                                [](int row, const Slice& slice) { return row < slice.firstRow; });
-            from = after == m_slices.cbegin() ? *after : *(after - 1);
-        }
-        return rowsSql(m_sql, QStringLiteral(" AND ID >= %1").arg(from.fromId), rows, qMax(0, first - from.firstRow));
-    }
-    const int tail = qMin(rows, m_rows - first);
-    const int fromEnd = m_rows - first - tail;
-    if (!counted() || first < kAnchorRows) {
-        return rowsSql(m_sql, QString(), rows, first);
-    }
-    if (fromEnd < kAnchorRows) {
-        *reversed = true;
-        return rowsSql(reversedOrder(m_sql), QString(), tail, fromEnd);
-    }
-    const Anchor* anchor = anchorBefore(first);
-    const Condition from = anchor ? fromRow(*anchor) : Condition{};
-    *order = from.order;
-    return rowsSql(m_sql, from.text, rows, first - (anchor ? anchor->row : 0));
-}
-
-// The rows from an anchor on, named by its values, so that the condition holds whether or not the row
-// itself is still there.
-SprModel::Condition SprModel::fromRow(const Anchor& anchor) const {
-    const QString id = QString::number(anchor.id);
-    if (anchor.order.isNull()) {
-        return {FROM_UNDATED_ROW_SQL.arg(m_key.orderColumn, id), QVariant()};
-    }
-    return {FROM_ROW_SQL.arg(m_key.orderColumn, id), anchor.order};
-}
-
-// The last anchor at or before a row, finding those not yet found up to it; none before the first.
-const SprModel::Anchor* SprModel::anchorBefore(int row) const {
-    const int wanted = row / kAnchorRows;
-    while (m_anchors.size() < wanted && addAnchor()) {
-    }
-    const int found = qMin(wanted, int(m_anchors.size()));
-    return found > 0 ? &m_anchors.at(found - 1) : nullptr;
-}
-
-// The next anchor, by walking the list from the last one; false when the list ends before it.
-bool SprModel::addAnchor() const {
-    if (m_anchorsWhole) {
-        return false;
-    }
-    const Condition from = m_anchors.isEmpty() ? Condition{} : fromRow(m_anchors.last());
-    QSqlQuery query = run(ANCHOR_SQL.arg(m_key.orderColumn, m_sql, QString::number(m_firstId),
-                                         QString::number(m_lastId), from.text, QString::number(kAnchorRows)),
-                          from.order);
-    m_anchorsWhole = !query.next();
-    if (!m_anchorsWhole) {
-        m_anchors << Anchor{int(m_anchors.size() + 1) * kAnchorRows, query.value(0), query.value(1).toLongLong()};
-    }
-    query.finish();
-    return !m_anchorsWhole;
-}
-
-// Once counted, a list with anchors finds them between events, so that the scroll bar dragged far
-// into it later finds its page at once.
-void SprModel::anchorSlice() {
-    m_anchorTimer.stop();
-    if ((m_anchors.size() + 1) * kAnchorRows < m_rows && addAnchor()) {
-        m_anchorTimer.start();
-    }
-}
-
-SprModel::Page SprModel::readPage(int number, QStringList* fields) const {
-    bool reversed = false;
-    QVariant order;
-    const QString sql = pageSql(number * kPageRows, kPageRows, &reversed, &order);
-    QSqlQuery query = run(sql, order);
-    const QSqlRecord record = query.record();
-    for (int column = 0; fields && column < record.count(); ++column) {
-        *fields << record.fieldName(column);
-    }
-    Page rows;
-    while (query.next()) {
-        QVariantList values;
-        values.reserve(record.count());
-        for (int column = 0; column < record.count(); ++column) {
-            values << query.value(column);
-        }
-        rows.rows << values;
-    }
-    query.finish();
-    if (reversed) {
-        std::reverse(rows.rows.begin(), rows.rows.end());
-    }
-    return rows;
-}
-
-const SprModel::Page& SprModel::page(int number) const {
-    auto found = m_pages.find(number);
-    if (found == m_pages.end()) {
-        if (m_pages.size() >= kCachedPages) {
-            dropOldestPage();
-        }
-        found = m_pages.insert(number, readPage(number, nullptr));
-    }
-    found->lastUse = ++m_useClock;
-    return *found;
-}
-
-void SprModel::dropOldestPage() const {
-    auto oldest = m_pages.begin();
-    for (auto it = m_pages.begin(); it != m_pages.end(); ++it) {
-        if (it->lastUse < oldest->lastUse) {
-            oldest = it;
+    QList<qint64> gone;
+    for (const qint64 wanted : ids) {
+        if (!m_rows.contains(wanted)) {
+            gone << wanted;
         }
     }
-    m_pages.erase(oldest);
+    return gone;
+}
+
+// The rows of IDs no longer in the list leave it, the rows after them moving up.
+void SprModel::removeIds(const QList<qint64>& gone) {
+    for (const qint64 id : gone) {
+        const int row = int(m_ids.indexOf(id));
+        if (row >= 0) {
+            beginRemoveRows(QModelIndex(), row, row);
+            m_ids.removeAt(row);
+            endRemoveRows();
+        }
+    }
+}
+
+// Keeps at most kCachedPages pages of rows, with room for the rows about to be read.
+void SprModel::dropOldRows(int room) const {
+    const int keep = qMax(kCachedPages * kPageRows - room, 0);
+    if (m_rows.size() <= keep) {
+        return;
+    }
+    std::vector<quint64> uses;
+    uses.reserve(m_rows.size());
+    for (const Row& row : std::as_const(m_rows)) {
+        uses.push_back(row.lastUse);
+    }
+    const auto cut = uses.begin() + (qsizetype(uses.size()) - keep - 1);
+    std::nth_element(uses.begin(), cut, uses.end());
+    const quint64 newestDropped = *cut;
+    // Rows read together share a use: those of the last use dropped go only as far as needed.
+    for (auto it = m_rows.begin(); it != m_rows.end() && m_rows.size() > keep;) {
+        it = it->lastUse <= newestDropped ? m_rows.erase(it) : std::next(it);
+    }
 }
 
 int SprModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_rows;
+    return parent.isValid() ? 0 : int(m_whole.isEmpty() ? m_ids.size() : m_whole.size());
 }
 
 int SprModel::columnCount(const QModelIndex& parent) const {
@@ -645,13 +513,24 @@ int SprModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant SprModel::value(int row, int column) const {
-    if (row < 0 || row >= m_rows || column < 0 || column >= m_fields.size()) {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= m_fields.size()) {
         return QVariant();
     }
-    const Page& rows = page(row / kPageRows);
-    const int offset = row % kPageRows;
-    // Rows deleted by another workstation since the count leave the page short.
-    return offset < rows.rows.size() ? rows.rows.at(offset).at(column) : QVariant();
+    if (!m_whole.isEmpty()) {
+        return m_whole.at(row).at(column);
+    }
+    const qint64 id = m_ids.at(row);
+    auto found = m_rows.find(id);
+    if (found == m_rows.end()) {
+        // Outside a view's painting: a row no longer found is left to the next prepareRows.
+        fetch(missingAround(row, row));
+        found = m_rows.find(id);
+    }
+    if (found == m_rows.end()) {
+        return QVariant();
+    }
+    found->lastUse = ++m_useClock;
+    return found->values.at(column);
 }
 
 QVariant SprModel::data(const QModelIndex& item, int role) const {
@@ -688,10 +567,5 @@ void SprModel::setTitles(const QList<SprColumn>& columns) {
 }
 
 int SprModel::fieldColumn(const QString& field) const {
-    for (int column = 0; column < m_fields.size(); ++column) {
-        if (m_fields.at(column).compare(field, Qt::CaseInsensitive) == 0) {
-            return column;
-        }
-    }
-    return -1;
+    return columnOf(m_fields, field);
 }

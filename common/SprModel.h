@@ -10,7 +10,7 @@
 
 #include <functional>
 #include <optional>
-#include <utility>
+#include <vector>
 
 // A value in the default form of its field type: a stored date-time as the workstation shows dates
 // and times, a number in the workstation's form without grouping, a text as it is, NULL as nothing.
@@ -23,18 +23,13 @@ struct SprColumn {
     int widthChars = 0;
 };
 
-// A long list whose "ID" column is the ID of one table and whose order is total (it ends with a
-// unique key). Its count goes in short slices of that table's rows, and its far pages are found from
-// the slices or read from the other end, so that no statement walks the whole list. Only the IDs the
-// table held when the list was read are listed until it is read again, so that rows added elsewhere
-// never push a row of the read out of view.
+// A long list whose "ID" column is the ID of one table. Its IDs are read between events, in slices of
+// that table's rows by ID: a row's ID never changes, so each row is read once, whatever moves meanwhile.
+// Only the IDs the table held when the list was read are listed.
 struct SprKey {
-    // Empty: a short list, counted with one statement and paged by OFFSET.
+    // Empty: a short list, whose IDs are read with one statement.
     QString table;
-    // The list is ordered by its ID: a page starts from the slice that holds it.
-    bool orderedById = false;
-    // Otherwise the list is ordered by this column (NULLs first), then by ID: a far page starts from a
-    // row some thousands of rows before it, named by its values in these two columns.
+    // The list is ordered by this column of stored date-times (NULLs first), then by ID; empty: by ID.
     QString orderColumn{};
     // The list's IDs lie from firstId up to lastId; unset, the table's first and last ID at the read.
     std::optional<qint64> firstId{};
@@ -42,15 +37,14 @@ struct SprKey {
 };
 
 // The rows of a list query, read-only, shown in their default form and titled by field name.
-// It reads the rows a page at a time as the view asks for them; every statement runs to its end at
-// once, so that no read keeps the file from another workstation's write, and only a few pages stay in
-// memory however long the list is. A keyed list shows its first page at once and counts the rest
-// between events; until the count is finished it has the rows of that page.
 //
-// The rows in memory, the count and the places where pages start are one state of the file. Before a
-// row not in memory is read, a change of the file since that state (by another workstation or this one)
-// is looked for; when there was one, the list is counted again: the same count keeps the state, another
-// count replaces it, keeping the row numbers, so that the list never shows two states at once.
+// A read takes the list's IDs in its order (the keyset): which rows the list shows, and in which
+// order, is fixed until the next read. A row is read by its ID when the view asks for it, with the
+// list's own statement narrowed to a few pages of IDs, so that an edited row shows its new values at
+// its place; an ID no longer found (deleted, or out of the list's condition) leaves the list and the
+// rows after it move up. Rows added elsewhere appear at the next read. Every statement runs to its end
+// at once, so that no read keeps the file from another workstation's write, and nothing is read
+// because the file changed. A list without an "ID" column is short and read whole.
 class SprModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -63,20 +57,20 @@ class SprModel : public QAbstractTableModel {
 
     explicit SprModel(QObject* parent = nullptr);
 
-    // A list's statement (a plain SELECT; a trailing ";" is dropped); reads its first page and counts it.
+    // A list's statement (a plain SELECT; a trailing ";" is dropped); reads its IDs and first page.
     void setQuery(const QString& sql, QueryBinder binder, const SprKey& key = {});
     // Another text and key of the same list (another plan for the same rows), read at the next refresh.
     void setStatement(const QString& sql, const SprKey& key);
-    // Counts and reads the list again, forgetting every page read before.
+    // Reads the list again, forgetting every row read before.
     void refresh();
     // No query: no rows and no columns.
     void clear();
-    // Whether the first count of the read is finished (the row count is then the list's length).
-    bool counted() const { return !(m_firstCount && m_countTimer.isActive()); }
-    // Counts the slices left of the first count now, without waiting for events.
+    // Whether the IDs of the read are all read (the row count is then the list's length). A long list
+    // has its first page meanwhile.
+    bool counted() const { return !m_keysetTimer.isActive(); }
+    // Reads the IDs left now, without waiting for events.
     void finishCount();
-    // Makes the rows first..last ready to be read, checking the state first when one of them is not in
-    // memory. Rows may be added or removed at the end meanwhile.
+    // Reads the rows first..last that are not in memory; rows gone from the list are removed first.
     void prepareRows(int first, int last);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -88,111 +82,75 @@ class SprModel : public QAbstractTableModel {
     void setTitles(const QList<SprColumn>& columns);
     // The column of a field, letter case ignored; -1 when the query has none.
     int fieldColumn(const QString& field) const;
-    // A stored value; an invalid value outside the list.
+    // A stored value; an invalid value outside the list or for a row no longer found.
     QVariant value(int row, int column) const;
-    // The number of pages held in memory now.
-    int cachedPages() const { return int(m_pages.size()); }
+    // The number of rows held in memory now (a list read whole holds every row).
+    int cachedRows() const { return int(m_whole.size() + m_rows.size()); }
 
   signals:
-    // The count of a read (setQuery, refresh) is finished: the list's length is known.
+    // The IDs of a read (setQuery, refresh) are all read: the list's length is known.
     void countFinished();
 
   private:
-    // What tells that the file changed: its data version (moved by another connection's commit) and
-    // the rows this connection changed.
-    using Version = std::pair<qint64, qint64>;
-    // A run of the list's rows by ID: those with IDs from fromId on, the first being row firstRow.
-    struct Slice {
-        qint64 fromId = 0;
-        int firstRow = 0;
-    };
-    // A row of the list found by walking it: its number, its value in the order column and its ID.
-    struct Anchor {
-        int row = 0;
-        QVariant order;
-        qint64 id = 0;
-    };
-    struct Page {
-        QList<QVariantList> rows;
+    struct Row {
+        QVariantList values;
         quint64 lastUse = 0;
     };
-    // A count of the list: its slices, the rows counted, the ID the next slice starts from and the
-    // version it started at.
-    struct Count {
-        QList<Slice> slices;
-        int rows = 0;
-        qint64 countedId = 0;
+    // An ID read with its place in the list's order.
+    struct OrderedId {
+        qint64 order = 0;
+        qint64 id = 0;
+        bool operator<(const OrderedId& other) const {
+            return order != other.order ? order < other.order : id < other.id;
+        }
+    };
+    // The keyset of a long list being read: the IDs so far and where the next slice starts.
+    struct KeysetRead {
+        std::vector<OrderedId> ids;
+        qint64 nextId = 0;
         qint64 sliceRows = 0;
-        Version start;
-        // A check of the state shown: the number of its slices found as they were; -1 for a count of
-        // slices of its own.
-        int checkedSlices = -1;
     };
-    // An extra condition of a statement and the order value it binds.
-    struct Condition {
-        QString text;
-        QVariant order;
+    struct Read {
+        QStringList fields;
+        QList<qint64> ids;
+        QList<QVariantList> rows;
     };
 
-    QSqlQuery run(const QString& sql, const QVariant& order = QVariant()) const;
+    QSqlQuery run(const QString& sql) const;
     qint64 readNumber(const QString& sql) const;
-    Version version() const;
     bool keyed() const { return !m_key.table.isEmpty(); }
-    void readBounds();
-    QString rowsSql(const QString& list, const QString& condition, int rows, int offset) const;
+    Read readList();
+    Read readFirstPage();
+    QStringList readFields(const QSqlQuery& query) const;
+    static QList<QVariantList> readRows(QSqlQuery& query, int columns);
 
-    void startCount();
-    void countSlice();
-    void checkSlice();
-    bool checkedUpTo(int row) const;
-    int rowsBetween(qint64 from, qint64 upTo) const;
-    qint64 sliceEnd(qint64 after, qint64 rows) const;
-    void expectCount(int rows);
-    bool settled(Version start, int rows);
-    void endCount();
-    // Counts the list again now when the file changed since the state shown, or goes on with such a
-    // count under way, until the state is known up to lastRow.
-    void checkState(int lastRow);
-    void watchFile();
-    void startCheck();
-    void recountShort();
-    void takeCount(int rows, const QList<Slice>& slices, Version start, bool keepPages);
-    void setRows(int rows);
-    bool inMemory(int first, int last) const;
+    void readKeysetSlice();
+    qint64 sliceEnd(qint64 from, qint64 rows) const;
+    void addSlice(std::vector<OrderedId>& slice);
+    void endKeyset();
+    void replaceIds(const QList<qint64>& ids);
 
-    // Reads one page; names the columns into fields when given.
-    Page readPage(int number, QStringList* fields) const;
-    QString pageSql(int first, int rows, bool* reversed, QVariant* order) const;
-    Condition fromRow(const Anchor& anchor) const;
-    const Anchor* anchorBefore(int row) const;
-    bool addAnchor() const;
-    void anchorSlice();
-    const Page& page(int number) const;
-    void dropOldestPage() const;
+    // Reads the rows of these IDs into memory; answers the IDs no longer found.
+    QList<qint64> fetch(const QList<qint64>& ids) const;
+    QList<qint64> missingAround(int first, int last) const;
+    void removeIds(const QList<qint64>& gone);
+    void dropOldRows(int room) const;
 
     QString m_sql;
+    // The statement without its final ORDER BY: for reading IDs and rows the keyset puts in order.
+    QString m_unorderedSql;
     QueryBinder m_binder;
     SprKey m_key;
-    int m_rows = 0;
-    // The IDs a keyed list holds: those of its table at the read.
-    qint64 m_firstId = 0;
-    qint64 m_lastId = 0;
-    // The state shown: the version it was taken at, its slices and the pages' and anchors' rows.
-    Version m_version;
-    QList<Slice> m_slices;
-    mutable QList<Anchor> m_anchors;
-    mutable bool m_anchorsWhole = false;
-    // A count under way: the first of a read (m_firstCount), or a check of the state after the file
-    // changed.
-    Count m_count;
-    bool m_firstCount = false;
-    int m_countsLeft = 0;
-    int m_agreedRows = -1;
-    QTimer m_countTimer;
-    QTimer m_anchorTimer;
-    QTimer m_watchTimer;
     QStringList m_fields;
     QHash<QString, QString> m_titles;
-    mutable QHash<int, Page> m_pages;
+    // The list's IDs in its order; a list without IDs holds its rows in m_whole instead.
+    QList<qint64> m_ids;
+    QList<QVariantList> m_whole;
+    qint64 m_firstId = 0;
+    qint64 m_lastId = 0;
+    KeysetRead m_keyset;
+    QTimer m_keysetTimer;
+    // The rows in memory by ID, the least recently used dropped first.
+    mutable QHash<qint64, Row> m_rows;
     mutable quint64 m_useClock = 0;
 };

@@ -80,7 +80,7 @@ constexpr int kAdminUserId = 1;
 constexpr qint64 kWalkDensity = 8;
 
 // What a kind lists: its statement, hidden fields, titled fields, whether "Открыть" shows, and how a
-// long list is counted and paged.
+// long list's IDs are read.
 struct KindList {
     int kind;
     QString sql;
@@ -263,7 +263,7 @@ void TfrmSprTxt::setupUi() {
 
 void TfrmSprTxt::FormCreate() {
     FPeriod = gPeriodCard;
-    // The caption counts the cards once the list's count is finished, which may be after the first screen;
+    // The caption counts the cards once the list's IDs are all read, which may be after the first screen;
     // only the reads that rewrite it do so.
     connect(DBGridSpr->sprModel(), &SprModel::countFinished, this, [this] {
         if (FTypeSpr == lkCards && m_captionDue) {
@@ -312,8 +312,8 @@ void TfrmSprTxt::bindPeriod(SqlQuery& query) const {
 }
 
 // The card list's text and key for its period. A period that holds every card, or is dense in its
-// range of card IDs, is read by walking the cards by ID from its first card and counted in slices of
-// that range; a sparse one (a month) by the date index, counted at once.
+// range of card IDs, is read by walking the cards by ID from its first card, its IDs in slices of that
+// range; a sparse one (a month) by the date index, its IDs at once.
 QString TfrmSprTxt::cardListSql(SprKey* key) {
     const QString walkById = SELECT_CARDS_SQL.arg(QStringLiteral("+"));
     SqlQuery measure(m_db);
@@ -353,7 +353,7 @@ int TfrmSprTxt::currentId() const {
 }
 
 void TfrmSprTxt::writeCardCaption() {
-    // Called when the list's count is finished: the grid's count is the list's true length.
+    // Called when the list's IDs are all read: the grid's count is the list's true length.
     const int rows = DBGridSpr->rowCount();
     setWindowTitle(
         kCardCaption.arg(shortDateText(FPeriod.Beg.date()), shortDateText(FPeriod.End.date()), QString::number(rows)));

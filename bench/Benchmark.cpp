@@ -3,13 +3,16 @@
 // list the longest wait of another process's write while the list is opened, counted and read to its end.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTextStream>
+#include <QTimer>
 
 #include <poll.h>
+#include <time.h>
 
 #include <functional>
 #include <memory>
@@ -37,8 +40,13 @@ const QString HAS_STATISTICS_SQL = QStringLiteral("SELECT count(*) FROM sqlite_m
 const QString kStop = QStringLiteral("--writer");
 const QByteArray kReport = "report\n";
 
-constexpr int kWritePauseMs = 10;
+// The busy writer finds the longest wait a list makes it wait; the desk-paced one, a write every quarter
+// second, is what an open list meets on a working day.
+constexpr int kBusyWritePauseMs = 10;
+constexpr int kDeskWritePauseMs = 250;
 constexpr int kReactionMs = 300;
+constexpr int kIdleMs = 2000;
+constexpr int kPageDowns = 20;
 constexpr int kRoutineCalls = 500;
 constexpr int kWriteCalls = 50;
 
@@ -92,9 +100,20 @@ double msSince(const QElapsedTimer& timer) {
     return timer.nsecsElapsed() / 1e6;
 }
 
-// The other workstation: writes one row every few milliseconds; on each line of its input prints its
-// longest wait since the last line, and stops at the end of its input.
-int runWriter(const QString& file) {
+double cpuMs() {
+    timespec spent{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &spent);
+    return spent.tv_sec * 1e3 + spent.tv_nsec / 1e6;
+}
+
+void keyClick(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(&widget, &press);
+}
+
+// The other workstation: writes one row every pause; on each line of its input prints its longest
+// wait and the number of its writes since the last line, and stops at the end of its input.
+int runWriter(const QString& file, int pauseMs) {
     Database db;
     if (!db.open(file)) {
         return 1;
@@ -102,21 +121,24 @@ int runWriter(const QString& file) {
     // Its own flushes to disk are left out, so that its wait is the wait for the lists' read locks.
     SqlQuery(db).exec(NO_FLUSH_SQL);
     double longest = 0;
+    int writes = 0;
     QFile input;
     input.open(stdin, QIODevice::ReadOnly);
     pollfd ready{0, POLLIN, 0};
     while (true) {
-        if (poll(&ready, 1, kWritePauseMs) > 0) {
+        if (poll(&ready, 1, pauseMs) > 0) {
             if (input.readLine().isEmpty()) {
                 break;
             }
-            out() << longest << Qt::endl;
+            out() << longest << ' ' << writes << Qt::endl;
             longest = 0;
+            writes = 0;
         }
         QElapsedTimer write;
         write.start();
         SqlQuery(db).exec(WRITE_SQL);
         longest = qMax(longest, msSince(write));
+        ++writes;
     }
     SqlQuery(db).exec(CLEAN_WRITES_SQL);
     return 0;
@@ -139,12 +161,8 @@ class Bench {
         }
         statistics();
         const QList<ListTimes> times = lists(nullptr);
-        QProcess writer;
-        writer.start(QCoreApplication::applicationFilePath(), {kStop, m_file});
-        writer.waitForStarted();
-        printLists(times, lists(&writer));
-        writer.closeWriteChannel();
-        writer.waitForFinished();
+        const QList<ListTimes> busy = listsWhileWriting(kBusyWritePauseMs);
+        printLists(times, busy, listsWhileWriting(kDeskWritePauseMs));
         routines();
         QElapsedTimer timer;
         timer.start();
@@ -211,6 +229,8 @@ class Bench {
 
     struct ListTimes {
         int rows = 0;
+        double pageDown = 0;
+        double cpuPerWrite = 0;
         double first = 0;
         double counted = 0;
         double middle = 0;
@@ -221,15 +241,27 @@ class Bench {
         double wait = 0;
     };
 
-    // Opens every list, lets its count finish as the event loop would, jumps to its last row and closes
-    // it. With a writer running, each list's entry holds the writer's longest wait meanwhile.
+    QList<ListTimes> listsWhileWriting(int pauseMs) {
+        QProcess writer;
+        writer.start(QCoreApplication::applicationFilePath(), {kStop, m_file, QString::number(pauseMs)});
+        writer.waitForStarted();
+        const QList<ListTimes> times = lists(&writer);
+        writer.closeWriteChannel();
+        writer.waitForFinished();
+        return times;
+    }
+
+    // Opens every list, lets its IDs be read as the event loop would, jumps to its last row and closes
+    // it. With a writer running, each list's entry holds the writer's longest wait meanwhile, the CPU
+    // the open list spends per write while nobody touches it, and the longest Page Down over pages not
+    // yet read.
     QList<ListTimes> lists(QProcess* writer) {
         QList<ListTimes> all;
         for (const ListCase& list : kListCases) {
             gPeriodCard = periodOf(list);
             ListTimes times;
             if (writer) {
-                waitOf(*writer);
+                reportOf(*writer);
             }
             const double baseline = residentMiB();
             QElapsedTimer timer;
@@ -252,12 +284,11 @@ class Bench {
             paint(grid);
             times.middle = msSince(timer);
             timer.restart();
-            QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
-            QApplication::sendEvent(&grid, &end);
+            keyClick(grid, Qt::Key_End, Qt::ControlModifier);
             paint(grid);
             times.last = msSince(timer);
-            // A write changes the file; the list counts itself again between events, and a person drags the
-            // scroll bar a moment later.
+            // A write changes the file, and a person drags the scroll bar a moment later: the list reads the
+            // rows it shows then, as for any scroll.
             SqlQuery(m_db).exec(WRITE_SQL);
             timer.restart();
             while (timer.elapsed() < kReactionMs) {
@@ -268,28 +299,60 @@ class Bench {
             paint(grid);
             times.changed = msSince(timer);
             SqlQuery(m_db).exec(CLEAN_WRITES_SQL);
+            if (writer) {
+                times.cpuPerWrite = idleCpuPerWrite(*writer);
+                times.pageDown = longestPageDown(grid);
+            }
             times.rows = grid.rowCount();
             times.open = residentMiB() - baseline;
             m_window.reset();
             QApplication::processEvents();
             times.closed = residentMiB() - baseline;
             if (writer) {
-                times.wait = waitOf(*writer);
+                times.wait = reportOf(*writer).first;
             }
             all << times;
         }
         return all;
     }
 
-    // The writer's longest wait since it was last asked.
-    static double waitOf(QProcess& writer) {
+    // The writer's longest wait and its number of writes since it was last asked.
+    static std::pair<double, int> reportOf(QProcess& writer) {
         writer.write(kReport);
         writer.waitForReadyRead();
-        return writer.readLine().trimmed().toDouble();
+        const QList<QByteArray> report = writer.readLine().trimmed().split(' ');
+        return {report.first().toDouble(), report.last().toInt()};
     }
 
-    void printLists(const QList<ListTimes>& times, const QList<ListTimes>& waits) {
-        out() << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10")
+    // The list stays open and nobody touches it while the other process writes.
+    static double idleCpuPerWrite(QProcess& writer) {
+        reportOf(writer);
+        const double start = cpuMs();
+        QEventLoop idle;
+        QTimer::singleShot(kIdleMs, &idle, &QEventLoop::quit);
+        idle.exec();
+        const double spent = cpuMs() - start;
+        return spent / qMax(1, reportOf(writer).second);
+    }
+
+    // Page Down from the middle, each key painted, over pages not read before.
+    static double longestPageDown(SprGrid& grid) {
+        grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum() * 2 / 3);
+        paint(grid);
+        double longest = 0;
+        for (int i = 0; i < kPageDowns; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            keyClick(grid, Qt::Key_PageDown);
+            paint(grid);
+            longest = qMax(longest, msSince(timer));
+            QApplication::processEvents();
+        }
+        return longest;
+    }
+
+    void printLists(const QList<ListTimes>& times, const QList<ListTimes>& busy, const QList<ListTimes>& desk) {
+        out() << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12")
                      .arg(QStringLiteral("list"), -22)
                      .arg(QStringLiteral("rows"), 9)
                      .arg(QStringLiteral("first ms"), 9)
@@ -300,10 +363,12 @@ class Bench {
                      .arg(QStringLiteral("open MiB"), 9)
                      .arg(QStringLiteral("closed MiB"), 11)
                      .arg(QStringLiteral("write wait ms"), 14)
+                     .arg(QStringLiteral("cpu/write ms"), 13)
+                     .arg(QStringLiteral("page down ms"), 13)
               << Qt::endl;
         for (int i = 0; i < times.size(); ++i) {
             const ListTimes& t = times.at(i);
-            out() << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10")
+            out() << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12")
                          .arg(QString::fromUtf8(kListCases[i].name), -22)
                          .arg(t.rows, 9)
                          .arg(t.first, 9, 'f', 1)
@@ -313,13 +378,17 @@ class Bench {
                          .arg(t.changed, 10, 'f', 1)
                          .arg(t.open, 9, 'f', 1)
                          .arg(t.closed, 11, 'f', 1)
-                         .arg(waits.at(i).wait, 14, 'f', 1)
+                         .arg(busy.at(i).wait, 14, 'f', 1)
+                         .arg(desk.at(i).cpuPerWrite, 13, 'f', 2)
+                         .arg(desk.at(i).pageDown, 13, 'f', 1)
                   << Qt::endl;
         }
-        out() << "count ms: until the caption's count is true; middle ms: the scroll bar dragged to the middle "
-                 "0.3 s after that; last ms: Ctrl+End; changed ms: the scroll bar dragged to a third 0.3 s after "
-                 "a write to the file; write wait: the longest wait of another process's write while the list was "
-                 "opened, counted and read (a second pass)"
+        out() << "count ms: until the caption's count is true (the list's IDs read); middle ms: the scroll bar "
+                 "dragged to the middle 0.3 s after that; last ms: Ctrl+End; changed ms: the scroll bar dragged to "
+                 "a third 0.3 s after a write to the file; write wait: the longest wait of another process's write "
+                 "(one every 10 ms) while the list was opened, read and scrolled; cpu/write: the CPU the open list "
+                 "spends per write of another process (one every 250 ms) while nobody touches it; page down: the "
+                 "longest of 20 Page Downs over pages not yet read meanwhile"
               << Qt::endl;
     }
 
@@ -368,8 +437,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     setupWorkstationLocale();
     const QStringList args = app.arguments().mid(1);
-    if (args.size() == 2 && args.first() == kStop) {
-        return runWriter(args.last());
+    if (args.size() == 3 && args.first() == kStop) {
+        return runWriter(args.at(1), args.at(2).toInt());
     }
     if (args.isEmpty()) {
         QTextStream(stderr) << "usage: velorma_bench DATABASE...  (each file is changed: statistics, a few rows)\n";

@@ -113,7 +113,7 @@ QVariant SprGrid::currentValue(const QString& field) const {
     return valueAt(currentRowNumber(), field);
 }
 
-// The list's true length: a count under way is finished first.
+// The list's true length: IDs still to be read are read first.
 int SprGrid::rowCount() const {
     m_model->finishCount();
     return m_model->rowCount();
@@ -130,8 +130,8 @@ bool SprGrid::takeDoubleClick() {
     return acts;
 }
 
-// The rows about to be painted are made ready before the painting: a change of the file found then
-// may change the number of rows, which must not happen while the view paints.
+// The rows about to be painted are made ready before the painting: a row found gone then leaves the
+// list, which must not happen while the view paints.
 void SprGrid::prepareShownRows() {
     const int first = rowAt(0);
     const int last = rowAt(viewport()->height() - 1);

@@ -20,14 +20,14 @@ const Entry* findKind(const QList<Entry>& entries, int kind) {
 // The read-only grid of a list window or selector: whole-row selection, bold titles, resizable
 // columns, no editing. It re-runs its query on demand and keeps a row number across re-queries.
 // Its model reads only the rows on screen, a page at a time, and holds no statement open. While the
-// model still counts, a key, click or wheel over the grid first finishes the count, so that nothing a
-// person does acts on a length that is not yet true.
+// model still reads a long list's IDs, a key, click or wheel over the grid first finishes that read, so
+// that nothing a person does acts on a length that is not yet true.
 class SprGrid : public QTableView {
     Q_OBJECT
 
   public:
     // Prepares the given statement (the grid's wrapping of the list's text) with the list's parameters
-    // bound; called each time rows are counted or read.
+    // bound; called each time IDs or rows are read.
     using QueryBinder = SprModel::QueryBinder;
 
     explicit SprGrid(QWidget* parent = nullptr);
@@ -49,7 +49,7 @@ class SprGrid : public QTableView {
     int currentRowNumber() const;
     // A field of the current row; an invalid value without a current row.
     QVariant currentValue(const QString& field) const;
-    // The number of rows of the list (its count finished), and a field of one of them.
+    // The number of rows of the list (its IDs all read), and a field of one of them.
     int rowCount() const;
     QVariant valueAt(int row, const QString& field) const;
 

@@ -43,7 +43,7 @@ constexpr int kMostFetchedIds = 4 * 128;
 constexpr int kFloatDigits = 15;
 // "yyyy-MM-dd HH:mm:ss"
 constexpr int kStoredLength = 19;
-const QString kStoredForm = QStringLiteral("0000-00-00 00:00:00");
+constexpr QByteArrayView kStoredForm("0000-00-00 00:00:00");
 
 bool isInteger(const QVariant& value) {
     switch (value.typeId()) {
@@ -141,22 +141,22 @@ QString withoutFinalOrderBy(const QString& sql) {
 
 // A stored date-time "yyyy-MM-dd HH:mm:ss" as the number yyyyMMddHHmmss, which orders as the text
 // does; NULL first, any other value last.
-qint64 orderKey(const QVariant& value) {
-    if (value.isNull()) {
+qint64 orderKey(const RawRow& row, int column) {
+    if (row.isNull(column)) {
         return std::numeric_limits<qint64>::min();
     }
-    const QString text = value.toString();
-    if (text.size() != kStoredLength) {
+    const QByteArrayView text = row.text(column);
+    if (text.size() != kStoredForm.size()) {
         return std::numeric_limits<qint64>::max();
     }
     qint64 key = 0;
-    for (int i = 0; i < kStoredLength; ++i) {
-        const int digit = digitsAt(text, i, 1);
-        if (digit >= 0) {
-            key = key * 10 + digit;
-        } else if (text.at(i) != kStoredForm.at(i)) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text.at(i);
+        const bool digit = c >= '0' && c <= '9';
+        if (digit != (kStoredForm.at(i) == '0')) {
             return std::numeric_limits<qint64>::max();
         }
+        key = digit ? key * 10 + (c - '0') : key;
     }
     return key;
 }
@@ -306,12 +306,9 @@ SprModel::Read SprModel::readList() {
     }
     // Without an order of its own, the list's order is its plan's: the IDs are read by the same plan.
     const bool ordered = finalOrderByAt(m_sql) >= 0;
-    QSqlQuery ids = run((ordered ? IDS_SQL : WHOLE_SQL).arg(m_sql));
     const int id = ordered ? 0 : idColumn(read.fields);
-    while (ids.next()) {
-        read.ids << ids.value(id).toLongLong();
-    }
-    ids.finish();
+    readRawRows(m_binder((ordered ? IDS_SQL : WHOLE_SQL).arg(m_sql)),
+                [&read, id](const RawRow& row) { read.ids << row.integer(id); });
     return read;
 }
 
@@ -340,14 +337,13 @@ void SprModel::readKeysetSlice() {
     const qint64 from = m_keyset.nextId;
     const qint64 upTo = sliceEnd(from, m_keyset.sliceRows);
     const bool ordered = !m_key.orderColumn.isEmpty();
-    QSqlQuery query = run(SLICE_IDS_SQL.arg(ordered ? QStringLiteral(", ") + m_key.orderColumn : QString(),
-                                            m_unorderedSql, QString::number(from), QString::number(upTo)));
     std::vector<OrderedId> slice;
-    while (query.next()) {
-        const qint64 id = query.value(0).toLongLong();
-        slice.push_back({ordered ? orderKey(query.value(1)) : id, id});
-    }
-    query.finish();
+    readRawRows(m_binder(SLICE_IDS_SQL.arg(ordered ? QStringLiteral(", ") + m_key.orderColumn : QString(),
+                                           m_unorderedSql, QString::number(from), QString::number(upTo))),
+                [&slice, ordered](const RawRow& row) {
+                    const qint64 id = row.integer(0);
+                    slice.push_back({ordered ? orderKey(row, 1) : id, id});
+                });
     addSlice(slice);
     const qint64 took = timer.nsecsElapsed();
     if (took < kQuickSliceNs) {

@@ -171,8 +171,8 @@ QVariant nonNullText(const QString& text) {
     return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
 }
 
-sqlite3* sqliteHandle(const QSqlDatabase& db) {
-    const QVariant v = db.driver()->handle();
+sqlite3* sqliteHandle(const QSqlDriver* driver) {
+    const QVariant v = driver ? driver->handle() : QVariant();
     if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0) {
         return *static_cast<sqlite3* const*>(v.constData());
     }
@@ -317,7 +317,7 @@ QString Database::connectChecked(const QString& file, Mode mode, const QStringLi
     if (!db.open()) {
         return db.lastError().text();
     }
-    sqlite3* handle = sqliteHandle(db);
+    sqlite3* handle = sqliteHandle(db.driver());
     if (!handle || !registerTextFunctions(handle)) {
         return QStringLiteral("Не удалось подключить функции сравнения текста.");
     }
@@ -513,6 +513,67 @@ QVariant execScalar(Database& db, const QString& sql) {
     return query.next() ? query.value(0) : QVariant();
 }
 
+namespace {
+
+void bindRaw(sqlite3_stmt* statement, int index, const QVariant& value) {
+    switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
+        case QMetaType::UnknownType:
+            sqlite3_bind_null(statement, index);
+            break;
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+            sqlite3_bind_int64(statement, index, value.toLongLong());
+            break;
+        case QMetaType::Double:
+            sqlite3_bind_double(statement, index, value.toDouble());
+            break;
+        default: {
+            const QString text = value.toString();
+            sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+        }
+    }
+}
+
+}  // namespace
+
+qint64 RawRow::integer(int column) const {
+    return sqlite3_column_int64(m_statement, column);
+}
+
+bool RawRow::isNull(int column) const {
+    return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+}
+
+QByteArrayView RawRow::text(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    return QByteArrayView(text, sqlite3_column_bytes(m_statement, column));
+}
+
+void readRawRows(const QSqlQuery& bound, const std::function<void(const RawRow&)>& reader) {
+    const QString sql = bound.lastQuery();
+    sqlite3* handle = sqliteHandle(bound.driver());
+    sqlite3_stmt* prepared = nullptr;
+    if (!handle || sqlite3_prepare16_v2(handle, sql.utf16(), int(sql.size() * sizeof(char16_t)), &prepared, nullptr) !=
+                       SQLITE_OK) {
+        throw DbError(handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString(), sql, Q_FUNC_INFO);
+    }
+    // The statement is finalized on every way out: an unfinished one would hold the file's read lock.
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(prepared, sqlite3_finalize);
+    for (int index = 1; index <= sqlite3_bind_parameter_count(prepared); ++index) {
+        bindRaw(prepared, index, bound.boundValue(QString::fromUtf8(sqlite3_bind_parameter_name(prepared, index))));
+    }
+    const RawRow row(prepared);
+    int status = SQLITE_ROW;
+    while ((status = sqlite3_step(prepared)) == SQLITE_ROW) {
+        reader(row);
+    }
+    if (status != SQLITE_DONE) {
+        throw DbError(QString::fromUtf8(sqlite3_errmsg(handle)), sql, Q_FUNC_INFO);
+    }
+}
+
 void requireRecord(Database& db, const QString& table, int id) {
     if (execScalar(db, RECORD_EXISTS_SQL.arg(table).arg(id)).toInt() == 0) {
         throw RecordGone();
@@ -526,7 +587,7 @@ void requireChanged(const SqlQuery& command) {
 }
 
 Transaction::Transaction(Database& db) : m_db(db) {
-    sqlite3* handle = sqliteHandle(m_db.connection());
+    sqlite3* handle = sqliteHandle(m_db.connection().driver());
     if (handle && sqlite3_get_autocommit(handle)) {
         // The outermost level takes the write lock at once, through the busy timeout: a deferred
         // transaction that has read could not wait for another copy's write and would fail at once.

@@ -1,6 +1,7 @@
 #include "clients/UnitEdClient.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDebug>
@@ -436,6 +437,18 @@ void TfrmClient::reject() {
     if (FModified && askYesNo(this, kLeaveUnsaved) != Answer::Yes) {
         return;
     }
+    leave();
+}
+
+// The title bar's close box leaves without the question that "Закрыть" and Esc ask.
+void TfrmClient::closeEvent(QCloseEvent* event) {
+    if (isVisible()) {
+        leave();
+    }
+    event->accept();
+}
+
+void TfrmClient::leave() {
     // A photo that cannot be put back is told of, and does not keep the person in the editor.
     try {
         m_photoUndo.restore();

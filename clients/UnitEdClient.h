@@ -50,11 +50,12 @@ class TfrmClient : public QDialog {
     void btnRotateLeftClick();
     void btnRotateRightClick();
     void btnCloseClick();
-    // Esc and the title bar's close box come here too.
+    // Esc comes here too.
     void reject() override;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void setupUi();
@@ -70,6 +71,7 @@ class TfrmClient : public QDialog {
     void turnPhoto(double angle);
     void storePhoto(const QImage& picture, const QString& fileName);
     QString photoPath() const;
+    void leave();
 
     Database& m_db;
     int FIDClient = -1;

@@ -1,8 +1,17 @@
 #include "common/SprGrid.h"
 
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QStyle>
+#include <QtMath>
+
+namespace {
+
+const QString kRussianCapitals = QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ");
+
+}  // namespace
 
 SprGrid::SprGrid(QWidget* parent) : QTableView(parent), m_model(new SprModel(this)) {
     setModel(m_model);
@@ -65,7 +74,6 @@ void SprGrid::requery(int row) {
 }
 
 void SprGrid::applyColumns() {
-    const int charWidth = fontMetrics().averageCharWidth();
     for (int column = 0; column < m_model->columnCount(); ++column) {
         setColumnHidden(column, false);
     }
@@ -78,9 +86,31 @@ void SprGrid::applyColumns() {
     for (const SprColumn& titled : m_columns) {
         const int column = m_model->fieldColumn(titled.field);
         if (column >= 0 && titled.widthChars > 0) {
-            setColumnWidth(column, qMax(titled.widthChars * charWidth, titleWidth(titled.title)));
+            setColumnWidth(column, qMax(charsWidth(titled.widthChars), titleWidth(titled.title)));
         }
     }
+}
+
+int SprGrid::charsWidth(int chars) const {
+    return chars * charWidth() + cellPadding();
+}
+
+// The widest digit, and the Russian capitals on average, which are wider than the small letters: a
+// column of N characters holds N digits, or N letters of ordinary text even in capitals. A width for
+// the widest letters alone (Ж, Ш, Щ) would widen every column by half again.
+int SprGrid::charWidth() const {
+    const QFontMetricsF metrics(font());
+    qreal width = metrics.horizontalAdvance(kRussianCapitals) / kRussianCapitals.size();
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        width = qMax(width, metrics.horizontalAdvance(QLatin1Char(digit)));
+    }
+    return qCeil(width);
+}
+
+// Beside its text a cell holds the style's text margins and its grid line.
+int SprGrid::cellPadding() const {
+    const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return 2 * textMargin + 1;
 }
 
 // Titles are bold, so a width counted in characters of the cells can cut them; a column is never

@@ -58,6 +58,9 @@ class SprGrid : public QTableView {
     void noteCellClick() { m_cellClick = true; }
     bool takeDoubleClick();
 
+    // The width of a column of that many characters of the grid's font, its cell's margins included.
+    int charsWidth(int chars) const;
+
   signals:
     void cellClick();
     void dblClick();
@@ -70,6 +73,8 @@ class SprGrid : public QTableView {
 
   private:
     void applyColumns();
+    int charWidth() const;
+    int cellPadding() const;
     int titleWidth(const QString& title) const;
     void goToRow(int row);
     void finishCountBefore(const QEvent* event);

@@ -45,10 +45,12 @@ const QString kNotANumber = QStringLiteral("Поле \"%1\" должно сод�
 // The grid's columns of the time-slot list, as the statement above gives them.
 constexpr int kTimeBegColumn = 2;
 constexpr int kCountTimeColumn = 3;
+constexpr int kTimeBegWidth = 10;
 // The duration column is wider while the list is too short to need a scroll bar.
 constexpr int kDurationWidthFew = 13;
 constexpr int kDurationWidthMany = 11;
-constexpr int kSlotListWidthChars = 37;
+// Both columns at their widest beside the row indicator, without a horizontal scroll bar.
+constexpr int kSlotListWidthChars = kTimeBegWidth + kDurationWidthFew + 4;
 
 }  // namespace
 
@@ -112,7 +114,7 @@ void TfrmZal::setupUi() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body);
     layout->addWidget(panel);
-    DBGridSpr->setFixedWidth(fontMetrics().averageCharWidth() * kSlotListWidthChars);
+    DBGridSpr->setFixedWidth(DBGridSpr->charsWidth(kSlotListWidthChars));
     setFixedSize(sizeHint().expandedTo(QSize(480, 260)));
 
     connect(btnSave, &QPushButton::clicked, this, &TfrmZal::btnSaveClick);
@@ -164,7 +166,7 @@ void TfrmZal::LoadSeansInTabl() {
                         return query.prepared(sql);
                     },
                     {QStringLiteral("ID"), QStringLiteral("ID_Zal")},
-                    {{QStringLiteral("TimeBeg"), QStringLiteral("Начало"), 10},
+                    {{QStringLiteral("TimeBeg"), QStringLiteral("Начало"), kTimeBegWidth},
                      {QStringLiteral("CountTime"), QStringLiteral("Длит-сть, мин"),
                       slotCount < 2 ? kDurationWidthFew : kDurationWidthMany}});
 }

@@ -99,7 +99,7 @@ void TfrmRaspSan::setupUi() {
     layout->addLayout(inputs);
     layout->addLayout(buttons);
     layout->addWidget(DBGrid1);
-    resize(QSize(fontMetrics().averageCharWidth() * (31 + 25 + 22 + 8), 360));
+    resize(QSize(DBGrid1->charsWidth(31 + 25 + 22 + 8), 360));
 
     connect(btnAdd, &QToolButton::clicked, this, &TfrmRaspSan::btnAddClick);
     connect(btnDel, &QToolButton::clicked, this, &TfrmRaspSan::btnDelClick);

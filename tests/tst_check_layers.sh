@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Plants includes in a scratch tree: the layer check passes those that point down or out of the tree
-# and fails on each form of one that points sideways or up.
+# Plants includes in a scratch tree: the layer check passes those that land below or out of the tree,
+# whatever folders their path passes through, and fails on each form of one that lands sideways or up.
 set -euo pipefail
 tree="$(mktemp -d)"
 trap 'rm -rf "$tree"' EXIT
@@ -14,6 +14,8 @@ cat >"$tree/cards/UnitCard.cpp" <<'UNIT'
 #include "common/UnitConst.h"
 #include <platform/Database.h>
 #include "../platform/UiSeam.h"
+#include "clients/../cards/UnitCard.h"
+#include "cards/./../common/UnitConst.h"
 #include <QString>
 #include <sys/stat.h>
 UNIT
@@ -35,5 +37,9 @@ Indented.cpp|  #include "clients/UnitEdClient.h"
 Spaced.cpp|#  include <clients/UnitEdClient.h>
 Header.hpp|#include "clients/UnitEdClient.hpp"
 Upward.h|#include "app/UnitHeard.h"
+Through.cpp|#include "cards/../clients/UnitEdClient.h"
+FromBelow.cpp|#include "platform/../clients/UnitEdClient.h"
+Dotted.cpp|#include "./../clients/UnitEdClient.h"
+Inline.inl|#include "clients/UnitEdClient.h"
 PLANTED
 exit "$status"

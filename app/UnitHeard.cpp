@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -23,6 +24,8 @@
 #include "common/ParAplStore.h"
 #include "common/RecordEditors.h"
 #include "common/UnitConst.h"
+#include "platform/AppError.h"
+#include "platform/FileReplace.h"
 #include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
@@ -38,6 +41,10 @@ const QString DELETE_WIZARD_PROPOSALS_SQL = QStringLiteral("DELETE FROM tWizardT
 
 const QString kDbDialogTitle = QStringLiteral("Выбор базы данных...");
 const QString kDbDialogFilter = QStringLiteral("*.mdb (MS Acces)|*.mdb");
+const QString kSettingsUnwritable = QStringLiteral(
+    "Не удается сохранить настройки рабочего места в файле «%1».\rПуть к базе данных, период списка карт и другие "
+    "настройки, измененные за этот сеанс, не сохранены. Проверьте, что папка программы доступна для записи и на "
+    "диске есть место.");
 constexpr int kCurrentDBVersion = 1;
 
 QDateTime readIniDate(QSettings& ini, const QString& key, const QDateTime& fallback) {
@@ -417,16 +424,15 @@ void TfrmAPL::ReadIni() {
 }
 
 void TfrmAPL::WriteIni() {
-    QSettings ini(iniFile(), QSettings::IniFormat);
-    ini.setValue(QStringLiteral("ParamApl/PathBase"), gPathBase);
-    ini.setValue(QStringLiteral("ParamApl/DBFName"), gDBFName);
-    ini.setValue(QStringLiteral("ParamApl/PhotoDir"), gPhotoDir);
-    ini.setValue(QStringLiteral("ParamApl/PathPhotoLoad"), gPathPhotoLoad);
-    ini.setValue(QStringLiteral("ParamApl/gPeriodCardBeg"), shortDateText(gPeriodCard.Beg.date()));
-    ini.setValue(QStringLiteral("ParamApl/gPeriodCardEnd"), shortDateText(gPeriodCard.End.date()));
-    ini.setValue(QStringLiteral("ParUser/gEndUserStr"), gEndUserStr);
-    ini.setValue(QStringLiteral("ParamApl/gQueryClose"), gQueryClose ? QStringLiteral("1") : QStringLiteral("0"));
-    ini.sync();
+    writeIniValues(iniFile(),
+                   {{QStringLiteral("ParamApl/PathBase"), gPathBase},
+                    {QStringLiteral("ParamApl/DBFName"), gDBFName},
+                    {QStringLiteral("ParamApl/PhotoDir"), gPhotoDir},
+                    {QStringLiteral("ParamApl/PathPhotoLoad"), gPathPhotoLoad},
+                    {QStringLiteral("ParamApl/gPeriodCardBeg"), shortDateText(gPeriodCard.Beg.date())},
+                    {QStringLiteral("ParamApl/gPeriodCardEnd"), shortDateText(gPeriodCard.End.date())},
+                    {QStringLiteral("ParUser/gEndUserStr"), gEndUserStr},
+                    {QStringLiteral("ParamApl/gQueryClose"), gQueryClose ? QStringLiteral("1") : QStringLiteral("0")}});
 }
 
 void TfrmAPL::FormCreate(const QString& appPath) {
@@ -507,7 +513,13 @@ bool TfrmAPL::FormCloseQuery() {
 
 void TfrmAPL::FormClose() {
     if (gLoginOK) {
-        WriteIni();
+        // Settings that cannot be kept do not keep the program from closing, but the person learns of it.
+        try {
+            WriteIni();
+        } catch (const AppError& e) {
+            showDetailedMessage(this, kSettingsUnwritable.arg(QDir::toNativeSeparators(iniFile())), e.details(),
+                                MsgIcon::Warning);
+        }
         if (ADOConnect.isOpen()) {
             WriteActionLog(ADOConnect, acProgram, QStringLiteral("Завершение программы"));
             DelWorkUser(FIDWorkUser);

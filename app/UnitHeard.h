@@ -42,6 +42,7 @@ class TfrmAPL : public QMainWindow {
     static bool EnsureDatabaseFile(QWidget* parent);
     static QString iniFile();
     static void ReadIni();
+    // Throws AppError when the file cannot be written; it then stays as it was.
     static void WriteIni();
 
     // Brings the list window of a kind forward, or creates it captioned "Справочник: " + name.

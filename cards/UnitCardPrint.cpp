@@ -1,5 +1,6 @@
 #include "cards/UnitCardPrint.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include "common/UnitConst.h"
 #include "platform/AppError.h"
 #include "platform/Database.h"
+#include "platform/FileReplace.h"
 #include "platform/JpegCodec.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
@@ -100,6 +102,21 @@ QString parText(Database& db, int code) {
     return ReadParApl(db, code).toString();
 }
 
+void writePhotoTMP(const QImage& bitmap) {
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    if (!bitmap.convertToFormat(QImage::Format_RGB888).save(&encoded, "BMP")) {
+        throw AppError(kPhotoUnwritable, QStringLiteral("the photo could not be encoded as BMP"));
+    }
+    // A missing TMP folder is made rather than failing every print.
+    QDir().mkpath(QFileInfo(PhotoTMPFile()).absolutePath());
+    try {
+        replaceFile(PhotoTMPFile(), encoded.data());
+    } catch (const AppError& e) {
+        throw AppError(kPhotoUnwritable, e.details());
+    }
+}
+
 // The temporary photograph lives only while the report runs, whatever way the print ends.
 class TemporaryPhoto {
   public:
@@ -157,11 +174,7 @@ void SavePhotoTMP(const QString& photo) {
             throw AppError(unreadable, source);
         }
     }
-    // A missing TMP folder is made rather than failing every print.
-    QDir().mkpath(QFileInfo(PhotoTMPFile()).absolutePath());
-    if (!bitmap.convertToFormat(QImage::Format_RGB888).save(PhotoTMPFile(), "BMP")) {
-        throw AppError(kPhotoUnwritable, PhotoTMPFile());
-    }
+    writePhotoTMP(bitmap);
 }
 
 QString GetNameZals(const QString& vidSporta, ReportData& rows) {

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "platform/AppError.h"
+#include "platform/FileReplace.h"
 #include "platform/JpegCodec.h"
 
 namespace {

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <csetjmp>
@@ -13,6 +12,7 @@
 #include <jerror.h>
 
 #include "platform/AppError.h"
+#include "platform/FileReplace.h"
 
 namespace {
 
@@ -23,8 +23,6 @@ const QString kDamagedJpegFile = QStringLiteral(
 const QString kEncodeError = QStringLiteral("Не удается сохранить рисунок в формате JPEG.");
 const QString kFileReadError =
     QStringLiteral("Не удается прочитать файл «%1».\rПроверьте, что файл на месте и доступен для чтения.");
-const QString kFileWriteError =
-    QStringLiteral("Не удается записать файл «%1».\rПроверьте, что папка доступна для записи и на диске есть место.");
 
 // libjpeg reports a failure by calling error_exit, which must not return: it jumps back to the
 // routine that started the work, which then frees the library's state and throws.
@@ -225,11 +223,4 @@ QByteArray encodeJpeg(const QImage& image, int quality) {
 
 void writeJpegFile(const QImage& image, const QString& path, int quality) {
     replaceFile(path, encodeJpeg(image, quality));
-}
-
-void replaceFile(const QString& path, const QByteArray& content) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
-        throw AppError(kFileWriteError.arg(fileName(path)), path + QLatin1Char('\n') + file.errorString());
-    }
 }

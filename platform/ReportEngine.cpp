@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -16,6 +17,7 @@
 #include <algorithm>
 
 #include "platform/Database.h"
+#include "platform/FileReplace.h"
 #include "platform/LocaleFormat.h"
 #include "platform/RtfWriter.h"
 #include "platform/UiSeam.h"
@@ -27,17 +29,11 @@ namespace {
 const QString kPrinterTitle = QStringLiteral("Настройка принтера");
 const QString kReportNotInProject =
     QStringLiteral("В файле отчета «%1» нет отчета «%2».\rОбратитесь к администратору, чтобы исправить файл отчета.");
-const QString kFileUnwritable = QStringLiteral(
-    "Не удается записать файл «%1».\rВыберите другую папку или имя файла; если файл открыт в другой программе, "
-    "закройте его.");
 const QString kPrinterFailed =
     QStringLiteral("Не удается начать печать на принтере «%1».\rПроверьте принтер и повторите печать.");
 
 const QString kReplaceFile = QStringLiteral("Файл «%1» уже существует.\rЗаменить его?");
-
-[[noreturn]] void failFileOutput(const QString& path) {
-    throw ReportError(kFileUnwritable.arg(QFileInfo(path).fileName()), path);
-}
+constexpr qint64 kPdfTailSize = 32;
 
 // Files go where the person put the last one in this run; the first into the home folder.
 QString& lastOutputFolder() {
@@ -208,7 +204,9 @@ bool ReportEngine::execute(QWidget* parent) {
             if (execModal(dialog) != QDialog::Accepted) {
                 return false;
             }
-            paint(printer, pages);
+            if (!paint(printer, pages)) {
+                throw ReportError(kPrinterFailed.arg(printer.printerName()), printer.printerName());
+            }
             return true;
         }
     }
@@ -280,13 +278,10 @@ void paintItem(QPainter& painter, const PlacedItem& item, const QString& family,
 
 }  // namespace
 
-void ReportEngine::paint(QPrinter& printer, const QList<ReportPage>& pages) const {
+bool ReportEngine::paint(QPrinter& printer, const QList<ReportPage>& pages) const {
     QPainter painter;
     if (!painter.begin(&printer)) {
-        if (!printer.outputFileName().isEmpty()) {
-            failFileOutput(printer.outputFileName());
-        }
-        throw ReportError(kPrinterFailed.arg(printer.printerName()), printer.printerName());
+        return false;
     }
     painter.setRenderHint(QPainter::Antialiasing);
     const double scale = printer.resolution() / 25.4;
@@ -301,14 +296,35 @@ void ReportEngine::paint(QPrinter& printer, const QList<ReportPage>& pages) cons
             }
         }
     }
+    return true;
 }
 
+namespace {
+
+// The PDF writer does not tell of a write that failed; a whole file ends with its trailer.
+bool isWholePdf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.seek(std::max<qint64>(0, file.size() - kPdfTailSize)) &&
+           file.read(kPdfTailSize).trimmed().endsWith("%%EOF");
+}
+
+}  // namespace
+
 void ReportEngine::writePdf(const QString& path, const QList<ReportPage>& pages) const {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    preparePrinter(printer);
-    paint(printer, pages);
+    PendingFile pending(path);
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pending.path());
+        preparePrinter(printer);
+        if (!paint(printer, pages)) {
+            pending.fail(QStringLiteral("the PDF writer could not open %1").arg(pending.path()));
+        }
+    }
+    if (!isWholePdf(pending.path())) {
+        pending.fail(QStringLiteral("%1 ends before the PDF trailer").arg(pending.path()));
+    }
+    pending.commit();
 }
 
 namespace {
@@ -355,7 +371,5 @@ void ReportEngine::writeRtf(const QString& path, const QList<ReportPage>& pages)
             }
         }
     }
-    if (!rtf.save(path)) {
-        failFileOutput(path);
-    }
+    replaceFile(path, rtf.document());
 }

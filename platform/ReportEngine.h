@@ -81,7 +81,8 @@ class ReportEngine {
   private:
     const ReportDefinition& selected() const;
     void preparePrinter(QPrinter& printer) const;
-    void paint(QPrinter& printer, const QList<ReportPage>& pages) const;
+    // False when the painter cannot start on the printer.
+    bool paint(QPrinter& printer, const QList<ReportPage>& pages) const;
     void writePdf(const QString& path, const QList<ReportPage>& pages) const;
     void writeRtf(const QString& path, const QList<ReportPage>& pages) const;
 

@@ -1,6 +1,5 @@
 #include "platform/RtfWriter.h"
 
-#include <QFile>
 #include <QStringEncoder>
 
 namespace {
@@ -84,9 +83,4 @@ void RtfWriter::addTableRow(const QList<RtfCell>& cells, double pointSize) {
 
 QByteArray RtfWriter::document() const {
     return m_head + m_body + "}\n";
-}
-
-bool RtfWriter::save(const QString& path) const {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(document()) >= 0;
 }

@@ -22,8 +22,6 @@ class RtfWriter {
     void addParagraph(const QString& text, double pointSize, bool bold, Qt::Alignment align);
     void addTableRow(const QList<RtfCell>& cells, double pointSize);
     QByteArray document() const;
-    // False when the file cannot be written.
-    bool save(const QString& path) const;
 
     static QByteArray escaped(const QString& text);
 

@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -23,6 +24,10 @@ const QString kWrongLogin =
 const QString kVersionMessage = QStringLiteral("Произведено обновление БД до версии: 1\rКоличество изменений: 1");
 const QString kQuitQuestion = QStringLiteral("Завершить работу программы?");
 const QString kDbDialogTitle = QStringLiteral("Выбор базы данных...");
+const QString kSettingsUnwritable = QStringLiteral(
+    "Не удается сохранить настройки рабочего места в файле «%1».\rПуть к базе данных, период списка карт и другие "
+    "настройки, измененные за этот сеанс, не сохранены. Проверьте, что папка программы доступна для записи и на "
+    "диске есть место.");
 const QString kStart = QStringLiteral("Запуск программы");
 const QString kEnd = QStringLiteral("Завершение программы");
 // A database from before the parameters were shipped with it.
@@ -113,6 +118,13 @@ class TestHeard : public DatabaseCase {
                  QStringList({"[ParUser]", "gEndUserStr=Admin", "[ParamApl]", "DBFName=dbVelorma.mdb",
                               "PathBase=" + m_db->folder(), "PathPhotoLoad=/home/desk/", "PhotoDir=/srv/photo/",
                               "gPeriodCardBeg=10.01.2024", "gPeriodCardEnd=20.02.2024", "gQueryClose=0"}));
+        // A write-back cut short on a full disk, which QSettings does not notice, is told of and leaves the file.
+        const QByteArray written = fileBytes(iniPath());
+        gPathBase = QStringLiteral("/srv/base/");
+        QCOMPARE(messagesOnFullDisk([&main] { main->FormClose(); }, written.size() / 2),
+                 QStringList{kSettingsUnwritable.arg(iniPath())});
+        QCOMPARE(fileBytes(iniPath()), written);
+        QCOMPARE(QDir(appFolder()).entryList(QDir::Files), QStringList{"AplConf.ini"});
     }
 
     // Codes up to 50 hold a date-time, up to 100 a number, above that a text; a second write updates the row.

@@ -9,9 +9,11 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "clients/ClientPhoto.h"
 #include "clients/UnitEdClient.h"
 #include "common/UnitConst.h"
 #include "platform/AppError.h"
+#include "platform/FileReplace.h"
 #include "platform/GuardedApplication.h"
 #include "platform/JpegCodec.h"
 #include "tests/support/TestSupport.h"
@@ -21,6 +23,8 @@ namespace {
 const QString kRequiredEmpty = QStringLiteral("Не заполнены обязательные поля!");
 const QString kSaveBeforePhoto = QStringLiteral("Сохраните запись перед добавлением фото!");
 const QString kLeaveUnsaved = QStringLiteral("Выйти не сохраняя?");
+const QString kWriteError =
+    QStringLiteral("Не удается записать файл «%1».\rПроверьте, что папка доступна для записи и на диске есть место.");
 const QString kClients = QStringLiteral(
     "SELECT ID, Family, Name, Otchestvo, Sex, Birthday, Photo, Adres, Profession, Info, NoRGS FROM tClient ORDER BY "
     "ID");
@@ -179,6 +183,44 @@ class TestEdClient : public DatabaseCase {
         QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), chosen ? QString() : file);
         QCOMPARE(pressButton(*dialog, "btnSave"), int(QDialog::Accepted));
         QCOMPARE(scalar(db(), "SELECT Photo FROM tClient").toString(), photoFileName(7));
+    }
+    // On a full disk the chosen and the turned photo are told of as not written, and the photo file stays whole.
+    void fullDiskKeepsPhoto() {
+        const QString stored = gPhotoDir + photoFileName(7);
+        addClient7(db(), photoFileName(7));
+        writeJpegFile(halves(), stored, kPhotoQuality);
+        const QByteArray former = fileBytes(stored);
+        QVERIFY(halves().save(m_db->folder() + "new.jpg"));
+        const auto dialog = opened(7);
+        m_ui->fileAnswers = {m_db->folder() + "new.jpg"};
+        const QStringList unwritten{kWriteError.arg(photoFileName(7))};
+        QCOMPARE(messagesOnFullDisk([&dialog] { dialog->ImPhotoClick(); }), unwritten);
+        QCOMPARE(messagesOnFullDisk([&dialog] { dialog->btnRotateRightClick(); }), unwritten);
+        QCOMPARE(fileBytes(stored), former);
+        QCOMPARE(QDir(gPhotoDir).entryList(QDir::Files), QStringList{photoFileName(7)});
+    }
+    // Putting back tries every photo: one the disk has no room for is named and stays whole as written, the next
+    // is put back, and a written file already gone is no matter.
+    void putsBackEveryPhotoItCan() {
+        const QString big = gPhotoDir + "a.jpg";
+        const QString small = gPhotoDir + "b.jpg";
+        const QString gone = gPhotoDir + "c.jpg";
+        replaceFile(big, QByteArray(4096, 'a'));
+        replaceFile(small, "b");
+        PhotoUndo undo;
+        for (const QString& path : {big, small, gone}) {
+            undo.write(halves(), path);
+        }
+        const QByteArray written = fileBytes(big);
+        QVERIFY(QFile::remove(gone));
+        const QStringList shown = messagesOnFullDisk([&undo] { undo.restore(); }, 1024);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().section('\r', 0, 0),
+                 "Не удается вернуть прежнее содержимое файла фотографии «a.jpg»: в нем осталась фотография, "
+                 "выбранная без сохранения.");
+        QCOMPARE(fileBytes(big), written);
+        QCOMPARE(fileBytes(small), QByteArray("b"));
+        QCOMPARE(QDir(gPhotoDir).entryList(QDir::Files), (QStringList{"a.jpg", "b.jpg"}));
     }
     // "Закрыть" and Esc ask, and once answered Yes put the former photo back; the close box puts it back
     // without asking. One that cannot be put back is named, and the editor still closes.

@@ -3,6 +3,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "platform/FileReplace.h"
 #include "platform/GuardedApplication.h"
 #include "platform/JpegCodec.h"
 #include "platform/ReportEngine.h"

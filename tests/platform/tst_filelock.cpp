@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "platform/Database.h"
-#include "platform/JpegCodec.h"
+#include "platform/FileReplace.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

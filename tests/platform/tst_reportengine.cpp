@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPrintPreviewWidget>
@@ -5,7 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/JpegCodec.h"
+#include "platform/AppError.h"
+#include "platform/FileReplace.h"
 #include "platform/LocaleFormat.h"
 #include "platform/ReportEngine.h"
 #include "platform/ReportOutputDialog.h"
@@ -37,6 +39,8 @@ const QString kProject = QStringLiteral(R"(<project>
     <band kind="title" height="20"><text x="0" y="0" w="40" h="5" size="8" minsize="6">Выдал: {Operator}</text></band>
   </report>
 </project>)");
+const QString kWriteError =
+    QStringLiteral("Не удается записать файл «%1».\rПроверьте, что папка доступна для записи и на диске есть место.");
 const QString kLongName = QStringLiteral("Константинопольский-Задунайский Дмитрий Александрович");
 
 struct Fixture {
@@ -183,11 +187,6 @@ class TestReportEngine : public DatabaseCase {
         QVERIFY(proposals[2].kind == ReportOutput::Kind::File && proposals[2].path == path);
         QCOMPARE(m_ui->questions, QStringList{QStringLiteral("Файл «list.pdf» уже существует.\rЗаменить его?")});
         QCOMPARE(fileBytes(path), written);
-
-        m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), fixture.path("gone/a.pdf")});
-        QVERIFY_THROWS_EXCEPTION(ReportError, fixture.engine.execute(nullptr));
-        QVERIFY(!fixture.engine.execute(nullptr));
-        QCOMPARE(m_ui->reportOutputProposals.last().path, fixture.path(proposed));
     }
 
     void outputDialogOpensAsProposed() {
@@ -219,6 +218,41 @@ class TestReportEngine : public DatabaseCase {
         QCOMPARE(rtfLines(fixture.path("list.rtf"), RtfReader::CodePage), lines);
         QCOMPARE(lines.count(QStringLiteral("Имя|Сумма")), 1);
         QCOMPARE(lines.last(), QStringLiteral("Итого 8: 12,00"));
+    }
+
+    // A list or a card, to PDF or RTF, that cannot be written whole is told of and leaves the former file as it was;
+    // only a folder that took the file is proposed again.
+    void keepsFormerFileAndFolder_data() {
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<QString>("format");
+        QTest::newRow("list PDF") << "List"
+                                  << "PDF";
+        QTest::newRow("list RTF") << "List"
+                                  << "RTF";
+        QTest::newRow("card PDF") << "Card"
+                                  << "PDF";
+        QTest::newRow("card RTF") << "Card"
+                                  << "RTF";
+    }
+    void keepsFormerFileAndFolder() {
+        QFETCH(QString, report);
+        QFETCH(QString, format);
+        Fixture fixture(8);
+        fixture.engine.selectReport(report);
+        fixture.engine.enableRtf();
+        const QString name = "out." + format.toLower();
+        replaceFile(fixture.path(name), "former");
+        const auto writeTo = [&](const QString& path) {
+            m_ui->reportOutputs.push_back({ReportOutput::Kind::File, format, path});
+            return fixture.engine.execute(nullptr);
+        };
+        QCOMPARE(messagesOnFullDisk([&] { writeTo(fixture.path(name)); }), QStringList{kWriteError.arg(name)});
+        QCOMPARE(fileBytes(fixture.path(name)), QByteArray("former"));
+        QCOMPARE(QDir(fixture.dir.path()).entryList(QDir::Files), (QStringList{"list.rav", "logo.bmp", name}));
+        QVERIFY(writeTo(fixture.path(name)));
+        QVERIFY_THROWS_EXCEPTION(AppError, writeTo(fixture.path("gone/" + name)));
+        QVERIFY(!fixture.engine.execute(nullptr));
+        QCOMPARE(QFileInfo(m_ui->reportOutputProposals.last().path).path(), fixture.dir.path());
     }
 
     // A card shows whole, a list's page shows its width, in a window over most of the screen.

@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QAbstractButton>
+#include <QDataStream>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -11,11 +12,18 @@
 #include <QStringDecoder>
 #include <QTest>
 
+#include <csignal>
+#include <cstdio>
 #include <utility>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "app/UnitHeard.h"
 #include "common/SprGrid.h"
 #include "common/UnitConst.h"
+#include "platform/GuardedApplication.h"
 
 void resetProgramGlobals() {
     gAppPath.clear();
@@ -317,4 +325,56 @@ int pressButton(QDialog& dialog, const char* name) {
     dialog.setResult(0);
     button->click();
     return dialog.result();
+}
+
+namespace {
+
+// In the child: the action under the limit, its messages sent down the channel.
+[[noreturn]] void runUnderFileLimit(const std::function<void()>& action, qint64 limit, int channel) {
+    std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of the process ending
+    rlimit size{};
+    getrlimit(RLIMIT_FSIZE, &size);
+    size.rlim_cur = rlim_t(limit);
+    setrlimit(RLIMIT_FSIZE, &size);
+    auto& ui = static_cast<FakeUi&>(Ui());
+    ui.messages.clear();
+    try {
+        action();
+    } catch (...) {
+        showCurrentException();
+    }
+    QFile out;
+    out.open(channel, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    QDataStream stream(&out);
+    stream << ui.messageTexts();
+    _exit(out.error() == QFileDevice::NoError ? 0 : 1);  // the parent's objects are the parent's to destroy
+}
+
+}  // namespace
+
+QStringList messagesOnFullDisk(const std::function<void()>& action, qint64 limit) {
+    int channel[2];
+    if (pipe(channel) != 0) {
+        qFatal("no pipe for the child process");
+    }
+    std::fflush(nullptr);  // else the child would print again what waits in the buffers
+    const pid_t child = fork();
+    if (child == 0) {
+        runUnderFileLimit(action, limit, channel[1]);
+    }
+    close(channel[1]);
+    QByteArray report;
+    char part[4096];
+    for (ssize_t got; (got = read(channel[0], part, sizeof part)) > 0;) {
+        report.append(part, got);
+    }
+    close(channel[0]);
+    QDataStream stream(report);
+    QStringList texts;
+    stream >> texts;
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || status != 0) {
+        return {QStringLiteral("the child process failed: %1").arg(status)};
+    }
+    return texts;
 }

@@ -146,5 +146,10 @@ class MainWindowCase : public DatabaseCase {
     void cleanup();
 };
 
+// Runs the action in a child process whose files cannot grow past `limit` bytes, so that a write beyond fails as
+// on a full disk; what it writes before stays on disk. Answers the texts of the messages the action showed, an
+// exception it throws shown as the program shows it.
+QStringList messagesOnFullDisk(const std::function<void()>& action, qint64 limit = 0);
+
 // Presses a dialog's button found by object name and answers the dialog's result.
 int pressButton(QDialog& dialog, const char* name);

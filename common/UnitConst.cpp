@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -117,8 +118,10 @@ int GetIDPeriodCena(Database& db, int idZal, const QDateTime& time) {
     return query.next() ? query.asInt(0) : 0;
 }
 
-int GetNextNumCard(Database& db, int typeCard) {
-    return execScalar(db, MAX_CARD_NUM_SQL.arg(typeCard)).toInt() + 1;
+// Counted in 64 bits, as the file holds them, so that no number turns negative after the form's largest.
+qint64 GetNextNumCard(Database& db, int typeCard) {
+    const qint64 largest = execScalar(db, MAX_CARD_NUM_SQL.arg(typeCard)).toLongLong();
+    return largest < std::numeric_limits<qint64>::max() ? largest + 1 : largest;
 }
 
 void WriteActionLog(Database& db, int code, const QString& text) {

@@ -91,7 +91,7 @@ void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& da
 // The hall's time-of-day band that holds the time (TimeBegin <= time < TimeEnd); 0 when none.
 int GetIDPeriodCena(Database& db, int idZal, const QDateTime& time);
 // The number to propose for a new card of the type: the largest so far plus 1.
-int GetNextNumCard(Database& db, int typeCard);
+qint64 GetNextNumCard(Database& db, int typeCard);
 // Appends one event of the signed-in user; the text is cut to 250 characters.
 void WriteActionLog(Database& db, int code, const QString& text);
 

@@ -47,12 +47,13 @@ class TestCard : public DatabaseCase {
     // The next number of the type is proposed; a clash of number, client and type is told, and the new card stays.
     void numbersNewCardPerType() {
         addCard(db(), 41, ctAbonement, "2026-01-01 00:00:00", m_client);
+        addCard(db(), 2147483647, ctClubCard, "2026-01-01 00:00:00", m_client);
         CardForm form(db(), -1);
         QCOMPARE(form.windowTitle(), "Карта клиента (НЕ СОХРАНЯЛАСЬ: выбор сеансов запрещен!)");
         QCOMPARE(form.leNumCard->text(), "42");
         form.leNumCard->setText("77");
         pick(form.cbTypeCard, ctClubCard);
-        QCOMPARE(form.leNumCard->text(), "1");
+        QCOMPARE(form.leNumCard->text(), "2147483648");
         pick(form.cbTypeCard, ctAbonement);
         QCOMPARE(form.leNumCard->text(), "42");
         choose(form, TfrmCard::msClients, "Иванов");
@@ -70,14 +71,19 @@ class TestCard : public DatabaseCase {
     void refusesSaveWithoutClientOrNumber_data() {
         QTest::addColumn<bool>("withClient");
         QTest::addColumn<QString>("number");
-        QTest::newRow("no client") << false << QStringLiteral("5");
-        QTest::newRow("zero") << true << QStringLiteral("0");
-        QTest::newRow("empty") << true << QString();
-        QTest::newRow("statement") << true << QStringLiteral("1);DELETE FROM tClient;--");
+        QTest::addColumn<QString>("message");
+        const QString required = QStringLiteral("Не заполнены обязательные поля!");
+        QTest::newRow("no client") << false << QStringLiteral("5") << required;
+        QTest::newRow("zero") << true << QStringLiteral("0") << required;
+        QTest::newRow("empty") << true << QString() << required;
+        QTest::newRow("statement") << true << QStringLiteral("1);DELETE FROM tClient;--") << required;
+        QTest::newRow("beyond the column")
+            << true << QStringLiteral("2147483648") << QStringLiteral("Номер карты не может быть больше 2147483647!");
     }
     void refusesSaveWithoutClientOrNumber() {
         QFETCH(bool, withClient);
         QFETCH(QString, number);
+        QFETCH(QString, message);
         CardForm form(db(), -1);
         if (withClient) {
             choose(form, TfrmCard::msClients, "Иванов");
@@ -86,7 +92,7 @@ class TestCard : public DatabaseCase {
         // A fee look-up leaves the insured sum's text alone.
         form.mcSelDatesClick();
         form.btnSaveClick();
-        QCOMPARE(m_ui->messageTexts(), QStringList{"Не заполнены обязательные поля!"});
+        QCOMPARE(m_ui->messageTexts(), QStringList{message});
         QCOMPARE(form.stStrahovka->text(), "нет");
         QCOMPARE(countOf(db(), "tCard"), 0);
         QCOMPARE(countOf(db(), "tClient"), 2);

@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QToolButton>
 
+#include <limits>
+
 #include "cards/UnitCardPrint.h"
 #include "common/ParAplStore.h"
 #include "common/RecordEditors.h"
@@ -51,6 +53,7 @@ const QString kCaption = QStringLiteral("Карта клиента");
 const QString kNewCaption = QStringLiteral("Карта клиента (НЕ СОХРАНЯЛАСЬ: выбор сеансов запрещен!)");
 const QString kPrivatePerson = QStringLiteral("Частное лицо");
 const QString kRequired = QStringLiteral("Не заполнены обязательные поля!");
+const QString kNumberTooLarge = QStringLiteral("Номер карты не может быть больше %1!");
 const QString kNotUnique = QStringLiteral("Обнаружена карта с неунивальными занчениями трех полей!");
 const QString kBadParameter = QStringLiteral("Ошибка при передаче парарметра!");
 const QString kCreated = QStringLiteral("Создана карта №");
@@ -394,12 +397,19 @@ void TfrmCard::setFee(double vosn) {
     FStrahVosn = FNoRGS ? 0 : vosn;
 }
 
-// A whole number above 0, written in digits only; anything else is refused, never spliced into SQL.
-bool TfrmCard::numberValid(int* number) const {
+// A whole number above 0, written in digits only, that the column stores; anything else is refused, never spliced
+// into SQL. Answers why it is refused, empty when the number is taken.
+QString TfrmCard::numberRefusal(int* number) const {
     static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
-    bool ok = false;
-    *number = leNumCard->text().toInt(&ok);
-    return digits.match(leNumCard->text()).hasMatch() && ok && *number > 0;
+    if (!digits.match(leNumCard->text()).hasMatch()) {
+        return kRequired;
+    }
+    bool stored = false;
+    *number = leNumCard->text().toInt(&stored);
+    if (!stored) {
+        return kNumberTooLarge.arg(std::numeric_limits<int>::max());
+    }
+    return *number > 0 ? QString() : kRequired;
 }
 
 void TfrmCard::btnSaveClick() {
@@ -413,8 +423,9 @@ void TfrmCard::btnSaveClick() {
         return;
     }
     int number = 0;
-    if (FIDClient <= 0 || !numberValid(&number)) {
-        showMessage(this, kRequired);
+    const QString refusal = FIDClient <= 0 ? kRequired : numberRefusal(&number);
+    if (!refusal.isEmpty()) {
+        showMessage(this, refusal);
         answer.keepOpen();
         return;
     }

@@ -176,7 +176,7 @@ class TfrmCard : public QDialog {
     void finishVisitChange(Transaction& transaction);
 
     // Owner and saving.
-    bool numberValid(int* number) const;
+    QString numberRefusal(int* number) const;
     void requireOwners();
     void insertCard(int number);
     void updateCard();

@@ -112,15 +112,15 @@ void TfrmCard::lookUpFee() {
     setFee(fee);
 }
 
+// A hall stands on a club card once. It is looked for under the write lock, so that a hall another workstation
+// has just put on the card is shown rather than added again.
 void TfrmCard::btnAddClick() {
     if (FIDCard < 0) {
         return;
     }
-    if (clubCard() && execScalar(m_db, COUNT_CLUB_ZAL_SQL.arg(FIDCard).arg(FIDZal)).toInt() > 0) {
-        return;  // a hall stands on a club card once
-    }
     Transaction transaction(m_db);
-    if (!AddSeansInTablWork()) {
+    const bool onCard = clubCard() && execScalar(m_db, COUNT_CLUB_ZAL_SQL.arg(FIDCard).arg(FIDZal)).toInt() > 0;
+    if (!onCard && !AddSeansInTablWork()) {
         return;
     }
     finishVisitChange(transaction);
@@ -189,7 +189,7 @@ double TfrmCard::priceOfRow(int typeCen, const QDateTime& visit, double* fee) {
     return RoundAmount(GetCenaSeans(m_db, band, FListIDTypeCen.at(typeCen), *fee, day) / visits, kPriceDecimals);
 }
 
-// The hall chosen here may have been deleted on another workstation since the list was read.
+// The hall or the slot chosen here may have been deleted on another workstation since the lists were read.
 void TfrmCard::insertRow(double price, const QDateTime& visit) {
     requireRecord(m_db, QStringLiteral("tZal"), FIDZal);
     SqlQuery command(m_db);
@@ -198,6 +198,7 @@ void TfrmCard::insertRow(double price, const QDateTime& visit) {
         command.exec(INSERT_CLUB_ZAL_SQL.arg(FIDCard).arg(FIDZal));
         return;
     }
+    requireSlot(m_db, FIDZal, visit.time());
     command.addParam(QStringLiteral("pDatWork"), FieldType::DateTime, visit);
     command.exec(INSERT_VISIT_SQL.arg(FIDZal).arg(FIDCard));
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -54,6 +55,9 @@ const QString INSERT_ACTION_SQL = QStringLiteral(
 const QString COUNT_LOAD_SQL = QStringLiteral(
     "SELECT COUNT(CASE WHEN ID_Card>0 THEN 1 END), COUNT(CASE WHEN ID_Card<0 THEN 1 END) FROM tWorkGurnal "
     "WHERE ((DateWork=:pDate) AND (ID_Zal=%1));");
+// A visit keeps only the minute of its slot's start, so the slot is found by that minute.
+const QString COUNT_SLOT_SQL =
+    QStringLiteral("SELECT COUNT(*) FROM tSeans WHERE ((ID_Zal=%1) AND (strftime('%H:%M', TimeBeg)=:pStart));");
 
 constexpr int kActionTextLimit = 250;
 // The seconds and their separator at the end of a long time ("10:00:00").
@@ -114,8 +118,10 @@ int GetIDPeriodCena(Database& db, int idZal, const QDateTime& time) {
     return query.next() ? query.asInt(0) : 0;
 }
 
-int GetNextNumCard(Database& db, int typeCard) {
-    return execScalar(db, MAX_CARD_NUM_SQL.arg(typeCard)).toInt() + 1;
+// Counted in 64 bits, as the file holds them, so that no number turns negative after the form's largest.
+qint64 GetNextNumCard(Database& db, int typeCard) {
+    const qint64 largest = execScalar(db, MAX_CARD_NUM_SQL.arg(typeCard)).toLongLong();
+    return largest < std::numeric_limits<qint64>::max() ? largest + 1 : largest;
 }
 
 void WriteActionLog(Database& db, int code, const QString& text) {
@@ -356,6 +362,15 @@ QTime SeansTimeFromText(const QString& text) {
 
 QDateTime SeansDateTime(const QDate& date, const QTime& start) {
     return QDateTime(date, QTime(start.hour(), start.minute()));
+}
+
+void requireSlot(Database& db, int idZal, const QTime& start) {
+    SqlQuery query(db);
+    query.addParam(QStringLiteral("pStart"), FieldType::String, start.toString(QStringLiteral("HH:mm")));
+    query.exec(COUNT_SLOT_SQL.arg(idZal));
+    if (!query.next() || query.asInt(0) == 0) {
+        throw RecordGone();
+    }
 }
 
 void ShowSlotLoad(Database& db, TLoadDay& panel, int idZal, const QDateTime& slot) {

@@ -91,7 +91,7 @@ void SetCenaSeans(Database& db, int idPeriod, int idTypeCen, const QDateTime& da
 // The hall's time-of-day band that holds the time (TimeBegin <= time < TimeEnd); 0 when none.
 int GetIDPeriodCena(Database& db, int idZal, const QDateTime& time);
 // The number to propose for a new card of the type: the largest so far plus 1.
-int GetNextNumCard(Database& db, int typeCard);
+qint64 GetNextNumCard(Database& db, int typeCard);
 // Appends one event of the signed-in user; the text is cut to 250 characters.
 void WriteActionLog(Database& db, int code, const QString& text);
 
@@ -153,6 +153,9 @@ QString SeansTimeText(const QTime& time);
 QTime SeansTimeFromText(const QString& text);
 // The one form of a visit's or reserved place's DateWork: the date plus the slot's start, seconds 0.
 QDateTime SeansDateTime(const QDate& date, const QTime& start);
+// Throws RecordGone unless the hall still has a slot starting at that minute: another workstation may have
+// deleted or moved it since the slot box was filled. Called inside the transaction of the write it guards.
+void requireSlot(Database& db, int idZal, const QTime& start);
 // Gives the panel the places of the hall's slot taken by cards and reserved by organisations; an
 // invalid slot (no hall or no slot chosen) shows an empty load.
 void ShowSlotLoad(Database& db, TLoadDay& panel, int idZal, const QDateTime& slot);

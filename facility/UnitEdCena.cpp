@@ -35,7 +35,7 @@ const QString INSERT_BAND_SQL =
     QStringLiteral("INSERT INTO tPeriodCena (ID_Zal, TimeBegin, TimeEnd) VALUES (%1, :pTimeBeg, :pTimeEnd);");
 const QString UPDATE_BAND_SQL =
     QStringLiteral("UPDATE tPeriodCena SET TimeBegin=:pTimeBeg, TimeEnd=:pTimeEnd WHERE ID=%1;");
-const QString FIND_BAND_PRICE_SQL = QStringLiteral("SELECT ID FROM tCenaSeans WHERE ID_Period=%1 LIMIT 1;");
+const QString COUNT_BAND_PRICES_SQL = QStringLiteral("SELECT COUNT(*) FROM tCenaSeans WHERE ID_Period=%1;");
 const QString DELETE_BAND_SQL = QStringLiteral("DELETE FROM tPeriodCena WHERE ID=%1;");
 
 const QString kBandHasPrices = QStringLiteral("Нельзя удалить запись!\rИмеются записи цен!");
@@ -215,20 +215,10 @@ void TfrmSetCena::btnDelPeriodClick() {
         return;
     }
     const int row = DBGridPeriod->currentRowNumber();
-    if (!deleteUnpricedBand(currentBandId())) {
+    const int band = currentBandId();
+    if (deleteUnlessKept(m_db, {COUNT_BAND_PRICES_SQL.arg(band)}, DELETE_BAND_SQL.arg(band)) > 0) {
         showMessage(this, kBandHasPrices);
         return;
     }
     showBands(row);
-}
-
-// Looks and deletes under one lock, so that no price can take the band in between.
-bool TfrmSetCena::deleteUnpricedBand(int band) {
-    Transaction transaction(m_db);
-    if (execScalar(m_db, FIND_BAND_PRICE_SQL.arg(band)).isValid()) {
-        return false;
-    }
-    execScalar(m_db, DELETE_BAND_SQL.arg(band));
-    transaction.commit();
-    return true;
 }

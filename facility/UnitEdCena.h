@@ -45,7 +45,6 @@ class TfrmSetCena : public TPriceDialog {
     void showBands(int row);
     void showBandTimes();
     int currentBandId() const;
-    bool deleteUnpricedBand(int band);
 
     int FVidCard = 0;
     int FIDPeriod = 0;

@@ -214,28 +214,14 @@ void TPriceDialog::btnDelTCClick() {
     if (type == 0) {
         return;
     }
-    const int references = deleteUnusedType(type);
+    const int references = deleteUnlessKept(m_db, {COUNT_TYPE_PRICES_SQL.arg(type), COUNT_TYPE_CARDS_SQL.arg(type)},
+                                            DELETE_TYPE_SQL.arg(type));
     if (references > 0) {
         showMessage(this, kReferences + QString::number(references));
         return;
     }
     LoadTypeCena();
     LoadCenaSeansInTabl();
-}
-
-// Counts and deletes under one lock, so that no price or card can take the type in between;
-// answers the number of prices, else of cards, that keep it, 0 when it was deleted.
-int TPriceDialog::deleteUnusedType(int type) {
-    Transaction transaction(m_db);
-    for (const QString& countSql : {COUNT_TYPE_PRICES_SQL, COUNT_TYPE_CARDS_SQL}) {
-        const int count = execScalar(m_db, countSql.arg(type)).toInt();
-        if (count > 0) {
-            return count;
-        }
-    }
-    execScalar(m_db, DELETE_TYPE_SQL.arg(type));
-    transaction.commit();
-    return 0;
 }
 
 // Shows the editor of a type (-1: a new one); true when it saved.

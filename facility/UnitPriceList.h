@@ -93,7 +93,6 @@ class TPriceDialog : public QDialog {
     void setupPriceWidgets(const QString& typeLabel);
     int selectedTypeId() const;  // 0 when no type is selected
     bool editType(int id);
-    int deleteUnusedType(int type);
 
     PriceListLook m_look;
     QHBoxLayout* m_typeRow = nullptr;

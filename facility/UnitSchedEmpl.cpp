@@ -190,12 +190,12 @@ void TfrmRaspSan::btnDelClick() {
         return;
     }
     // Any dated price of the sports type keeps every row of its timetable.
-    const int prices = execScalar(m_db, COUNT_SPORT_PRICES_SQL.arg(FVidSportID)).toInt();
+    const int prices = deleteUnlessKept(m_db, {COUNT_SPORT_PRICES_SQL.arg(FVidSportID)},
+                                        DELETE_TIMETABLE_SQL.arg(DBGrid1->currentValue(QStringLiteral("ID")).toInt()));
     if (prices > 0) {
         showMessage(this, kHasReferences + QString::number(prices));
         return;
     }
-    SqlQuery(m_db).exec(DELETE_TIMETABLE_SQL.arg(DBGrid1->currentValue(QStringLiteral("ID")).toInt()));
     DBGrid1->requery(0);
 }
 

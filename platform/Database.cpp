@@ -586,6 +586,19 @@ void requireChanged(const SqlQuery& command) {
     }
 }
 
+int deleteUnlessKept(Database& db, const QStringList& countSqls, const QString& deleteSql) {
+    Transaction transaction(db);
+    for (const QString& countSql : countSqls) {
+        const int count = execScalar(db, countSql).toInt();
+        if (count > 0) {
+            return count;
+        }
+    }
+    SqlQuery(db).exec(deleteSql);
+    transaction.commit();
+    return 0;
+}
+
 Transaction::Transaction(Database& db) : m_db(db) {
     sqlite3* handle = sqliteHandle(m_db.connection().driver());
     if (handle && sqlite3_get_autocommit(handle)) {

@@ -180,3 +180,6 @@ class RecordGone : public AppError {
 void requireRecord(Database& db, const QString& table, int id);
 // Throws RecordGone when the update just run changed no row.
 void requireChanged(const SqlQuery& command);
+// Runs the delete unless one of the counts, each run first under the same write lock, finds rows that keep the
+// record, so that none can come to keep it in between; answers that count, or 0 when the record was deleted.
+int deleteUnlessKept(Database& db, const QStringList& countSqls, const QString& deleteSql);

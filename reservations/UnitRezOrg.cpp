@@ -362,7 +362,7 @@ void TfrmRezOrg::LoadSeans() {
     SqlQuery query(m_db);
     query.exec(SELECT_SEANS_SQL.arg(currentZalId()));
     while (query.next()) {
-        cbSeans->addItem(SeansTimeText(query.asDateTime(QStringLiteral("TimeBeg")).time()), query.asInt(kFieldID));
+        cbSeans->addItem(SeansTimeText(query.asDateTime(QStringLiteral("TimeBeg")).time()));
     }
     cbSeans->setCurrentIndex(cbSeans->count() > 0 ? 0 : -1);
 }
@@ -414,7 +414,7 @@ void TfrmRezOrg::AddSeansInTablWork() {
     Transaction transaction(m_db);
     requireRecord(m_db, QStringLiteral("tRezOrg"), FRezOrgID);
     requireRecord(m_db, QStringLiteral("tZal"), currentZalId());
-    requireRecord(m_db, QStringLiteral("tSeans"), cbSeans->currentData().toInt());
+    requireSlot(m_db, currentZalId(), slot.time());
     SqlQuery command(m_db);
     command.addParam(kParamDatWork, FieldType::DateTime, slot)
         .addParam(kParamIDZal, FieldType::Integer, currentZalId())

@@ -125,6 +125,11 @@ class TestTabOrder : public MainWindowCase {
             "leNumCard leClient btnSelClient leOrg btnFisLico btnSelOrg cbZal cbSeans cbTypeCen mcSelDates "
             "modeWizardHelp btnWizardStart DBGridSpr leVidSporta btnSelVS btnDelTC btnAdd cbChangeNamePRN btnPrintCard "
             "btnSave btnCancel");
+        row("saved club card",
+            onRecord(&TfrmCard::LoadCard,
+                     [](Database& db) { return addCard(db, 1, 1, kEnd, addClient(db, "Иванов", "Иван")); }),
+            "leNumCard dtBeg dtEnd leClient btnSelClient leOrg btnFisLico btnSelOrg cbZal cbTypeCen DBGridSpr "
+            "leVidSporta btnSelVS btnDelTC btnAdd cbChangeNamePRN btnTXT btnPrintCard btnSave btnCancel");
         row("client", onRecord(&TfrmClient::LoadEdClient),
             "leFamily leName leOtch leAddress cbProf leInfo dtpBrichDay cbPol cbNoRGS btnSave btnClose btnRotateLeft "
             "btnRotateRight");

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "app/UnitHeard.h"
+#include "cards/UnitWizDay.h"
 #include "common/SprGrid.h"
 #include "common/UnitConst.h"
 #include "common/UnitDopInfoCard.h"
@@ -46,12 +47,13 @@ class TestCard : public DatabaseCase {
     // The next number of the type is proposed; a clash of number, client and type is told, and the new card stays.
     void numbersNewCardPerType() {
         addCard(db(), 41, ctAbonement, "2026-01-01 00:00:00", m_client);
+        addCard(db(), 2147483647, ctClubCard, "2026-01-01 00:00:00", m_client);
         CardForm form(db(), -1);
         QCOMPARE(form.windowTitle(), "Карта клиента (НЕ СОХРАНЯЛАСЬ: выбор сеансов запрещен!)");
         QCOMPARE(form.leNumCard->text(), "42");
         form.leNumCard->setText("77");
         pick(form.cbTypeCard, ctClubCard);
-        QCOMPARE(form.leNumCard->text(), "1");
+        QCOMPARE(form.leNumCard->text(), "2147483648");
         pick(form.cbTypeCard, ctAbonement);
         QCOMPARE(form.leNumCard->text(), "42");
         choose(form, TfrmCard::msClients, "Иванов");
@@ -69,14 +71,19 @@ class TestCard : public DatabaseCase {
     void refusesSaveWithoutClientOrNumber_data() {
         QTest::addColumn<bool>("withClient");
         QTest::addColumn<QString>("number");
-        QTest::newRow("no client") << false << QStringLiteral("5");
-        QTest::newRow("zero") << true << QStringLiteral("0");
-        QTest::newRow("empty") << true << QString();
-        QTest::newRow("statement") << true << QStringLiteral("1);DELETE FROM tClient;--");
+        QTest::addColumn<QString>("message");
+        const QString required = QStringLiteral("Не заполнены обязательные поля!");
+        QTest::newRow("no client") << false << QStringLiteral("5") << required;
+        QTest::newRow("zero") << true << QStringLiteral("0") << required;
+        QTest::newRow("empty") << true << QString() << required;
+        QTest::newRow("statement") << true << QStringLiteral("1);DELETE FROM tClient;--") << required;
+        QTest::newRow("beyond the column")
+            << true << QStringLiteral("2147483648") << QStringLiteral("Номер карты не может быть больше 2147483647!");
     }
     void refusesSaveWithoutClientOrNumber() {
         QFETCH(bool, withClient);
         QFETCH(QString, number);
+        QFETCH(QString, message);
         CardForm form(db(), -1);
         if (withClient) {
             choose(form, TfrmCard::msClients, "Иванов");
@@ -85,7 +92,7 @@ class TestCard : public DatabaseCase {
         // A fee look-up leaves the insured sum's text alone.
         form.mcSelDatesClick();
         form.btnSaveClick();
-        QCOMPARE(m_ui->messageTexts(), QStringList{"Не заполнены обязательные поля!"});
+        QCOMPARE(m_ui->messageTexts(), QStringList{message});
         QCOMPARE(form.stStrahovka->text(), "нет");
         QCOMPARE(countOf(db(), "tCard"), 0);
         QCOMPARE(countOf(db(), "tClient"), 2);
@@ -203,8 +210,8 @@ class TestCard : public DatabaseCase {
         QCOMPARE(rows(db(), "SELECT Num, ID_Client FROM tCard"), QStringList{QString("5|%1").arg(m_client)});
     }
 
-    // Another workstation deletes what a write points to while the form is open: nothing is stored or logged, and
-    // the form stays.
+    // Another workstation deletes what a write points to as the write begins: nothing is stored or logged, and the
+    // form stays.
     void writeRefusedWhenItsOwnerIsGone_data() {
         QTest::addColumn<QString>("gone");  // the table emptied elsewhere
         QTest::addColumn<int>("type");      // of the saved card; -1: a new card
@@ -216,6 +223,8 @@ class TestCard : public DatabaseCase {
         QTest::newRow("card") << "tCard" << int(ctAbonement) << "btnSave";
         QTest::newRow("visit, its card") << "tCard" << int(ctAbonement) << "btnAdd";
         QTest::newRow("visit, its hall") << "tZal" << int(ctAbonement) << "btnAdd";
+        QTest::newRow("visit, its slot") << "tSeans" << int(ctAbonement) << "btnAdd";
+        QTest::newRow("weekday plan, its slot") << "tSeans" << int(ctAbonement) << "btnWizardStart";
         QTest::newRow("club card's hall") << "tZal" << int(ctClubCard) << "btnAdd";
     }
     void writeRefusedWhenItsOwnerIsGone() {
@@ -226,15 +235,20 @@ class TestCard : public DatabaseCase {
         CardForm form(db(), type < 0 ? -1 : addCard(db(), 5, type, "2026-01-01 00:00:00", owner));
         choose(form, TfrmCard::msClients, "Иванов");
         choose(form, TfrmCard::msOrgs, "Ромашка");
-        execElsewhere(*m_db, "DELETE FROM " + gone);
-        const QString stored =
-            "SELECT (SELECT group_concat(ID_Client||'/'||ID_Org) FROM tCard), (SELECT COUNT(*) FROM "
-            "tWorkGurnal) + (SELECT COUNT(*) FROM tWorkClubCard), (SELECT COUNT(*) FROM "
-            "tListActionUsers)";
-        const QStringList before = rows(db(), stored);
+        form.modeWizardHelp->setCurrentIndex(1);
+        m_ui->modalHandlers.push_back([](QDialog& weekdays) {
+            static_cast<TfrmWizDay&>(weekdays).day[0]->setChecked(true);
+            return pressButton(weekdays, "btnCalc");
+        });
+        WriteAtNextBegin elsewhere(*m_db, "DELETE FROM " + gone);
         QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(form, button.toLatin1().constData()));
         QCOMPARE(form.result(), 0);
-        QCOMPARE(rows(db(), stored), before);
+        // Cards of the owners chosen here, visits and halls, events.
+        QCOMPARE(rows(db(), sqlOf("SELECT (SELECT COUNT(*) FROM tCard WHERE ID_Client=%1 OR ID_Org=%2), (SELECT "
+                                  "COUNT(*) FROM tWorkGurnal) + (SELECT COUNT(*) FROM tWorkClubCard), (SELECT "
+                                  "COUNT(*) FROM tListActionUsers)",
+                                  m_client, m_org)),
+                 QStringList{"0|0|0"});
     }
 
   private:

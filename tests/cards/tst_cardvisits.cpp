@@ -116,11 +116,15 @@ class TestCardVisits : public DatabaseCase {
         const int type = addTypeCen(db(), "Клубная", 0, 0, 1500);
         addPrice(db(), 0, type, kPriceFrom, 3500, 70);
         addPrice(db(), m_band, type, kPriceFrom, 9999, 99);
-        CardForm form(db(), newCard(ctClubCard));
+        const int card = newCard(ctClubCard);
+        CardForm form(db(), card);
         form.btnAddClick();
         form.btnAddClick();
         pick(form.cbZal, 1);
         QCOMPARE(form.FStrahVosn, 70.0);
+        // Another workstation puts the same hall on the card as this add begins: it is shown, not added again.
+        WriteAtNextBegin elsewhere(
+            *m_db, sqlOf("INSERT INTO tWorkClubCard (ID_Card, ID_Zal, Cena) VALUES (%1, %2, 3500)", card, gym));
         form.btnAddClick();
         QCOMPARE(rows(db(), "SELECT ID_Zal, Cena FROM tWorkClubCard ORDER BY ID"),
                  QStringList({QString("%1|3500").arg(m_hall), QString("%1|3500").arg(gym)}));

@@ -247,7 +247,7 @@ class TestWizards : public DatabaseCase {
         exec(db(), QStringLiteral("DROP TRIGGER tFail"));
         execElsewhere(*m_db, QStringLiteral("DELETE FROM tZal"));
         QVERIFY_THROWS_EXCEPTION(RecordGone, wizard.btnSaveClick());
-        addHall(db(), QStringLiteral("Бассейн"));
+        exec(db(), sqlOf("INSERT INTO tZal (ID, NameZal) VALUES (%1, 'Бассейн')", m_hall));
         execElsewhere(*m_db, QStringLiteral("DELETE FROM tCard"));
         QVERIFY_THROWS_EXCEPTION(RecordGone, wizard.btnSaveClick());
         QCOMPARE(wizard.result(), 0);

@@ -72,9 +72,14 @@ class TestSchedEmpl : public DatabaseCase {
         }
         QCOMPARE(drawn, QStringList({"Бассейн||09:00", "Бассейн|Понедельник|08:00", "Бассейн|Понедельник|08:00",
                                      "Тренажерный зал|Понедельник|19:00", "Бассейн|Среда|18:30", "Бассейн||10:00"}));
-        // Only a price of the timetable's own sports type keeps its rows; nothing is asked.
+        // Only a price of the timetable's own sports type keeps its rows, one that another workstation stores as the
+        // delete begins too; nothing is asked.
         timetable.btnDel->click();
-        addPrice(sport);
+        const int type = card_fixture::addTypeCen(db(), "Разовое", 0, 0, 0, sport);
+        WriteAtNextBegin elsewhere(*m_db,
+                                   card_fixture::sqlOf("INSERT INTO tCenaSeans (ID_Period, ID_TypeCen, "
+                                                       "DateSet, Cena) VALUES (0, %1, '2024-01-01 00:00:00', 300)",
+                                                       type));
         timetable.btnDel->click();
         QCOMPARE(m_ui->messageTexts(), QStringList("Имеются ссылки: 1"));
         QVERIFY(m_ui->questions.isEmpty());

@@ -9,8 +9,11 @@
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QStringDecoder>
 #include <QTest>
+
+#include <sqlite3.h>
 
 #include <csignal>
 #include <cstdio>
@@ -103,6 +106,40 @@ void execElsewhere(const TestDatabase& db, const QString& sql) {
         qFatal("second connection refused: %s", qPrintable(other.openError()));
     }
     exec(other, sql);
+}
+
+namespace {
+
+sqlite3* handleOf(const Database& db) {
+    return *static_cast<sqlite3* const*>(db.connection().driver()->handle().constData());
+}
+
+}  // namespace
+
+WriteAtNextBegin::WriteAtNextBegin(const TestDatabase& db, const QString& sql) : m_db(db), m_sql(sql) {
+    sqlite3_trace_v2(handleOf(m_db.db), SQLITE_TRACE_STMT, &WriteAtNextBegin::onStatement, this);
+}
+
+// A write that never ran would let the case pass for the wrong reason.
+WriteAtNextBegin::~WriteAtNextBegin() {
+    sqlite3_trace_v2(handleOf(m_db.db), 0, nullptr, nullptr);
+    if (!m_sql.isEmpty()) {
+        QTest::qFail("no transaction began: the write elsewhere never ran", __FILE__, __LINE__);
+    }
+}
+
+// Runs as a statement starts, before it takes any lock; an exception may not cross the engine's frames.
+int WriteAtNextBegin::onStatement(unsigned, void* self, void*, void* text) {
+    auto* hook = static_cast<WriteAtNextBegin*>(self);
+    if (hook->m_sql.isEmpty() || qstrncmp(static_cast<const char*>(text), "BEGIN", 5) != 0) {
+        return 0;
+    }
+    try {
+        execElsewhere(hook->m_db, std::exchange(hook->m_sql, QString()));
+    } catch (const DbError& error) {
+        qFatal("the write elsewhere failed: %s", qPrintable(error.text()));
+    }
+    return 0;
 }
 
 QDateTime at(const QString& text) {

@@ -43,6 +43,22 @@ void exec(Database& db, const QString& sql);
 int insert(Database& db, const QString& sql);
 // Runs a statement on a connection of its own, as another workstation writes while a form is open here.
 void execElsewhere(const TestDatabase& db, const QString& sql);
+// While it lives, another workstation runs the statement at the moment the next transaction of the database's own
+// connection begins, before that transaction takes the write lock: a look made before it misses the write, a look
+// made inside it sees it.
+class WriteAtNextBegin {
+  public:
+    WriteAtNextBegin(const TestDatabase& db, const QString& sql);
+    ~WriteAtNextBegin();
+    WriteAtNextBegin(const WriteAtNextBegin&) = delete;
+    WriteAtNextBegin& operator=(const WriteAtNextBegin&) = delete;
+
+  private:
+    static int onStatement(unsigned type, void* self, void* statement, void* text);
+
+    const TestDatabase& m_db;
+    QString m_sql;  // empty once run
+};
 // A stored date-time from "yyyy-MM-dd HH:mm:ss".
 QDateTime at(const QString& text);
 int addUser(Database& db, const QString& name, const QString& password = QString(), int level = 2,

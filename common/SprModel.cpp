@@ -161,6 +161,10 @@ qint64 orderKey(const RawRow& row, int column) {
     return key;
 }
 
+int pageStart(int row) {
+    return row / SprModel::kPageRows * SprModel::kPageRows;
+}
+
 int columnOf(const QStringList& fields, const QString& field) {
     for (int column = 0; column < fields.size(); ++column) {
         if (fields.at(column).compare(field, Qt::CaseInsensitive) == 0) {
@@ -429,7 +433,7 @@ void SprModel::prepareRows(int first, int last) {
         if (gone.isEmpty()) {
             return;
         }
-        removeIds(gone);
+        removeIds(pageStart(first), gone);
         missing = missingAround(first, last);
     }
 }
@@ -440,7 +444,7 @@ QList<qint64> SprModel::missingAround(int first, int last) const {
     if (!m_whole.isEmpty() || first < 0) {
         return missing;
     }
-    const int from = first / kPageRows * kPageRows;
+    const int from = pageStart(first);
     const int to = int(qMin(m_ids.size(), qsizetype(last / kPageRows + 1) * kPageRows));
     for (int row = from; row < to && missing.size() < kMostFetchedIds; ++row) {
         if (!m_rows.contains(m_ids.at(row))) {
@@ -468,11 +472,13 @@ QList<qint64> SprModel::fetch(const QList<qint64>& ids) const {
     return gone;
 }
 
-// The rows of IDs no longer in the list leave it, the rows after them moving up.
-void SprModel::removeIds(const QList<qint64>& gone) {
+// The rows of IDs no longer in the list leave it, the rows after them moving up. They lie from row
+// first on.
+void SprModel::removeIds(int first, const QList<qint64>& gone) {
     for (const qint64 id : gone) {
-        const int row = int(m_ids.indexOf(id));
-        if (row >= 0) {
+        const auto found = std::find(m_ids.cbegin() + first, m_ids.cend(), id);
+        if (found != m_ids.cend()) {
+            const int row = int(found - m_ids.cbegin());
             beginRemoveRows(QModelIndex(), row, row);
             m_ids.removeAt(row);
             endRemoveRows();

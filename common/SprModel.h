@@ -133,7 +133,7 @@ class SprModel : public QAbstractTableModel {
     // Reads the rows of these IDs into memory; answers the IDs no longer found.
     QList<qint64> fetch(const QList<qint64>& ids) const;
     QList<qint64> missingAround(int first, int last) const;
-    void removeIds(const QList<qint64>& gone);
+    void removeIds(int first, const QList<qint64>& gone);
     void dropOldRows(int room) const;
 
     QString m_sql;

@@ -17,6 +17,7 @@
 
 #include "platform/Database.h"
 #include "platform/LocaleFormat.h"
+#include "platform/PictureFile.h"
 #include "platform/RtfWriter.h"
 #include "platform/UiSeam.h"
 
@@ -259,7 +260,7 @@ void paintItem(QPainter& painter, const PlacedItem& item, const QString& family,
             painter.drawRect(rect);
             break;
         case ItemKind::Picture: {
-            const QImage image(item.text);
+            const QImage image = readPictureOrNull(item.text);
             if (image.isNull()) {
                 break;
             }

@@ -5,6 +5,7 @@
 
 #include "platform/GuardedApplication.h"
 #include "platform/JpegCodec.h"
+#include "platform/PictureFile.h"
 #include "platform/ReportEngine.h"
 #include "tests/support/TestSupport.h"
 
@@ -49,7 +50,7 @@ Failure reportRun(const QString& project, const QString& sql = kNames, const QSt
 Failure photoRead(const QByteArray& content) {
     return [=](TestDatabase& at) {
         replaceFile(at.folder() + "photo.jpg", content);
-        readJpegFile(at.folder() + "photo.jpg");
+        readPictureFile(at.folder() + "photo.jpg", PictureFormat::Jpeg);
     };
 }
 

@@ -167,7 +167,7 @@ const ReportDefinition& ReportEngine::selected() const {
         }
     }
     throw ReportError(kReportNotInProject.arg(QFileInfo(m_projectFile).fileName(), m_selected),
-                      QStringLiteral("report \"%1\" is not in %2").arg(m_selected, m_projectFile));
+                      QStringLiteral("Отчета «%1» нет в файле %2").arg(m_selected, m_projectFile));
 }
 
 QList<ReportPage> ReportEngine::layout() const {

@@ -16,6 +16,7 @@
 #include "platform/FileReplace.h"
 #include "platform/JpegCodec.h"
 #include "platform/LocaleFormat.h"
+#include "platform/PictureFile.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -67,7 +68,7 @@ QStringList decorations(const TCardPrint& card) {
 // an empty picture name.
 QString decorationPath(const QString& name) {
     const QString path = gAppPath + name;
-    return QImage(path).isNull() ? QString() : path;
+    return readPictureOrNull(path).isNull() ? QString() : path;
 }
 
 QStringList missingDecorations(const TCardPrint& card) {
@@ -160,18 +161,12 @@ void SavePhotoTMP(const QString& photo) {
     // Another kind of file prints as an empty picture.
     QImage bitmap(1, 1, QImage::Format_RGB888);
     bitmap.fill(Qt::white);
-    const QString unreadable = kPhotoUnreadable.arg(QFileInfo(source).fileName());
-    if (suffix == QLatin1String("JPG")) {
+    if (suffix == QLatin1String("JPG") || suffix == QLatin1String("BMP")) {
         try {
-            bitmap = readJpegFile(source);
+            bitmap = readPictureFile(source, suffix == QLatin1String("JPG") ? PictureFormat::Jpeg : PictureFormat::Bmp);
         } catch (const AppError& damaged) {
             // The photo dialog's advice does not fit a print: the print says what to do here.
-            throw AppError(unreadable, damaged.details());
-        }
-    } else if (suffix == QLatin1String("BMP")) {
-        bitmap = QImage(source, "BMP");
-        if (bitmap.isNull()) {
-            throw AppError(unreadable, source);
+            throw AppError(kPhotoUnreadable.arg(QFileInfo(source).fileName()), damaged.details());
         }
     }
     writePhotoTMP(bitmap);

@@ -6,12 +6,10 @@
 #include "platform/AppError.h"
 #include "platform/FileReplace.h"
 #include "platform/JpegCodec.h"
+#include "platform/PictureFile.h"
 
 namespace {
 
-const QString kPictureReadError = QStringLiteral(
-    "Файл «%1» поврежден или не является рисунком BMP.\rВыберите другой файл или сохраните рисунок заново в "
-    "формате BMP.");
 const QString kNotPutBack = QStringLiteral(
     "Не удается вернуть прежнее содержимое файла фотографии %1: в нем осталась фотография, выбранная без "
     "сохранения.\rПроверьте, что папка фотографий доступна для записи, и выберите фотографию клиента заново.");
@@ -49,16 +47,9 @@ bool isPictureFile(const QString& path) {
 QImage readPicture(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (isJpegFile(suffix)) {
-        return readJpegFile(path);
+        return readPictureFile(path, PictureFormat::Jpeg);
     }
-    if (suffix != QLatin1String("bmp")) {
-        return QImage();
-    }
-    QImage bitmap(path, "BMP");
-    if (bitmap.isNull()) {
-        throw AppError(kPictureReadError.arg(QFileInfo(path).fileName()), path);
-    }
-    return bitmap;
+    return suffix == QLatin1String("bmp") ? readPictureFile(path, PictureFormat::Bmp) : QImage();
 }
 
 // A file that could not be written is not remembered: putting it back would fail the same way.

@@ -67,6 +67,6 @@ void showCurrentException() {
         showDetailedMessage(nullptr, kInternalError, shortened(QString::fromUtf8(e.what())), MsgIcon::Error);
     } catch (...) {
         qWarning() << "unknown exception";
-        showDetailedMessage(nullptr, kInternalError, QStringLiteral("unknown exception"), MsgIcon::Error);
+        showDetailedMessage(nullptr, kInternalError, QStringLiteral("исключение неизвестного вида"), MsgIcon::Error);
     }
 }

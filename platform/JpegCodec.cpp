@@ -1,8 +1,5 @@
 #include "platform/JpegCodec.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
@@ -17,12 +14,11 @@
 namespace {
 
 const QString kDamagedJpeg = QStringLiteral("Рисунок JPEG поврежден или записан не в формате JPEG.");
-const QString kDamagedJpegFile = QStringLiteral(
-    "Файл «%1» поврежден или не является рисунком JPEG.\rВыберите другой файл или сохраните рисунок заново в "
-    "формате JPEG.");
+const QString kTooLarge =
+    QStringLiteral("Рисунок %1 × %2 точек больше любой фотографии или больше, чем позволяет оставшаяся память.");
+const QString kTooManyScans =
+    QStringLiteral("В рисунке больше %1 проходов (сканов): столько не записывает ни один фотоаппарат.");
 const QString kEncodeError = QStringLiteral("Не удается сохранить рисунок в формате JPEG.");
-const QString kFileReadError =
-    QStringLiteral("Не удается прочитать файл «%1».\rПроверьте, что файл на месте и доступен для чтения.");
 
 // libjpeg reports a failure by calling error_exit, which must not return: it jumps back to the
 // routine that started the work, which then frees the library's state and throws.
@@ -100,27 +96,40 @@ bool hasPhotoSize(const jpeg_decompress_struct& info) {
 }
 
 QString tooLargeMessage(const jpeg_decompress_struct& info) {
-    return QStringLiteral("%1 x %2 pixels: larger than a photograph or than the memory left")
-        .arg(info.image_width)
-        .arg(info.image_height);
+    return kTooLarge.arg(info.image_width).arg(info.image_height);
 }
 
 struct Decoder {
     jpeg_decompress_struct info{};
     ErrorJump error{};
+    jpeg_progress_mgr progress{};
+    bool tooManyScans = false;
 };
 
-// Answers the library's message of a failure, or an empty text. Only memory reached through the
-// arguments changes between setjmp and a jump back; the row buffer belongs to the library's pool.
+// The library calls this as it reads the data, and a progressive picture's scans each go over the whole
+// picture: a small file of thousands of scans would hold the program for minutes.
+void countScans(j_common_ptr common) {
+    auto* job = static_cast<Decoder*>(common->client_data);
+    if (job->info.input_scan_number > kMaxJpegScans) {
+        job->tooManyScans = true;
+        jumpBack(common);
+    }
+}
+
+// Answers the reason of a failure, or an empty text. Only memory reached through the arguments changes
+// between setjmp and a jump back; the row buffer belongs to the library's pool.
 QString decodeInto(Decoder& job, const QByteArray& data, QImage& image) {
     auto* common = reinterpret_cast<j_common_ptr>(&job.info);
     installErrorJump(job.error, common);
     if (setjmp(job.error.jump)) {
-        const QString message = libraryMessage(common);
+        const QString message = job.tooManyScans ? kTooManyScans.arg(kMaxJpegScans) : libraryMessage(common);
         jpeg_destroy_decompress(&job.info);
         return message;
     }
     jpeg_create_decompress(&job.info);
+    job.info.client_data = &job;
+    job.progress.progress_monitor = countScans;
+    job.info.progress = &job.progress;
     jpeg_mem_src(&job.info, reinterpret_cast<const unsigned char*>(data.constData()),
                  static_cast<unsigned long>(data.size()));
     jpeg_read_header(&job.info, TRUE);
@@ -181,10 +190,6 @@ QString encodeInto(Encoder& job, const QImage& rgb, int quality) {
     return QString();
 }
 
-QString fileName(const QString& path) {
-    return QFileInfo(path).fileName();
-}
-
 }  // namespace
 
 QImage decodeJpeg(const QByteArray& data) {
@@ -195,18 +200,6 @@ QImage decodeJpeg(const QByteArray& data) {
         throw AppError(kDamagedJpeg, failure);
     }
     return image;
-}
-
-QImage readJpegFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw AppError(kFileReadError.arg(fileName(path)), path + QLatin1Char('\n') + file.errorString());
-    }
-    try {
-        return decodeJpeg(file.readAll());
-    } catch (const AppError& e) {
-        throw AppError(kDamagedJpegFile.arg(fileName(path)), path + QLatin1Char('\n') + e.details());
-    }
 }
 
 QByteArray encodeJpeg(const QImage& image, int quality) {

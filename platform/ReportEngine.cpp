@@ -19,6 +19,7 @@
 #include "platform/Database.h"
 #include "platform/FileReplace.h"
 #include "platform/LocaleFormat.h"
+#include "platform/PictureFile.h"
 #include "platform/RtfWriter.h"
 #include "platform/UiSeam.h"
 
@@ -162,7 +163,7 @@ const ReportDefinition& ReportEngine::selected() const {
         }
     }
     throw ReportError(kReportNotInProject.arg(QFileInfo(m_projectFile).fileName(), m_selected),
-                      QStringLiteral("report \"%1\" is not in %2").arg(m_selected, m_projectFile));
+                      QStringLiteral("Отчета «%1» нет в файле %2").arg(m_selected, m_projectFile));
 }
 
 QList<ReportPage> ReportEngine::layout() const {
@@ -257,7 +258,7 @@ void paintItem(QPainter& painter, const PlacedItem& item, const QString& family,
             painter.drawRect(rect);
             break;
         case ItemKind::Picture: {
-            const QImage image(item.text);
+            const QImage image = readPictureOrNull(item.text);
             if (image.isNull()) {
                 break;
             }

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <cmath>
+
 #include "platform/LocaleFormat.h"
 
 namespace {
@@ -28,6 +30,9 @@ const QString kUnknownField = QStringLiteral(
 const QString kMissingPicture = QStringLiteral(
     "Не найден рисунок «%1» для отчета «%2».\rОбратитесь к администратору: рисунок должен лежать в папке "
     "программы.");
+const QString kNoRoomForRows = QStringLiteral(
+    "%1: в отчете «%2» заголовок страницы (%3 мм), нижний колонтитул (%4 мм) и строка (не меньше %5 мм) не "
+    "помещаются на странице высотой %6 мм между полями %7 и %8 мм");
 const QString kDefaultFont = QStringLiteral("DejaVu Sans");
 
 const QMap<QString, BandKind> kBandKinds = {{QStringLiteral("title"), BandKind::Title},
@@ -47,7 +52,7 @@ double number(const QXmlStreamAttributes& attributes, const char* name, double f
     const QString text = attributes.value(QLatin1String(name)).toString();
     bool ok = false;
     const double value = text.toDouble(&ok);
-    return ok ? value : fallback;
+    return ok && std::isfinite(value) ? value : fallback;
 }
 
 QString text(const QXmlStreamAttributes& attributes, const char* name) {
@@ -182,6 +187,18 @@ struct BandParts {
     PlacedBand rest;
 };
 
+// The least room a row's first part takes: the row's height as the layout gives it, for the cells it holds
+// whole, and a line of each text that goes on; the rest of a row needs only the line.
+double firstPartNeed(const PlacedBand& band, double rowHeight) {
+    double need = band.continued ? 0 : rowHeight;
+    for (const PlacedItem& item : band.items) {
+        if (item.kind == ItemKind::Text && item.lines.lines.size() > 1) {
+            need = qMax(need, item.rect.top() + item.lines.lineHeight + kGrowPadding);
+        }
+    }
+    return need;
+}
+
 bool overflows(const PlacedItem& item, double room) {
     return item.kind == ItemKind::Text && item.lines.lines.size() > 1 &&
            item.rect.top() + item.lines.height() + kGrowPadding > room + kTolerance;
@@ -263,6 +280,7 @@ class Layouter {
     QString aggregate(const QString& name);
     QList<TextPiece> expand(const QString& source, const QString& format, const DataRow& at);
     bool shown(const ReportItem& item, const DataRow& at);
+    [[noreturn]] void refuseNoRoom(double headerHeight, double rowNeed) const;
     void newPage();
     bool atPageTop() const { return m_y <= m_report.margins.top() + kTolerance; }
     PlacedBand place(const ReportBand& band, const DataRow& at);
@@ -295,9 +313,8 @@ ReportData* Layouter::connection(const QString& name) const {
         return nullptr;
     }
     if (!m_data.contains(name)) {
-        throw ReportError(
-            kUnknownConnection.arg(m_report.title, name),
-            QStringLiteral("data connection \"%1\" of report \"%2\" is not given").arg(name, m_report.name));
+        throw ReportError(kUnknownConnection.arg(m_report.title, name),
+                          QStringLiteral("Программа не передает отчету «%1» данных «%2»").arg(m_report.name, name));
     }
     return m_data.value(name);
 }
@@ -309,7 +326,7 @@ int Layouter::columnOf(ReportData* data, const QString& field) {
     const int column = m_columns.value(data).indexOf(field);
     if (column < 0) {
         throw ReportError(kUnknownField.arg(m_report.title, field),
-                          QStringLiteral("field [%1] is not among the fields of report \"%2\": %3")
+                          QStringLiteral("Поля [%1] нет среди полей отчета «%2»: %3")
                               .arg(field, m_report.name, m_columns.value(data).join(QStringLiteral(", "))));
     }
     return column;
@@ -366,6 +383,16 @@ bool Layouter::shown(const ReportItem& item, const DataRow& at) {
     return (item.when.isEmpty() || isSet(item.when)) && (item.unless.isEmpty() || !isSet(item.unless));
 }
 
+void Layouter::refuseNoRoom(double headerHeight, double rowNeed) const {
+    const ReportBand* footer = firstBand(BandKind::Footer);
+    const auto mm = [](double value) { return QLocale().toString(value, 'f', QLocale::FloatingPointShortest); };
+    const QMarginsF& margins = m_report.margins;
+    throw ReportError(
+        kProjectDamaged.arg(QFileInfo(m_report.file).fileName()),
+        kNoRoomForRows.arg(m_report.file, m_report.name, mm(headerHeight), mm(footer ? footer->height : 0), mm(rowNeed),
+                           mm(m_report.pageSize.height()), mm(margins.top()), mm(margins.bottom())));
+}
+
 void Layouter::newPage() {
     m_pages.append(ReportPage{m_report.pageSize, {}});
     m_y = m_report.margins.top();
@@ -414,7 +441,9 @@ void Layouter::add(const ReportBand& band, const DataRow& at) {
 }
 
 // A row that does not fit moves whole to the next page, under the header repeated there; one taller than
-// a page is split and goes on over the next pages. An empty list still shows its header.
+// a page is split and goes on over the next pages, starting where its first part fits. An empty list still
+// shows its header. Every pass places the row, or a part of it holding a line of each text that goes on, or
+// leaves a page that holds something else; a page holding nothing else that takes neither is refused.
 void Layouter::placeDetails(const ReportBand& detail) {
     const ReportBand* header = firstBand(BandKind::Header);
     const PlacedBand headerBand = header ? place(*header, {connection(header->data), 0}) : PlacedBand{};
@@ -424,21 +453,24 @@ void Layouter::placeDetails(const ReportBand& detail) {
     const auto putUnderHeader = [&](PlacedBand band) {
         for (;;) {
             const double room = m_bottom - m_y - (needsHeader() ? headerBand.height : 0);
-            // A row taller than a page starts where its first part has the room of a row.
-            const bool startsHere =
-                band.height <= room + kTolerance || (band.height > pageRoom + kTolerance && room >= detail.height);
-            if (!startsHere && !atPageTop()) {
+            const bool whole = band.height <= room + kTolerance;
+            const double need = firstPartNeed(band, detail.height);
+            if (!whole && !(band.height > pageRoom + kTolerance && need <= room + kTolerance)) {
+                if (atPageTop()) {
+                    refuseNoRoom(headerBand.height, need);
+                }
                 newPage();
+                continue;
             }
             if (needsHeader()) {
                 put(headerBand);
                 headedPage = m_pages.size();
             }
-            if (band.height <= m_bottom - m_y + kTolerance) {
+            if (whole) {
                 put(std::move(band));
                 return;
             }
-            BandParts parts = split(band, m_bottom - m_y);
+            BandParts parts = split(band, room);
             put(std::move(parts.first));
             band = std::move(parts.rest);
             newPage();
@@ -526,14 +558,16 @@ QList<ReportDefinition> readReportProject(const QString& file) {
         while (xml.readNextStartElement()) {
             if (xml.name() == QLatin1String("report")) {
                 reports << readReport(xml);
+                reports.last().file = file;
             } else {
                 xml.skipCurrentElement();
             }
         }
     }
     if (xml.hasError() || reports.isEmpty()) {
-        const QString reason = xml.hasError() ? xml.errorString() : QStringLiteral("no <report> in <project>");
-        throw ReportError(kProjectDamaged.arg(name), QStringLiteral("%1, line %2, column %3: %4")
+        const QString reason =
+            xml.hasError() ? xml.errorString() : QStringLiteral("в <project> нет ни одного <report>");
+        throw ReportError(kProjectDamaged.arg(name), QStringLiteral("%1, строка %2, столбец %3: %4")
                                                          .arg(file)
                                                          .arg(xml.lineNumber())
                                                          .arg(xml.columnNumber())

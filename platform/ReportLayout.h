@@ -56,6 +56,7 @@ struct ReportBand {
 };
 
 struct ReportDefinition {
+    QString file;  // the project file, named when the layout is refused
     QString name;
     QString title;
     QString font;
@@ -93,6 +94,7 @@ QList<ReportDefinition> readReportProject(const QString& file);
 // Lays a report out into pages. Detail bands repeat per row of their connection and break onto new
 // pages (a row taller than a page goes on over the next ones), the header band repeats on top of each
 // page's rows (an empty list still shows it), the footer closes every page. Texts are broken into lines and fitted to
-// their boxes; page numbers are filled in once every page is laid out.
+// their boxes; page numbers are filled in once every page is laid out. A report whose page cannot hold its
+// header, its footer and a row (or a row's first part) between them throws ReportError as a damaged project.
 QList<ReportPage> layoutReport(const ReportDefinition& report, const QMap<QString, QString>& params,
                                const QMap<QString, ReportData*>& data);

@@ -111,7 +111,7 @@ void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (argc == 3) {
         const QString e = textArg(argv[2]);
         if (e.size() != 1) {
-            sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
+            sqlite3_result_error(context, "Выражение ESCAPE должно быть одним символом", -1);
             return;
         }
         escape = e.at(0);

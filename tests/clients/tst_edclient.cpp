@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <sys/stat.h>
+
 #include "clients/ClientPhoto.h"
 #include "clients/UnitEdClient.h"
 #include "common/UnitConst.h"
@@ -16,6 +18,7 @@
 #include "platform/FileReplace.h"
 #include "platform/GuardedApplication.h"
 #include "platform/JpegCodec.h"
+#include "platform/PictureFile.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -173,7 +176,7 @@ class TestEdClient : public DatabaseCase {
             QVERIFY(QDir(gPhotoDir).isEmpty());
             return;
         }
-        const QImage taken = readJpegFile(gPhotoDir + photoFileName(7));
+        const QImage taken = readPictureFile(gPhotoDir + photoFileName(7), PictureFormat::Jpeg);
         QCOMPARE(taken.size(), size);
         const QColor shown = taken.pixelColor(4, 2);
         QVERIFY2(qAbs(shown.red() - top.red()) < 16 && qAbs(shown.blue() - top.blue()) < 16, qPrintable(shown.name()));
@@ -284,18 +287,30 @@ class TestEdClient : public DatabaseCase {
         QCOMPARE(QFile::exists(stored), hadPhoto);
         QCOMPARE(fileBytes(stored), former);
     }
-    // A stored client saves and closes unchanged. A photo file gone or damaged opens as the placeholder, the
-    // damaged one with a note; neither turns, and no message stops the person.
+    // A stored client saves and closes unchanged. A photo file gone opens as the placeholder; one damaged or no
+    // ordinary file (a FIFO, a sparse file of 4 GB, a link to an endless device) as the placeholder with a note
+    // whose tip says why. None turns, and no message stops the person.
     void storedClientAndPhotoUnchanged() {
         exec(db(),
              "INSERT INTO tClient (ID, Family, Name, Otchestvo, Sex, NoRGS, Birthday, Adres, Profession, Photo) VALUES "
              "(7, 'Петрова', 'Анна', 'Ивановна', 0, 1, '1975-02-03 00:00:00', 'ул. Ленина', '  ', '00000007.jpg')");
-        exec(db(), "INSERT INTO tClient (ID, Family, Photo) VALUES (8, 'Г', '00000008.jpg')");
+        const QMap<int, QString> reasons = {
+            {7, ""}, {8, "libjpeg"}, {9, "не обычный файл"}, {10, "больше предела"}, {11, "не обычный файл"}};
+        exec(db(),
+             "INSERT INTO tClient (ID, Family, Photo) VALUES (8, 'Г', '00000008.jpg'), (9, 'Г', '00000009.jpg'), "
+             "(10, 'Г', '00000010.jpg'), (11, 'Г', '00000011.jpg')");
         replaceFile(gPhotoDir + photoFileName(8), "no picture");
+        QVERIFY(::mkfifo(QFile::encodeName(gPhotoDir + photoFileName(9)).constData(), 0600) == 0);
+        QFile huge(gPhotoDir + photoFileName(10));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(4) << 30));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), gPhotoDir + photoFileName(11)));
+        const QStringList files = QDir(gPhotoDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
         const QStringList before = rows(db(), kClients);
-        for (const int client : {7, 8}) {
+        for (const int client : reasons.keys()) {
             const auto saved = opened(client);
             QCOMPARE(saved->lblPhotoNote->text().isEmpty(), client == 7);
+            QVERIFY2(saved->lblPhotoNote->toolTip().contains(reasons[client]),
+                     qPrintable(saved->lblPhotoNote->toolTip()));
             saved->btnRotateLeft->click();
             saved->btnRotateRight->click();
             QCOMPARE(saved->windowTitle(), QStringLiteral("Клиент"));
@@ -313,7 +328,7 @@ class TestEdClient : public DatabaseCase {
         opened(-1)->ImPhotoClick();
         QCOMPARE(m_ui->messageTexts(), QStringList{kSaveBeforePhoto});
         QVERIFY(m_ui->fileDialogTitles.isEmpty());
-        QCOMPARE(QDir(gPhotoDir).entryList(QDir::Files), QStringList{photoFileName(8)});
+        QCOMPARE(QDir(gPhotoDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), files);
         QCOMPARE(fileBytes(gPhotoDir + photoFileName(8)), QByteArray("no picture"));
     }
 

@@ -6,6 +6,7 @@
 #include "platform/FileReplace.h"
 #include "platform/GuardedApplication.h"
 #include "platform/JpegCodec.h"
+#include "platform/PictureFile.h"
 #include "platform/ReportEngine.h"
 #include "tests/support/TestSupport.h"
 
@@ -50,7 +51,7 @@ Failure reportRun(const QString& project, const QString& sql = kNames, const QSt
 Failure photoRead(const QByteArray& content) {
     return [=](TestDatabase& at) {
         replaceFile(at.folder() + "photo.jpg", content);
-        readJpegFile(at.folder() + "photo.jpg");
+        readPictureFile(at.folder() + "photo.jpg", PictureFormat::Jpeg);
     };
 }
 
@@ -80,13 +81,24 @@ class TestFailureTexts : public DatabaseCase {
             QTest::newRow(name) << failure << QString::fromUtf8(text) << QString::fromUtf8(reason);
         };
         const QString project = kProject.arg("Name");
+        // The list with one more band, of that kind and height, before its rows.
+        const auto withBand = [&project](const char* kind, int height) {
+            return QString(project).replace(
+                "<band", QStringLiteral("<band kind=\"%1\" height=\"%2\"/><band").arg(kind).arg(height));
+        };
         row("missing layout", reportRun({}), "The following reporting project does not exist:", "%1list.rav");
         row("damaged layout", reportRun("<project><report name=\"List\"><band"), "Файл отчета «list.rav» поврежден.",
-            "%1list.rav, line 1");
+            "%1list.rav, строка 1");
+        row("header taller than the page", reportRun(withBand("header", 400)), "Файл отчета «list.rav» поврежден.",
+            "%1list.rav: в отчете «List» заголовок страницы (400 мм), нижний колонтитул (0 мм) и строка (не меньше "
+            "10 мм) не помещаются на странице высотой 100 мм между полями 0 и 0 мм");
+        row("footer taller than the page", reportRun(withBand("footer", 150)), "Файл отчета «list.rav» поврежден.",
+            "нижний колонтитул (150 мм)");
         row("report not in layout", reportRun(project, kNames, "Other"),
-            "В файле отчета «list.rav» нет отчета «Other».", "\"Other\" is not in %1list.rav");
+            "В файле отчета «list.rav» нет отчета «Other».", "Отчета «Other» нет в файле %1list.rav");
         row("unknown field", reportRun(kProject.arg("Nope")),
-            "В отчете «Список» указано поле [Nope], которого нет в его данных.", "field [Nope]");
+            "В отчете «Список» указано поле [Nope], которого нет в его данных.",
+            "Поля [Nope] нет среди полей отчета «List»");
         row("missing picture", reportRun(project, kNames, "List", "gone.bmp"),
             "Не найден рисунок «gone.bmp» для отчета «Список».", "%1gone.bmp");
         row("unwritable output", reportRun(project, kNames, "List", {}, "no/list.pdf"),

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -42,8 +43,22 @@ QByteArray sourcePixel(const QColor& colour, J_COLOR_SPACE given) {
     return given == JCS_CMYK ? pixel + char(255) : pixel;
 }
 
-// The blocks as a source picture is written: in a colour space as given to libjpeg and as stored.
-QByteArray encodeSource(J_COLOR_SPACE given, J_COLOR_SPACE stored, bool progressive) {
+// A greyscale progressive script of that many scans: the DC, then each AC coefficient alone, a bit at a
+// time from the tenth down, as far as the count goes.
+std::vector<jpeg_scan_info> scanScript(int count) {
+    std::vector<jpeg_scan_info> script{{1, {0}, 0, 0, 0, 0}};
+    for (int k = 1; k < DCTSIZE2; ++k) {
+        for (int bit = 10; bit >= 0; --bit) {
+            script.push_back({1, {0}, k, k, bit == 10 ? 0 : bit + 1, bit});
+        }
+    }
+    script.resize(count);
+    return script;
+}
+
+// The blocks as a source picture is written: in a colour space as given to libjpeg and as stored, in the
+// library's simple progression when progressive, or in that many greyscale scans.
+QByteArray encodeSource(J_COLOR_SPACE given, J_COLOR_SPACE stored, bool progressive, int scans = 0) {
     jpeg_compress_struct info{};
     jpeg_error_mgr error{};
     info.err = jpeg_std_error(&error);
@@ -58,8 +73,13 @@ QByteArray encodeSource(J_COLOR_SPACE given, J_COLOR_SPACE stored, bool progress
     info.in_color_space = given;
     jpeg_set_defaults(&info);
     jpeg_set_colorspace(&info, stored);
+    const std::vector<jpeg_scan_info> script = scanScript(scans);
     if (progressive) {
         jpeg_simple_progression(&info);
+    }
+    if (scans > 0) {
+        info.scan_info = script.data();
+        info.num_scans = scans;
     }
     jpeg_start_compress(&info, TRUE);
     for (int y = 0; y < picture.height(); ++y) {
@@ -122,10 +142,14 @@ class TestJpegCodec : public QObject {
         const qsizetype scan = whole.indexOf("\xFF\xDA");
         const QByteArray half = whole.left((scan + whole.size()) / 2);  // in the middle of the picture's data
         QTest::newRow("huge declared size")
-            << QByteArray(whole).replace(whole.indexOf("\xFF\xC0") + 5, 4, "\xFD\xE8\xFD\xE8") << "65000 x 65000";
+            << QByteArray(whole).replace(whole.indexOf("\xFF\xC0") + 5, 4, "\xFD\xE8\xFD\xE8")
+            << "Рисунок 65000 × 65000 точек больше любой фотографии";
         QTest::newRow("file cut in the middle") << half << "Premature end of JPEG file";
         QTest::newRow("data cut before the end marker") << half + "\xFF\xD9"
                                                         << "premature end of data segment";
+        QTest::newRow("more scans than a camera writes")
+            << encodeSource(JCS_GRAYSCALE, JCS_GRAYSCALE, false, kMaxJpegScans + 1)
+            << QString("В рисунке больше %1 проходов").arg(kMaxJpegScans);
         QTest::newRow("stray bytes before the end marker")
             << QByteArray(whole).insert(whole.size() - 2, QByteArray(40, 0)) << "";
     }

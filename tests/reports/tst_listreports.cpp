@@ -5,10 +5,13 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <algorithm>
+
 #include "app/UnitHeard.h"
 #include "common/UnitConst.h"
 #include "common/UnitSelSpr.h"
 #include "platform/ReportEngine.h"
+#include "platform/RtfWriter.h"
 #include "reports/UnitRepCard.h"
 #include "reports/UnitRepRGS.h"
 #include "tests/support/TestSupport.h"
@@ -34,6 +37,15 @@ QStringList rtfColumn(const QStringList& lines, int cells, int cell) {
         }
     }
     return result.mid(1);
+}
+
+// Whether every cell of that row ("|" between cells) is written bold in the RTF file.
+bool boldCells(const QString& path, const QString& row) {
+    const QByteArray rtf = fileBytes(path);
+    const QStringList cells = row.split(QLatin1Char('|'));
+    return std::all_of(cells.cbegin(), cells.cend(), [&rtf](const QString& cell) {
+        return rtf.contains("\\b " + RtfWriter::escaped(cell) + "\\cell");
+    });
 }
 
 }  // namespace
@@ -96,6 +108,7 @@ class TestListReports : public MainWindowCase {
         QCOMPARE(lines.mid(0, 4), (QStringList{"Бассейн «Волна»", "ВЫДАННЫЕ КАРТЫ", "Период:  " + day + "-" + day,
                                                "Тип карты: " + dialog.cbTypeCard->currentText()}));
         QCOMPARE(lines.at(4).startsWith(QStringLiteral("Владелец")) ? lines.at(4) : QString(), filters);
+        QVERIFY(boldCells(m_db->folder() + "list.rtf", "Дата выдачи|№ карты|Тип|Клиент|Начало|Окончание|Сумма"));
         QCOMPARE(lines.contains(day + "|102|КК|Алексеев Андрей Ильич|" + day + "|" + day + "|1500,00"),
                  numbers.contains("102"));
         // Every card costs 1500.
@@ -126,8 +139,9 @@ class TestListReports : public MainWindowCase {
         QCOMPARE(m_ui->reportOutputFormats.last(), (QStringList{"PDF", "RTF"}));
         dialog.dtEnd->setDate(QDate(2000, 1, 1));
         lines = produce(dialog.btnRepTXT);
-        QVERIFY(lines.contains(
-            "№ карты|Дата выдачи|Фамилия, имя, отчество|Дата рождения|Адрес|Профессия|Взнос|Страх. сумма"));
+        QVERIFY(
+            boldCells(m_db->folder() + "list.rtf",
+                      "№ карты|Дата выдачи|Фамилия, имя, отчество|Дата рождения|Адрес|Профессия|Взнос|Страх. сумма"));
         QVERIFY(lines.contains(QStringLiteral("Взносов: 0,00")));
     }
 

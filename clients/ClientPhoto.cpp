@@ -52,13 +52,10 @@ QImage readPicture(const QString& path) {
     return suffix == QLatin1String("bmp") ? readPictureFile(path, PictureFormat::Bmp) : QImage();
 }
 
-// A file that could not be written is not remembered: putting it back would fail the same way.
+// A file that could not be written is not remembered: putting it back would fail the same way. A
+// former file that is no picture file that can be read (a FIFO, a huge file) counts as none.
 void PhotoUndo::write(const QImage& picture, const QString& path) {
-    std::optional<QByteArray> former;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        former = file.readAll();
-    }
+    const std::optional<QByteArray> former = readPictureBytes(path);
     writeJpegFile(picture, path, kPhotoQuality);
     m_former.try_emplace(path, former);
 }

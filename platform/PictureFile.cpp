@@ -95,3 +95,13 @@ QImage readPictureOrNull(const QString& path) {
         return QImage();
     }
 }
+
+std::optional<QByteArray> readPictureBytes(const QString& path) {
+    try {
+        return readBounded(path, damagedText(path, PictureFormat::Any));
+    } catch (const AppError&) {
+        return std::nullopt;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}

@@ -5,6 +5,8 @@
 
 #include <QtGlobal>
 
+#include <optional>
+
 // The largest picture file read. A camera's JPEG stays far below it; a bitmap holds three bytes a pixel, and
 // Qt decodes no picture of more than 256 MB anyway.
 constexpr qint64 kMaxPictureFileBytes = qint64(256) * 1024 * 1024;
@@ -22,3 +24,5 @@ enum class PictureFormat {
 QImage readPictureFile(const QString& path, PictureFormat format);
 // Any picture as its content says, or a null one when it cannot be read: a picture left out.
 QImage readPictureOrNull(const QString& path);
+// A picture file's bytes under the same rule, or none when it cannot be read so.
+std::optional<QByteArray> readPictureBytes(const QString& path);

@@ -330,6 +330,11 @@ class TestEdClient : public DatabaseCase {
         QVERIFY(m_ui->fileDialogTitles.isEmpty());
         QCOMPARE(QDir(gPhotoDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), files);
         QCOMPARE(fileBytes(gPhotoDir + photoFileName(8)), QByteArray("no picture"));
+        // A photo chosen in place of the FIFO is written without waiting for it.
+        QVERIFY(halves().save(m_db->folder() + "new.jpg"));
+        m_ui->fileAnswers = {m_db->folder() + "new.jpg"};
+        opened(9)->ImPhotoClick();
+        QCOMPARE(readPictureFile(gPhotoDir + photoFileName(9), PictureFormat::Jpeg).size(), halves().size());
     }
 
   private:

@@ -107,7 +107,7 @@ void writePhotoTMP(const QImage& bitmap) {
     QBuffer encoded;
     encoded.open(QIODevice::WriteOnly);
     if (!bitmap.convertToFormat(QImage::Format_RGB888).save(&encoded, "BMP")) {
-        throw AppError(kPhotoUnwritable, QStringLiteral("the photo could not be encoded as BMP"));
+        throw AppError(kPhotoUnwritable, QStringLiteral("фотографию не удается записать в формате BMP"));
     }
     // A missing TMP folder is made rather than failing every print.
     QDir().mkpath(QFileInfo(PhotoTMPFile()).absolutePath());

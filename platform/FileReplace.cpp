@@ -117,7 +117,7 @@ void replaceFile(const QString& path, const QByteArray& content) {
     }
     const qint64 onDisk = QFileInfo(pending.path()).size();
     if (onDisk != content.size()) {
-        pending.fail(QStringLiteral("%1 of %2 bytes on disk").arg(onDisk).arg(content.size()));
+        pending.fail(QStringLiteral("на диске %1 байт из %2").arg(onDisk).arg(content.size()));
     }
     pending.commit();
 }
@@ -134,7 +134,7 @@ void writeIniValues(const QString& path, const QList<QPair<QString, QString>>& v
         }
         ini.sync();
         if (ini.status() != QSettings::NoError) {
-            draft.fail(QStringLiteral("QSettings could not write %1").arg(draft.path()));
+            draft.fail(QStringLiteral("не удается записать файл %1").arg(draft.path()));
         }
     }
     PendingFile pending(path);
@@ -143,7 +143,7 @@ void writeIniValues(const QString& path, const QList<QPair<QString, QString>>& v
         pending.fail(unrenamed);
     }
     if (!holdsExactly(QSettings(pending.path(), QSettings::IniFormat), merged)) {
-        pending.fail(QStringLiteral("the settings read back from %1 are not those written").arg(pending.path()));
+        pending.fail(QStringLiteral("настройки, прочитанные из файла %1, не совпадают с записанными").arg(pending.path()));
     }
     pending.commit();
 }

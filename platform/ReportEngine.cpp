@@ -319,11 +319,11 @@ void ReportEngine::writePdf(const QString& path, const QList<ReportPage>& pages)
         printer.setOutputFileName(pending.path());
         preparePrinter(printer);
         if (!paint(printer, pages)) {
-            pending.fail(QStringLiteral("the PDF writer could not open %1").arg(pending.path()));
+            pending.fail(QStringLiteral("не удается открыть для записи PDF файл %1").arg(pending.path()));
         }
     }
     if (!isWholePdf(pending.path())) {
-        pending.fail(QStringLiteral("%1 ends before the PDF trailer").arg(pending.path()));
+        pending.fail(QStringLiteral("файл %1 обрывается до конца документа PDF").arg(pending.path()));
     }
     pending.commit();
 }

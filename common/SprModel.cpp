@@ -230,14 +230,14 @@ void SprModel::refresh() {
     if (m_binder) {
         read = keyed() ? readFirstPage() : readList();
     }
-    const bool whole = m_binder && idColumn(read.fields) < 0;
+    const int id = idColumn(read.fields);
     beginResetModel();
     m_fields = read.fields;
     m_ids = read.ids;
     m_rows.clear();
-    m_whole = whole ? read.rows : QList<QVariantList>();
-    for (int i = 0; !whole && i < read.rows.size(); ++i) {
-        m_rows.insert(m_ids.at(i), Row{read.rows.at(i), 0});
+    m_whole = id < 0 ? read.rows : QList<QVariantList>();
+    for (int i = 0; id >= 0 && i < read.rows.size(); ++i) {
+        m_rows.insert(read.rows.at(i).at(id).toLongLong(), Row{read.rows.at(i), 0});
     }
     endResetModel();
     if (keyed() && m_ids.size() == kPageRows) {
@@ -283,7 +283,8 @@ QStringList SprModel::readFields(const QSqlQuery& query) const {
     return fields;
 }
 
-QList<QVariantList> SprModel::readRows(QSqlQuery& query, int columns) {
+QList<QVariantList> SprModel::readRows(QSqlQuery& query) {
+    const int columns = query.record().count();
     QList<QVariantList> rows;
     while (query.next()) {
         QVariantList values;
@@ -305,7 +306,7 @@ SprModel::Read SprModel::readList() {
     fields.finish();
     if (idColumn(read.fields) < 0) {
         QSqlQuery whole = run(WHOLE_SQL.arg(m_sql));
-        read.rows = readRows(whole, int(read.fields.size()));
+        read.rows = readRows(whole);
         return read;
     }
     // Without an order of its own, the list's order is its plan's: the IDs are read by the same plan.
@@ -313,6 +314,7 @@ SprModel::Read SprModel::readList() {
     const int id = ordered ? 0 : idColumn(read.fields);
     readRawRows(m_binder((ordered ? IDS_SQL : WHOLE_SQL).arg(m_sql)),
                 [&read, id](const RawRow& row) { read.ids << row.integer(id); });
+    read.rows = readRowsOf(read.ids.mid(0, kPageRows));
     return read;
 }
 
@@ -324,12 +326,18 @@ SprModel::Read SprModel::readFirstPage() {
     QSqlQuery query = run(
         FIRST_PAGE_SQL.arg(m_sql, QString::number(m_firstId), QString::number(m_lastId), QString::number(kPageRows)));
     read.fields = readFields(query);
-    read.rows = readRows(query, int(read.fields.size()));
+    read.rows = readRows(query);
     const int id = idColumn(read.fields);
     for (const QVariantList& row : read.rows) {
         read.ids << row.at(id).toLongLong();
     }
     return read;
+}
+
+// The list's rows of some IDs, in no order; those no longer in the list are missing.
+QList<QVariantList> SprModel::readRowsOf(const QList<qint64>& ids) const {
+    QSqlQuery query = run(ROWS_OF_IDS_SQL.arg(m_unorderedSql, idList(ids)));
+    return readRows(query);
 }
 
 // Each slice holds a number of the table's rows, whatever their IDs. A failing slice ends the read, so
@@ -456,10 +464,9 @@ QList<qint64> SprModel::missingAround(int first, int last) const {
 
 QList<qint64> SprModel::fetch(const QList<qint64>& ids) const {
     dropOldRows(int(ids.size()));
-    QSqlQuery query = run(ROWS_OF_IDS_SQL.arg(m_unorderedSql, idList(ids)));
     const int id = idColumn(m_fields);
     const quint64 use = ++m_useClock;
-    for (QVariantList& values : readRows(query, int(m_fields.size()))) {
+    for (QVariantList& values : readRowsOf(ids)) {
         const qint64 key = values.at(id).toLongLong();
         m_rows.insert(key, Row{std::move(values), use});
     }

@@ -122,7 +122,8 @@ class SprModel : public QAbstractTableModel {
     Read readList();
     Read readFirstPage();
     QStringList readFields(const QSqlQuery& query) const;
-    static QList<QVariantList> readRows(QSqlQuery& query, int columns);
+    static QList<QVariantList> readRows(QSqlQuery& query);
+    QList<QVariantList> readRowsOf(const QList<qint64>& ids) const;
 
     void readKeysetSlice();
     qint64 sliceEnd(qint64 from, qint64 rows) const;

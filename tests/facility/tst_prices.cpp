@@ -19,9 +19,9 @@ using card_fixture::addTypeCen;
 
 namespace {
 
-const QString kBadCount = QStringLiteral("Число сеансов должно быть целым числом не меньше 0!");
-const QString kBands = QStringLiteral(
-    "SELECT substr(TimeBegin, 12, 5) || '-' || substr(TimeEnd, 12, 5) FROM tPeriodCena WHERE ID_Zal=%1 ORDER BY ID");
+const QString kBadCount = "Число сеансов должно быть целым числом не меньше 0!";
+const QString kBands =
+    "SELECT substr(TimeBegin, 12, 5) || '-' || substr(TimeEnd, 12, 5) FROM tPeriodCena WHERE ID_Zal=%1 ORDER BY ID";
 
 QStringList typeNames(const TPriceDialog& dialog) {
     QStringList names;
@@ -51,7 +51,7 @@ class TestPrices : public DatabaseCase {
   private slots:
     void init() {
         startCase(m_ui, m_db);
-        m_hall = addHall(db(), QStringLiteral("Бассейн"));
+        m_hall = addHall(db(), "Бассейн");
         exec(db(), "INSERT INTO tVidSport (ID, NameVidSp) VALUES (7, 'Плавание')");
     }
 
@@ -69,7 +69,7 @@ class TestPrices : public DatabaseCase {
         QFETCH(QStringList, bands);
         addBand(db(), m_hall, QTime(9, 0), QTime(16, 0));
         addBand(db(), m_hall, QTime(16, 0), QTime(22, 0));
-        const int other = addHall(db(), QStringLiteral("Тренажёрный"));
+        const int other = addHall(db(), "Тренажёрный");
         addBand(db(), other, QTime(9, 0), QTime(16, 0));
         HallPrices dialog(db(), m_hall);
         dialog.TimeBegin->setTime(QTime::fromString(band.left(5), "HH:mm"));

@@ -17,7 +17,7 @@ struct Timetable : TfrmRaspSan {
     Timetable(Database& db, int sport) : TfrmRaspSan(db, nullptr) { LoadRasp(sport); }
 };
 
-const QString kTimetable = QStringLiteral("SELECT ZalID, VidSportID, DayNed, SeansTime FROM tSchedulEmpl ORDER BY ID");
+const QString kTimetable = "SELECT ZalID, VidSportID, DayNed, SeansTime FROM tSchedulEmpl ORDER BY ID";
 
 }  // namespace
 

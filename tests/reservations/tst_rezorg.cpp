@@ -13,9 +13,9 @@ using namespace card_fixture;
 
 namespace {
 
-const QString kNotFilled = QStringLiteral("Не заполнены обязательные поля!");
-const QString kNoSlot = QStringLiteral("Не выбраны зал и сеанс: места резервировать некуда!");
-const QString kContracts = QStringLiteral("SELECT Num, ID_Org, Summa FROM tRezOrg ORDER BY ID");
+const QString kNotFilled = "Не заполнены обязательные поля!";
+const QString kNoSlot = "Не выбраны зал и сеанс: места резервировать некуда!";
+const QString kContracts = "SELECT Num, ID_Org, Summa FROM tRezOrg ORDER BY ID";
 const QDate kDay(2026, 7, 4);
 
 int addContract(Database& db, int num, int org) {

@@ -1,6 +1,5 @@
 #include <QComboBox>
 #include <QLineEdit>
-#include <QTest>
 
 #include "app/UnitEdUser.h"
 #include "app/UnitHeard.h"

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 #include "app/UnitHeard.h"
@@ -20,14 +19,11 @@ namespace {
 const QString kDbAccessError = "Ошибка при доступе к базе данных!\rВозможно она уже запущена в монопольном режиме!";
 const QString kWrongLogin = "Пароль или логин введены не верно. \rПроверьте раскладку клавиатуры и Caps Lock.";
 const QString kVersionMessage = "Произведено обновление БД до версии: 1\rКоличество изменений: 1";
-const QString kQuitQuestion = "Завершить работу программы?";
 const QString kDbDialogTitle = "Выбор базы данных...";
 const QString kSettingsUnwritable =
     "Не удается сохранить настройки рабочего места в файле «%1».\rПуть к базе данных, период списка карт и другие "
     "настройки, измененные за этот сеанс, не сохранены. Проверьте, что папка программы доступна для записи и на "
     "диске есть место.";
-const QString kStart = "Запуск программы";
-const QString kEnd = "Завершение программы";
 // A database from before the parameters were shipped with it.
 const QString kOldDatabase = "DELETE FROM tParApl";
 const QString kParsSql = "SELECT ParKod, snachDT, snachInt, snachStr FROM tParApl ORDER BY ParKod";
@@ -126,8 +122,9 @@ class TestHeard : public DatabaseCase {
         QCOMPARE(QDir(appFolder()).entryList(QDir::Files), QStringList{"AplConf.ini"});
     }
 
-    // Codes up to 50 hold a date-time, up to 100 a number, above that a text; a second write updates the row.
-    void storesParameterInColumnOfItsRange() {
+    // Codes up to 50 hold a date-time, up to 100 a number, above that a text; a second write updates the row. A
+    // missing or older version is raised with a message; the current or a newer one is left alone.
+    void storesParametersAndRaisesVersion() {
         auto main = m_db->connectedMain();
         main->SetParApl(50, at("2024-03-05 10:20:30"));
         main->SetParApl(50, at("2025-01-02 08:00:00"));
@@ -139,23 +136,17 @@ class TestHeard : public DatabaseCase {
         main->SetParApl(101, "Директор");
         QCOMPARE(rows(m_db->db, kParsSql),
                  QStringList({"50|2025-01-02 08:00:00||", "51||1|", "100||3.75|", "101|||Директор"}));
-    }
-    void readsMissingOrEmptyParameter() {
-        exec(m_db->db, "INSERT INTO tParApl (ParKod) VALUES (50), (51), (101);");
-        auto main = m_db->connectedMain();
         for (int code : {49, 52, 102}) {
             QCOMPARE(main->GetParApl(code).toString(), code > 100 ? QString() : "0");
             QCOMPARE(main->FParNotFound, 1);
         }
         // An empty row is found: the flag tells of the last read only.
+        exec(m_db->db, "UPDATE tParApl SET snachDT=NULL, snachInt=NULL, snachStr=NULL");
         QCOMPARE(main->GetParApl(50).toDateTime(), QDateTime(kZeroDate, QTime(0, 0)));
         QCOMPARE(main->GetParApl(51).toDouble(), 0.0);
         QCOMPARE(main->GetParApl(101).toString(), QString());
         QCOMPARE(main->FParNotFound, 0);
-    }
-    // A missing or older version is raised with a message; the current or a newer one is left alone.
-    void raisesDatabaseVersion() {
-        auto main = m_db->connectedMain();
+        exec(m_db->db, kOldDatabase);
         main->UpDateDB();
         main->UpDateDB();
         exec(m_db->db, "UPDATE tParApl SET snachInt=0 WHERE ParKod=52");
@@ -187,7 +178,7 @@ class TestHeard : public DatabaseCase {
         exec(m_db->db, QString("INSERT INTO tWorkUser (id_user) VALUES (1), (%1)").arg(id));
         exec(m_db->db, QString("INSERT INTO tWizardTMP (ID_Card, ID_USER) VALUES (1, %1)").arg(id));
         const QStringList kept = exclusive && signedIn ? QStringList() : workUserRows(m_db->db);
-        const QStringList started(QString("%1|0|%2").arg(id).arg(kStart));
+        const QStringList started(QString("%1|0|Запуск программы").arg(id));
         writeIni({"[ParamApl]", "PathBase=" + m_db->folder(), queryClose.isEmpty() ? "" : "gQueryClose=" + queryClose,
                   "[ParUser]", "gEndUserStr=Петров"});
         const QByteArray iniBefore = fileBytes(iniPath());
@@ -226,7 +217,7 @@ class TestHeard : public DatabaseCase {
         } else {
             QCOMPARE(main->close(), answer != Answer::No);
         }
-        QCOMPARE(m_ui->questions, asked ? QStringList(kQuitQuestion) : QStringList());
+        QCOMPARE(m_ui->questions, asked ? QStringList("Завершить работу программы?") : QStringList());
         if (answer == Answer::No) {
             QVERIFY(main->isVisible());
             QCOMPARE(fileBytes(iniPath()), iniBefore);
@@ -239,7 +230,7 @@ class TestHeard : public DatabaseCase {
         QVERIFY(m_db->db.isOpen() || m_db->db.open(m_db->path()));
         QCOMPARE(workUserRows(m_db->db), kept);
         if (signedIn) {
-            QCOMPARE(logRows(m_db->db), started + QStringList(QString("%1|0|%2").arg(id).arg(kEnd)));
+            QCOMPARE(logRows(m_db->db), started + QStringList(QString("%1|0|Завершение программы").arg(id)));
             QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value("ParUser/gEndUserStr").toString(), login);
         } else {
             QVERIFY(logRows(m_db->db).isEmpty());

@@ -3,7 +3,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTest>
 #include <QToolBar>
 
 #include "app/UnitHeard.h"

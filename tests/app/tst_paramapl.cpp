@@ -1,5 +1,4 @@
 #include <QTableWidget>
-#include <QTest>
 
 #include "app/UnitHeard.h"
 #include "app/UnitParamApl.h"

@@ -1,4 +1,3 @@
-#include <QTest>
 
 #include <functional>
 #include <memory>

@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTest>
 
 #include "app/UnitHeard.h"
 #include "common/SprGrid.h"

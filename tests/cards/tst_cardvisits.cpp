@@ -1,7 +1,6 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QLabel>
-#include <QTest>
 
 #include "common/UnitConst.h"
 #include "tests/cards/CardFixture.h"
@@ -32,8 +31,8 @@ class TestCardVisits : public DatabaseCase {
         QTest::addColumn<double>("value");
         QTest::addColumn<int>("decimals");
         QTest::addColumn<double>("rounded");
-        QTest::addColumn<QString>("sumText");  // empty: not a sum
-        QTest::newRow("2.675 is a half") << 2.675 << 2 << 2.68 << QString();
+        QTest::addColumn<QString>("sumText");  // of the rounded value
+        QTest::newRow("2.675 is a half") << 2.675 << 2 << 2.68 << "2,7";
         QTest::newRow("half to even, up") << 250.75 << 1 << 250.8 << "250,8";
         QTest::newRow("six digits") << 12345.67 << 1 << 12345.7 << "12345,7";
         QTest::newRow("six before the point") << 123456.7 << 1 << 123456.7 << "123457,0";
@@ -42,11 +41,8 @@ class TestCardVisits : public DatabaseCase {
     void roundsTheDecimalTheUserSees() {
         QFETCH(double, value);
         QFETCH(int, decimals);
-        QFETCH(QString, sumText);
         QTEST(RoundAmount(value, decimals), "rounded");
-        if (!sumText.isEmpty()) {
-            QCOMPARE(TfrmCard::SumText(RoundAmount(value, decimals)), sumText);
-        }
+        QTEST(TfrmCard::SumText(RoundAmount(value, decimals)), "sumText");
     }
 
     void pricesVisitsByBandAndType_data() {
@@ -98,9 +94,8 @@ class TestCardVisits : public DatabaseCase {
                          "VALUES ('2026-07-06 09:00:00', %1, -1, 0)",
                          m_hall));
         form.cbSeansChange();
-        QCOMPARE(form.FLoadDay->CountCard(), 1);
-        QCOMPARE(form.FLoadDay->CountOrg(), 1);
-        QCOMPARE(form.FLoadDay->MaxCount, 20);
+        QCOMPARE(QList<int>({form.FLoadDay->CountCard(), form.FLoadDay->CountOrg(), form.FLoadDay->MaxCount}),
+                 QList<int>({1, 1, 20}));
         const QString period = "SELECT DateOpen, DateClose, SumCard FROM tCard";
         QCOMPARE(rows(db(), period), QStringList{"2026-07-06 00:00:00|2026-07-09 00:00:00|500"});
         for (int i = 0; i < 2; ++i) {

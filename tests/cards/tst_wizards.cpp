@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 
 #include "cards/UnitSelSeans.h"
 #include "cards/UnitWizDay.h"

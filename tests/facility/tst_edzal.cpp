@@ -2,7 +2,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QTimeEdit>
 #include <QToolButton>
 

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
-#include <QTest>
 #include <QTimeEdit>
 
 #include "common/SprGrid.h"
@@ -12,10 +11,7 @@
 #include "facility/UnitEdTC.h"
 #include "tests/cards/CardFixture.h"
 
-using card_fixture::addBand;
-using card_fixture::addHall;
-using card_fixture::addPrice;
-using card_fixture::addTypeCen;
+using namespace card_fixture;
 
 namespace {
 
@@ -38,7 +34,6 @@ void setPrice(TPriceDialog& dialog, const QString& price, const QString& fee, co
     pressButton(dialog, "btnSetCena");
 }
 
-// A hall's price dialog.
 struct HallPrices : TfrmSetCena {
     HallPrices(Database& db, int hall) : TfrmSetCena(db, nullptr) { SetZalID(hall); }
 };

@@ -2,7 +2,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
-#include <QTest>
 #include <QTimeEdit>
 #include <QToolButton>
 

@@ -2,7 +2,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 
 #include "clients/UnitEdOrg.h"
 #include "common/SprGrid.h"

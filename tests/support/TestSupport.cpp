@@ -11,7 +11,6 @@
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QStringDecoder>
-#include <QTest>
 
 #include <sqlite3.h>
 

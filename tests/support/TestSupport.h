@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QVariant>
 
 #include <deque>

@@ -19,7 +19,6 @@ const QString SELECT_CARD_SQL =
     "tCard;";
 const QString SELECT_LOG_SQL = "SELECT kod_action, ActionStr FROM tListActionUsers ORDER BY ID;";
 
-// Chooses the first row of a search list narrowed by a prefix.
 void choose(TfrmCard& form, int mode, const QString& prefix) {
     form.SetModeSelect(mode);
     form.leSearchStr->setText(prefix);

@@ -160,7 +160,6 @@ class TestCardVisits : public DatabaseCase {
     }
 
   private:
-    // A card of the client, of an organisation's when org.
     int newCard(int type, bool org = false) {
         const int card = addCard(db(), 1, type, "2026-01-01 00:00:00", m_client);
         exec(db(), sqlOf("UPDATE tCard SET ID_Org=%1", org ? addOrg(db(), "Ромашка") : 0));

@@ -309,7 +309,6 @@ class TestWizards : public DatabaseCase {
         wizard.btnSelClientClick();
     }
 
-    // Proposes that many visits of a sports type from kWednesday on.
     void propose(TfrmWiz& wizard, int sport, int count) {
         chooseVidSport(wizard, sport);
         wizard.DTPSeans->setDate(kWednesday);

@@ -18,7 +18,6 @@ const QString kNotFilled = "Не заполнены обязательные п�
 const QString kHallRow = "SELECT NameZal, CountMest, RezervMest, info, StrTXTCard FROM tZal WHERE ID=%1";
 const QString kSlots = "SELECT ID_Zal, TimeBeg, CountTime FROM tSeans ORDER BY ID";
 
-// Fills the time-slot editor and presses "Сохранить".
 int saveSlot(QDialog& dialog, const QTime& begin, int minutes) {
     auto& slot = static_cast<TfrmSeans&>(dialog);
     slot.dtpBegS->setTime(begin);

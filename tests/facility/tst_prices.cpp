@@ -272,13 +272,9 @@ class TestPrices : public DatabaseCase {
         QTest::keyClicks(typeEditor.leCountSeans, "2");
         QFETCH(QString, gone);
         execElsewhere(*m_db, "DELETE FROM " + gone);
-        const QString stored =
-            "SELECT (SELECT group_concat(TimeBegin) FROM tPeriodCena), (SELECT COUNT(*) FROM "
-            "tCenaSeans), (SELECT group_concat(KolvoSeans) FROM tTypeCen)";
-        const QStringList before = rows(db(), stored);
-        QDialog& writer = editor.isEmpty() ? static_cast<QDialog&>(owner) : typeEditor;
-        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(writer, button.toLatin1().constData()));
-        QCOMPARE(rows(db(), stored), before);
+        pressRefusedAsGone(editor.isEmpty() ? static_cast<QDialog&>(owner) : typeEditor, button, db(),
+                           "SELECT (SELECT group_concat(TimeBegin) FROM tPeriodCena), (SELECT COUNT(*) FROM "
+                           "tCenaSeans), (SELECT group_concat(KolvoSeans) FROM tTypeCen)");
     }
     void sportsTypePricesUseBandZero() {
         const int swim = addTypeCen(db(), "Плавание 8", 0, 8, 0, 7);

@@ -363,6 +363,13 @@ int pressButton(QDialog& dialog, const char* name) {
     return dialog.result();
 }
 
+void pressRefusedAsGone(QDialog& dialog, const QString& button, Database& db, const QString& query) {
+    const QStringList before = rows(db, query);
+    QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(dialog, qPrintable(button)));
+    QCOMPARE(dialog.result(), 0);
+    QCOMPARE(rows(db, query), before);
+}
+
 namespace {
 
 // In the child: the action under the limit, its messages sent down the channel.

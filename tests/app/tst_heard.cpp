@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 #include "app/UnitHeard.h"
@@ -17,33 +16,28 @@
 
 namespace {
 
-const QString kDbAccessError =
-    QStringLiteral("Ошибка при доступе к базе данных!\rВозможно она уже запущена в монопольном режиме!");
-const QString kWrongLogin =
-    QStringLiteral("Пароль или логин введены не верно. \rПроверьте раскладку клавиатуры и Caps Lock.");
-const QString kVersionMessage = QStringLiteral("Произведено обновление БД до версии: 1\rКоличество изменений: 1");
-const QString kQuitQuestion = QStringLiteral("Завершить работу программы?");
-const QString kDbDialogTitle = QStringLiteral("Выбор базы данных...");
-const QString kSettingsUnwritable = QStringLiteral(
+const QString kDbAccessError = "Ошибка при доступе к базе данных!\rВозможно она уже запущена в монопольном режиме!";
+const QString kWrongLogin = "Пароль или логин введены не верно. \rПроверьте раскладку клавиатуры и Caps Lock.";
+const QString kVersionMessage = "Произведено обновление БД до версии: 1\rКоличество изменений: 1";
+const QString kDbDialogTitle = "Выбор базы данных...";
+const QString kSettingsUnwritable =
     "Не удается сохранить настройки рабочего места в файле «%1».\rПуть к базе данных, период списка карт и другие "
     "настройки, измененные за этот сеанс, не сохранены. Проверьте, что папка программы доступна для записи и на "
-    "диске есть место.");
-const QString kStart = QStringLiteral("Запуск программы");
-const QString kEnd = QStringLiteral("Завершение программы");
+    "диске есть место.";
 // A database from before the parameters were shipped with it.
-const QString kOldDatabase = QStringLiteral("DELETE FROM tParApl");
-const QString kParsSql = QStringLiteral("SELECT ParKod, snachDT, snachInt, snachStr FROM tParApl ORDER BY ParKod");
+const QString kOldDatabase = "DELETE FROM tParApl";
+const QString kParsSql = "SELECT ParKod, snachDT, snachInt, snachStr FROM tParApl ORDER BY ParKod";
 
 QStringList logRows(Database& db) {
-    return rows(db, QStringLiteral("SELECT id_user, kod_action, ActionStr FROM tListActionUsers ORDER BY ID"));
+    return rows(db, "SELECT id_user, kod_action, ActionStr FROM tListActionUsers ORDER BY ID");
 }
 
 QStringList workUserRows(Database& db) {
-    return rows(db, QStringLiteral("SELECT ID, id_user FROM tWorkUser ORDER BY ID"));
+    return rows(db, "SELECT ID, id_user FROM tWorkUser ORDER BY ID");
 }
 
 QString signedInUser() {
-    return QStringLiteral("%1|%2|%3|%4").arg(gUserApl.ID).arg(gUserApl.Name).arg(gUserApl.Uroven).arg(gUserApl.Koment);
+    return QString("%1|%2|%3|%4").arg(gUserApl.ID).arg(gUserApl.Name).arg(gUserApl.Uroven).arg(gUserApl.Koment);
 }
 
 // Login empty: nobody signs in; queryClose empty: no INI key.
@@ -83,7 +77,7 @@ class TestHeard : public DatabaseCase {
     }
 
     void startsWithoutIniFile() {
-        gUserApl = {7, QStringLiteral("x"), 2, QStringLiteral("y")};
+        gUserApl = {7, "x", 2, "y"};
         const QDateTime before = QDateTime::currentDateTime();
         auto main = startProgram();
         const QDateTime after = QDateTime::currentDateTime();
@@ -92,13 +86,14 @@ class TestHeard : public DatabaseCase {
                  QStringList({appFolder(), m_db->folder(), "dbVelorma.mdb", appFolder() + "Photo/", appFolder(), ""}));
         QVERIFY(gPeriodCard.Beg >= before && gPeriodCard.End <= after && gQueryClose);
         // The preset user is the database's first.
-        QCOMPARE(signedInUser(), QStringLiteral("1|Admin|0|system admin"));
+        QCOMPARE(signedInUser(), "1|Admin|0|system admin");
         QVERIFY(!QFile::exists(iniPath()));
     }
     void roundTripsIniAndOwnSignInRow() {
         // Another copy signed in under the same name inserts its row right after ours.
-        exec(m_db->db, QStringLiteral("CREATE TRIGGER tOtherCopy AFTER INSERT ON tWorkUser BEGIN INSERT INTO tWorkUser "
-                                      "(id_user) VALUES (NEW.id_user); END;"));
+        exec(m_db->db,
+             "CREATE TRIGGER tOtherCopy AFTER INSERT ON tWorkUser BEGIN INSERT INTO tWorkUser "
+             "(id_user) VALUES (NEW.id_user); END;");
         writeIni({"[ParamApl]", "PathBase=" + m_db->folder(), "DBFName=dbVelorma.mdb", "PhotoDir=/srv/photo/",
                   "PathPhotoLoad=/home/desk/", "gPeriodCardBeg=01.02.2024", "gPeriodCardEnd=29.02.2024",
                   "gQueryClose=0", "[ParUser]", "gEndUserStr=Иванов"});
@@ -109,7 +104,7 @@ class TestHeard : public DatabaseCase {
         // Written back on close after sign-in as read, with the period's days and the new user.
         QFile::remove(iniPath());
         gPeriodCard = {at("2024-01-10 00:00:00"), at("2024-02-20 23:59:59")};
-        signIn(openPrompt(*main), QStringLiteral("Admin"));
+        signIn(openPrompt(*main), "Admin");
         QVERIFY(!QFile::exists(iniPath()));
         const QStringList signedIn = workUserRows(m_db->db);
         QVERIFY(main->close());
@@ -120,56 +115,51 @@ class TestHeard : public DatabaseCase {
                               "gPeriodCardBeg=10.01.2024", "gPeriodCardEnd=20.02.2024", "gQueryClose=0"}));
         // A write-back cut short on a full disk, which QSettings does not notice, is told of and leaves the file.
         const QByteArray written = fileBytes(iniPath());
-        gPathBase = QStringLiteral("/srv/base/");
+        gPathBase = "/srv/base/";
         QCOMPARE(messagesOnFullDisk([&main] { main->FormClose(); }, written.size() / 2),
                  QStringList{kSettingsUnwritable.arg(iniPath())});
         QCOMPARE(fileBytes(iniPath()), written);
         QCOMPARE(QDir(appFolder()).entryList(QDir::Files), QStringList{"AplConf.ini"});
     }
 
-    // Codes up to 50 hold a date-time, up to 100 a number, above that a text; a second write updates the row.
-    void storesParameterInColumnOfItsRange() {
+    // Codes up to 50 hold a date-time, up to 100 a number, above that a text; a second write updates the row. A
+    // missing or older version is raised with a message; the current or a newer one is left alone.
+    void storesParametersAndRaisesVersion() {
         auto main = m_db->connectedMain();
         main->SetParApl(50, at("2024-03-05 10:20:30"));
         main->SetParApl(50, at("2025-01-02 08:00:00"));
         main->SetParApl(51, 0);
         main->SetParApl(51, 1);
         main->SetParApl(100, 2.5);
-        main->SetParApl(100, QStringLiteral("3,75"));
-        main->SetParApl(101, QStringLiteral("ООО «Вело»"));
-        main->SetParApl(101, QStringLiteral("Директор"));
+        main->SetParApl(100, "3,75");
+        main->SetParApl(101, "ООО «Вело»");
+        main->SetParApl(101, "Директор");
         QCOMPARE(rows(m_db->db, kParsSql),
                  QStringList({"50|2025-01-02 08:00:00||", "51||1|", "100||3.75|", "101|||Директор"}));
-    }
-    void readsMissingOrEmptyParameter() {
-        exec(m_db->db, QStringLiteral("INSERT INTO tParApl (ParKod) VALUES (50), (51), (101);"));
-        auto main = m_db->connectedMain();
         for (int code : {49, 52, 102}) {
-            QCOMPARE(main->GetParApl(code).toString(), code > 100 ? QString() : QStringLiteral("0"));
+            QCOMPARE(main->GetParApl(code).toString(), code > 100 ? QString() : "0");
             QCOMPARE(main->FParNotFound, 1);
         }
         // An empty row is found: the flag tells of the last read only.
+        exec(m_db->db, "UPDATE tParApl SET snachDT=NULL, snachInt=NULL, snachStr=NULL");
         QCOMPARE(main->GetParApl(50).toDateTime(), QDateTime(kZeroDate, QTime(0, 0)));
         QCOMPARE(main->GetParApl(51).toDouble(), 0.0);
         QCOMPARE(main->GetParApl(101).toString(), QString());
         QCOMPARE(main->FParNotFound, 0);
-    }
-    // A missing or older version is raised with a message; the current or a newer one is left alone.
-    void raisesDatabaseVersion() {
-        auto main = m_db->connectedMain();
+        exec(m_db->db, kOldDatabase);
         main->UpDateDB();
         main->UpDateDB();
-        exec(m_db->db, QStringLiteral("UPDATE tParApl SET snachInt=0 WHERE ParKod=52"));
+        exec(m_db->db, "UPDATE tParApl SET snachInt=0 WHERE ParKod=52");
         main->UpDateDB();
         QCOMPARE(rows(m_db->db, kParsSql), QStringList("52||1|"));
-        exec(m_db->db, QStringLiteral("UPDATE tParApl SET snachInt=2 WHERE ParKod=52"));
+        exec(m_db->db, "UPDATE tParApl SET snachInt=2 WHERE ParKod=52");
         main->UpDateDB();
         QCOMPARE(rows(m_db->db, kParsSql), QStringList("52||2|"));
         QCOMPARE(m_ui->messageTexts(), QStringList(2, kVersionMessage));
     }
     void signInThenClose_data() {
         QTest::addColumn<SignIn>("run");
-        const QString right = QStringLiteral("Пароль1");
+        const QString right = "Пароль1";
         const auto row = [](const char* name, const SignIn& run) { QTest::newRow(name) << run; };
         row("other letter case, Enter, gQueryClose 0",
             {"пЕТРОВ", right, false, 1, "0", "window", Answer::Yes, true, kVersionMessage, false});
@@ -183,13 +173,12 @@ class TestHeard : public DatabaseCase {
     void signInThenClose() {
         QFETCH(SignIn, run);
         const auto& [login, password, exclusive, level, queryClose, closeBy, answer, signedIn, message, asked] = run;
-        const int id =
-            addUser(m_db->db, QStringLiteral("Петров"), QStringLiteral("Пароль1"), level, QStringLiteral("смена"));
+        const int id = addUser(m_db->db, "Петров", "Пароль1", level, "смена");
         // Other copies signed in: one as Admin, one under the same name, which left a wizard proposal.
-        exec(m_db->db, QStringLiteral("INSERT INTO tWorkUser (id_user) VALUES (1), (%1)").arg(id));
-        exec(m_db->db, QStringLiteral("INSERT INTO tWizardTMP (ID_Card, ID_USER) VALUES (1, %1)").arg(id));
+        exec(m_db->db, QString("INSERT INTO tWorkUser (id_user) VALUES (1), (%1)").arg(id));
+        exec(m_db->db, QString("INSERT INTO tWizardTMP (ID_Card, ID_USER) VALUES (1, %1)").arg(id));
         const QStringList kept = exclusive && signedIn ? QStringList() : workUserRows(m_db->db);
-        const QStringList started(QStringLiteral("%1|0|%2").arg(id).arg(kStart));
+        const QStringList started(QString("%1|0|Запуск программы").arg(id));
         writeIni({"[ParamApl]", "PathBase=" + m_db->folder(), queryClose.isEmpty() ? "" : "gQueryClose=" + queryClose,
                   "[ParUser]", "gEndUserStr=Петров"});
         const QByteArray iniBefore = fileBytes(iniPath());
@@ -198,7 +187,7 @@ class TestHeard : public DatabaseCase {
         }
         auto main = startProgram();
         QPointer<Tfprompt> prompt = openPrompt(*main);
-        QCOMPARE(prompt->login->text(), QStringLiteral("Петров"));
+        QCOMPARE(prompt->login->text(), "Петров");
         if (!login.isEmpty()) {
             signIn(prompt, login, password, exclusive, QByteArray(QTest::currentDataTag()).contains("Enter"));
         }
@@ -207,14 +196,14 @@ class TestHeard : public DatabaseCase {
         QCOMPARE(m_ui->messageTexts(), message.isEmpty() ? QStringList() : QStringList(message));
         QCOMPARE(prompt.isNull(), signedIn);
         QCOMPARE(main->isVisible(), signedIn);
-        QCOMPARE(signedInUser(), signedIn ? QStringLiteral("%1|%2|%3|смена").arg(id).arg(login).arg(level)
-                                          : QStringLiteral("1|Admin|0|system admin"));
+        QCOMPARE(signedInUser(),
+                 signedIn ? QString("%1|%2|%3|смена").arg(id).arg(login).arg(level) : "1|Admin|0|system admin");
         QCOMPARE(logRows(db), signedIn ? started : QStringList());
-        QCOMPARE(scalar(db, QStringLiteral("SELECT COUNT(*) FROM tWizardTMP")).toInt(), exclusive && signedIn ? 0 : 1);
+        QCOMPARE(scalar(db, "SELECT COUNT(*) FROM tWizardTMP").toInt(), exclusive && signedIn ? 0 : 1);
         if (signedIn) {
             QCOMPARE(main->windowTitle(), "Велорма (v.1.2.5)  # " + login + " #" + (exclusive ? " (Монопольно)" : ""));
             QCOMPARE(main->N_Servis->menuAction()->isVisible(), level == 0);
-            QCOMPARE(workUserRows(db), kept + QStringList(QStringLiteral("%1|%2").arg(main->FIDWorkUser).arg(id)));
+            QCOMPARE(workUserRows(db), kept + QStringList(QString("%1|%2").arg(main->FIDWorkUser).arg(id)));
             Database another;
             QCOMPARE(another.open(m_db->path()), !exclusive);
         } else {
@@ -228,7 +217,7 @@ class TestHeard : public DatabaseCase {
         } else {
             QCOMPARE(main->close(), answer != Answer::No);
         }
-        QCOMPARE(m_ui->questions, asked ? QStringList(kQuitQuestion) : QStringList());
+        QCOMPARE(m_ui->questions, asked ? QStringList("Завершить работу программы?") : QStringList());
         if (answer == Answer::No) {
             QVERIFY(main->isVisible());
             QCOMPARE(fileBytes(iniPath()), iniBefore);
@@ -241,7 +230,7 @@ class TestHeard : public DatabaseCase {
         QVERIFY(m_db->db.isOpen() || m_db->db.open(m_db->path()));
         QCOMPARE(workUserRows(m_db->db), kept);
         if (signedIn) {
-            QCOMPARE(logRows(m_db->db), started + QStringList(QStringLiteral("%1|0|%2").arg(id).arg(kEnd)));
+            QCOMPARE(logRows(m_db->db), started + QStringList(QString("%1|0|Завершение программы").arg(id)));
             QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value("ParUser/gEndUserStr").toString(), login);
         } else {
             QVERIFY(logRows(m_db->db).isEmpty());
@@ -260,20 +249,20 @@ class TestHeard : public DatabaseCase {
         QVERIFY(gPeriodCard.Beg <= after && gPeriodCard.End <= after);
         QCOMPARE(gUserApl.ID, 9);
         QPointer<Tfprompt> prompt = openPrompt(main);
-        signIn(prompt, QStringLiteral("Admin"));
+        signIn(prompt, "Admin");
         QCOMPARE(m_ui->fileDialogTitles, QStringList({kDbDialogTitle, kDbDialogTitle}));
         QVERIFY(!prompt.isNull() && !gLoginOK);
         m_db->db.close();
         Database holder;
         QVERIFY(holder.open(m_db->path(), Database::Mode::Exclusive));
         m_ui->fileAnswers.push_back(m_db->path());
-        signIn(prompt, QStringLiteral("Admin"));
+        signIn(prompt, "Admin");
         QCOMPARE(m_ui->messageTexts(), QStringList(kDbAccessError));
-        QVERIFY(m_ui->messages.first().details.contains(QStringLiteral("монопольно")));
+        QVERIFY(m_ui->messages.first().details.contains("монопольно"));
         QVERIFY(!prompt.isNull() && !gLoginOK);
         holder.close();
         QVERIFY(m_db->db.open(m_db->path()));
-        signIn(prompt, QStringLiteral("Admin"));
+        signIn(prompt, "Admin");
         QCOMPARE(m_ui->fileDialogTitles.size(), 3);
         QVERIFY(gLoginOK);
         QCOMPARE(workUserRows(m_db->db).size(), 1);
@@ -285,13 +274,13 @@ class TestHeard : public DatabaseCase {
     }
     void failedMainConnectionClosesWithoutDatabaseWrite() {
         QFETCH(bool, otherHoldsExclusive);
-        const int other = addUser(m_db->db, QStringLiteral("Петров"), QStringLiteral("1"), 1);
+        const int other = addUser(m_db->db, "Петров", "1", 1);
         auto main = startProgram();
         Database holder;
-        insert(m_db->db, QStringLiteral("INSERT INTO tWorkUser (id_user) VALUES (%1)").arg(other));
+        insert(m_db->db, QString("INSERT INTO tWorkUser (id_user) VALUES (%1)").arg(other));
         if (otherHoldsExclusive) {
             // Signed in a moment before another copy took the file for itself.
-            gUserApl = {other, QStringLiteral("Петров"), 1, QString()};
+            gUserApl = {other, "Петров", 1, QString()};
             gEndUserStr = gUserApl.Name;
             gLoginOK = true;
             m_db->db.close();
@@ -300,7 +289,7 @@ class TestHeard : public DatabaseCase {
             holder.close();
             QVERIFY(m_db->db.open(m_db->path()));
         } else {
-            signIn(openPrompt(*main), QStringLiteral("Петров"), QStringLiteral("1"), true);
+            signIn(openPrompt(*main), "Петров", "1", true);
             QVERIFY(gLoginOK);
         }
         QCOMPARE(m_ui->messageTexts(), QStringList(kDbAccessError));
@@ -315,7 +304,7 @@ class TestHeard : public DatabaseCase {
 
   private:
     QString appFolder() const { return m_app->path() + QLatin1Char('/'); }
-    QString iniPath() const { return appFolder() + QStringLiteral("AplConf.ini"); }
+    QString iniPath() const { return appFolder() + "AplConf.ini"; }
     void writeIni(const QStringList& lines) {
         QFile file(iniPath());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Text));

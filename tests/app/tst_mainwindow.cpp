@@ -3,7 +3,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTest>
 #include <QToolBar>
 
 #include "app/UnitHeard.h"
@@ -46,7 +45,7 @@ class TestMainWindow : public MainWindowCase {
     void init() {
         startWithMain();
         gAppPath = gPathBase = m_db->folder();
-        gDBFName = QStringLiteral("dbVelorma.mdb");
+        gDBFName = "dbVelorma.mdb";
         gLoginOK = true;
         gQueryClose = false;
         gPeriodCard = {QDateTime::currentDateTime(), QDateTime::currentDateTime()};
@@ -57,20 +56,20 @@ class TestMainWindow : public MainWindowCase {
         for (const char* item : {"N_VS", "N_UserApl", "N_SprAction", "btnRezOrg", "ToolButton3"}) {
             m_main->findChild<QAction*>(item)->trigger();
         }
-        const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+        const QString today = QDate::currentDate().toString("dd.MM.yyyy");
         QCOMPARE(captions(*m_main),
                  QStringList({"Справочник: ВИДЫ СПОРТА", "Справочник: ПОЛЬЗОВАТЕЛИ", "Журнал событий",
                               "Справочник: Резервы организаций",
-                              QStringLiteral("Справочник: Карты клиентов [%1 - %1] - всего записей 0").arg(today)}));
+                              QString("Справочник: Карты клиентов [%1 - %1] - всего записей 0").arg(today)}));
     }
     void openSprKeepsOneWindowPerKind() {
-        m_main->OpenSpr(21, QStringLiteral("X"));
-        m_main->OpenSpr(0, QStringLiteral("X"));
+        m_main->OpenSpr(21, "X");
+        m_main->OpenSpr(0, "X");
         QVERIFY(m_main->listWindows().isEmpty());
         m_main->N_ClientClick();
         QMdiSubWindow* sub = m_main->mdiArea()->activeSubWindow();
         m_main->findChild<QAction*>("N_Zal")->trigger();
-        QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("Справочник: Залы"));
+        QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(), "Справочник: Залы");
         sub->showMinimized();
         m_main->N_ClientClick();
         QVERIFY(!sub->isMinimized());
@@ -81,7 +80,7 @@ class TestMainWindow : public MainWindowCase {
         sub->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(captions(*m_main), QStringList({"Справочник: Залы"}));
-        exec(m_db->db, QStringLiteral("INSERT INTO tClient (Family) VALUES ('Иванов')"));
+        exec(m_db->db, "INSERT INTO tClient (Family) VALUES ('Иванов')");
         m_main->N_ClientClick();
         QCOMPARE(m_main->listWindows().last()->DBGridSpr->rowCount(), 1);
     }
@@ -89,7 +88,7 @@ class TestMainWindow : public MainWindowCase {
         const auto items = [](const QToolBar* bar) {
             QStringList names;
             for (const QAction* action : bar->actions()) {
-                names << (action->isSeparator() ? QStringLiteral("|") : action->objectName());
+                names << (action->isSeparator() ? "|" : action->objectName());
             }
             return names;
         };
@@ -99,7 +98,7 @@ class TestMainWindow : public MainWindowCase {
         m_main->N_VSClick();
         QStringList keys;
         addShortcuts(m_main->menuBar()->actions(), keys);
-        QVERIFY(keys.contains(QStringLiteral("Alt+N")));
+        QVERIFY(keys.contains("Alt+N"));
         QStringList distinct = keys;
         distinct.removeDuplicates();
         QCOMPARE(keys, distinct);

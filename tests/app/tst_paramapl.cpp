@@ -1,5 +1,4 @@
 #include <QTableWidget>
-#include <QTest>
 
 #include "app/UnitHeard.h"
 #include "app/UnitParamApl.h"
@@ -8,8 +7,8 @@
 
 namespace {
 
-const QString kStartPath = QStringLiteral("/srv/velorma/Base/");
-const QString kStoredRows = QStringLiteral("SELECT ParKod, snachInt, snachStr FROM tParApl ORDER BY ParKod");
+const QString kStartPath = "/srv/velorma/Base/";
+const QString kStoredRows = "SELECT ParKod, snachInt, snachStr FROM tParApl ORDER BY ParKod";
 
 QString valueAt(TfrmParAlp& dialog, int row) {
     return dialog.VLE_ParApl->item(row - 1, 1)->text();
@@ -27,7 +26,7 @@ class TestParamApl : public MainWindowCase {
   private slots:
     void init() {
         startWithMain();
-        exec(db(), QStringLiteral("DELETE FROM tParApl"));  // a database from before they were shipped
+        exec(db(), "DELETE FROM tParApl");  // a database from before they were shipped
         gPathBase = kStartPath;
         gQueryClose = true;
     }
@@ -47,63 +46,52 @@ class TestParamApl : public MainWindowCase {
         QVERIFY(gQueryClose);
         m_main->SetParApl(pcUseInsurance, 1);
         m_main->SetParApl(pcUseCardText, 2.5);
-        m_main->SetParApl(pcOrgName, QStringLiteral("ООО «Вело»"));
+        m_main->SetParApl(pcOrgName, "ООО «Вело»");
         TfrmParAlp dialog(*m_main, nullptr);
         QCOMPARE(QStringList({valueAt(dialog, 1), valueAt(dialog, 4), valueAt(dialog, 5), valueAt(dialog, 8)}),
                  QStringList({"ООО «Вело»", "1", "1", "2,5"}));
-        const QString text = QStringLiteral("Директор = И.И. Иванов; \"a=b\"");
+        const QString text = "Директор = И.И. Иванов; \"a=b\"";
         setValueAt(dialog, 2, text);
         pressButton(dialog, "btnSave");
         QCOMPARE(m_main->GetParApl(pcDirector).toString(), text);
     }
-    void badNumberSavesNothingAndStaysOpen_data() {
+    // A yes/no row that holds no number refuses the whole save: no row, no setting, the dialog stays open.
+    void takesFlagAndPathOrRefusesAll_data() {
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("insurance fraction") << 4 << "1,5";
-        QTest::newRow("card text word") << 8 << "да";
-    }
-    void badNumberSavesNothingAndStaysOpen() {
-        QFETCH(int, row);
-        QFETCH(QString, typed);
-        TfrmParAlp dialog(*m_main, nullptr);
-        setValueAt(dialog, 3, QStringLiteral("/data/base/"));
-        setValueAt(dialog, 5, QStringLiteral("0"));
-        setValueAt(dialog, row, typed);
-        try {
-            pressButton(dialog, "btnSave");
-            QFAIL("saved");
-        } catch (const DbError& e) {
-            QCOMPARE(e.message(), QStringLiteral("В строке «%1» укажите 1 (да) или 0 (нет).")
-                                      .arg(dialog.VLE_ParApl->item(row - 1, 0)->text()));
-        }
-        QCOMPARE(dialog.result(), 0);
-        QCOMPARE(rows(m_db->db, kStoredRows), QStringList());
-        QCOMPARE(gPathBase, kStartPath);
-        QVERIFY(gQueryClose);
-    }
-    void takesFlagAndPath_data() {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("held");  // gQueryClose as 0/1, or gPathBase
-        const auto row = [](const char* name, int row, const char* typed, const char* held) {
-            QTest::newRow(name) << row << QString::fromUtf8(typed) << QString::fromUtf8(held);
+        QTest::addColumn<QString>("held");  // gQueryClose as 0/1 | gPathBase
+        const auto row = [](const char* name, int row, const char* typed, const QString& held) {
+            QTest::newRow(name) << row << QString::fromUtf8(typed) << held;
         };
-        row("flag: word", 5, "нет", "0");
-        row("flag: one with space", 5, " 1", "0");
-        row("flag: one", 5, "1", "1");
-        row("path without separator", 3, "/data/base", "/data/base/");
-        row("path with separator", 3, "/data/base/", "/data/base/");
-        row("empty path", 3, "", "");
+        row("flag: word", 5, "нет", "0|/srv/other/");
+        row("flag: one with space", 5, " 1", "0|/srv/other/");
+        row("flag: one", 5, "1", "1|/srv/other/");
+        row("path without separator", 3, "/data/base", "0|/data/base/");
+        row("path with separator", 3, "/data/base/", "0|/data/base/");
+        row("empty path", 3, "", "0|");
+        row("insurance fraction", 4, "1,5", "1|" + kStartPath);
+        row("card text word", 8, "да", "1|" + kStartPath);
     }
-    void takesFlagAndPath() {
+    void takesFlagAndPathOrRefusesAll() {
         QFETCH(int, row);
         QFETCH(QString, typed);
         QFETCH(QString, held);
-        gQueryClose = held != QLatin1String("1");  // each row changes the flag
+        const bool refused = held.endsWith(kStartPath);
         TfrmParAlp dialog(*m_main, nullptr);
+        setValueAt(dialog, 3, "/srv/other/");
+        setValueAt(dialog, 5, "0");
         setValueAt(dialog, row, typed);
-        pressButton(dialog, "btnSave");
-        QCOMPARE(row == 5 ? QString::number(int(gQueryClose)) : gPathBase, held);
+        QString refusal;
+        try {
+            pressButton(dialog, "btnSave");
+        } catch (const DbError& e) {
+            refusal = e.message();
+        }
+        const QString caption = dialog.VLE_ParApl->item(row - 1, 0)->text();
+        QCOMPARE(refusal, refused ? QString("В строке «%1» укажите 1 (да) или 0 (нет).").arg(caption) : QString());
+        QCOMPARE(dialog.result(), refused ? 0 : int(QDialog::Accepted));
+        QCOMPARE(rows(m_db->db, kStoredRows).isEmpty(), refused);
+        QCOMPARE(QString("%1|%2").arg(int(gQueryClose)).arg(gPathBase), held);
         QVERIFY(m_ui->messages.isEmpty());
     }
 };

@@ -1,4 +1,3 @@
-#include <QTest>
 
 #include <functional>
 #include <memory>
@@ -30,9 +29,9 @@
 namespace {
 
 using OpenForm = std::function<std::unique_ptr<QWidget>(Database& db, TfrmAPL& main)>;
-const QString kEnd = QStringLiteral("2026-01-01 00:00:00");
-const QString kHall = QStringLiteral("INSERT INTO tZal (NameZal, CountMest) VALUES ('Бассейн', 20)");
-const QString kContract = QStringLiteral("INSERT INTO tRezOrg (Num, ID_Org, Summa) VALUES (7, %1, 100)");
+const QString kEnd = "2026-01-01 00:00:00";
+const QString kHall = "INSERT INTO tZal (NameZal, CountMest) VALUES ('Бассейн', 20)";
+const QString kContract = "INSERT INTO tRezOrg (Num, ID_Org, Summa) VALUES (7, %1, 100)";
 
 // A widget as the form names it: the inner parts of spin boxes, calendars and grids answer for their owner.
 QString formName(QWidget* widget, const QWidget& form) {
@@ -41,7 +40,7 @@ QString formName(QWidget* widget, const QWidget& form) {
             return widget->objectName();
         }
     }
-    return QStringLiteral("?");
+    return "?";
 }
 
 // The widgets Tab reaches, one round from where the form opens. A form that sets no focus of its own gets it

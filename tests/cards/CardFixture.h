@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
+#include <QPushButton>
 #include <QTime>
 
 #include "cards/UnitCard.h"
+#include "cards/UnitWizDay.h"
 #include "tests/support/TestSupport.h"
 
 // The rows the card and facility forms need. Test rows are the test's own texts, so they are written into the
@@ -21,7 +24,7 @@ QString sqlOf(const char* text, const Values&... values) {
 
 // A time of day as the program stores it.
 inline QString clock(const QTime& time) {
-    return QStringLiteral("'1899-12-30 %1'").arg(time.toString(QStringLiteral("HH:mm:ss")));
+    return QString("'1899-12-30 %1'").arg(time.toString("HH:mm:ss"));
 }
 
 inline int addHall(Database& db, const QString& name, int places = 20) {
@@ -67,7 +70,7 @@ inline int addPerson(Database& db, const QString& family, const QString& name, b
 }
 
 inline int countOf(Database& db, const QString& table) {
-    return scalar(db, QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
+    return scalar(db, "SELECT COUNT(*) FROM " + table).toInt();
 }
 
 // A card form on a saved card, or on a new one for an ID below 0.
@@ -79,6 +82,19 @@ struct CardForm : TfrmCard {
 inline void pick(QComboBox* box, int index) {
     box->setCurrentIndex(index);
     emit box->activated(index);
+}
+
+// Has the next weekday wizard tick these weekdays (0: Monday), the first on the first slot, and plan.
+inline void planWeekdays(FakeUi& ui, const QList<int>& weekdays) {
+    ui.modalHandlers.push_back([weekdays](QDialog& shown) {
+        auto& wizard = static_cast<TfrmWizDay&>(shown);
+        for (const int day : weekdays) {
+            wizard.day[day]->setChecked(true);
+        }
+        wizard.Seans[0]->setCurrentIndex(0);
+        wizard.btnCalc->click();
+        return wizard.result();
+    });
 }
 
 }  // namespace card_fixture

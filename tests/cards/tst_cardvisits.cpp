@@ -1,7 +1,6 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QLabel>
-#include <QTest>
 
 #include "common/UnitConst.h"
 #include "tests/cards/CardFixture.h"
@@ -32,21 +31,18 @@ class TestCardVisits : public DatabaseCase {
         QTest::addColumn<double>("value");
         QTest::addColumn<int>("decimals");
         QTest::addColumn<double>("rounded");
-        QTest::addColumn<QString>("sumText");  // empty: not a sum
-        QTest::newRow("2.675 is a half") << 2.675 << 2 << 2.68 << QString();
-        QTest::newRow("half to even, up") << 250.75 << 1 << 250.8 << QStringLiteral("250,8");
-        QTest::newRow("six digits") << 12345.67 << 1 << 12345.7 << QStringLiteral("12345,7");
-        QTest::newRow("six before the point") << 123456.7 << 1 << 123456.7 << QStringLiteral("123457,0");
-        QTest::newRow("seven before the point") << 1234567.0 << 1 << 1234567.0 << QStringLiteral("1,23457E+06");
+        QTest::addColumn<QString>("sumText");  // of the rounded value
+        QTest::newRow("2.675 is a half") << 2.675 << 2 << 2.68 << "2,7";
+        QTest::newRow("half to even, up") << 250.75 << 1 << 250.8 << "250,8";
+        QTest::newRow("six digits") << 12345.67 << 1 << 12345.7 << "12345,7";
+        QTest::newRow("six before the point") << 123456.7 << 1 << 123456.7 << "123457,0";
+        QTest::newRow("seven before the point") << 1234567.0 << 1 << 1234567.0 << "1,23457E+06";
     }
     void roundsTheDecimalTheUserSees() {
         QFETCH(double, value);
         QFETCH(int, decimals);
-        QFETCH(QString, sumText);
         QTEST(RoundAmount(value, decimals), "rounded");
-        if (!sumText.isEmpty()) {
-            QCOMPARE(TfrmCard::SumText(RoundAmount(value, decimals)), sumText);
-        }
+        QTEST(TfrmCard::SumText(RoundAmount(value, decimals)), "sumText");
     }
 
     void pricesVisitsByBandAndType_data() {
@@ -98,10 +94,9 @@ class TestCardVisits : public DatabaseCase {
                          "VALUES ('2026-07-06 09:00:00', %1, -1, 0)",
                          m_hall));
         form.cbSeansChange();
-        QCOMPARE(form.FLoadDay->CountCard(), 1);
-        QCOMPARE(form.FLoadDay->CountOrg(), 1);
-        QCOMPARE(form.FLoadDay->MaxCount, 20);
-        const QString period = QStringLiteral("SELECT DateOpen, DateClose, SumCard FROM tCard");
+        QCOMPARE(QList<int>({form.FLoadDay->CountCard(), form.FLoadDay->CountOrg(), form.FLoadDay->MaxCount}),
+                 QList<int>({1, 1, 20}));
+        const QString period = "SELECT DateOpen, DateClose, SumCard FROM tCard";
         QCOMPARE(rows(db(), period), QStringList{"2026-07-06 00:00:00|2026-07-09 00:00:00|500"});
         for (int i = 0; i < 2; ++i) {
             selectRow(*form.DBGridSpr, 0);
@@ -136,9 +131,8 @@ class TestCardVisits : public DatabaseCase {
         QTest::addColumn<bool>("withSlot");
         QTest::addColumn<bool>("org");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no slot") << false << false << QStringLiteral("У зала нет сеансов: посещение не добавлено!");
-        QTest::newRow("no price type") << true << false
-                                       << QStringLiteral("Не выбран тип цены зала: посещение не добавлено!");
+        QTest::newRow("no slot") << false << false << "У зала нет сеансов: посещение не добавлено!";
+        QTest::newRow("no price type") << true << false << "Не выбран тип цены зала: посещение не добавлено!";
         QTest::newRow("organisation, no price type") << true << true << QString();
     }
     void refusesVisitsWithoutSlotOrPriceType() {
@@ -166,7 +160,6 @@ class TestCardVisits : public DatabaseCase {
     }
 
   private:
-    // A card of the client, of an organisation's when org.
     int newCard(int type, bool org = false) {
         const int card = addCard(db(), 1, type, "2026-01-01 00:00:00", m_client);
         exec(db(), sqlOf("UPDATE tCard SET ID_Org=%1", org ? addOrg(db(), "Ромашка") : 0));

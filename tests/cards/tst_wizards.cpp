@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 
 #include "cards/UnitSelSeans.h"
 #include "cards/UnitWizDay.h"
@@ -19,7 +18,7 @@ using namespace card_fixture;
 namespace {
 
 const QDate kWednesday(2026, 7, 1);
-const QString kVisitsSql = QStringLiteral("SELECT DateWork, Cena FROM tWorkGurnal ORDER BY DateWork");
+const QString kVisitsSql = "SELECT DateWork, Cena FROM tWorkGurnal ORDER BY DateWork";
 
 }  // namespace
 
@@ -29,12 +28,12 @@ class TestWizards : public DatabaseCase {
   private slots:
     void init() {
         startCase(m_ui, m_db);
-        m_hall = addHall(db(), QStringLiteral("Бассейн"), 20);
+        m_hall = addHall(db(), "Бассейн", 20);
         addSlot(db(), m_hall, QTime(9, 0));
         addSlot(db(), m_hall, QTime(18, 0));
         m_band = addBand(db(), m_hall, QTime(9, 0), QTime(22, 0));
         m_card = addCard(db(), 1, ctAbonement, "2026-01-01 00:00:00", addPerson(db(), "Иванов", "Иван"));
-        m_swim = addVidSport(QStringLiteral("Плавание"), 3, 2000);
+        m_swim = addVidSport("Плавание", 3, 2000);
         addPrice(db(), 0, m_swimType, QDate(2026, 1, 1), 1000, 50);
         addPrice(db(), 0, m_swimType, QDate(2026, 7, 14), 2000, 70);
         addTimetable(db(), m_swim, m_hall, 2, QTime(18, 0));
@@ -44,96 +43,76 @@ class TestWizards : public DatabaseCase {
         QTest::addColumn<QDate>("start");
         QTest::addColumn<int>("count");
         QTest::addColumn<QList<int>>("weekdays");  // each at 7 + its number o'clock
-        QTest::addColumn<int>("produced");
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("last");
-        const auto row = [](const char* name, const QDate& start, int count, const QList<int>& days, int produced,
-                            const char* first, const char* last) {
-            QTest::newRow(name) << start << count << days << produced << QString(first) << QString(last);
-        };
-        row("on the ticked start day", QDate(2026, 7, 6), 1, {1}, 1, "2026-07-06 08:00", "2026-07-06 08:00");
-        row("over a month's end", QDate(2026, 1, 28), 3, {2, 5}, 3, "2026-01-30 12:00", "2026-02-06 12:00");
-        row("101 visits", kWednesday, 101, {7}, 0, "", "");
-        row("no day ticked", kWednesday, 5, {}, 0, "", "");
+        QTest::addColumn<QStringList>("dates");
+        QTest::newRow("on the ticked start day")
+            << QDate(2026, 7, 6) << 1 << QList<int>{1} << QStringList{"2026-07-06 08:00"};
+        QTest::newRow("over a month's end") << QDate(2026, 1, 28) << 3 << QList<int>{2, 5}
+                                            << QStringList{"2026-01-30 12:00", "2026-02-03 09:00", "2026-02-06 12:00"};
+        QTest::newRow("101 visits") << kWednesday << 101 << QList<int>{7} << QStringList();
+        QTest::newRow("no day ticked") << kWednesday << 5 << QList<int>() << QStringList();
     }
     void plansWeekdayVisits() {
-        QFETCH(QDate, start);
-        QFETCH(int, count);
         QFETCH(QList<int>, weekdays);
-        QFETCH(int, produced);
         QMap<int, QTime> times;
         for (const int day : weekdays) {
             times.insert(day, QTime(7 + day, 0));
         }
-        const QList<QDateTime> dates = PlanWeekdayVisits(start, count, times);
-        const QString format = QStringLiteral("yyyy-MM-dd HH:mm");
-        QCOMPARE(dates.size(), produced);
-        QTEST(dates.value(0).toString(format), "first");
-        QTEST(dates.value(produced - 1).toString(format), "last");
+        QFETCH(QDate, start);
+        QFETCH(int, count);
+        QStringList dates;
+        for (const QDateTime& date : PlanWeekdayVisits(start, count, times)) {
+            dates << date.toString("yyyy-MM-dd HH:mm");
+        }
+        QTEST(dates, "dates");
     }
 
     // Each visit takes the price valid on its date.
     void weekdayWizardPricesAndInsertsThePlan() {
-        const int type = addTypeCen(db(), QStringLiteral("8 посещений"), m_hall, 8, 1500);
+        const int type = addTypeCen(db(), "8 посещений", m_hall, 8, 1500);
         addPrice(db(), m_band, type, QDate(2026, 1, 1), 800, 40);
         addPrice(db(), m_band, type, QDate(2026, 7, 10), 1600, 60);
         CardForm form(db(), m_card);
         form.mcSelDates->setSelectedDate(kWednesday);
         form.cbSeans->setCurrentIndex(1);
         form.modeWizardHelp->setCurrentIndex(1);
-        m_ui->modalHandlers.push_back([](QDialog& shown) {
-            auto& wizard = static_cast<TfrmWizDay&>(shown);
-            wizard.day[0]->setChecked(true);
-            wizard.Seans[0]->setCurrentIndex(0);
-            wizard.day[3]->setChecked(true);
-            wizard.btnCalc->click();
-            return wizard.result();
-        });
+        planWeekdays(*m_ui, {0, 3});
         form.btnWizardStartClick();
         const QStringList visits = rows(db(), kVisitsSql);
-        QCOMPARE(visits.first(), "2026-07-02 18:00:00|100");
-        QCOMPARE(visits.last(), "2026-07-27 09:00:00|200");
+        QCOMPARE(QStringList({visits.first(), visits.last()}),
+                 QStringList({"2026-07-02 18:00:00|100", "2026-07-27 09:00:00|200"}));
         QCOMPARE(column(*form.DBGridSpr, "Cena"),
                  QStringList({"100", "100", "100", "200", "200", "200", "200", "200"}));
-        QCOMPARE(form.stSum->text(), QStringLiteral("1300,0"));
+        QCOMPARE(form.stSum->text(), "1300,0");
         QCOMPARE(form.FStrahVosn, 60.0);
     }
 
-    // No price type: the wizard does not open. A plan short of the type's visits is added only when agreed.
-    void weekdayWizardAsksBeforeAShortPlan() {
+    // No price type or no slot: the wizard does not open or plans nothing. A plan short of the type's visits is
+    // added only when agreed.
+    void weekdayWizardNeedsTypeAndSlotsAndAsksBeforeAShortPlan() {
         CardForm untyped(db(), m_card);
         untyped.modeWizardHelp->setCurrentIndex(1);
         untyped.btnWizardStartClick();
         QVERIFY(m_ui->modalClasses.isEmpty());
-        addTypeCen(db(), QStringLiteral("20 посещений"), m_hall, 20);
+        TfrmWizDay slotless(nullptr);
+        slotless.FKolvoSeans = 4;
+        slotless.LoadSeansList(QComboBox());
+        slotless.day[0]->setChecked(true);
+        slotless.btnCalcClick();
+        QVERIFY(slotless.FDates.isEmpty());
+        addTypeCen(db(), "20 посещений", m_hall, 20);
         CardForm form(db(), m_card);
         form.mcSelDates->setSelectedDate(kWednesday);
         form.modeWizardHelp->setCurrentIndex(1);
         m_ui->answers = {Answer::No, Answer::Yes};
         for (const int inserted : {0, 14}) {
-            m_ui->modalHandlers.push_back([](QDialog& shown) {
-                auto& wizard = static_cast<TfrmWizDay&>(shown);
-                wizard.day[6]->setChecked(true);
-                wizard.btnCalc->click();
-                return wizard.result();
-            });
+            planWeekdays(*m_ui, {6});
             form.btnWizardStartClick();
             QCOMPARE(countOf(db(), "tWorkGurnal"), inserted);
         }
-        QCOMPARE(m_ui->questions, QStringList(2,
-                                              "За 101 день от начальной даты выбранные дни недели дают только 14 "
-                                              "посещ. из 20.\rДобавить их?"));
-    }
-
-    // A hall without slots: nothing is planned, and the weekday wizard says why.
-    void weekdayWizardNeedsSlots() {
-        TfrmWizDay wizard(nullptr);
-        wizard.FKolvoSeans = 4;
-        wizard.LoadSeansList(QComboBox());
-        wizard.day[0]->setChecked(true);
-        wizard.btnCalcClick();
-        QVERIFY(wizard.FDates.isEmpty());
-        QCOMPARE(m_ui->messageTexts(), QStringList{QStringLiteral("У зала нет сеансов: посещения не добавлены!")});
+        const QString question =
+            "За 101 день от начальной даты выбранные дни недели дают только 14 посещ. из 20.\rДобавить их?";
+        QCOMPARE(m_ui->questions, QStringList(2, question));
+        QCOMPARE(m_ui->messageTexts(), QStringList("У зала нет сеансов: посещения не добавлены!"));
     }
 
     // Unrounded prices per visit of the price valid on each date, and a sum rounded to 0.1. Each run sees, copies
@@ -157,8 +136,8 @@ class TestWizards : public DatabaseCase {
         TfrmWiz(db(), m_card, nullptr).reject();
         wizard.btnSaveClick();
         QCOMPARE(rows(db(), "SELECT DateWork, ID_Card FROM tWorkGurnal"),
-                 QStringList({QStringLiteral("2026-07-14 18:00:00|%1").arg(m_card),
-                              QStringLiteral("2026-07-21 18:00:00|%1").arg(m_card)}));
+                 QStringList(
+                     {QString("2026-07-14 18:00:00|%1").arg(m_card), QString("2026-07-21 18:00:00|%1").arg(m_card)}));
         QCOMPARE(countOf(db(), "tWizardTMP"), 1);
         QVERIFY(m_ui->messageTexts().isEmpty());
     }
@@ -172,8 +151,8 @@ class TestWizards : public DatabaseCase {
     }
     void chooserAsksOncePerWeekdayWhenRemembered() {
         QFETCH(bool, remember);
-        const int gym = addHall(db(), QStringLiteral("Тренажерный зал номер один"), 15);
-        const int run = addVidSport(QStringLiteral("Бег"), 2, 0);
+        const int gym = addHall(db(), "Тренажерный зал номер один", 15);
+        const int run = addVidSport("Бег", 2, 0);
         addTimetable(db(), run, m_hall, 1, QTime(18, 0));
         addTimetable(db(), run, gym, 1, QTime(18, 0));
         addTimetable(db(), run, m_hall, 1, QTime(10, 0));
@@ -188,7 +167,7 @@ class TestWizards : public DatabaseCase {
         }
         TfrmWiz wizard(db(), m_card, nullptr);
         propose(wizard, run, 2);
-        QTEST(int(m_ui->modalClasses.count(QStringLiteral("TfrmSelSeans"))), "asked");
+        QTEST(int(m_ui->modalClasses.count("TfrmSelSeans")), "asked");
         QCOMPARE(column(*wizard.DBGridSelect, "NameZal"), QStringList(2, "Тренажерный зал номер один"));
     }
 
@@ -222,10 +201,11 @@ class TestWizards : public DatabaseCase {
         QCOMPARE(form.FStrahVosn, visits ? 70.0 : 25.0);
         QCOMPARE(rows(db(), kVisitsSql).size(), visits);
         if (visits) {
-            QCOMPARE(rows(db(), QStringLiteral("SELECT DateWork, ID_USER, SumCard, DateClose FROM tWorkGurnal, "
-                                               "tCard WHERE tCard.ID=ID_Card ORDER BY DateWork DESC LIMIT 1")),
+            QCOMPARE(rows(db(),
+                          "SELECT DateWork, ID_USER, SumCard, DateClose FROM tWorkGurnal, "
+                          "tCard WHERE tCard.ID=ID_Card ORDER BY DateWork DESC LIMIT 1"),
                      QStringList{"2026-07-14 18:00:00|1|1000|2026-07-14 00:00:00"});
-            QCOMPARE(form.stSum->text(), QStringLiteral("1000,0"));
+            QCOMPARE(form.stSum->text(), "1000,0");
         }
     }
 
@@ -238,34 +218,36 @@ class TestWizards : public DatabaseCase {
         wizard.DTPSeans->setDate(kWednesday);
         wizard.btnAddClick();
         wizard.btnAddClick();
-        execElsewhere(*m_db, QStringLiteral("DELETE FROM tWizardTMP WHERE ID=(SELECT MIN(ID) FROM tWizardTMP)"));
+        execElsewhere(*m_db, "DELETE FROM tWizardTMP WHERE ID=(SELECT MIN(ID) FROM tWizardTMP)");
         wizard.btnSaveClick();
-        exec(db(), QStringLiteral("CREATE TRIGGER tFail BEFORE INSERT ON tWorkGurnal BEGIN SELECT RAISE(ABORT, "
-                                  "'refused'); END"));
+        exec(db(),
+             "CREATE TRIGGER tFail BEFORE INSERT ON tWorkGurnal BEGIN SELECT RAISE(ABORT, "
+             "'refused'); END");
         QVERIFY_THROWS_EXCEPTION(DbError, wizard.btnSaveClick());
         QCOMPARE(countOf(db(), "tWizardTMP"), 1);
-        exec(db(), QStringLiteral("DROP TRIGGER tFail"));
-        execElsewhere(*m_db, QStringLiteral("DELETE FROM tZal"));
+        exec(db(), "DROP TRIGGER tFail");
+        execElsewhere(*m_db, "DELETE FROM tZal");
         QVERIFY_THROWS_EXCEPTION(RecordGone, wizard.btnSaveClick());
         exec(db(), sqlOf("INSERT INTO tZal (ID, NameZal) VALUES (%1, 'Бассейн')", m_hall));
-        execElsewhere(*m_db, QStringLiteral("DELETE FROM tCard"));
+        execElsewhere(*m_db, "DELETE FROM tCard");
         QVERIFY_THROWS_EXCEPTION(RecordGone, wizard.btnSaveClick());
         QCOMPARE(wizard.result(), 0);
         QCOMPARE(m_ui->messageTexts(),
-                 QStringList({QStringLiteral("Нет предложенных сеансов: в карту нечего добавить!"),
-                              QStringLiteral("Часть предложенных сеансов удалена на другом рабочем месте!\rКарта не "
-                                             "изменена: проверьте список сеансов.")}));
+                 QStringList({"Нет предложенных сеансов: в карту нечего добавить!",
+                              "Часть предложенных сеансов удалена на другом рабочем месте!\rКарта не "
+                              "изменена: проверьте список сеансов."}));
         QCOMPARE(countOf(db(), "tWorkGurnal"), 0);
     }
 
     // Proposals rolled back are not the run's: another workstation's rows that take their IDs are neither shown,
     // copied nor dropped by it.
     void rolledBackProposalsStayOthers() {
-        exec(db(), QStringLiteral("CREATE TRIGGER tFull BEFORE INSERT ON tWizardTMP WHEN (SELECT COUNT(*) FROM "
-                                  "tWizardTMP) > 0 BEGIN SELECT RAISE(ABORT, 'full'); END"));
+        exec(db(),
+             "CREATE TRIGGER tFull BEFORE INSERT ON tWizardTMP WHEN (SELECT COUNT(*) FROM "
+             "tWizardTMP) > 0 BEGIN SELECT RAISE(ABORT, 'full'); END");
         TfrmWiz wizard(db(), m_card, nullptr);
         QVERIFY_THROWS_EXCEPTION(DbError, propose(wizard, m_swim, 2));
-        exec(db(), QStringLiteral("DROP TRIGGER tFull"));
+        exec(db(), "DROP TRIGGER tFull");
         execElsewhere(*m_db, sqlOf("INSERT INTO tWizardTMP (DateWork, ID_Zal, ID_Card, Cena, ID_USER) VALUES "
                                    "('2026-07-08 18:00:00', %1, %2, 10, %3)",
                                    m_hall, m_card + 1, gUserApl.ID));
@@ -295,10 +277,10 @@ class TestWizards : public DatabaseCase {
     void sportWizardRefusesWhatItCannotPrice() {
         QFETCH(QString, vidSport);
         QFETCH(QString, message);
-        const int bare = insert(db(), QStringLiteral("INSERT INTO tVidSport (NameVidSp) VALUES ('Без цен')"));
+        const int bare = insert(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Без цен')");
         addTimetable(db(), bare, m_hall, 2, QTime(18, 0));
-        addTimetable(db(), addVidSport(QStringLiteral("Пустой тип"), 0, 0), m_hall, 2, QTime(18, 0));
-        addVidSport(QStringLiteral("Без расписания"), 4, 0);
+        addTimetable(db(), addVidSport("Пустой тип", 0, 0), m_hall, 2, QTime(18, 0));
+        addVidSport("Без расписания", 4, 0);
         TfrmWiz wizard(db(), m_card, nullptr);
         if (!vidSport.isEmpty()) {
             chooseVidSport(wizard,
@@ -321,13 +303,12 @@ class TestWizards : public DatabaseCase {
 
     void chooseVidSport(TfrmWiz& wizard, int id) {
         m_ui->modalHandlers.push_front([id](QDialog& shown) {
-            static_cast<TfrmSelectSpr&>(shown).FSelect = {id, QStringLiteral("Плавание")};
+            static_cast<TfrmSelectSpr&>(shown).FSelect = {id, "Плавание"};
             return int(QDialog::Accepted);
         });
         wizard.btnSelClientClick();
     }
 
-    // Proposes that many visits of a sports type from kWednesday on.
     void propose(TfrmWiz& wizard, int sport, int count) {
         chooseVidSport(wizard, sport);
         wizard.DTPSeans->setDate(kWednesday);

@@ -2,7 +2,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QTimeEdit>
 #include <QToolButton>
 
@@ -15,11 +14,10 @@
 
 namespace {
 
-const QString kNotFilled = QStringLiteral("Не заполнены обязательные поля!");
+const QString kNotFilled = "Не заполнены обязательные поля!";
 const QString kHallRow = "SELECT NameZal, CountMest, RezervMest, info, StrTXTCard FROM tZal WHERE ID=%1";
-const QString kSlots = QStringLiteral("SELECT ID_Zal, TimeBeg, CountTime FROM tSeans ORDER BY ID");
+const QString kSlots = "SELECT ID_Zal, TimeBeg, CountTime FROM tSeans ORDER BY ID";
 
-// Fills the time-slot editor and presses "Сохранить".
 int saveSlot(QDialog& dialog, const QTime& begin, int minutes) {
     auto& slot = static_cast<TfrmSeans&>(dialog);
     slot.dtpBegS->setTime(begin);
@@ -179,8 +177,8 @@ class TestEdZal : public DatabaseCase {
   private:
     // Test rows are the test's own texts, so they are written into the statements.
     int addHall(const QString& name, int places) {
-        return insert(db(), QStringLiteral("INSERT INTO tZal (NameZal, CountMest, RezervMest, info, StrTXTCard) "
-                                           "VALUES ('%1', %2, 3, '25 м', 'Шапочка')")
+        return insert(db(), QString("INSERT INTO tZal (NameZal, CountMest, RezervMest, info, StrTXTCard) "
+                                    "VALUES ('%1', %2, 3, '25 м', 'Шапочка')")
                                 .arg(name)
                                 .arg(places));
     }

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
-#include <QTest>
 #include <QTimeEdit>
 
 #include "common/SprGrid.h"
@@ -12,16 +11,13 @@
 #include "facility/UnitEdTC.h"
 #include "tests/cards/CardFixture.h"
 
-using card_fixture::addBand;
-using card_fixture::addHall;
-using card_fixture::addPrice;
-using card_fixture::addTypeCen;
+using namespace card_fixture;
 
 namespace {
 
-const QString kBadCount = QStringLiteral("Число сеансов должно быть целым числом не меньше 0!");
-const QString kBands = QStringLiteral(
-    "SELECT substr(TimeBegin, 12, 5) || '-' || substr(TimeEnd, 12, 5) FROM tPeriodCena WHERE ID_Zal=%1 ORDER BY ID");
+const QString kBadCount = "Число сеансов должно быть целым числом не меньше 0!";
+const QString kBands =
+    "SELECT substr(TimeBegin, 12, 5) || '-' || substr(TimeEnd, 12, 5) FROM tPeriodCena WHERE ID_Zal=%1 ORDER BY ID";
 
 QStringList typeNames(const TPriceDialog& dialog) {
     QStringList names;
@@ -38,7 +34,6 @@ void setPrice(TPriceDialog& dialog, const QString& price, const QString& fee, co
     pressButton(dialog, "btnSetCena");
 }
 
-// A hall's price dialog.
 struct HallPrices : TfrmSetCena {
     HallPrices(Database& db, int hall) : TfrmSetCena(db, nullptr) { SetZalID(hall); }
 };
@@ -51,7 +46,7 @@ class TestPrices : public DatabaseCase {
   private slots:
     void init() {
         startCase(m_ui, m_db);
-        m_hall = addHall(db(), QStringLiteral("Бассейн"));
+        m_hall = addHall(db(), "Бассейн");
         exec(db(), "INSERT INTO tVidSport (ID, NameVidSp) VALUES (7, 'Плавание')");
     }
 
@@ -69,7 +64,7 @@ class TestPrices : public DatabaseCase {
         QFETCH(QStringList, bands);
         addBand(db(), m_hall, QTime(9, 0), QTime(16, 0));
         addBand(db(), m_hall, QTime(16, 0), QTime(22, 0));
-        const int other = addHall(db(), QStringLiteral("Тренажёрный"));
+        const int other = addHall(db(), "Тренажёрный");
         addBand(db(), other, QTime(9, 0), QTime(16, 0));
         HallPrices dialog(db(), m_hall);
         dialog.TimeBegin->setTime(QTime::fromString(band.left(5), "HH:mm"));
@@ -277,13 +272,9 @@ class TestPrices : public DatabaseCase {
         QTest::keyClicks(typeEditor.leCountSeans, "2");
         QFETCH(QString, gone);
         execElsewhere(*m_db, "DELETE FROM " + gone);
-        const QString stored =
-            "SELECT (SELECT group_concat(TimeBegin) FROM tPeriodCena), (SELECT COUNT(*) FROM "
-            "tCenaSeans), (SELECT group_concat(KolvoSeans) FROM tTypeCen)";
-        const QStringList before = rows(db(), stored);
-        QDialog& writer = editor.isEmpty() ? static_cast<QDialog&>(owner) : typeEditor;
-        QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(writer, button.toLatin1().constData()));
-        QCOMPARE(rows(db(), stored), before);
+        pressRefusedAsGone(editor.isEmpty() ? static_cast<QDialog&>(owner) : typeEditor, button, db(),
+                           "SELECT (SELECT group_concat(TimeBegin) FROM tPeriodCena), (SELECT COUNT(*) FROM "
+                           "tCenaSeans), (SELECT group_concat(KolvoSeans) FROM tTypeCen)");
     }
     void sportsTypePricesUseBandZero() {
         const int swim = addTypeCen(db(), "Плавание 8", 0, 8, 0, 7);

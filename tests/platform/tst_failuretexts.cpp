@@ -47,7 +47,6 @@ Failure reportRun(const QString& project, const QString& sql = kNames, const QSt
     };
 }
 
-// Reads a photo file of that content.
 Failure photoRead(const QByteArray& content) {
     return [=](TestDatabase& at) {
         replaceFile(at.folder() + "photo.jpg", content);

@@ -245,25 +245,16 @@ class TestReportEngine : public DatabaseCase {
         QCOMPARE(lines.last(), QStringLiteral("Итого 8: 12,00"));
     }
 
-    // A list or a card, to PDF or RTF, that cannot be written whole is told of and leaves the former file as it was;
-    // only a folder that took the file is proposed again.
+    // A PDF or RTF file that cannot be written whole is told of and leaves the former file as it was; only a
+    // folder that took the file is proposed again.
     void keepsFormerFileAndFolder_data() {
-        QTest::addColumn<QString>("report");
         QTest::addColumn<QString>("format");
-        QTest::newRow("list PDF") << "List"
-                                  << "PDF";
-        QTest::newRow("list RTF") << "List"
-                                  << "RTF";
-        QTest::newRow("card PDF") << "Card"
-                                  << "PDF";
-        QTest::newRow("card RTF") << "Card"
-                                  << "RTF";
+        QTest::newRow("PDF") << "PDF";
+        QTest::newRow("RTF") << "RTF";
     }
     void keepsFormerFileAndFolder() {
-        QFETCH(QString, report);
         QFETCH(QString, format);
         Fixture fixture(8);
-        fixture.engine.selectReport(report);
         fixture.engine.enableRtf();
         const QString name = "out." + format.toLower();
         replaceFile(fixture.path(name), "former");

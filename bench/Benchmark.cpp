@@ -274,15 +274,7 @@ class Bench {
             // The view lays out the rows the count added.
             QApplication::processEvents();
             times.counted = msSince(timer);
-            // A person drags the scroll bar a moment later; the list works between events meanwhile.
-            timer.restart();
-            while (timer.elapsed() < kReactionMs) {
-                QApplication::processEvents();
-            }
-            timer.restart();
-            grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum() / 2);
-            paint(grid);
-            times.middle = msSince(timer);
+            times.middle = scrollAfterAMoment(grid, 2);
             timer.restart();
             keyClick(grid, Qt::Key_End, Qt::ControlModifier);
             paint(grid);
@@ -290,14 +282,7 @@ class Bench {
             // A write changes the file, and a person drags the scroll bar a moment later: the list reads the
             // rows it shows then, as for any scroll.
             SqlQuery(m_db).exec(WRITE_SQL);
-            timer.restart();
-            while (timer.elapsed() < kReactionMs) {
-                QApplication::processEvents();
-            }
-            timer.restart();
-            grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum() / 3);
-            paint(grid);
-            times.changed = msSince(timer);
+            times.changed = scrollAfterAMoment(grid, 3);
             SqlQuery(m_db).exec(CLEAN_WRITES_SQL);
             if (writer) {
                 times.cpuPerWrite = idleCpuPerWrite(*writer);
@@ -314,6 +299,19 @@ class Bench {
             all << times;
         }
         return all;
+    }
+
+    // A person drags the scroll bar to a part of the list a moment later, the event loop running meanwhile.
+    static double scrollAfterAMoment(SprGrid& grid, int part) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < kReactionMs) {
+            QApplication::processEvents();
+        }
+        timer.restart();
+        grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum() / part);
+        paint(grid);
+        return msSince(timer);
     }
 
     // The writer's longest wait and its number of writes since it was last asked.

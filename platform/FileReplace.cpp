@@ -143,7 +143,8 @@ void writeIniValues(const QString& path, const QList<QPair<QString, QString>>& v
         pending.fail(unrenamed);
     }
     if (!holdsExactly(QSettings(pending.path(), QSettings::IniFormat), merged)) {
-        pending.fail(QStringLiteral("настройки, прочитанные из файла %1, не совпадают с записанными").arg(pending.path()));
+        pending.fail(
+            QStringLiteral("настройки, прочитанные из файла %1, не совпадают с записанными").arg(pending.path()));
     }
     pending.commit();
 }

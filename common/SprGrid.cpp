@@ -4,12 +4,18 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QSet>
 #include <QStyle>
 #include <QtMath>
 
 namespace {
 
 const QString kRussianCapitals = QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ");
+
+// Keys that move within the rows shown or above them, or act on the current row.
+const QSet<int> kKeysWithinRows = {Qt::Key_Up,     Qt::Key_PageUp,  Qt::Key_Home,   Qt::Key_Left, Qt::Key_Right,
+                                   Qt::Key_Return, Qt::Key_Enter,   Qt::Key_Escape, Qt::Key_Tab,  Qt::Key_Backtab,
+                                   Qt::Key_Shift,  Qt::Key_Control, Qt::Key_Alt,    Qt::Key_Meta};
 
 }  // namespace
 
@@ -170,21 +176,38 @@ void SprGrid::prepareShownRows() {
     }
 }
 
-void SprGrid::finishCountBefore(const QEvent* event) {
+// While a long list's IDs are still read, the grid holds its first page. What stays within those rows
+// acts at once; what may reach past them (End, the scroll bar, a key or wheel near their end, a search
+// by typing) first finishes the read, so that nothing acts on a length that is not yet true.
+void SprGrid::finishCountBefore(const QEvent* event, bool onScrollBar) {
+    if (!m_model->counted() && reachesPastRowsHeld(event, onScrollBar)) {
+        m_model->finishCount();
+    }
+}
+
+bool SprGrid::reachesPastRowsHeld(const QEvent* event, bool onScrollBar) const {
+    const int shownRows = qMax(1, viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize()));
+    const int pageBeforeEnd = m_model->rowCount() - 1 - shownRows;
     switch (event->type()) {
-        case QEvent::KeyPress:
+        case QEvent::KeyPress: {
+            const int key = static_cast<const QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Down || key == Qt::Key_PageDown) {
+                return currentRowNumber() >= pageBeforeEnd;
+            }
+            return !kKeysWithinRows.contains(key);
+        }
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
+            return onScrollBar;
         case QEvent::Wheel:
-            m_model->finishCount();
-            break;
+            return rowAt(viewport()->height() - 1) < 0 || rowAt(viewport()->height() - 1) >= pageBeforeEnd;
         default:
-            break;
+            return false;
     }
 }
 
 bool SprGrid::viewportEvent(QEvent* event) {
-    finishCountBefore(event);
+    finishCountBefore(event, false);
     if (event->type() == QEvent::Paint) {
         prepareShownRows();
     }
@@ -193,13 +216,13 @@ bool SprGrid::viewportEvent(QEvent* event) {
 
 bool SprGrid::eventFilter(QObject* watched, QEvent* event) {
     if (watched == verticalScrollBar()) {
-        finishCountBefore(event);
+        finishCountBefore(event, true);
     }
     return QTableView::eventFilter(watched, event);
 }
 
 void SprGrid::keyPressEvent(QKeyEvent* event) {
-    m_model->finishCount();
+    finishCountBefore(event, false);
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         emit enterPressed();
         event->accept();

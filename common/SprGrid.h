@@ -20,8 +20,8 @@ const Entry* findKind(const QList<Entry>& entries, int kind) {
 // The read-only grid of a list window or selector: whole-row selection, bold titles, resizable
 // columns, no editing. It re-runs its query on demand and keeps a row number across re-queries.
 // Its model reads only the rows on screen, a page at a time, and holds no statement open. While the
-// model still reads a long list's IDs, a key, click or wheel over the grid first finishes that read, so
-// that nothing a person does acts on a length that is not yet true.
+// model still reads a long list's IDs, what a person does within the first page acts at once, and what
+// may reach past it first finishes that read, so that nothing acts on a length that is not yet true.
 class SprGrid : public QTableView {
     Q_OBJECT
 
@@ -77,7 +77,8 @@ class SprGrid : public QTableView {
     int cellPadding() const;
     int titleWidth(const QString& title) const;
     void goToRow(int row);
-    void finishCountBefore(const QEvent* event);
+    void finishCountBefore(const QEvent* event, bool onScrollBar);
+    bool reachesPastRowsHeld(const QEvent* event, bool onScrollBar) const;
     void prepareShownRows();
 
     SprModel* m_model = nullptr;

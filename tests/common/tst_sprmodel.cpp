@@ -184,6 +184,23 @@ class TestSprModel : public DatabaseCase {
             QVERIFY(grid.sprModel()->value(row, 0).isValid());
         }
     }
+    // While a long list's IDs are read, a key within its first page acts at once; one that reaches past
+    // it first finishes the read.
+    void keysWithinTheFirstPageDoNotWaitForTheIds() {
+        fillEventLog();
+        const QString sql = eventListSql(QStringLiteral("by date"));
+        SprGrid grid;
+        grid.resize(400, 300);
+        grid.load(
+            sql, [this](const QString& text) { return SqlQuery(db()).prepared(text); }, {}, {},
+            eventListKey(QStringLiteral("by date")));
+        QTest::keyClick(&grid, Qt::Key_PageDown);
+        QVERIFY(!grid.sprModel()->counted());
+        QVERIFY(grid.currentRowNumber() > 0);
+        QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+        QVERIFY(grid.sprModel()->counted());
+        QCOMPARE(grid.currentRowNumber(), rows(db(), QStringLiteral("SELECT ID FROM (%1)").arg(sql)).size() - 1);
+    }
     void measuresAFileWithoutStatistics() {
         const QString statistics = QStringLiteral("SELECT count(*) FROM sqlite_stat1 WHERE tbl='tOrg'");
         db().measureWhenUnmeasured();

@@ -30,12 +30,14 @@ class TfrmAPL : public QMainWindow {
 
     int AddWorkUser(int idUser);
     void DelWorkUser(int id);
+    // Stores the level and shows «Сервис» only to the administrator's.
     void SetUserLevel(int level);
 
     // The complex's parameters by code; a missing code reads as the integer 0 and sets FParNotFound.
     QVariant GetParApl(int code);
     void SetParApl(int code, const QVariant& value);
-    void UpDateDB();
+    // Raises a stored database version below the program's; answers the number of changes.
+    int UpDateDB();
 
     static QString connectionFile();
     // When the database file is missing, asks for one; false when the person cancels.
@@ -63,8 +65,11 @@ class TfrmAPL : public QMainWindow {
     QToolBar* tbWork = nullptr;
     QLabel* StatBarPanel1 = nullptr;
 
+    void setVisible(bool visible) override;
+
   public slots:
-    void FormShow();
+    // Opens the connection and writes the sign-in; false when the window must not open.
+    bool FormShow();
     bool FormCloseQuery();
     void FormClose();
 
@@ -87,10 +92,11 @@ class TfrmAPL : public QMainWindow {
     void TileVertically();
 
   protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // The sign-in row, the start in the event log and the version step; answers the version step's changes.
+    int WriteSignIn();
     void setupUi();
     void setupMenus();
     void setupToolBars();

@@ -48,6 +48,8 @@ const QString kSettingsUnwritable = QStringLiteral(
     "настройки, измененные за этот сеанс, не сохранены. Проверьте, что папка программы доступна для записи и на "
     "диске есть место.");
 constexpr int kCurrentDBVersion = 1;
+// No window manager tells a window's frame before it is first shown: room for a usual title bar and border.
+constexpr QMargins kFrameAllowance(4, 32, 4, 4);
 
 QDateTime readIniDate(QSettings& ini, const QString& key, const QDateTime& fallback) {
     const QDate date = QLocale().toDate(ini.value(key).toString(), shortDateFormat());
@@ -80,8 +82,15 @@ TfrmAPL::TfrmAPL(QWidget* parent) : QMainWindow(parent) {
     RegisterRecordEditors();
     setupUi();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - frameGeometry().center());
+        const QRect frame = frameOnScreen(size(), kFrameAllowance, screen->availableGeometry());
+        resize(frame.size().shrunkBy(kFrameAllowance));
+        move(frame.topLeft());  // a window's position is its frame's
     }
+}
+
+QRect frameOnScreen(const QSize& designed, const QMargins& frame, const QRect& available) {
+    const QSize framed = designed.grownBy(frame).boundedTo(available.size());
+    return QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, framed, available);
 }
 
 TfrmAPL::~TfrmAPL() {

@@ -13,6 +13,10 @@ class QMdiSubWindow;
 class QToolBar;
 class TfrmSprTxt;
 
+// Where a window's frame goes on the screen's available area: around the designed size where the area holds
+// both, else the whole area's height or width; centred, so the frame and the menu below it are on screen.
+QRect frameOnScreen(const QSize& designed, const QMargins& frame, const QRect& available);
+
 // Lets the card and reservation forms open the editors of new clients and organisations.
 void RegisterRecordEditors();
 

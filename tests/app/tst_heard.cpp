@@ -28,16 +28,16 @@ const QString kSettingsUnwritable =
     "диске есть место.";
 // A database from before the parameters were shipped with it.
 const QString kOldDatabase = "DELETE FROM tParApl";
-// Each insert into the table then needs new pages of the file.
-const QString kNeedsRoomOnInsert =
-    "CREATE TRIGGER tFill AFTER INSERT ON %1 BEGIN INSERT INTO tFiller VALUES (zeroblob(65536)); END";
 const QString kParsSql = "SELECT ParKod, snachDT, snachInt, snachStr FROM tParApl ORDER BY ParKod";
 
-// Runs the action with every connection it opens unable to grow its file, as on a full disk: a page limit below
-// the file's keeps it at the pages it has.
-void onFullDisk(const std::function<void()>& action) {
-    const auto keepPages = [](sqlite3* db, const char**, const sqlite3_api_routines*) {
-        return sqlite3_exec(db, "PRAGMA max_page_count = 1", nullptr, nullptr, nullptr);
+// Runs the action with each insert into the table needing new pages of the file, and every connection the action
+// opens unable to grow its file, as on a full disk: a page limit below the file's keeps it at the pages it has.
+void onFullDisk(Database& db, const QString& table, const std::function<void()>& action) {
+    exec(db, "CREATE TABLE tFiller (b)");
+    exec(db,
+         "CREATE TRIGGER tFill AFTER INSERT ON " + table + " BEGIN INSERT INTO tFiller VALUES (zeroblob(65536)); END");
+    const auto keepPages = [](sqlite3* handle, const char**, const sqlite3_api_routines*) {
+        return sqlite3_exec(handle, "PRAGMA max_page_count = 1", nullptr, nullptr, nullptr);
     };
     const auto entry = reinterpret_cast<void (*)()>(+keepPages);
     sqlite3_auto_extension(entry);
@@ -84,11 +84,7 @@ class TestHeard : public DatabaseCase {
         resetProgramGlobals();
     }
     void cleanup() {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (qobject_cast<Tfprompt*>(widget)) {
-                delete widget;
-            }
-        }
+        qDeleteAll(prompts());
         m_app.reset();
         endCase(m_ui, m_db);
     }
@@ -254,7 +250,7 @@ class TestHeard : public DatabaseCase {
         }
     }
     // Unreadable period dates read as the start's moment.
-    void startsWithBadPeriodThenLoginFindsNoDatabaseThenAHeldOne() {
+    void startsWithBadPeriodThenLoginFindsNoDatabase() {
         writeIni({"[ParamApl]", "gPeriodCardBeg=31.02.2024", "gPeriodCardEnd=2024-03-05"});
         gUserApl.ID = 9;
         TfrmAPL main;
@@ -268,28 +264,22 @@ class TestHeard : public DatabaseCase {
         signIn(prompt, "Admin");
         QCOMPARE(m_ui->fileDialogTitles, QStringList({kDbDialogTitle, kDbDialogTitle}));
         QVERIFY(!prompt.isNull() && !gLoginOK);
-        m_db->db.close();
-        Database holder;
-        QVERIFY(holder.open(m_db->path(), Database::Mode::Exclusive));
         m_ui->fileAnswers.push_back(m_db->path());
-        signIn(prompt, "Admin");
-        QCOMPARE(m_ui->messageTexts(), QStringList(kDbAccessError));
-        QVERIFY(!prompt.isNull() && !gLoginOK);
-        holder.close();
-        QVERIFY(m_db->db.open(m_db->path()));
         signIn(prompt, "Admin");
         QCOMPARE(m_ui->fileDialogTitles.size(), 3);
         QVERIFY(gLoginOK);
         QCOMPARE(workUserRows(m_db->db).size(), 1);
     }
-    // A sign-in that fails opens no window and writes nothing of it: a connection refused as exclusive is asked
-    // while another copy is connected ends the program; a write that finds the disk full gives the sign-in again,
-    // which opens the window once there is room.
+    // A sign-in that fails opens no window and writes nothing of it. A connection refused as exclusive is asked while
+    // another copy is connected ends the program; a check refused while another copy holds the file exclusively, or a
+    // write that finds the disk full, gives the sign-in again, which opens the window once the cause is gone.
     void failedSignInOpensNoWindow_data() {
         QTest::addColumn<QString>("cause");
         QTest::addColumn<QString>("details");
-        QTest::newRow("exclusive asked while another copy is connected") << "exclusive"
-                                                                         << "не открыта больше нигде";
+        QTest::newRow("exclusive while another copy is connected") << "exclusive"
+                                                                   << "не открыта больше нигде";
+        QTest::newRow("another copy holds it exclusively") << "held"
+                                                           << "База открыта монопольно";
         for (const char* table : {"tWorkUser", "tListActionUsers", "tParApl"}) {
             QTest::addRow("no room for the write into %s", table) << table << "database or disk is full";
         }
@@ -301,27 +291,32 @@ class TestHeard : public DatabaseCase {
         const int other = addUser(m_db->db, "Петров", "1", ulUser);
         insert(m_db->db, QString("INSERT INTO tWorkUser (id_user) VALUES (%1)").arg(other));
         const QStringList kept = workUserRows(m_db->db);
-        if (fullDisk) {
-            exec(m_db->db, "CREATE TABLE tFiller (b)");
-            exec(m_db->db, kNeedsRoomOnInsert.arg(cause));
-        }
         auto main = startProgram();
-        const auto signInHere = [&] { signIn(openPrompt(*main), "Петров", "1", !fullDisk); };
-        fullDisk ? onFullDisk(signInHere) : signInHere();
+        const auto signInHere = [&] { signIn(openPrompt(*main), "Петров", "1", cause == "exclusive"); };
+        if (cause == "held") {
+            m_db->db.close();
+            Database holder;
+            QVERIFY(holder.open(m_db->path(), Database::Mode::Exclusive));
+            signInHere();
+        } else {
+            fullDisk ? onFullDisk(m_db->db, cause, signInHere) : signInHere();
+        }
+        QVERIFY(m_db->db.isOpen() || m_db->db.open(m_db->path()));
         QCOMPARE(m_ui->messages.size(), 1);
         QCOMPARE(m_ui->messages.first().text == kDbAccessError, !fullDisk);
         QVERIFY2(m_ui->messages.first().details.contains(details), qPrintable(m_ui->messages.first().details));
         QVERIFY(!main->isVisible() && !main->N_Servis->menuAction()->isVisible() && !main->ADOConnect.isOpen());
         QVERIFY(m_ui->questions.isEmpty() && logRows(m_db->db).isEmpty() && rows(m_db->db, kParsSql).isEmpty());
         QCOMPARE(workUserRows(m_db->db), kept);
-        Tfprompt* again = shownPrompt();
-        QCOMPARE(gLoginOK, !again);
-        if (!fullDisk) {
+        const QList<Tfprompt*> again = prompts();
+        QCOMPARE(again.size(), int(!gLoginOK));
+        if (cause == "exclusive") {
             QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value("ParUser/gEndUserStr").toString(), "Петров");
             return;
         }
-        QCOMPARE(again->login->text(), "Петров");
-        signIn(again, "Петров", "1");
+        QVERIFY(again.first()->isVisible());
+        QCOMPARE(again.first()->login->text(), "Петров");
+        signIn(again.first(), "Петров", "1");
         QVERIFY(main->isVisible() && !main->N_Servis->menuAction()->isVisible());
         QCOMPARE(workUserRows(m_db->db).size(), kept.size() + 1);
     }
@@ -341,13 +336,14 @@ class TestHeard : public DatabaseCase {
         main->FormCreate(appFolder());
         return main;
     }
-    static Tfprompt* shownPrompt() {
+    static QList<Tfprompt*> prompts() {
+        QList<Tfprompt*> found;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (widget->isVisible() && qobject_cast<Tfprompt*>(widget)) {
-                return static_cast<Tfprompt*>(widget);
+            if (auto* prompt = qobject_cast<Tfprompt*>(widget)) {
+                found << prompt;
             }
         }
-        return nullptr;
+        return found;
     }
     Tfprompt* openPrompt(TfrmAPL& main) {
         auto* prompt = new Tfprompt(main);

@@ -18,6 +18,7 @@
 #include "app/UnitParamApl.h"
 #include "app/UnitSprTXT.h"
 #include "app/about.h"
+#include "app/prompt.h"
 #include "cards/UnitCard.h"
 #include "clients/UnitEdClient.h"
 #include "clients/UnitEdOrg.h"
@@ -27,6 +28,7 @@
 #include "platform/AppError.h"
 #include "platform/FileReplace.h"
 #include "platform/Forms.h"
+#include "platform/GuardedApplication.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
 #include "reports/UnitRepCard.h"
@@ -46,6 +48,8 @@ const QString kSettingsUnwritable = QStringLiteral(
     "настройки, измененные за этот сеанс, не сохранены. Проверьте, что папка программы доступна для записи и на "
     "диске есть место.");
 constexpr int kCurrentDBVersion = 1;
+// No window manager tells a window's frame before it is first shown: room for a usual title bar and border.
+constexpr QMargins kFrameAllowance(4, 32, 4, 4);
 
 QDateTime readIniDate(QSettings& ini, const QString& key, const QDateTime& fallback) {
     const QDate date = QLocale().toDate(ini.value(key).toString(), shortDateFormat());
@@ -78,8 +82,15 @@ TfrmAPL::TfrmAPL(QWidget* parent) : QMainWindow(parent) {
     RegisterRecordEditors();
     setupUi();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - frameGeometry().center());
+        const QRect frame = frameOnScreen(size(), kFrameAllowance, screen->availableGeometry());
+        resize(frame.size().shrunkBy(kFrameAllowance));
+        move(frame.topLeft());  // a window's position is its frame's
     }
+}
+
+QRect frameOnScreen(const QSize& designed, const QMargins& frame, const QRect& available) {
+    const QSize framed = designed.grownBy(frame).boundedTo(available.size());
+    return QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, framed, available);
 }
 
 TfrmAPL::~TfrmAPL() {
@@ -166,6 +177,7 @@ void TfrmAPL::setupMenus() {
             &TfrmAPL::N_Rep_CardClick);
 
     N_Servis = addMenu(bar, "N_Servis", QStringLiteral("Сервис"));
+    N_Servis->menuAction()->setVisible(false);  // until a level allows it
     connect(addMenuItem(N_Servis, "N_ParApl", QStringLiteral("Параметры")), &QAction::triggered, this,
             &TfrmAPL::N_ParAplClick);
     connect(addMenuItem(N_Servis, "N_UserApl", QStringLiteral("Пользователи")), &QAction::triggered, this,
@@ -458,15 +470,20 @@ bool TfrmAPL::EnsureDatabaseFile(QWidget* parent) {
     return true;
 }
 
-void TfrmAPL::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (!m_shown && !event->spontaneous()) {
-        m_shown = true;
-        FormShow();
+// The window opens only once its sign-in has been written: it is never seen without it.
+void TfrmAPL::setVisible(bool visible) {
+    if (visible && !m_shown) {
+        m_shown = FormShow();
+        if (!m_shown) {
+            return;
+        }
     }
+    QMainWindow::setVisible(visible);
 }
 
-void TfrmAPL::FormShow() {
+bool TfrmAPL::FormShow() {
+    // Before anything can fail, so that no failure leaves the menu of a higher level.
+    SetUserLevel(gUserApl.Uroven);
     QString caption = QStringLiteral("%1 (%2)  # %3 #").arg(kAppTitle, kAppVersion, gUserApl.Name);
     ADOConnect.close();
     const auto mode = gMonopolno ? Database::Mode::Exclusive : Database::Mode::ReadWrite;
@@ -477,21 +494,44 @@ void TfrmAPL::FormShow() {
     if (!ADOConnect.open(connectionFile(), mode, kProgramTables)) {
         showDetailedMessage(this, kDbAccessErrorText, ADOConnect.openError());
         m_connectFailed = true;
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-        return;
+        close();
+        return false;
     }
     ADOConnect.measureWhenUnmeasured();
     StatBarPanel1->setText(QStringLiteral("База данных открыта..."));
+    int changes = 0;
+    try {
+        changes = WriteSignIn();
+    } catch (...) {
+        // A full disk or a long write elsewhere: the person reads why and signs in again.
+        ADOConnect.close();
+        showCurrentException();
+        openSignIn(*this);
+        return false;
+    }
+    if (changes > 0) {
+        showMessage(this, QStringLiteral("Произведено обновление БД до версии: %1\rКоличество изменений: %2")
+                              .arg(kCurrentDBVersion)
+                              .arg(changes));
+    }
+    return true;
+}
+
+// One transaction, so that a write that fails leaves none of the others.
+int TfrmAPL::WriteSignIn() {
+    Transaction transaction(ADOConnect);
     if (gMonopolno) {
         // Only now is nobody else connected: the sign-ins and wizard proposals left are those of
         // workstations that crashed.
         SqlQuery(ADOConnect).exec(DELETE_WORK_USERS_SQL);
         SqlQuery(ADOConnect).exec(DELETE_WIZARD_PROPOSALS_SQL);
     }
-    FIDWorkUser = AddWorkUser(gUserApl.ID);
-    SetUserLevel(gUserApl.Uroven);
+    const int workUser = AddWorkUser(gUserApl.ID);
     WriteActionLog(ADOConnect, acProgram, QStringLiteral("Запуск программы"));
-    UpDateDB();
+    const int changes = UpDateDB();
+    transaction.commit();
+    FIDWorkUser = workUser;
+    return changes;
 }
 
 void TfrmAPL::closeEvent(QCloseEvent* event) {
@@ -561,13 +601,11 @@ void TfrmAPL::SetParApl(int code, const QVariant& value) {
     WriteParApl(ADOConnect, code, value);
 }
 
-void TfrmAPL::UpDateDB() {
+int TfrmAPL::UpDateDB() {
     const int version = qRound(GetParApl(pcDBVersion).toDouble());
     if (version >= kCurrentDBVersion) {
-        return;
+        return 0;
     }
     SetParApl(pcDBVersion, kCurrentDBVersion);
-    showMessage(this, QStringLiteral("Произведено обновление БД до версии: %1\rКоличество изменений: %2")
-                          .arg(kCurrentDBVersion)
-                          .arg(1));
+    return 1;
 }

@@ -13,6 +13,10 @@ class QMdiSubWindow;
 class QToolBar;
 class TfrmSprTxt;
 
+// Where a window's frame goes on the screen's available area: around the designed size where the area holds
+// both, else the whole area's height or width; centred, so the frame and the menu below it are on screen.
+QRect frameOnScreen(const QSize& designed, const QMargins& frame, const QRect& available);
+
 // Lets the card and reservation forms open the editors of new clients and organisations.
 void RegisterRecordEditors();
 
@@ -30,12 +34,14 @@ class TfrmAPL : public QMainWindow {
 
     int AddWorkUser(int idUser);
     void DelWorkUser(int id);
+    // Stores the level and shows «Сервис» only to the administrator's.
     void SetUserLevel(int level);
 
     // The complex's parameters by code; a missing code reads as the integer 0 and sets FParNotFound.
     QVariant GetParApl(int code);
     void SetParApl(int code, const QVariant& value);
-    void UpDateDB();
+    // Raises a stored database version below the program's; answers the number of changes.
+    int UpDateDB();
 
     static QString connectionFile();
     // When the database file is missing, asks for one; false when the person cancels.
@@ -63,8 +69,11 @@ class TfrmAPL : public QMainWindow {
     QToolBar* tbWork = nullptr;
     QLabel* StatBarPanel1 = nullptr;
 
+    void setVisible(bool visible) override;
+
   public slots:
-    void FormShow();
+    // Opens the connection and writes the sign-in; false when the window must not open.
+    bool FormShow();
     bool FormCloseQuery();
     void FormClose();
 
@@ -87,10 +96,11 @@ class TfrmAPL : public QMainWindow {
     void TileVertically();
 
   protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // The sign-in row, the start in the event log and the version step; answers the version step's changes.
+    int WriteSignIn();
     void setupUi();
     void setupMenus();
     void setupToolBars();

@@ -14,7 +14,6 @@ int main(int argc, char** argv) {
     TfrmAPL frmAPL;
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velorma.png")));
     frmAPL.FormCreate();
-    auto* fprompt = new Tfprompt(frmAPL);
-    fprompt->show();
+    openSignIn(frmAPL);
     return app.exec();
 }

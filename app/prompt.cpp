@@ -32,6 +32,10 @@ constexpr int kOpaque = 255;
 
 }  // namespace
 
+void openSignIn(TfrmAPL& mainWindow) {
+    (new Tfprompt(mainWindow))->show();
+}
+
 Tfprompt::Tfprompt(TfrmAPL& mainWindow) : QWidget(nullptr, Qt::FramelessWindowHint), m_main(mainWindow) {
     setAttribute(Qt::WA_DeleteOnClose);
     setupUi();

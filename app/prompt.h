@@ -45,3 +45,6 @@ class Tfprompt : public QWidget {
 
     TfrmAPL& m_main;
 };
+
+// Shows a new sign-in window for the main window, which stays hidden until someone signs in.
+void openSignIn(TfrmAPL& mainWindow);

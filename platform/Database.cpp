@@ -2,6 +2,7 @@
 
 #include <QAtomicInt>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -193,6 +194,9 @@ bool isAnswerNonZero(QSqlQuery& query, const QString& sql) {
 const QByteArray kSqliteMagic("SQLite format 3\0", 16);
 constexpr int kHeaderSize = 100;
 const QString kReadOnlyFile = QStringLiteral("Файл базы данных доступен только для чтения.");
+const QString kOpenElsewhere = QStringLiteral(
+    "База открыта на другом рабочем месте, а монопольно открыть её можно, только когда она не открыта больше нигде.");
+const QString kOpenExclusiveElsewhere = QStringLiteral("База открыта монопольно на другом рабочем месте.");
 
 quint32 headerNumber(const QByteArray& header, int offset, int size) {
     quint32 n = 0;
@@ -305,9 +309,16 @@ bool Database::open(const QString& file, Mode mode, const QStringList& requiredT
 // The lock is taken on the real path, so that a link elsewhere cannot open an exclusive base twice.
 QString Database::connectChecked(const QString& file, Mode mode, const QStringList& requiredTables) {
     auto lock = std::make_unique<FileLock>();
-    if (!lock->tryLock(file + QStringLiteral(".lock"),
-                       mode == Mode::Exclusive ? FileLock::Kind::Exclusive : FileLock::Kind::Shared)) {
-        return QStringLiteral("Файл блокировки недоступен, или база открыта монопольно на другом рабочем месте.");
+    const QString lockFile = file + QStringLiteral(".lock");
+    switch (lock->tryLock(lockFile, mode == Mode::Exclusive ? FileLock::Kind::Exclusive : FileLock::Kind::Shared)) {
+        case FileLock::Outcome::Locked:
+            break;
+        case FileLock::Outcome::Unavailable:
+            return QStringLiteral("Файл блокировки %1 недоступен.").arg(QDir::toNativeSeparators(lockFile));
+        case FileLock::Outcome::HeldShared:
+            return kOpenElsewhere;
+        case FileLock::Outcome::HeldExclusive:
+            return kOpenExclusiveElsewhere;
     }
     QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
                           ? QSqlDatabase::database(m_connectionName, false)

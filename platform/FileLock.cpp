@@ -10,19 +10,20 @@ FileLock::~FileLock() {
     unlock();
 }
 
-bool FileLock::tryLock(const QString& path, Kind kind) {
+FileLock::Outcome FileLock::tryLock(const QString& path, Kind kind) {
     unlock();
     const QByteArray native = QFile::encodeName(path);
     m_fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (m_fd < 0) {
-        return false;
+        return Outcome::Unavailable;
     }
-    const int operation = (kind == Kind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
-    if (::flock(m_fd, operation) != 0) {
-        unlock();
-        return false;
+    if (::flock(m_fd, (kind == Kind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) {
+        return Outcome::Locked;
     }
-    return true;
+    // Refused the whole file, the holders may still share it: then none of them holds it alone.
+    const bool shared = kind == Kind::Exclusive && ::flock(m_fd, LOCK_SH | LOCK_NB) == 0;
+    unlock();
+    return shared ? Outcome::HeldShared : Outcome::HeldExclusive;
 }
 
 void FileLock::unlock() {

@@ -7,13 +7,15 @@
 class FileLock {
   public:
     enum class Kind { Shared, Exclusive };
+    // What came of a try: the lock taken, or why not.
+    enum class Outcome { Locked, Unavailable, HeldShared, HeldExclusive };
 
     FileLock() = default;
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    bool tryLock(const QString& path, Kind kind);
+    Outcome tryLock(const QString& path, Kind kind);
     void unlock();
 
   private:

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include <sqlite3.h>
+
 #include "app/UnitHeard.h"
 #include "app/prompt.h"
 #include "common/UnitConst.h"
@@ -27,6 +29,21 @@ const QString kSettingsUnwritable =
 // A database from before the parameters were shipped with it.
 const QString kOldDatabase = "DELETE FROM tParApl";
 const QString kParsSql = "SELECT ParKod, snachDT, snachInt, snachStr FROM tParApl ORDER BY ParKod";
+
+// Runs the action with each insert into the table needing new pages of the file, and every connection the action
+// opens unable to grow its file, as on a full disk: a page limit below the file's keeps it at the pages it has.
+void onFullDisk(Database& db, const QString& table, const std::function<void()>& action) {
+    exec(db, "CREATE TABLE tFiller (b)");
+    exec(db,
+         "CREATE TRIGGER tFill AFTER INSERT ON " + table + " BEGIN INSERT INTO tFiller VALUES (zeroblob(65536)); END");
+    const auto keepPages = [](sqlite3* handle, const char**, const sqlite3_api_routines*) {
+        return sqlite3_exec(handle, "PRAGMA max_page_count = 1", nullptr, nullptr, nullptr);
+    };
+    const auto entry = reinterpret_cast<void (*)()>(+keepPages);
+    sqlite3_auto_extension(entry);
+    action();
+    sqlite3_cancel_auto_extension(entry);
+}
 
 QStringList logRows(Database& db) {
     return rows(db, "SELECT id_user, kod_action, ActionStr FROM tListActionUsers ORDER BY ID");
@@ -67,28 +84,11 @@ class TestHeard : public DatabaseCase {
         resetProgramGlobals();
     }
     void cleanup() {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (qobject_cast<Tfprompt*>(widget)) {
-                delete widget;
-            }
-        }
+        qDeleteAll(prompts());
         m_app.reset();
         endCase(m_ui, m_db);
     }
 
-    void startsWithoutIniFile() {
-        gUserApl = {7, "x", 2, "y"};
-        const QDateTime before = QDateTime::currentDateTime();
-        auto main = startProgram();
-        const QDateTime after = QDateTime::currentDateTime();
-        QCOMPARE(m_ui->fileDialogTitles, QStringList(kDbDialogTitle));
-        QCOMPARE(QStringList({gAppPath, gPathBase, gDBFName, gPhotoDir, gPathPhotoLoad, gEndUserStr}),
-                 QStringList({appFolder(), m_db->folder(), "dbVelorma.mdb", appFolder() + "Photo/", appFolder(), ""}));
-        QVERIFY(gPeriodCard.Beg >= before && gPeriodCard.End <= after && gQueryClose);
-        // The preset user is the database's first.
-        QCOMPARE(signedInUser(), "1|Admin|0|system admin");
-        QVERIFY(!QFile::exists(iniPath()));
-    }
     void roundTripsIniAndOwnSignInRow() {
         // Another copy signed in under the same name inserts its row right after ours.
         exec(m_db->db,
@@ -147,15 +147,14 @@ class TestHeard : public DatabaseCase {
         QCOMPARE(main->GetParApl(101).toString(), QString());
         QCOMPARE(main->FParNotFound, 0);
         exec(m_db->db, kOldDatabase);
-        main->UpDateDB();
-        main->UpDateDB();
+        QCOMPARE(main->UpDateDB(), 1);
+        QCOMPARE(main->UpDateDB(), 0);
         exec(m_db->db, "UPDATE tParApl SET snachInt=0 WHERE ParKod=52");
-        main->UpDateDB();
+        QCOMPARE(main->UpDateDB(), 1);
         QCOMPARE(rows(m_db->db, kParsSql), QStringList("52||1|"));
         exec(m_db->db, "UPDATE tParApl SET snachInt=2 WHERE ParKod=52");
-        main->UpDateDB();
+        QCOMPARE(main->UpDateDB(), 0);
         QCOMPARE(rows(m_db->db, kParsSql), QStringList("52||2|"));
-        QCOMPARE(m_ui->messageTexts(), QStringList(2, kVersionMessage));
     }
     void signInThenClose_data() {
         QTest::addColumn<SignIn>("run");
@@ -173,6 +172,7 @@ class TestHeard : public DatabaseCase {
     void signInThenClose() {
         QFETCH(SignIn, run);
         const auto& [login, password, exclusive, level, queryClose, closeBy, answer, signedIn, message, asked] = run;
+        gUserApl = {7, "x", 2, "y"};  // the start presets the built-in administrator
         const int id = addUser(m_db->db, "Петров", "Пароль1", level, "смена");
         // Other copies signed in: one as Admin, one under the same name, which left a wizard proposal.
         exec(m_db->db, QString("INSERT INTO tWorkUser (id_user) VALUES (1), (%1)").arg(id));
@@ -237,69 +237,80 @@ class TestHeard : public DatabaseCase {
             QCOMPARE(fileBytes(iniPath()), iniBefore);
         }
     }
-    // Unreadable period dates read as the start's moment.
-    void startsWithBadPeriodThenLoginFindsNoDatabaseThenAHeldOne() {
+    // Unreadable period dates read as the start's moment, keys not given as their defaults, and the file stays as it
+    // was; a missing database is asked for at the start and at each sign-in until one is chosen.
+    void startsWithDefaultsThenLoginFindsNoDatabase() {
         writeIni({"[ParamApl]", "gPeriodCardBeg=31.02.2024", "gPeriodCardEnd=2024-03-05"});
-        gUserApl.ID = 9;
+        const QByteArray ini = fileBytes(iniPath());
+        gUserApl = {7, "x", 2, "y"};
         TfrmAPL main;
         const QDateTime before = QDateTime::currentDateTime();
-        main.FormCreate(appFolder());  // the dialog of the main window is cancelled
+        main.FormCreate(appFolder());  // the dialog of the main window is cancelled: no preset user yet
         const QDateTime after = QDateTime::currentDateTime();
-        QVERIFY(gPeriodCard.Beg >= before && gPeriodCard.End >= before);
+        QCOMPARE(QStringList({gAppPath, gPathBase, gDBFName, gPhotoDir, gPathPhotoLoad, gEndUserStr, signedInUser()}),
+                 QStringList({appFolder(), appFolder() + "Base/", "dbVelorma.mdb", appFolder() + "Photo/", appFolder(),
+                              "", "7|x|2|y"}));
+        QVERIFY(gPeriodCard.Beg >= before && gPeriodCard.End >= before && gQueryClose);
         QVERIFY(gPeriodCard.Beg <= after && gPeriodCard.End <= after);
-        QCOMPARE(gUserApl.ID, 9);
         QPointer<Tfprompt> prompt = openPrompt(main);
         signIn(prompt, "Admin");
         QCOMPARE(m_ui->fileDialogTitles, QStringList({kDbDialogTitle, kDbDialogTitle}));
         QVERIFY(!prompt.isNull() && !gLoginOK);
-        m_db->db.close();
-        Database holder;
-        QVERIFY(holder.open(m_db->path(), Database::Mode::Exclusive));
         m_ui->fileAnswers.push_back(m_db->path());
         signIn(prompt, "Admin");
-        QCOMPARE(m_ui->messageTexts(), QStringList(kDbAccessError));
-        QVERIFY(m_ui->messages.first().details.contains("монопольно"));
-        QVERIFY(!prompt.isNull() && !gLoginOK);
-        holder.close();
-        QVERIFY(m_db->db.open(m_db->path()));
-        signIn(prompt, "Admin");
-        QCOMPARE(m_ui->fileDialogTitles.size(), 3);
-        QVERIFY(gLoginOK);
+        QVERIFY(gLoginOK && gPathBase == m_db->folder());
         QCOMPARE(workUserRows(m_db->db).size(), 1);
+        QCOMPARE(fileBytes(iniPath()), ini);
     }
-    void failedMainConnectionClosesWithoutDatabaseWrite_data() {
-        QTest::addColumn<bool>("otherHoldsExclusive");
-        QTest::newRow("exclusive asked while another copy is connected") << false;
-        QTest::newRow("another copy holds the file exclusively") << true;
-    }
-    void failedMainConnectionClosesWithoutDatabaseWrite() {
-        QFETCH(bool, otherHoldsExclusive);
-        const int other = addUser(m_db->db, "Петров", "1", 1);
-        auto main = startProgram();
-        Database holder;
-        insert(m_db->db, QString("INSERT INTO tWorkUser (id_user) VALUES (%1)").arg(other));
-        if (otherHoldsExclusive) {
-            // Signed in a moment before another copy took the file for itself.
-            gUserApl = {other, "Петров", 1, QString()};
-            gEndUserStr = gUserApl.Name;
-            gLoginOK = true;
-            m_db->db.close();
-            QVERIFY(holder.open(m_db->path(), Database::Mode::Exclusive));
-            main->show();
-            holder.close();
-            QVERIFY(m_db->db.open(m_db->path()));
-        } else {
-            signIn(openPrompt(*main), "Петров", "1", true);
-            QVERIFY(gLoginOK);
+    // A sign-in that fails opens no window and writes nothing of it. A connection refused as exclusive is asked while
+    // another copy is connected ends the program; a check refused while another copy holds the file exclusively, or a
+    // write that finds the disk full, gives the sign-in again, which opens the window once the cause is gone.
+    void failedSignInOpensNoWindow_data() {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QString>("details");
+        QTest::newRow("exclusive while another copy is connected") << "exclusive"
+                                                                   << "не открыта больше нигде";
+        QTest::newRow("another copy holds it exclusively") << "held"
+                                                           << "База открыта монопольно";
+        for (const char* table : {"tWorkUser", "tListActionUsers", "tParApl"}) {
+            QTest::addRow("no room for the write into %s", table) << table << "database or disk is full";
         }
-        QCOMPARE(m_ui->messageTexts(), QStringList(kDbAccessError));
-        QVERIFY(!main->ADOConnect.isOpen());
-        QTRY_VERIFY_WITH_TIMEOUT(!main->isVisible(), 2000);
-        QVERIFY(m_ui->questions.isEmpty());
-        QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value("ParUser/gEndUserStr").toString(), "Петров");
-        QVERIFY(logRows(m_db->db).isEmpty());
-        QCOMPARE(workUserRows(m_db->db).size(), 1);
-        QVERIFY(rows(m_db->db, kParsSql).isEmpty());
+    }
+    void failedSignInOpensNoWindow() {
+        QFETCH(QString, cause);
+        QFETCH(QString, details);
+        const bool fullDisk = cause.startsWith('t');
+        const int other = addUser(m_db->db, "Петров", "1", ulUser);
+        insert(m_db->db, QString("INSERT INTO tWorkUser (id_user) VALUES (%1)").arg(other));
+        const QStringList kept = workUserRows(m_db->db);
+        auto main = startProgram();
+        const auto signInHere = [&] { signIn(openPrompt(*main), "Петров", "1", cause == "exclusive"); };
+        if (cause == "held") {
+            m_db->db.close();
+            Database holder;
+            QVERIFY(holder.open(m_db->path(), Database::Mode::Exclusive));
+            signInHere();
+        } else {
+            fullDisk ? onFullDisk(m_db->db, cause, signInHere) : signInHere();
+        }
+        QVERIFY(m_db->db.isOpen() || m_db->db.open(m_db->path()));
+        QCOMPARE(m_ui->messages.size(), 1);
+        QCOMPARE(m_ui->messages.first().text == kDbAccessError, !fullDisk);
+        QVERIFY2(m_ui->messages.first().details.contains(details), qPrintable(m_ui->messages.first().details));
+        QVERIFY(!main->isVisible() && !main->N_Servis->menuAction()->isVisible() && !main->ADOConnect.isOpen());
+        QVERIFY(m_ui->questions.isEmpty() && logRows(m_db->db).isEmpty() && rows(m_db->db, kParsSql).isEmpty());
+        QCOMPARE(workUserRows(m_db->db), kept);
+        const QList<Tfprompt*> again = prompts();
+        QCOMPARE(again.size(), int(!gLoginOK));
+        if (cause == "exclusive") {
+            QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value("ParUser/gEndUserStr").toString(), "Петров");
+            return;
+        }
+        QVERIFY(again.first()->isVisible());
+        QCOMPARE(again.first()->login->text(), "Петров");
+        signIn(again.first(), "Петров", "1");
+        QVERIFY(main->isVisible() && !main->N_Servis->menuAction()->isVisible());
+        QCOMPARE(workUserRows(m_db->db).size(), kept.size() + 1);
     }
 
   private:
@@ -316,6 +327,15 @@ class TestHeard : public DatabaseCase {
         m_ui->fileAnswers.push_back(m_db->path());
         main->FormCreate(appFolder());
         return main;
+    }
+    static QList<Tfprompt*> prompts() {
+        QList<Tfprompt*> found;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* prompt = qobject_cast<Tfprompt*>(widget)) {
+                found << prompt;
+            }
+        }
+        return found;
     }
     Tfprompt* openPrompt(TfrmAPL& main) {
         auto* prompt = new Tfprompt(main);

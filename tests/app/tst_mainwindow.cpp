@@ -52,6 +52,13 @@ class TestMainWindow : public MainWindowCase {
         m_main->show();
     }
 
+    // The designed size where the screen holds it and its frame, else what the screen leaves: the frame on screen.
+    void windowFitsTheScreen() {
+        const QMargins frame(4, 32, 4, 4);
+        QCOMPARE(frameOnScreen(QSize(944, 816), frame, QRect(0, 0, 1024, 768)), QRect(36, 0, 952, 768));
+        QCOMPARE(frameOnScreen(QSize(944, 816), frame, QRect(0, 27, 1920, 1053)), QRect(484, 127, 952, 852));
+        QVERIFY(m_main->screen()->availableGeometry().contains(m_main->frameGeometry()));
+    }
     void menuItemsAndButtonsOpenTheirLists() {
         for (const char* item : {"N_VS", "N_UserApl", "N_SprAction", "btnRezOrg", "ToolButton3"}) {
             m_main->findChild<QAction*>(item)->trigger();

@@ -16,6 +16,9 @@ namespace {
 // copy of the program that holds the database open in the given mode until its stdin closes.
 const char kHolderVariable[] = "VELORMA_LOCK_HOLDER";
 constexpr int kChildWaitMs = 10000;
+const QString kOpenElsewhere =
+    "База открыта на другом рабочем месте, а монопольно открыть её можно, только когда она не открыта больше нигде.";
+const QString kOpenExclusiveElsewhere = "База открыта монопольно на другом рабочем месте.";
 
 Database::Mode modeFromName(const QString& name) {
     return name == QLatin1String("exclusive") ? Database::Mode::Exclusive : Database::Mode::ReadWrite;
@@ -51,14 +54,16 @@ class TestFileLock : public DatabaseCase {
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("firstMode");
         QTest::addColumn<QString>("secondMode");
-        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QString>("refusal");  // empty: the second opens
         for (const char* holder : {"other copy", "link"}) {
             for (const char* first : {"readwrite", "exclusive"}) {
                 for (const char* second : {"readwrite", "exclusive"}) {
-                    const bool opens = qstrcmp(first, "readwrite") == 0 && qstrcmp(second, "readwrite") == 0;
+                    const bool shared = qstrcmp(first, "readwrite") == 0;
                     QTest::addRow("%s: %s then %s", holder, first, second)
                         << QString::fromLatin1(holder) << QString::fromLatin1(first) << QString::fromLatin1(second)
-                        << opens;
+                        << (!shared                             ? kOpenExclusiveElsewhere
+                            : qstrcmp(second, "exclusive") == 0 ? kOpenElsewhere
+                                                                : QString());
                 }
             }
         }
@@ -67,7 +72,7 @@ class TestFileLock : public DatabaseCase {
         QFETCH(QString, first);
         QFETCH(QString, firstMode);
         QFETCH(QString, secondMode);
-        QFETCH(bool, opens);
+        QFETCH(QString, refusal);
         QProcess otherCopy;
         Database ours;
         if (first == QLatin1String("other copy")) {  // it answers whether it opened the file
@@ -86,7 +91,8 @@ class TestFileLock : public DatabaseCase {
             QVERIFY(ours.open(link, modeFromName(firstMode)));
         }
         Database second;
-        QCOMPARE(second.open(m_db->path(), modeFromName(secondMode)), opens);
+        QCOMPARE(second.open(m_db->path(), modeFromName(secondMode)), refusal.isEmpty());
+        QCOMPARE(second.openError(), refusal);
         // A refused open leaves the first connection working.
         QVERIFY(!ours.isOpen() || scalar(ours, QStringLiteral("SELECT count(*) FROM tUserApl")).toInt() == 1);
         // Neither the refused attempt nor the first holder, once closed or ended as a program ends, keeps a lock.

@@ -198,7 +198,7 @@ class TestReportEngine : public DatabaseCase {
         const QString path = fixture.path(QStringLiteral("list.pdf"));
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), path});
         QVERIFY(fixture.engine.execute(nullptr));
-        QCOMPARE(m_ui->reportOutputTitles, QStringList{QStringLiteral("Output Options")});
+        QCOMPARE(m_ui->reportOutputTitles, QStringList{QStringLiteral("Параметры вывода")});
         QCOMPARE(m_ui->reportOutputFormats, (QList<QStringList>{{QStringLiteral("PDF")}}));
         const QString text = pdfText(path);
         QVERIFY2(text.contains(QStringLiteral("Отчет: Бассейн «Волна»")), qPrintable(text));

@@ -6,9 +6,9 @@
 #include "platform/LocaleFormat.h"
 
 int main(int argc, char** argv) {
+    setupWorkstationLocale();
     GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Велорма"));
-    setupWorkstationLocale();
     loadQtTranslations();
 
     TfrmAPL frmAPL;

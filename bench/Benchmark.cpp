@@ -434,8 +434,8 @@ class Bench {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
     setupWorkstationLocale();
+    QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() == 3 && args.first() == kStop) {
         return runWriter(args.at(1), args.at(2).toInt());

@@ -60,7 +60,7 @@ QPushButton* newCaptioned(QWidget* parent, const char* name, const QString& capt
 }
 
 QDateEdit* newDateEdit(QWidget* parent, const char* name) {
-    auto* edit = named(new QDateEdit(parent), name);
+    auto* edit = named(new DateField(parent), name);
     edit->setCalendarPopup(true);
     edit->setEnabled(false);
     return edit;

@@ -124,7 +124,7 @@ QLayout* TfrmWiz::buildChoices() {
     btnSelClient = newPictureButton(this, "btnSelClient", kSelectVidSport, QStyle::SP_FileDialogContentsView);
     cbTypeCen = named(new QComboBox(this), "cbTypeCen");
     cbTypeCen->setEnabled(false);
-    DTPSeans = named(new QDateEdit(QDate::currentDate(), this), "DTPSeans");
+    DTPSeans = named(new DateField(QDate::currentDate(), this), "DTPSeans");
     DTPSeans->setCalendarPopup(true);
     btnAdd = newPictureButton(this, "btnAdd", QStringLiteral("Добавить выбранный сеанс"), QStyle::SP_ArrowRight);
     btnDel = newPictureButton(this, "btnDel", QStringLiteral("Удалить выбранный сеанс"), QStyle::SP_TrashIcon);

@@ -135,7 +135,7 @@ void TfrmClient::setupUi() {
     cbProf->setObjectName(QStringLiteral("cbProf"));
     cbProf->setEditable(true);
     cbProf->setInsertPolicy(QComboBox::NoInsert);
-    dtpBrichDay = new QDateEdit(kNewBirthday, fields);
+    dtpBrichDay = new DateField(kNewBirthday, fields);
     dtpBrichDay->setObjectName(QStringLiteral("dtpBrichDay"));
     dtpBrichDay->setCalendarPopup(true);
     cbPol = new QComboBox(fields);

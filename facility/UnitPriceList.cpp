@@ -99,7 +99,7 @@ void TPriceDialog::setupPriceWidgets(const QString& typeLabel) {
         return edit;
     };
     leCena = newAmountEdit("leCena", QStringLiteral("Цена"));
-    dtpDateCena = named(new QDateEdit(QDate::currentDate(), this), "dtpDateCena");
+    dtpDateCena = named(new DateField(QDate::currentDate(), this), "dtpDateCena");
     dtpDateCena->setToolTip(QStringLiteral("Дата установки цены"));
     dtpDateCena->setCalendarPopup(true);
     edVznos = newAmountEdit("edVznos", QStringLiteral("Страховое вознаграждение"));

@@ -1,8 +1,8 @@
 #include "platform/FormWidgets.h"
 
 #include <QBoxLayout>
-#include <QDateEdit>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -39,6 +39,19 @@ QAbstractSpinBox::StepEnabled UpDownEdit::stepEnabled() const {
         enabled |= StepDownEnabled;
     }
     return enabled;
+}
+
+void DateField::keyPressEvent(QKeyEvent* event) {
+    const QString typed = event->text();
+    const bool separator = typed.size() == 1 && !typed.at(0).isLetterOrNumber() && displayFormat().contains(typed);
+    if (separator && m_movedOnByDigits) {
+        m_movedOnByDigits = false;
+        event->accept();
+        return;
+    }
+    const Section before = currentSection();
+    QDateEdit::keyPressEvent(event);
+    m_movedOnByDigits = typed.size() == 1 && typed.at(0).isDigit() && currentSection() != before;
 }
 
 GridCellFormat::GridCellFormat(Qt::Alignment alignment, TextOf textOf, QObject* parent)
@@ -91,7 +104,7 @@ void layOutSaveCloseForm(QDialog& dialog, QLayout* fields, QSize least, QPushBut
 }
 
 QDateEdit* newDatePicker(QWidget* parent, const char* name, const QTime& time) {
-    auto* picker = named(new QDateEdit(QDate::currentDate(), parent), name);
+    auto* picker = named(new DateField(QDate::currentDate(), parent), name);
     picker->setCalendarPopup(true);
     picker->setDisplayFormat(shortDateFormat());
     picker->setTime(time);

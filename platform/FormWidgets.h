@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateEdit>
 #include <QSpinBox>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -8,7 +9,6 @@
 #include <initializer_list>
 
 class QBoxLayout;
-class QDateEdit;
 class QDateTime;
 class QTime;
 class QDialog;
@@ -39,6 +39,21 @@ class UpDownEdit : public QSpinBox {
   protected:
     void stepBy(int steps) override;
     StepEnabled stepEnabled() const override;
+};
+
+// A date edit that takes a date typed as people write it, "01.11.2026" or "01112026": a section filled by
+// its digits moves on to the next, and the separator typed after it then does not move on once more.
+class DateField : public QDateEdit {
+    Q_OBJECT
+
+  public:
+    using QDateEdit::QDateEdit;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    bool m_movedOnByDigits = false;
 };
 
 // Draws the cells of one grid column with an alignment and, when given, a text of its own made from

@@ -8,7 +8,39 @@
 
 #include "platform/Database.h"
 
+namespace {
+
+// Qt 6 asks for a file's type ("Folder") under a context of its own, which the Russian catalogue of Qt 6.4
+// lacks; it holds them under the file dialog's, where Qt 5 asked.
+class QtCatalogue : public QTranslator {
+  public:
+    using QTranslator::QTranslator;
+
+    QString translate(const char* context, const char* source, const char* disambiguation, int n) const override {
+        const QString text = QTranslator::translate(context, source, disambiguation, n);
+        if (text.isEmpty() && qstrcmp(context, "QAbstractFileIconProvider") == 0) {
+            return QTranslator::translate("QFileDialog", source, disambiguation, n);
+        }
+        return text;
+    }
+};
+
+// Qt's file dialogs write dates and sizes in the system locale, which Qt reads from the environment once: a
+// process without one for them is given the Russian one there before anything reads it.
+void giveQtDialogsALocale() {
+    const bool overridden = !qEnvironmentVariableIsEmpty("LC_ALL");
+    for (const char* category : {"LC_TIME", "LC_NUMERIC"}) {
+        const char* variable = overridden ? "LC_ALL" : category;
+        if (QLocale(qEnvironmentVariable(variable, qEnvironmentVariable("LANG"))).language() == QLocale::C) {
+            qputenv(variable, "ru_RU.UTF-8");
+        }
+    }
+}
+
+}  // namespace
+
 void setupWorkstationLocale() {
+    giveQtDialogsALocale();
     QLocale locale = QLocale::system();
     if (locale.language() == QLocale::C) {
         locale = QLocale(QLocale::Russian, QLocale::Russia);
@@ -19,7 +51,7 @@ void setupWorkstationLocale() {
 }
 
 void loadQtTranslations() {
-    auto* translator = new QTranslator(QCoreApplication::instance());
+    auto* translator = new QtCatalogue(QCoreApplication::instance());
     if (translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(translator);
     }

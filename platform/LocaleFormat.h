@@ -3,7 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
-// The workstation's formats: those of the system locale, or Russian when the system has none.
+// The workstation's formats: those of the system locale, or Russian when the system has none. Called before
+// the application object, so that Qt's own dialogs write dates in them too.
 void setupWorkstationLocale();
 // Qt's own texts (standard buttons, file and print dialogs) in Russian, as the program's.
 void loadQtTranslations();

@@ -23,7 +23,7 @@
 #include "platform/RtfWriter.h"
 #include "platform/UiSeam.h"
 
-const QString ReportEngine::kOutputTitle = QStringLiteral("Output Options");
+const QString ReportEngine::kOutputTitle = QStringLiteral("Параметры вывода");
 
 namespace {
 

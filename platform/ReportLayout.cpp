@@ -30,9 +30,13 @@ const QString kUnknownField = QStringLiteral(
 const QString kMissingPicture = QStringLiteral(
     "Не найден рисунок «%1» для отчета «%2».\rОбратитесь к администратору: рисунок должен лежать в папке "
     "программы.");
-const QString kNoRoomForRows = QStringLiteral(
-    "%1: в отчете «%2» заголовок страницы (%3 мм), нижний колонтитул (%4 мм) и строка (не меньше %5 мм) не "
-    "помещаются на странице высотой %6 мм между полями %7 и %8 мм");
+const QString kNoRoom =
+    QStringLiteral("%1: в отчете «%2» %3 не помещаются на странице высотой %4 мм между полями %5 и %6 мм");
+const QString kRowsNeed =
+    QStringLiteral("заголовок страницы (%1 мм), нижний колонтитул (%2 мм) и строка (не меньше %3 мм)");
+const QString kBandNeeds = QStringLiteral("%1 (%2 мм) и нижний колонтитул (%3 мм)");
+const QMap<BandKind, QString> kOnceBandNames = {{BandKind::Title, QStringLiteral("заголовок отчета")},
+                                                {BandKind::Summary, QStringLiteral("итоги отчета")}};
 const QString kDefaultFont = QStringLiteral("DejaVu Sans");
 
 const QMap<QString, BandKind> kBandKinds = {{QStringLiteral("title"), BandKind::Title},
@@ -48,11 +52,19 @@ const QMap<QString, Qt::Alignment> kAlignments = {{QStringLiteral("left"), Qt::A
                                                   {QStringLiteral("center"), Qt::AlignHCenter},
                                                   {QStringLiteral("right"), Qt::AlignRight}};
 
-double number(const QXmlStreamAttributes& attributes, const char* name, double fallback = 0) {
-    const QString text = attributes.value(QLatin1String(name)).toString();
+// "nan" and "inf" read as numbers: taken as not given, as any other text that is no number.
+double finiteOr(const QString& text, double fallback) {
     bool ok = false;
     const double value = text.toDouble(&ok);
     return ok && std::isfinite(value) ? value : fallback;
+}
+
+double number(const QXmlStreamAttributes& attributes, const char* name, double fallback = 0) {
+    return finiteOr(attributes.value(QLatin1String(name)).toString(), fallback);
+}
+
+QString mm(double value) {
+    return QLocale().toString(value, 'f', QLocale::FloatingPointShortest);
 }
 
 QString text(const QXmlStreamAttributes& attributes, const char* name) {
@@ -61,7 +73,7 @@ QString text(const QXmlStreamAttributes& attributes, const char* name) {
 
 QMarginsF margins(const QString& text) {
     const QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const auto at = [&parts](int i) { return parts.value(i).toDouble(); };
+    const auto at = [&parts](int i) { return finiteOr(parts.value(i), 0); };
     return QMarginsF(at(0), at(1), at(2), at(3));
 }
 
@@ -280,7 +292,9 @@ class Layouter {
     QString aggregate(const QString& name);
     QList<TextPiece> expand(const QString& source, const QString& format, const DataRow& at);
     bool shown(const ReportItem& item, const DataRow& at);
-    [[noreturn]] void refuseNoRoom(double headerHeight, double rowNeed) const;
+    double footerHeight() const;
+    [[noreturn]] void refuseNoRoom(const QString& need) const;
+    [[noreturn]] void refuseNoRoomForRows(double headerHeight, double rowNeed) const;
     void newPage();
     bool atPageTop() const { return m_y <= m_report.margins.top() + kTolerance; }
     PlacedBand place(const ReportBand& band, const DataRow& at);
@@ -383,14 +397,21 @@ bool Layouter::shown(const ReportItem& item, const DataRow& at) {
     return (item.when.isEmpty() || isSet(item.when)) && (item.unless.isEmpty() || !isSet(item.unless));
 }
 
-void Layouter::refuseNoRoom(double headerHeight, double rowNeed) const {
+double Layouter::footerHeight() const {
     const ReportBand* footer = firstBand(BandKind::Footer);
-    const auto mm = [](double value) { return QLocale().toString(value, 'f', QLocale::FloatingPointShortest); };
+    return footer ? footer->height : 0;
+}
+
+// The details name the bands that do not fit with their heights.
+void Layouter::refuseNoRoom(const QString& need) const {
     const QMarginsF& margins = m_report.margins;
-    throw ReportError(
-        kProjectDamaged.arg(QFileInfo(m_report.file).fileName()),
-        kNoRoomForRows.arg(m_report.file, m_report.name, mm(headerHeight), mm(footer ? footer->height : 0), mm(rowNeed),
-                           mm(m_report.pageSize.height()), mm(margins.top()), mm(margins.bottom())));
+    throw ReportError(kProjectDamaged.arg(QFileInfo(m_report.file).fileName()),
+                      kNoRoom.arg(m_report.file, m_report.name, need, mm(m_report.pageSize.height()), mm(margins.top()),
+                                  mm(margins.bottom())));
+}
+
+void Layouter::refuseNoRoomForRows(double headerHeight, double rowNeed) const {
+    refuseNoRoom(kRowsNeed.arg(mm(headerHeight), mm(footerHeight()), mm(rowNeed)));
 }
 
 void Layouter::newPage() {
@@ -432,8 +453,12 @@ void Layouter::put(PlacedBand band) {
     m_pages.last().bands << std::move(band);
 }
 
+// A title or summary goes whole on one page: one taller than a page's room is refused.
 void Layouter::add(const ReportBand& band, const DataRow& at) {
     PlacedBand placed = place(band, at);
+    if (placed.height > m_bottom - m_report.margins.top() + kTolerance) {
+        refuseNoRoom(kBandNeeds.arg(kOnceBandNames.value(band.kind), mm(placed.height), mm(footerHeight())));
+    }
     if (m_y + placed.height > m_bottom + kTolerance && !atPageTop()) {
         newPage();
     }
@@ -457,7 +482,7 @@ void Layouter::placeDetails(const ReportBand& detail) {
             const double need = firstPartNeed(band, detail.height);
             if (!whole && !(band.height > pageRoom + kTolerance && need <= room + kTolerance)) {
                 if (atPageTop()) {
-                    refuseNoRoom(headerBand.height, need);
+                    refuseNoRoomForRows(headerBand.height, need);
                 }
                 newPage();
                 continue;
@@ -519,8 +544,7 @@ void Layouter::numberPages() {
 }
 
 QList<ReportPage> Layouter::run() {
-    const ReportBand* footer = firstBand(BandKind::Footer);
-    m_bottom = m_report.pageSize.height() - m_report.margins.bottom() - (footer ? footer->height : 0);
+    m_bottom = m_report.pageSize.height() - m_report.margins.bottom() - footerHeight();
     newPage();
     for (const ReportBand& band : m_report.bands) {
         if (band.kind == BandKind::Title) {

@@ -93,6 +93,10 @@ class TestFailureTexts : public DatabaseCase {
             "10 мм) не помещаются на странице высотой 100 мм между полями 0 и 0 мм");
         row("footer taller than the page", reportRun(withBand("footer", 150)), "Файл отчета «list.rav» поврежден.",
             "нижний колонтитул (150 мм)");
+        row("title taller than the page", reportRun(withBand("title", 101)), "Файл отчета «list.rav» поврежден.",
+            "%1list.rav: в отчете «List» заголовок отчета (101 мм) и нижний колонтитул (0 мм) не помещаются на");
+        row("summary taller than the page", reportRun(withBand("summary", 101)), "Файл отчета «list.rav» поврежден.",
+            "итоги отчета (101 мм)");
         row("report not in layout", reportRun(project, kNames, "Other"),
             "В файле отчета «list.rav» нет отчета «Other».", "Отчета «Other» нет в файле %1list.rav");
         row("unknown field", reportRun(kProject.arg("Nope")),

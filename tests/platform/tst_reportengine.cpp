@@ -17,9 +17,9 @@
 namespace {
 
 // A list on a 100 mm page: title 20, header 10, rows 10, footer 10, so six rows fill the first page;
-// and a card whose one text cannot grow.
+// and a card whose one text cannot grow. A number written "nan" or "inf" counts as not given: 0.
 const QString kProject = QStringLiteral(R"(<project>
-  <report name="List" title="Список" width="80" height="100" margins="5 0 5 0">
+  <report name="List" title="Список" width="80" height="100" margins="5 nan 5 0">
     <band kind="title" height="20" data="Head">
       <text x="0" y="0" w="70" h="10" size="12" bold="1">{Caption}: [Owner]</text>
       <picture x="60" y="0" w="10" h="10" file="{Logo}"/>
@@ -29,7 +29,7 @@ const QString kProject = QStringLiteral(R"(<project>
     </band>
     <band kind="header" height="10"><text x="0" y="0" w="35" h="10">Имя</text><text x="35" y="0" w="35" h="10">Сумма</text></band>
     <band kind="detail" height="10" grow="1" data="Rows">
-      <text x="0" y="0" w="35" h="10" wrap="1">[Name]</text>
+      <text x="0" y="inf" w="35" h="10" wrap="1">[Name]</text>
       <text x="35" y="0" w="35" h="10" format="money">[Sum]</text>
     </band>
     <band kind="summary" height="10"><text x="0" y="0" w="70" h="10">Итого {#Count}: {#Sum:Sum}</text></band>
@@ -198,7 +198,7 @@ class TestReportEngine : public DatabaseCase {
         const QString path = fixture.path(QStringLiteral("list.pdf"));
         m_ui->reportOutputs.push_back({ReportOutput::Kind::File, QStringLiteral("PDF"), path});
         QVERIFY(fixture.engine.execute(nullptr));
-        QCOMPARE(m_ui->reportOutputTitles, QStringList{QStringLiteral("Output Options")});
+        QCOMPARE(m_ui->reportOutputTitles, QStringList{QStringLiteral("Параметры вывода")});
         QCOMPARE(m_ui->reportOutputFormats, (QList<QStringList>{{QStringLiteral("PDF")}}));
         const QString text = pdfText(path);
         QVERIFY2(text.contains(QStringLiteral("Отчет: Бассейн «Волна»")), qPrintable(text));

@@ -123,8 +123,8 @@ class TestListReports : public MainWindowCase {
         QCOMPARE(dialog.OwnerCardTag, 0);
     }
 
-    // Only cards with both a fee and a sum, by name; the bounds of the period both count; an empty list
-    // keeps its header and total.
+    // Only cards with both a fee and a sum, by name; the bounds of the period, typed with dots or as digits,
+    // both count; an empty list keeps its header and total.
     void insuredListKeepsItsRule() {
         TfrmRepRGS dialog(m_main->ADOConnect, nullptr);
         QStringList lines = produce(dialog.btnRepTXT);
@@ -132,8 +132,12 @@ class TestListReports : public MainWindowCase {
         QCOMPARE(rtfColumn(lines, 8, 0), (QStringList{"106", "103", "101"}));
         QCOMPARE(rtfColumn(lines, 8, 2),
                  (QStringList{"Алексеев Андрей Ильич", "Алексеев Андрей Ильич", "Борисов Борис "}));
-        dialog.dtBegin->setDate(QDate::currentDate().addDays(-1));
-        dialog.dtEnd->setDate(QDate::currentDate().addDays(-1));
+        const QDate yesterday = QDate::currentDate().addDays(-1);
+        for (QDateEdit* bound : {dialog.dtBegin, dialog.dtEnd}) {
+            bound->setDate(QDate(2000, 1, 1));  // so that no section already shows what is typed
+            bound->setSelectedSection(QDateTimeEdit::DaySection);
+            QTest::keyClicks(bound, yesterday.toString(bound == dialog.dtBegin ? "ddMMyyyy" : "dd.MM.yyyy"));
+        }
         lines = produce(dialog.btnRepTXT);
         QCOMPARE(rtfColumn(lines, 8, 0), QStringList{"104"});
         QCOMPARE(m_ui->reportOutputFormats.last(), (QStringList{"PDF", "RTF"}));

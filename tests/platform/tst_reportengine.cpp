@@ -1,10 +1,17 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPrintDialog>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include "platform/AppError.h"
 #include "platform/FileReplace.h"
@@ -39,9 +46,36 @@ const QString kProject = QStringLiteral(R"(<project>
     <band kind="title" height="20"><text x="0" y="0" w="40" h="5" size="8" minsize="6">Выдал: {Operator}</text></band>
   </report>
 </project>)");
-const QString kWriteError =
-    QStringLiteral("Не удается записать файл «%1».\rПроверьте, что папка доступна для записи и на диске есть место.");
+const QString kDiskFull =
+    QStringLiteral("Диск заполнен: не удается записать файл «%1».\rОсвободите место на диске и повторите действие.");
 const QString kLongName = QStringLiteral("Константинопольский-Задунайский Дмитрий Александрович");
+
+// A shared folder where the person may change the files but add none. Root, whom modes do not bind, is held by the
+// folder's immutable flag where it may set it.
+class ClosedFolder {
+  public:
+    explicit ClosedFolder(const QString& path) : m_path(path) { shut(true); }
+    ~ClosedFolder() { shut(false); }
+    bool holds() const {
+        QFile probe(m_path + "/probe");
+        return !probe.open(QIODevice::WriteOnly | QIODevice::NewOnly) || !probe.remove();
+    }
+
+  private:
+    void shut(bool closed) const {
+        QFile::setPermissions(m_path,
+                              QFile::ReadOwner | QFile::ExeOwner | (closed ? QFile::Permissions() : QFile::WriteOwner));
+        const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags = closed ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        }
+        ::close(fd);
+    }
+
+    QString m_path;
+};
 
 struct Fixture {
     QTemporaryDir dir;
@@ -246,7 +280,8 @@ class TestReportEngine : public DatabaseCase {
     }
 
     // A PDF or RTF file that cannot be written whole is told of and leaves the former file as it was; only a
-    // folder that took the file is proposed again.
+    // folder that took the file is proposed again. In a folder that takes no new file the file is written over,
+    // every write still checked.
     void keepsFormerFileAndFolder_data() {
         QTest::addColumn<QString>("format");
         QTest::newRow("PDF") << "PDF";
@@ -262,13 +297,34 @@ class TestReportEngine : public DatabaseCase {
             m_ui->reportOutputs.push_back({ReportOutput::Kind::File, format, path});
             return fixture.engine.execute(nullptr);
         };
-        QCOMPARE(messagesOnFullDisk([&] { writeTo(fixture.path(name)); }), QStringList{kWriteError.arg(name)});
+        QCOMPARE(messagesOnFullDisk([&] { writeTo(fixture.path(name)); }), QStringList{kDiskFull.arg(name)});
         QCOMPARE(fileBytes(fixture.path(name)), QByteArray("former"));
         QCOMPARE(QDir(fixture.dir.path()).entryList(QDir::Files), (QStringList{"list.rav", "logo.bmp", name}));
         QVERIFY(writeTo(fixture.path(name)));
+        const qint64 whole = fileBytes(fixture.path(name)).size();
+        {
+            const ClosedFolder shared(fixture.dir.path());
+            if (!shared.holds()) {
+                QSKIP("the folder cannot be closed to new files here");
+            }
+            QCOMPARE(messagesOnFullDisk([&] { writeTo(fixture.path(name)); }, 1024), QStringList{kDiskFull.arg(name)});
+            QVERIFY(writeTo(fixture.path(name)));
+        }
+        QCOMPARE(fileBytes(fixture.path(name)).size(), whole);
         QVERIFY_THROWS_EXCEPTION(AppError, writeTo(fixture.path("gone/" + name)));
         QVERIFY(!fixture.engine.execute(nullptr));
         QCOMPARE(QFileInfo(m_ui->reportOutputProposals.last().path).path(), fixture.dir.path());
+    }
+
+    // A print that cannot start is refused, not counted as printed.
+    void refusesPrintThatCannotStart() {
+        Fixture fixture(1);
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::Printer, {}, {}});
+        m_ui->modalHandlers.push_back([&fixture](QDialog& dialog) {
+            static_cast<QPrintDialog&>(dialog).printer()->setOutputFileName(fixture.path("gone/out.pdf"));
+            return int(QDialog::Accepted);
+        });
+        QVERIFY_THROWS_EXCEPTION(ReportError, fixture.engine.execute(nullptr));
     }
 
     // A card shows whole, a list's page shows its width, in a window over most of the screen.

@@ -1,7 +1,11 @@
+#include <QScopeGuard>
 #include <QTest>
 
+#include <cerrno>
 #include <functional>
 #include <stdexcept>
+
+#include <unistd.h>
 
 #include "platform/FileReplace.h"
 #include "platform/GuardedApplication.h"
@@ -63,6 +67,23 @@ void writeWhileAnotherWrites(TestDatabase& at) {
     exec(at.db, QStringLiteral("INSERT INTO tOrg (Name) VALUES ('%1');").arg(QString(100000, QLatin1Char('x'))));
 }
 
+// Our insert into a database file that may not grow, as on a full disk.
+void writeOnFullDisk(TestDatabase& at) {
+    exec(at.db, QStringLiteral("PRAGMA max_page_count = %1").arg(scalar(at.db, "PRAGMA page_count").toInt()));
+    exec(at.db, QStringLiteral("INSERT INTO tOrg (Name) VALUES ('%1');").arg(QString(100000, QLatin1Char('x'))));
+}
+
+// A PDF file on a disk that fills up as the file is put on it.
+void pdfOnFullDisk(TestDatabase& at) {
+    replaceFile(at.folder() + "list.rav", kProject.arg("Name").toUtf8());
+    gSyncFile = [](int) {
+        errno = ENOSPC;
+        return -1;
+    };
+    const auto restore = qScopeGuard([] { gSyncFile = ::fsync; });
+    reportRun({})(at);
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(Failure)
@@ -102,11 +123,14 @@ class TestFailureTexts : public DatabaseCase {
             "Не найден рисунок «gone.bmp» для отчета «Список».", "%1gone.bmp");
         row("unwritable output", reportRun(project, kNames, "List", {}, "no/list.pdf"),
             "Не удается записать файл «list.pdf».", "%1no/list.pdf");
+        row("PDF on a full disk", pdfOnFullDisk, "Диск заполнен: не удается записать файл «list.pdf».", "%1list.pdf\n");
         row("database error while reading rows", reportRun(project, "SELECT abs(-9223372036854775808) AS Name"),
             "Не удалось выполнить действие с базой данных.", "integer overflow");
         row("write while another workstation writes", writeWhileAnotherWrites,
             "База данных занята: на другом рабочем месте сейчас идёт запись.",
             "database is locked Unable to fetch row\n\nINSERT INTO tOrg");
+        row("database on a full disk", writeOnFullDisk, "Диск заполнен: не удается записать базу данных.",
+            "database or disk is full");
         row("damaged JPEG", photoRead("not a picture"), "Файл «photo.jpg» поврежден или не является рисунком JPEG.",
             "%1photo.jpg\nlibjpeg");
         row(

@@ -4,13 +4,17 @@
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/AppError.h"
@@ -50,32 +54,24 @@ const QString kDiskFull =
     QStringLiteral("Диск заполнен: не удается записать файл «%1».\rОсвободите место на диске и повторите действие.");
 const QString kLongName = QStringLiteral("Константинопольский-Задунайский Дмитрий Александрович");
 
-// A shared folder where the person may change the files but add none. Root, whom modes do not bind, is held by the
-// folder's immutable flag where it may set it.
-class ClosedFolder {
-  public:
-    explicit ClosedFolder(const QString& path) : m_path(path) { shut(true); }
-    ~ClosedFolder() { shut(false); }
-    bool holds() const {
-        QFile probe(m_path + "/probe");
-        return !probe.open(QIODevice::WriteOnly | QIODevice::NewOnly) || !probe.remove();
-    }
+int syncOnFullDisk(int) {
+    errno = ENOSPC;
+    return -1;
+}
 
-  private:
-    void shut(bool closed) const {
-        QFile::setPermissions(m_path,
-                              QFile::ReadOwner | QFile::ExeOwner | (closed ? QFile::Permissions() : QFile::WriteOwner));
-        const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_DIRECTORY);
-        int flags = 0;
-        if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags = closed ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-        }
-        ::close(fd);
+// Closes a folder to new files, as a shared folder where the person may change the files but add none, or opens it
+// again: its mode, and for root, whom modes do not bind, its immutable flag.
+void closeFolder(const QString& path, bool closed) {
+    QFile::setPermissions(path,
+                          QFile::ReadOwner | QFile::ExeOwner | (closed ? QFile::Permissions() : QFile::WriteOwner));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+        flags = closed ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
     }
-
-    QString m_path;
-};
+    ::close(fd);
+}
 
 struct Fixture {
     QTemporaryDir dir;
@@ -281,7 +277,7 @@ class TestReportEngine : public DatabaseCase {
 
     // A PDF or RTF file that cannot be written whole is told of and leaves the former file as it was; only a
     // folder that took the file is proposed again. In a folder that takes no new file the file is written over,
-    // every write still checked.
+    // every write still checked. The file keeps its mode.
     void keepsFormerFileAndFolder_data() {
         QTest::addColumn<QString>("format");
         QTest::newRow("PDF") << "PDF";
@@ -292,28 +288,43 @@ class TestReportEngine : public DatabaseCase {
         Fixture fixture(8);
         fixture.engine.enableRtf();
         const QString name = "out." + format.toLower();
-        replaceFile(fixture.path(name), "former");
-        const auto writeTo = [&](const QString& path) {
-            m_ui->reportOutputs.push_back({ReportOutput::Kind::File, format, path});
+        const QString path = fixture.path(name);
+        const auto writeTo = [&](const QString& to) {
+            m_ui->reportOutputs.push_back({ReportOutput::Kind::File, format, to});
             return fixture.engine.execute(nullptr);
         };
-        QCOMPARE(messagesOnFullDisk([&] { writeTo(fixture.path(name)); }), QStringList{kDiskFull.arg(name)});
-        QCOMPARE(fileBytes(fixture.path(name)), QByteArray("former"));
-        QCOMPARE(QDir(fixture.dir.path()).entryList(QDir::Files), (QStringList{"list.rav", "logo.bmp", name}));
-        QVERIFY(writeTo(fixture.path(name)));
-        const qint64 whole = fileBytes(fixture.path(name)).size();
-        {
-            const ClosedFolder shared(fixture.dir.path());
-            if (!shared.holds()) {
-                QSKIP("the folder cannot be closed to new files here");
-            }
-            QCOMPARE(messagesOnFullDisk([&] { writeTo(fixture.path(name)); }, 1024), QStringList{kDiskFull.arg(name)});
-            QVERIFY(writeTo(fixture.path(name)));
+        QVERIFY(writeTo(path));
+        const qint64 whole = fileBytes(path).size();
+        // Wider than the usual umask lets a new file be.
+        ::umask(022);
+        const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup;
+        replaceFile(path, "former");
+        QVERIFY(QFile::setPermissions(path, mode));
+        // Its last byte beyond the disk's room, or its sync finding the disk full.
+        for (const bool syncFails : {false, true}) {
+            QCOMPARE(messagesOnFullDisk(
+                         [&] {
+                             gSyncFile = syncFails ? syncOnFullDisk : ::fsync;
+                             writeTo(path);
+                         },
+                         whole - (syncFails ? 0 : 1)),
+                     QStringList{kDiskFull.arg(name)});
         }
-        QCOMPARE(fileBytes(fixture.path(name)).size(), whole);
+        QCOMPARE(fileBytes(path), QByteArray("former"));
+        QCOMPARE(QDir(fixture.dir.path()).entryList(QDir::Files), (QStringList{"list.rav", "logo.bmp", name}));
         QVERIFY_THROWS_EXCEPTION(AppError, writeTo(fixture.path("gone/" + name)));
         QVERIFY(!fixture.engine.execute(nullptr));
         QCOMPARE(QFileInfo(m_ui->reportOutputProposals.last().path).path(), fixture.dir.path());
+        QVERIFY(writeTo(path));
+        QCOMPARE(QFile::permissions(path), mode | QFile::ReadUser | QFile::WriteUser);
+        closeFolder(fixture.dir.path(), true);
+        const auto reopen = qScopeGuard([&fixture] { closeFolder(fixture.dir.path(), false); });
+        if (QFile(fixture.path("probe")).open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            QSKIP("the folder cannot be closed to new files here");
+        }
+        QCOMPARE(messagesOnFullDisk([&] { writeTo(path); }, 1024), QStringList{kDiskFull.arg(name)});
+        QVERIFY(writeTo(path));
+        QCOMPARE(fileBytes(path).size(), whole);
     }
 
     // A print that cannot start is refused, not counted as printed.

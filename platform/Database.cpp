@@ -285,6 +285,11 @@ bool DbError::busy() const {
                                       m_message.startsWith(QLatin1String("database table is locked")));
 }
 
+// The engine's own words for SQLITE_FULL.
+bool DbError::full() const {
+    return !m_statement.isEmpty() && m_message.startsWith(QLatin1String("database or disk is full"));
+}
+
 Database::Database() : m_connectionName(nextConnectionName()) {}
 
 Database::~Database() {

@@ -33,6 +33,8 @@ class DbError : public std::runtime_error {
     QString where() const { return m_where; }
     // Another connection held the write lock longer than the busy timeout.
     bool busy() const;
+    // The disk of the database file, or the file's own limit, has no room for the write.
+    bool full() const;
 
   private:
     QString m_message;

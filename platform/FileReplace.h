@@ -5,33 +5,22 @@
 #include <QPair>
 #include <QString>
 
-// Every file the program writes is written beside its place under a name of its own and moved over the
-// former file only once it is on disk whole. A failure at any step (open, write, flush, close, rename; a
-// full disk) throws AppError with a Russian text naming the file, and the former file stays as it was.
+// Every file the program writes is written beside its place (the file a link leads to, the link kept) under a name
+// of its own, checked, synced and moved over the former file, whose mode it keeps. A failure at any step (open,
+// write, sync, close, the size on disk, rename; a full disk) throws AppError with a Russian text naming the file,
+// and the former file stays as it was. What a write cut off by a crash leaves is removed by the file's next write.
 
-// Replaces a file's content.
-void replaceFile(const QString& path, const QByteArray& content);
+// Where the folder takes no new file but the file itself may be changed (a report in a shared folder).
+enum class ShutFolder { Fail, WriteInPlace };
+
+// Replaces a file's content; WriteInPlace writes over the file where its folder is shut, every write still checked.
+void replaceFile(const QString& path, const QByteArray& content, ShutFolder shutFolder = ShutFolder::Fail);
+
+// Throws the write error of the file, with the reason among its details.
+[[noreturn]] void failFileWrite(const QString& path, const QString& reason);
 
 // Sets values, keyed "Section/Key", in an INI file, keeping its other keys.
 void writeIniValues(const QString& path, const QList<QPair<QString, QString>>& values);
 
-// For a writer that writes a file by its name itself (the PDF printer): a new file beside the one it is to
-// replace, removed unless committed.
-class PendingFile {
-  public:
-    explicit PendingFile(const QString& path);
-    ~PendingFile();
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-
-    // Where the writer writes.
-    const QString& path() const { return m_written; }
-    // Puts what was written on disk for good and moves it over the file.
-    void commit();
-    // Throws the write error of the file, with the reason among its details.
-    [[noreturn]] void fail(const QString& reason) const;
-
-  private:
-    QString m_target;
-    QString m_written;
-};
+// The call that puts a file's data on disk for good; a test puts a failing one in its place.
+extern int (*gSyncFile)(int fd);

@@ -24,6 +24,9 @@ const QString kDbFailed = QStringLiteral(
     "подробности».");
 const QString kDbBusy = QStringLiteral(
     "База данных занята: на другом рабочем месте сейчас идёт запись.\rПовторите действие немного позже.");
+const QString kDbFull = QStringLiteral(
+    "Диск заполнен: не удается записать базу данных.\rИзменения не сохранены. Освободите место на диске с базой "
+    "данных и повторите действие.");
 const QString kInternalError = QStringLiteral(
     "Действие не выполнено из-за внутренней ошибки программы.\rПовторите его; если ошибка повторится, сообщите в "
     "службу поддержки, нажав «Показать подробности».");
@@ -40,7 +43,8 @@ void showDbError(const DbError& e) {
         return;
     }
     const QString details = shortened(e.message()) + QStringLiteral("\n\n") + shortened(e.statement());
-    showDetailedMessage(nullptr, e.busy() ? kDbBusy : kDbFailed, details, MsgIcon::Error);
+    const QString text = e.busy() ? kDbBusy : e.full() ? kDbFull : kDbFailed;
+    showDetailedMessage(nullptr, text, details, MsgIcon::Error);
 }
 
 void showAppError(const AppError& e) {

@@ -1,11 +1,12 @@
 #include "platform/ReportEngine.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -34,7 +35,7 @@ const QString kPrinterFailed =
     QStringLiteral("Не удается начать печать на принтере «%1».\rПроверьте принтер и повторите печать.");
 
 const QString kReplaceFile = QStringLiteral("Файл «%1» уже существует.\rЗаменить его?");
-constexpr qint64 kPdfTailSize = 32;
+constexpr int kResolution = 1200;  // as QPrinter::HighResolution gives a PDF
 
 // Files go where the person put the last one in this run; the first into the home folder.
 QString& lastOutputFolder() {
@@ -193,7 +194,7 @@ bool ReportEngine::execute(QWidget* parent) {
             preview.setWindowTitle(m_previewTitle);
             fitPreview(preview, selected().pageSize);
             QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                             [this, &pages](QPrinter* target) { paint(*target, pages); });
+                             [this, &pages](QPrinter* target) { paint(*target, target->resolution(), pages); });
             execModal(preview);
             return true;
         }
@@ -205,7 +206,7 @@ bool ReportEngine::execute(QWidget* parent) {
             if (execModal(dialog) != QDialog::Accepted) {
                 return false;
             }
-            if (!paint(printer, pages)) {
+            if (!paint(printer, printer.resolution(), pages)) {
                 throw ReportError(kPrinterFailed.arg(printer.printerName()), printer.printerName());
             }
             return true;
@@ -216,15 +217,18 @@ bool ReportEngine::execute(QWidget* parent) {
 
 // Every output paints the page exactly, without the printer's own margins.
 void ReportEngine::preparePrinter(QPrinter& printer) const {
+    printer.setDocName(selected().title);
+    printer.setFullPage(true);
+    printer.setPageLayout(pageLayout());
+}
+
+QPageLayout ReportEngine::pageLayout() const {
     const ReportDefinition& report = selected();
     const QSizeF size = report.pageSize;
     const bool landscape = size.width() > size.height();
-    printer.setDocName(report.title);
-    printer.setFullPage(true);
-    printer.setPageSize(
-        QPageSize(landscape ? size.transposed() : size, QPageSize::Millimeter, report.title, QPageSize::ExactMatch));
-    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    printer.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
+    return QPageLayout(
+        QPageSize(landscape ? size.transposed() : size, QPageSize::Millimeter, report.title, QPageSize::ExactMatch),
+        landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
 }
 
 namespace {
@@ -279,17 +283,17 @@ void paintItem(QPainter& painter, const PlacedItem& item, const QString& family,
 
 }  // namespace
 
-bool ReportEngine::paint(QPrinter& printer, const QList<ReportPage>& pages) const {
+bool ReportEngine::paint(QPagedPaintDevice& device, int resolution, const QList<ReportPage>& pages) const {
     QPainter painter;
-    if (!painter.begin(&printer)) {
+    if (!painter.begin(&device)) {
         return false;
     }
     painter.setRenderHint(QPainter::Antialiasing);
-    const double scale = printer.resolution() / 25.4;
+    const double scale = resolution / 25.4;
     const QString family = selected().font;
     for (int i = 0; i < pages.size(); ++i) {
         if (i > 0) {
-            printer.newPage();
+            device.newPage();
         }
         for (const PlacedBand& band : pages[i].bands) {
             for (const PlacedItem& item : band.items) {
@@ -300,32 +304,20 @@ bool ReportEngine::paint(QPrinter& printer, const QList<ReportPage>& pages) cons
     return true;
 }
 
-namespace {
-
-// The PDF writer does not tell of a write that failed; a whole file ends with its trailer.
-bool isWholePdf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.seek(std::max<qint64>(0, file.size() - kPdfTailSize)) &&
-           file.read(kPdfTailSize).trimmed().endsWith("%%EOF");
-}
-
-}  // namespace
-
+// The PDF is made in memory, so that it reaches the disk through the one writer of files, every write checked.
 void ReportEngine::writePdf(const QString& path, const QList<ReportPage>& pages) const {
-    PendingFile pending(path);
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
     {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pending.path());
-        preparePrinter(printer);
-        if (!paint(printer, pages)) {
-            pending.fail(QStringLiteral("не удается открыть для записи PDF файл %1").arg(pending.path()));
+        QPdfWriter writer(&pdf);
+        writer.setTitle(selected().title);
+        writer.setResolution(kResolution);
+        writer.setPageLayout(pageLayout());
+        if (!paint(writer, kResolution, pages)) {
+            failFileWrite(path, QStringLiteral("документ PDF не удается начать"));
         }
     }
-    if (!isWholePdf(pending.path())) {
-        pending.fail(QStringLiteral("файл %1 обрывается до конца документа PDF").arg(pending.path()));
-    }
-    pending.commit();
+    replaceFile(path, pdf.data(), ShutFolder::WriteInPlace);
 }
 
 namespace {
@@ -372,5 +364,5 @@ void ReportEngine::writeRtf(const QString& path, const QList<ReportPage>& pages)
             }
         }
     }
-    replaceFile(path, rtf.document());
+    replaceFile(path, rtf.document(), ShutFolder::WriteInPlace);
 }

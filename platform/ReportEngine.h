@@ -9,6 +9,8 @@
 
 #include "platform/ReportLayout.h"
 
+class QPagedPaintDevice;
+class QPageLayout;
 class QPrinter;
 class QWidget;
 
@@ -81,8 +83,10 @@ class ReportEngine {
   private:
     const ReportDefinition& selected() const;
     void preparePrinter(QPrinter& printer) const;
-    // False when the painter cannot start on the printer.
-    bool paint(QPrinter& printer, const QList<ReportPage>& pages) const;
+    // The report's page, painted whole without margins.
+    QPageLayout pageLayout() const;
+    // False when the painter cannot start on the device.
+    bool paint(QPagedPaintDevice& device, int resolution, const QList<ReportPage>& pages) const;
     void writePdf(const QString& path, const QList<ReportPage>& pages) const;
     void writeRtf(const QString& path, const QList<ReportPage>& pages) const;
 

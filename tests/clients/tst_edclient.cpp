@@ -26,8 +26,8 @@ namespace {
 const QString kRequiredEmpty = QStringLiteral("Не заполнены обязательные поля!");
 const QString kSaveBeforePhoto = QStringLiteral("Сохраните запись перед добавлением фото!");
 const QString kLeaveUnsaved = QStringLiteral("Выйти не сохраняя?");
-const QString kWriteError =
-    QStringLiteral("Не удается записать файл «%1».\rПроверьте, что папка доступна для записи и на диске есть место.");
+const QString kDiskFull =
+    QStringLiteral("Диск заполнен: не удается записать файл «%1».\rОсвободите место на диске и повторите действие.");
 const QString kClients = QStringLiteral("SELECT * FROM tClient ORDER BY ID");
 const QString kProfessions = QStringLiteral("SELECT NameProf FROM tProf ORDER BY ID");
 const QString kTwinRow = QStringLiteral("Иванов|Пётр|Ильич|1|1990-05-17 00:00:00||г. Саранск, ул. Мира|тренер|");
@@ -212,35 +212,41 @@ class TestEdClient : public DatabaseCase {
     }
     // "Закрыть" and Esc ask, and once answered Yes put the former photo back; the close box puts it back
     // without asking. One that cannot be put back is named, and the editor still closes. On a full disk the
-    // chosen and the turned photo are told of as not written, and the photo file stays whole.
+    // chosen and the turned photo are told of as not written, and the photo file stays whole. A photo that is a
+    // link stays one: the file it leads to is written and put back.
     void leavingWithoutSavingPutsPhotoBack_data() {
         QTest::addColumn<bool>("hadPhoto");
         QTest::addColumn<QString>("way");
         QTest::addColumn<bool>("blocked");  // the photo file can no longer be rewritten or removed
-        QTest::newRow("former photo") << true << "btnClose" << false;
-        QTest::newRow("none before") << false << "Esc" << false;
-        QTest::newRow("former photo blocked") << true << "Esc" << true;
-        QTest::newRow("none before blocked") << false << "btnClose" << true;
-        QTest::newRow("former photo, close box") << true << "close box" << false;
+        QTest::addColumn<bool>("linked");   // the photo is a link to a file in another folder
+        QTest::newRow("former photo") << true << "btnClose" << false << false;
+        QTest::newRow("none before") << false << "Esc" << false << false;
+        QTest::newRow("former photo blocked") << true << "Esc" << true << false;
+        QTest::newRow("none before blocked") << false << "btnClose" << true << false;
+        QTest::newRow("former photo, close box") << true << "close box" << false << false;
+        QTest::newRow("linked photo") << true << "btnClose" << false << true;
     }
     void leavingWithoutSavingPutsPhotoBack() {
         QFETCH(bool, hadPhoto);
         QFETCH(QString, way);
         QFETCH(bool, blocked);
+        QFETCH(bool, linked);
         const QString stored = gPhotoDir + photoFileName(7);
+        const QString shared = linked ? m_db->folder() + "shared.jpg" : stored;
         addClient7(db(), hadPhoto ? photoFileName(7) : QString());
         if (hadPhoto) {
-            writeJpegFile(QImage(4, 4, QImage::Format_RGB32), stored, kPhotoQuality);
+            writeJpegFile(QImage(4, 4, QImage::Format_RGB32), shared, kPhotoQuality);
         }
+        QVERIFY(!linked || QFile::link(shared, stored));
         const QByteArray former = fileBytes(stored);
         const auto dialog = opened(7);
         dialog->show();  // the close box acts only on a shown window
         m_ui->fileAnswers = {m_new, m_new};
         dialog->ImPhotoClick();
         dialog->btnRotateRight->click();
-        const QByteArray written = fileBytes(stored);
-        QVERIFY(written != former);
-        const QStringList unwritten{kWriteError.arg(photoFileName(7))};
+        const QByteArray written = fileBytes(shared);
+        QVERIFY(written != former && QFileInfo(stored).isSymLink() == linked);
+        const QStringList unwritten{kDiskFull.arg(photoFileName(7))};
         QCOMPARE(messagesOnFullDisk([&dialog] { dialog->ImPhotoClick(); }), unwritten);
         QCOMPARE(messagesOnFullDisk([&dialog] { dialog->btnRotateRightClick(); }), unwritten);
         QCOMPARE(fileBytes(stored), written);
@@ -276,7 +282,8 @@ class TestEdClient : public DatabaseCase {
         }
         QVERIFY(m_ui->messages.isEmpty());
         QCOMPARE(QFile::exists(stored), hadPhoto);
-        QCOMPARE(fileBytes(stored), former);
+        QCOMPARE(fileBytes(shared), former);
+        QCOMPARE(QFileInfo(stored).isSymLink(), linked);
     }
     // A stored client saves and closes unchanged. A photo file gone opens as the placeholder; one damaged or no
     // ordinary file (a FIFO, a sparse file of 4 GB, a link to an endless device) as the placeholder with a note

@@ -63,6 +63,12 @@ void writeWhileAnotherWrites(TestDatabase& at) {
     exec(at.db, QStringLiteral("INSERT INTO tOrg (Name) VALUES ('%1');").arg(QString(100000, QLatin1Char('x'))));
 }
 
+// Our insert into a database file that may not grow, as on a full disk.
+void writeOnFullDisk(TestDatabase& at) {
+    exec(at.db, QStringLiteral("PRAGMA max_page_count = %1").arg(scalar(at.db, "PRAGMA page_count").toInt()));
+    exec(at.db, QStringLiteral("INSERT INTO tOrg (Name) VALUES ('%1');").arg(QString(100000, QLatin1Char('x'))));
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(Failure)
@@ -105,12 +111,14 @@ class TestFailureTexts : public DatabaseCase {
         row("missing picture", reportRun(project, kNames, "List", "gone.bmp"),
             "Не найден рисунок «gone.bmp» для отчета «Список».", "%1gone.bmp");
         row("unwritable output", reportRun(project, kNames, "List", {}, "no/list.pdf"),
-            "Не удается записать файл «list.pdf».", "%1no/list.pdf");
+            "Не удается записать файл «list.pdf».", "%1no/list.pdf\n");
         row("database error while reading rows", reportRun(project, "SELECT abs(-9223372036854775808) AS Name"),
             "Не удалось выполнить действие с базой данных.", "integer overflow");
         row("write while another workstation writes", writeWhileAnotherWrites,
             "База данных занята: на другом рабочем месте сейчас идёт запись.",
             "database is locked Unable to fetch row\n\nINSERT INTO tOrg");
+        row("database on a full disk", writeOnFullDisk, "Диск заполнен: не удается записать базу данных.",
+            "database or disk is full");
         row("damaged JPEG", photoRead("not a picture"), "Файл «photo.jpg» поврежден или не является рисунком JPEG.",
             "%1photo.jpg\nlibjpeg");
         row(

@@ -1,10 +1,21 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPrintDialog>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/AppError.h"
 #include "platform/FileReplace.h"
@@ -39,9 +50,28 @@ const QString kProject = QStringLiteral(R"(<project>
     <band kind="title" height="20"><text x="0" y="0" w="40" h="5" size="8" minsize="6">Выдал: {Operator}</text></band>
   </report>
 </project>)");
-const QString kWriteError =
-    QStringLiteral("Не удается записать файл «%1».\rПроверьте, что папка доступна для записи и на диске есть место.");
+const QString kDiskFull =
+    QStringLiteral("Диск заполнен: не удается записать файл «%1».\rОсвободите место на диске и повторите действие.");
 const QString kLongName = QStringLiteral("Константинопольский-Задунайский Дмитрий Александрович");
+
+int syncOnFullDisk(int) {
+    errno = ENOSPC;
+    return -1;
+}
+
+// Closes a folder to new files, as a shared folder where the person may change the files but add none, or opens it
+// again: its mode, and for root, whom modes do not bind, its immutable flag.
+void closeFolder(const QString& path, bool closed) {
+    QFile::setPermissions(path,
+                          QFile::ReadOwner | QFile::ExeOwner | (closed ? QFile::Permissions() : QFile::WriteOwner));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+        flags = closed ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    }
+    ::close(fd);
+}
 
 struct Fixture {
     QTemporaryDir dir;
@@ -246,7 +276,8 @@ class TestReportEngine : public DatabaseCase {
     }
 
     // A PDF or RTF file that cannot be written whole is told of and leaves the former file as it was; only a
-    // folder that took the file is proposed again.
+    // folder that took the file is proposed again. In a folder that takes no new file the file is written over,
+    // every write still checked. The file keeps its mode.
     void keepsFormerFileAndFolder_data() {
         QTest::addColumn<QString>("format");
         QTest::newRow("PDF") << "PDF";
@@ -257,18 +288,54 @@ class TestReportEngine : public DatabaseCase {
         Fixture fixture(8);
         fixture.engine.enableRtf();
         const QString name = "out." + format.toLower();
-        replaceFile(fixture.path(name), "former");
-        const auto writeTo = [&](const QString& path) {
-            m_ui->reportOutputs.push_back({ReportOutput::Kind::File, format, path});
+        const QString path = fixture.path(name);
+        const auto writeTo = [&](const QString& to) {
+            m_ui->reportOutputs.push_back({ReportOutput::Kind::File, format, to});
             return fixture.engine.execute(nullptr);
         };
-        QCOMPARE(messagesOnFullDisk([&] { writeTo(fixture.path(name)); }), QStringList{kWriteError.arg(name)});
-        QCOMPARE(fileBytes(fixture.path(name)), QByteArray("former"));
+        QVERIFY(writeTo(path));
+        const qint64 whole = fileBytes(path).size();
+        // Wider than the usual umask lets a new file be.
+        ::umask(022);
+        const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup;
+        replaceFile(path, "former");
+        QVERIFY(QFile::setPermissions(path, mode));
+        // Its last byte beyond the disk's room, or its sync finding the disk full.
+        for (const bool syncFails : {false, true}) {
+            QCOMPARE(messagesOnFullDisk(
+                         [&] {
+                             gSyncFile = syncFails ? syncOnFullDisk : ::fsync;
+                             writeTo(path);
+                         },
+                         whole - (syncFails ? 0 : 1)),
+                     QStringList{kDiskFull.arg(name)});
+        }
+        QCOMPARE(fileBytes(path), QByteArray("former"));
         QCOMPARE(QDir(fixture.dir.path()).entryList(QDir::Files), (QStringList{"list.rav", "logo.bmp", name}));
-        QVERIFY(writeTo(fixture.path(name)));
         QVERIFY_THROWS_EXCEPTION(AppError, writeTo(fixture.path("gone/" + name)));
         QVERIFY(!fixture.engine.execute(nullptr));
         QCOMPARE(QFileInfo(m_ui->reportOutputProposals.last().path).path(), fixture.dir.path());
+        QVERIFY(writeTo(path));
+        QCOMPARE(QFile::permissions(path), mode | QFile::ReadUser | QFile::WriteUser);
+        closeFolder(fixture.dir.path(), true);
+        const auto reopen = qScopeGuard([&fixture] { closeFolder(fixture.dir.path(), false); });
+        if (QFile(fixture.path("probe")).open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            QSKIP("the folder cannot be closed to new files here");
+        }
+        QCOMPARE(messagesOnFullDisk([&] { writeTo(path); }, 1024), QStringList{kDiskFull.arg(name)});
+        QVERIFY(writeTo(path));
+        QCOMPARE(fileBytes(path).size(), whole);
+    }
+
+    // A print that cannot start is refused, not counted as printed.
+    void refusesPrintThatCannotStart() {
+        Fixture fixture(1);
+        m_ui->reportOutputs.push_back({ReportOutput::Kind::Printer, {}, {}});
+        m_ui->modalHandlers.push_back([&fixture](QDialog& dialog) {
+            static_cast<QPrintDialog&>(dialog).printer()->setOutputFileName(fixture.path("gone/out.pdf"));
+            return int(QDialog::Accepted);
+        });
+        QVERIFY_THROWS_EXCEPTION(ReportError, fixture.engine.execute(nullptr));
     }
 
     // A card shows whole, a list's page shows its width, in a window over most of the screen.

@@ -355,6 +355,10 @@ QList<QVariantList> SprModel::readRows(QSqlQuery& query) {
         }
         rows << values;
     }
+    // A statement that fails at a row ends next() as its end does: the rows before it are not the list.
+    if (query.lastError().isValid()) {
+        throw DbError(query.lastError().text().trimmed(), query.lastQuery(), Q_FUNC_INFO);
+    }
     query.finish();
     return rows;
 }

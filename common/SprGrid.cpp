@@ -193,7 +193,7 @@ void SprGrid::prepareShownRows() {
 }
 
 // While a long list's IDs are still read, the grid holds its first page. What stays within those rows
-// acts at once; what may reach past them (Ctrl+End, the scroll bar, a key or wheel near their end) first
+// acts at once; what may reach past them (End, the scroll bar, a key or wheel near their end) first
 // finishes the read, so that nothing acts on a length that is not yet true.
 void SprGrid::finishCountBefore(const QEvent* event, bool onScrollBar) {
     if (!m_model->counted() && reachesPastRowsHeld(event, onScrollBar)) {
@@ -210,7 +210,7 @@ bool SprGrid::reachesPastRowsHeld(const QEvent* event, bool onScrollBar) const {
             if (press->key() == Qt::Key_Down || press->key() == Qt::Key_PageDown) {
                 return currentRowNumber() >= pageBeforeEnd;
             }
-            return press->key() == Qt::Key_End && press->modifiers().testFlag(Qt::ControlModifier);
+            return press->key() == Qt::Key_End;
         }
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:

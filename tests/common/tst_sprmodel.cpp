@@ -47,75 +47,67 @@ class TestSprModel : public DatabaseCase {
         }
         QCOMPARE(m_statements, read);
     }
-    // Row 300 was current; the named organisation is current after the refresh.
-    void refreshAfterAnotherWorkstationWrote_data() {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("org");
-        QTest::addColumn<bool>("keyed");
-        QTest::addColumn<bool>("fails");  // the read fails: the list keeps the rows it showed
-        const QString deleteBefore = QStringLiteral("DELETE FROM tOrg WHERE ID <= 10");
-        QTest::newRow("rows added after")
-            << "INSERT INTO tOrg (Name) VALUES ('Яблоко'), ('Ягода')" << kRows + 2 << 301 << false << false;
-        QTest::newRow("rows deleted before") << deleteBefore << kRows - 10 << 311 << false << false;
-        QTest::newRow("keyed list, rows deleted before") << deleteBefore << kRows - 10 << 311 << true << false;
-        QTest::newRow("a read failing after some rows")
-            << "INSERT INTO tOrg (Name) VALUES ('сбой')" << kRows << 301 << false << true;
-    }
-    void refreshAfterAnotherWorkstationWrote() {
-        QFETCH(QString, change);
-        QFETCH(int, count);
-        QFETCH(int, org);
-        QFETCH(bool, keyed);
-        QFETCH(bool, fails);
-        SprGrid grid;
-        loadOrgs(grid, QString(), keyed ? SprKey{QStringLiteral("tOrg")} : SprKey{});
-        QCOMPARE(grid.rowCount(), kRows);
-        selectRow(grid, 300);
-        execElsewhere(*m_db, change);
-        if (fails) {
-            QVERIFY_THROWS_EXCEPTION(DbError, grid.requery(grid.currentRowNumber()));
-        } else {
-            grid.requery(grid.currentRowNumber());
-        }
-        QCOMPARE(grid.rowCount(), count);
-        QCOMPARE(grid.currentRowNumber(), 300);
-        QCOMPARE(grid.currentValue(QStringLiteral("Name")).toString(), orgName(org));
-    }
-    // The current row follows its record when rows above it leave, or when the keyset replaces a long
-    // list's first page; once its record leaves, the list has no current row, never the next record.
-    void currentRowFollowsItsRecord_data() {
-        QTest::addColumn<bool>("keyed");
+    // Another workstation writes while a row is current; then the list is read again, or read where its
+    // pages are painted or its IDs all read. The current row follows its record, and there is none once
+    // its record left, never the next one. A read that fails keeps the rows shown.
+    void currentRowAfterAnotherWorkstationWrote_data() {
+        QTest::addColumn<QString>("list");
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("change");  // {current}: the current record's ID; {above}: one's above it
-        QTest::addColumn<bool>("stays");
-        const QString leaveAbove = QStringLiteral("DELETE FROM tOrg WHERE ID BETWEEN {above} - 140 AND {above} - 130");
-        QTest::newRow("rows above it leave") << false << 300 << leaveAbove << true;
-        QTest::newRow("it leaves with rows above") << false << 300 << leaveAbove + " OR ID = {current}" << false;
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("current");  // its ID; empty: no current row
+        const QString deleteBefore = QStringLiteral("DELETE FROM tOrg WHERE ID <= 10");
+        const QString leaveAbove = QStringLiteral("DELETE FROM tOrg WHERE ID BETWEEN 151 AND 160");
+        const QString log = QStringLiteral("event log");
+        const int logRows = 2703;
+        QTest::newRow("rows added after") << "orgs" << 300 << "INSERT INTO tOrg (Name) VALUES ('Яблоко'), ('Ягода')"
+                                          << "requery" << kRows + 2 << "301";
+        QTest::newRow("rows deleted before") << "orgs" << 300 << deleteBefore << "requery" << kRows - 10 << "311";
+        QTest::newRow("keyed list, rows deleted before")
+            << "keyed orgs" << 300 << deleteBefore << "requery" << kRows - 10 << "311";
+        QTest::newRow("a read failing after some rows") << "orgs" << 300 << "INSERT INTO tOrg (Name) VALUES ('сбой')"
+                                                        << "fails" << kRows << "301";
+        QTest::newRow("rows above it leave") << "orgs" << 300 << leaveAbove << "pages" << kRows - 10 << "301";
+        QTest::newRow("it leaves with rows above") << "orgs" << 300 << leaveAbove + " OR ID = 301"
+                                                   << "pages" << kRows - 11 << "";
         QTest::newRow("the keyset moves a row above it back")
-            << true << 6 << "UPDATE tListActionUsers SET dt_action = '2099-01-01 00:00:00' WHERE ID = {above}" << true;
-        QTest::newRow("the keyset lacks it")
-            << true << 6 << "DELETE FROM tListActionUsers WHERE ID = {current}" << false;
+            << log << 6 << "UPDATE tListActionUsers SET dt_action = '2099-01-01 00:00:00' WHERE ID = {above}"
+            << "pages" << logRows << "{current}";
+        QTest::newRow("the keyset lacks it") << log << 6 << "DELETE FROM tListActionUsers WHERE ID = {current}"
+                                             << "pages" << logRows - 1 << "";
     }
-    void currentRowFollowsItsRecord() {
-        QFETCH(bool, keyed);
+    void currentRowAfterAnotherWorkstationWrote() {
+        QFETCH(QString, list);
         QFETCH(int, row);
         QFETCH(QString, change);
-        QFETCH(bool, stays);
-        fillEventLog();
-        const QString sql = keyed ? eventListSql(QStringLiteral("by date")) : QStringLiteral("SELECT * FROM tOrg");
-        const auto idAt = [this, &sql](int at) {
-            return rows(db(), QStringLiteral("SELECT ID FROM (%1) LIMIT 1 OFFSET %2").arg(sql).arg(at)).value(0);
+        QFETCH(QString, read);
+        QFETCH(QString, current);
+        const QString logSql = eventListSql(QStringLiteral("by date"));
+        const auto idAt = [this, &logSql](int at) {
+            return rows(db(), QStringLiteral("SELECT ID FROM (%1) LIMIT 1 OFFSET %2").arg(logSql).arg(at)).value(0);
         };
-        const QString current = idAt(row);
         SprGrid grid;
-        load(grid, sql, keyed ? eventListKey(QStringLiteral("by date")) : SprKey{});
+        if (list == QLatin1String("event log")) {
+            fillEventLog();
+            change.replace("{above}", idAt(row - 4)).replace("{current}", idAt(row));
+            current.replace("{current}", idAt(row));
+            load(grid, logSql, eventListKey(QStringLiteral("by date")));
+        } else {
+            loadOrgs(grid, QString(), list == QLatin1String("keyed orgs") ? SprKey{QStringLiteral("tOrg")} : SprKey{});
+            grid.sprModel()->finishCount();
+        }
         selectRow(grid, row);
-        execElsewhere(*m_db, change.replace("{current}", current).replace("{above}", idAt(row - 4)));
-        grid.sprModel()->prepareRows(0, row);
-        grid.sprModel()->finishCount();
-        QCOMPARE(grid.hasCurrentRow() ? grid.currentValue(QStringLiteral("ID")).toString() : QString(),
-                 stays ? current : QString());
+        execElsewhere(*m_db, change);
+        if (read == QLatin1String("fails")) {
+            QVERIFY_THROWS_EXCEPTION(DbError, grid.requery(grid.currentRowNumber()));
+        } else if (read == QLatin1String("requery")) {
+            grid.requery(grid.currentRowNumber());
+        } else {
+            grid.sprModel()->prepareRows(0, row);
+        }
+        QTEST(grid.rowCount(), "count");
+        QCOMPARE(grid.hasCurrentRow() ? grid.currentValue(QStringLiteral("ID")).toString() : QString(), current);
         QVERIFY(!grid.sprModel()->value(grid.sprModel()->rowCount(), 0).isValid());
     }
     // Comments, quotes and subqueries are read where the grid wraps a list's statement; IDs that are not

@@ -157,8 +157,11 @@ bool SprGrid::readCurrentRecord() {
 }
 
 bool SprGrid::currentRecordFound() {
-    if (!hasCurrentRow() || readCurrentRecord()) {
-        return hasCurrentRow();
+    if (!hasCurrentRow()) {
+        return false;
+    }
+    if (readCurrentRecord()) {
+        return true;
     }
     showMessage(this, kRecordNotFound);
     requery(-1);

@@ -257,11 +257,7 @@ class TestSprTxt : public DatabaseCase {
     void usersListActionsAndTheRowTheyLeave() {
         exec(db(), "DELETE FROM tUserApl");
         const auto window = openList(lkUsers);
-        window->N_EditClick();
         QTest::keyClick(window->DBGridSpr, Qt::Key_Return);
-        window->DBGridSprCellClick();
-        window->DBGridSprDblClick();
-        window->N_DelClick();
         window->btnRefreshClick();
         QVERIFY(m_ui->modalClasses.isEmpty() && m_ui->questions.isEmpty() && m_ui->messages.isEmpty());
         QCOMPARE(window->DBGridSpr->currentRowNumber(), -1);

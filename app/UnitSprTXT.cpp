@@ -54,6 +54,7 @@ const QString SELECT_ACTIONS_SQL = QStringLiteral(
     "SELECT LA.ID, LA.dt_action, LA.kod_action, LA.ActionStr, tUserApl.name "
     "FROM tListActionUsers LA, tUserApl WHERE LA.id_user=tUserApl.ID ORDER BY LA.dt_action, LA.ID");
 
+const QString CARD_TYPE_SQL = QStringLiteral("SELECT TypeCard FROM tCard WHERE ID=%1;");
 const QString DELETE_CARD_DETAIL_SQL = QStringLiteral("DELETE FROM %1 WHERE ID_Card=%2;");
 const QString DELETE_CARD_SQL = QStringLiteral("DELETE FROM tCard WHERE ID=%1;");
 const QString COUNT_CLIENT_CARDS_SQL = QStringLiteral("SELECT COUNT(*) FROM tCard WHERE ID_Client=%1;");
@@ -380,8 +381,25 @@ void TfrmSprTxt::N_NewClick() {
     }
 }
 
-void TfrmSprTxt::N_EditClick() {
+// The record the person chose is read again by its ID: one gone is never opened empty.
+bool TfrmSprTxt::currentRecordFound() {
     if (!DBGridSpr->hasCurrentRow()) {
+        return false;
+    }
+    if (!DBGridSpr->readCurrentRecord()) {
+        recordGone();
+        return false;
+    }
+    return true;
+}
+
+void TfrmSprTxt::recordGone() {
+    showMessage(this, kRecordNotFound);
+    requeryList(-1, true);
+}
+
+void TfrmSprTxt::N_EditClick() {
+    if (!currentRecordFound()) {
         return;
     }
     const int row = DBGridSpr->currentRowNumber();
@@ -391,7 +409,7 @@ void TfrmSprTxt::N_EditClick() {
 }
 
 void TfrmSprTxt::N_OpenClick() {
-    if (DBGridSpr->hasCurrentRow()) {
+    if (currentRecordFound()) {
         showModal(createTimetable(currentId()));
     }
 }
@@ -400,29 +418,38 @@ void TfrmSprTxt::N_DelClick() {
     if (!DBGridSpr->hasCurrentRow() || askYesNo(this, kAskDelete) == Answer::No) {
         return;
     }
+    // The ID the keyset holds for the chosen row; a delete that finds its record gone changes nothing.
     const int id = currentId();
-    switch (FTypeSpr) {
-        case lkCards:
-            deleteCard(id);
-            break;
-        case lkClients:
-            deleteClient(id);
-            break;
-        case lkUsers:
-            deleteUser(id);
-            break;
-        default:
-            showMessage(this, kNotImplemented);
-            break;
+    try {
+        switch (FTypeSpr) {
+            case lkCards:
+                deleteCard(id);
+                break;
+            case lkClients:
+                deleteClient(id);
+                break;
+            case lkUsers:
+                deleteUser(id);
+                break;
+            default:
+                showMessage(this, kNotImplemented);
+                break;
+        }
+    } catch (const RecordGone&) {
+        recordGone();
     }
 }
 
 // Visits or halls and the card go together: a failure leaves the card with its detail rows.
 void TfrmSprTxt::deleteCard(int id) {
-    const bool subscription = DBGridSpr->currentValue(QStringLiteral("TypeCard")).toInt() == ctAbonement;
-    const QString detail = subscription ? QStringLiteral("tWorkGurnal") : QStringLiteral("tWorkClubCard");
     {
         Transaction transaction(m_db);
+        const QVariant type = execScalar(m_db, CARD_TYPE_SQL.arg(id));
+        if (!type.isValid()) {
+            throw RecordGone();
+        }
+        const QString detail =
+            type.toInt() == ctAbonement ? QStringLiteral("tWorkGurnal") : QStringLiteral("tWorkClubCard");
         SqlQuery command(m_db);
         command.exec(DELETE_CARD_DETAIL_SQL.arg(detail).arg(id));
         command.exec(DELETE_CARD_SQL.arg(id));
@@ -439,7 +466,7 @@ void TfrmSprTxt::deleteClient(int id) {
         Transaction transaction(m_db);
         cards = execScalar(m_db, COUNT_CLIENT_CARDS_SQL.arg(id)).toInt();
         if (cards == 0) {
-            SqlQuery(m_db).exec(DELETE_CLIENT_SQL.arg(id));
+            deleteRow(DELETE_CLIENT_SQL.arg(id));
         }
         transaction.commit();
     }
@@ -463,7 +490,7 @@ void TfrmSprTxt::deleteUser(int id) {
         Transaction transaction(m_db);
         signedIn = execScalar(m_db, COUNT_USER_SIGN_INS_SQL.arg(id)).toInt() > 0;
         if (!signedIn) {
-            SqlQuery(m_db).exec(DELETE_USER_SQL.arg(id));
+            deleteRow(DELETE_USER_SQL.arg(id));
         }
         transaction.commit();
     }
@@ -472,6 +499,13 @@ void TfrmSprTxt::deleteUser(int id) {
         return;
     }
     DBGridSpr->requery(0);
+}
+
+// A delete that changes no row found its record gone.
+void TfrmSprTxt::deleteRow(const QString& sql) {
+    SqlQuery command(m_db);
+    command.exec(sql);
+    requireChanged(command);
 }
 
 void TfrmSprTxt::btnPeriodClick() {

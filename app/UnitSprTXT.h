@@ -77,6 +77,9 @@ class TfrmSprTxt : public QWidget {
     QString cardListSql(SprKey* key);
     void requeryList(int row, bool rewriteCaption);
     int currentId() const;
+    bool currentRecordFound();
+    void recordGone();
+    void deleteRow(const QString& sql);
     bool showModal(std::unique_ptr<QDialog> form);
     void writeCardCaption();
     void deleteCard(int id);

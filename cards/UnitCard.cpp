@@ -286,8 +286,12 @@ void TfrmCard::leSearchStrChange() {
     DBGridSpr->requery(0);
 }
 
-// An empty list chooses nothing: the form never holds a client or organisation that does not exist.
+// An empty list chooses nothing: the form never holds a client or organisation that does not exist. A
+// chosen record gone is said, and the list is read again to choose from.
 void TfrmCard::btnSelectClick() {
+    if (FModeSelect != msVisits && DBGridSpr->hasCurrentRow() && !DBGridSpr->currentRecordFound()) {
+        return;
+    }
     if (DBGridSpr->hasCurrentRow() && FModeSelect == msClients) {
         FIDClient = DBGridSpr->currentValue(QStringLiteral("ID")).toInt();
         leClient->setText(DBGridSpr->currentValue(QStringLiteral("fio")).toString());

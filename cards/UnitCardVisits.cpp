@@ -127,7 +127,7 @@ void TfrmCard::btnAddClick() {
 }
 
 void TfrmCard::btnDelClick() {
-    if (FModeSelect != msVisits || !DBGridSpr->hasCurrentRow()) {
+    if (FModeSelect != msVisits || !DBGridSpr->currentRecordFound()) {
         return;
     }
     const int id = DBGridSpr->currentValue(QStringLiteral("ID")).toInt();

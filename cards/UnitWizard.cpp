@@ -349,7 +349,7 @@ void TfrmWiz::btnCalcAllClick() {
 }
 
 void TfrmWiz::btnDelClick() {
-    if (!DBGridSelect->hasCurrentRow()) {
+    if (!DBGridSelect->currentRecordFound()) {
         return;
     }
     const int row = DBGridSelect->currentRowNumber();

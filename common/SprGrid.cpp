@@ -4,18 +4,15 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
-#include <QSet>
 #include <QStyle>
 #include <QtMath>
+
+#include "platform/Database.h"
+#include "platform/UiSeam.h"
 
 namespace {
 
 const QString kRussianCapitals = QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ");
-
-// Keys that move within the rows shown or above them, or act on the current row.
-const QSet<int> kKeysWithinRows = {Qt::Key_Up,     Qt::Key_PageUp,  Qt::Key_Home,   Qt::Key_Left, Qt::Key_Right,
-                                   Qt::Key_Return, Qt::Key_Enter,   Qt::Key_Escape, Qt::Key_Tab,  Qt::Key_Backtab,
-                                   Qt::Key_Shift,  Qt::Key_Control, Qt::Key_Alt,    Qt::Key_Meta};
 
 }  // namespace
 
@@ -125,17 +122,21 @@ int SprGrid::titleWidth(const QString& title) const {
     return horizontalHeader()->fontMetrics().horizontalAdvance(title) + 2 * fontMetrics().averageCharWidth();
 }
 
-void SprGrid::goToRow(int row) {
-    const int count = m_model->rowCount();
-    if (count == 0) {
-        setCurrentIndex(QModelIndex());
-        return;
-    }
+int SprGrid::firstShownColumn() const {
     int column = 0;
     while (column < m_model->columnCount() - 1 && isColumnHidden(column)) {
         ++column;
     }
-    const QModelIndex target = m_model->index(qBound(0, row, count - 1), column);
+    return column;
+}
+
+void SprGrid::goToRow(int row) {
+    const int count = m_model->rowCount();
+    if (count == 0 || row < 0) {
+        setCurrentIndex(QModelIndex());
+        return;
+    }
+    const QModelIndex target = m_model->index(qMin(row, count - 1), firstShownColumn());
     setCurrentIndex(target);
     scrollTo(target);
 }
@@ -145,8 +146,26 @@ int SprGrid::currentRowNumber() const {
     return current.isValid() ? current.row() : -1;
 }
 
+// Nothing is read at the current row's number first: a row found gone then would leave, and the row
+// after it would answer.
 QVariant SprGrid::currentValue(const QString& field) const {
-    return valueAt(currentRowNumber(), field);
+    return m_model->value(currentRowNumber(), m_model->fieldColumn(field));
+}
+
+bool SprGrid::readCurrentRecord() {
+    return m_model->readRecord(currentRowNumber());
+}
+
+bool SprGrid::currentRecordFound() {
+    if (!hasCurrentRow()) {
+        return false;
+    }
+    if (readCurrentRecord()) {
+        return true;
+    }
+    showMessage(this, kRecordNotFound);
+    requery(-1);
+    return false;
 }
 
 // The list's true length: IDs still to be read are read first.
@@ -177,8 +196,8 @@ void SprGrid::prepareShownRows() {
 }
 
 // While a long list's IDs are still read, the grid holds its first page. What stays within those rows
-// acts at once; what may reach past them (End, the scroll bar, a key or wheel near their end, a search
-// by typing) first finishes the read, so that nothing acts on a length that is not yet true.
+// acts at once; what may reach past them (End, the scroll bar, a key or wheel near their end) first
+// finishes the read, so that nothing acts on a length that is not yet true.
 void SprGrid::finishCountBefore(const QEvent* event, bool onScrollBar) {
     if (!m_model->counted() && reachesPastRowsHeld(event, onScrollBar)) {
         m_model->finishCount();
@@ -190,11 +209,11 @@ bool SprGrid::reachesPastRowsHeld(const QEvent* event, bool onScrollBar) const {
     const int pageBeforeEnd = m_model->rowCount() - 1 - shownRows;
     switch (event->type()) {
         case QEvent::KeyPress: {
-            const int key = static_cast<const QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Down || key == Qt::Key_PageDown) {
+            const auto* press = static_cast<const QKeyEvent*>(event);
+            if (press->key() == Qt::Key_Down || press->key() == Qt::Key_PageDown) {
                 return currentRowNumber() >= pageBeforeEnd;
             }
-            return !kKeysWithinRows.contains(key);
+            return press->key() == Qt::Key_End;
         }
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
@@ -229,4 +248,23 @@ void SprGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+// Ctrl+Home and Ctrl+End move to the first and last row in the current column, so that the columns in
+// view (a name, a number) stay there; Qt's also go to the first or last column.
+QModelIndex SprGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex moved = QTableView::moveCursor(action, modifiers);
+    if ((action != MoveHome && action != MoveEnd) || !modifiers.testFlag(Qt::ControlModifier) || !moved.isValid()) {
+        return moved;
+    }
+    return m_model->index(moved.row(), hasCurrentRow() ? currentIndex().column() : firstShownColumn());
+}
+
+// The current row leaving takes the current row with it, where Qt would make the next record current.
+void SprGrid::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
+    const int current = currentRowNumber();
+    if (current >= start && current <= end) {
+        selectionModel()->clear();
+    }
+    QTableView::rowsAboutToBeRemoved(parent, start, end);
 }

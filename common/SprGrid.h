@@ -41,14 +41,23 @@ class SprGrid : public QTableView {
     void setStatement(const QString& sql, const SprKey& key) { m_model->setStatement(sql, key); }
     // No query: an empty grid without columns.
     void clearList();
-    // Reads the list again and makes that row number current; a shorter list goes to its last row.
+    // Reads the list again and makes that row number current; a shorter list goes to its last row, -1
+    // leaves no current row.
     void requery(int row);
 
+    // The current row holds the record the person chose: it follows its record when rows move, and
+    // there is none once that record left the list, until the person chooses another.
     bool hasCurrentRow() const { return currentRowNumber() >= 0; }
     // -1 without a current row.
     int currentRowNumber() const;
-    // A field of the current row; an invalid value without a current row.
+    // A field of the current row's record, taken by its ID; an invalid value without a current row or
+    // when the record is no longer found.
     QVariant currentValue(const QString& field) const;
+    // Reads the current row's record again by its ID; false without a current row or when it is gone.
+    bool readCurrentRecord();
+    // As readCurrentRecord; a record gone (deleted elsewhere, or out of the list's condition) is also
+    // said to the person, and the list is read again with no current row.
+    bool currentRecordFound();
     // The number of rows of the list (its IDs all read), and a field of one of them.
     int rowCount() const;
     QVariant valueAt(int row, const QString& field) const;
@@ -68,6 +77,10 @@ class SprGrid : public QTableView {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
+    // The grids have no search by typing: Qt's reads row after row of a long list until one matches.
+    void keyboardSearch(const QString&) override {}
     bool viewportEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -76,6 +89,7 @@ class SprGrid : public QTableView {
     int charWidth() const;
     int cellPadding() const;
     int titleWidth(const QString& title) const;
+    int firstShownColumn() const;
     void goToRow(int row);
     void finishCountBefore(const QEvent* event, bool onScrollBar);
     bool reachesPastRowsHeld(const QEvent* event, bool onScrollBar) const;

@@ -39,6 +39,12 @@ constexpr qint64 kSlowSliceNs = 8'000'000;
 // IDs read by one statement when rows are read by their IDs.
 constexpr int kMostFetchedIds = 4 * 128;
 
+// Rows are found by their IDs: an ID that is not an integer, or one the statement gives twice (a join giving
+// two rows per ID), would show wrong rows. Said to the programmer who wrote the list.
+const QString kIdNotInteger = QStringLiteral("Столбец ID списка дал значение, не целое число.");
+const QString kIdTwice =
+    QStringLiteral("Столбец ID списка дал ID %1 дважды: у каждой строки списка должен быть свой ID.");
+
 // Floats show with up to 15 significant digits, as the workstation's default float form does.
 constexpr int kFloatDigits = 15;
 // "yyyy-MM-dd HH:mm:ss"
@@ -93,13 +99,57 @@ QLocale numberLocale() {
     return locale;
 }
 
-QString withoutTrailingSemicolon(const QString& sql) {
-    QString text = sql.trimmed();
-    while (text.endsWith(QLatin1Char(';'))) {
-        text.chop(1);
-        text = text.trimmed();
+bool isCommentAt(const QString& sql, int at) {
+    const QStringView two = QStringView(sql).mid(at, 2);
+    return two == u"--" || two == u"/*";
+}
+
+// Where a quoted text or name, or a comment, that starts at sql[at] ends (just past it); at itself when
+// none starts there. One left open runs to the end of the text.
+int pastQuoteOrComment(const QString& sql, int at) {
+    const auto pastNext = [&sql](int from, QStringView end) {
+        const int found = int(sql.indexOf(end, from));
+        return found < 0 ? int(sql.size()) : found + int(end.size());
+    };
+    const QChar c = sql.at(at);
+    if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')) {
+        return pastNext(at + 1, QStringView(&sql.constData()[at], 1));
     }
-    return text;
+    if (c == QLatin1Char('[')) {
+        return pastNext(at + 1, u"]");
+    }
+    if (!isCommentAt(sql, at)) {
+        return at;
+    }
+    return sql.at(at + 1) == QLatin1Char('-') ? pastNext(at + 2, u"\n") : pastNext(at + 2, u"*/");
+}
+
+// Calls visit(at, past, depth) for each character of the statement and each quoted text or name as a
+// whole (sql[at, past)), with the depth of parentheses it stands at; comments are passed over.
+template <class Visit>
+void visitCode(const QString& sql, Visit visit) {
+    int depth = 0;
+    for (int at = 0; at < sql.size();) {
+        const int past = qMax(pastQuoteOrComment(sql, at), at + 1);
+        const QChar c = sql.at(at);
+        depth += c == QLatin1Char('(') ? 1 : c == QLatin1Char(')') ? -1 : 0;
+        if (!isCommentAt(sql, at)) {
+            visit(at, past, depth);
+        }
+        at = past;
+    }
+}
+
+// The statement without the semicolons, blanks and comments that end it, so that a wrapping of it
+// goes on after its last word.
+QString statementOnly(const QString& sql) {
+    int end = 0;
+    visitCode(sql, [&sql, &end](int at, int past, int) {
+        if (!sql.at(at).isSpace() && sql.at(at) != QLatin1Char(';')) {
+            end = past;
+        }
+    });
+    return sql.left(end);
 }
 
 bool isOrderByAt(const QString& sql, int at) {
@@ -110,25 +160,15 @@ bool isOrderByAt(const QString& sql, int at) {
                .hasMatch();
 }
 
-// Where the statement's final ORDER BY starts; -1 without one.
+// Where the statement's final ORDER BY starts; -1 without one. One in a subquery, a quoted text or a
+// comment is not the statement's.
 int finalOrderByAt(const QString& sql) {
-    int depth = 0;
-    QChar quote;
     int orderAt = -1;
-    for (int i = 0; i < sql.size(); ++i) {
-        const QChar c = sql.at(i);
-        if (!quote.isNull()) {
-            quote = c == quote ? QChar() : quote;
-        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            quote = c;
-        } else if (c == QLatin1Char('(')) {
-            ++depth;
-        } else if (c == QLatin1Char(')')) {
-            --depth;
-        } else if (depth == 0 && isOrderByAt(sql, i)) {
-            orderAt = i;
+    visitCode(sql, [&sql, &orderAt](int at, int, int depth) {
+        if (depth == 0 && isOrderByAt(sql, at)) {
+            orderAt = at;
         }
-    }
+    });
     return orderAt;
 }
 
@@ -178,6 +218,27 @@ int idColumn(const QStringList& fields) {
     return columnOf(fields, QStringLiteral("ID"));
 }
 
+[[noreturn]] void refuseIds(const QString& why, const QString& sql) {
+    throw DbError(why, sql, Q_FUNC_INFO);
+}
+
+template <class Ids>
+void requireUniqueIds(const Ids& ids, const QString& sql) {
+    std::vector<qint64> sorted(ids.begin(), ids.end());
+    std::sort(sorted.begin(), sorted.end());
+    const auto twice = std::adjacent_find(sorted.cbegin(), sorted.cend());
+    if (twice != sorted.cend()) {
+        refuseIds(kIdTwice.arg(*twice), sql);
+    }
+}
+
+qint64 rawId(const RawRow& row, int column, const QString& sql) {
+    if (!row.isInteger(column)) {
+        refuseIds(kIdNotInteger, sql);
+    }
+    return row.integer(column);
+}
+
 QString idList(const QList<qint64>& ids) {
     QStringList texts;
     texts.reserve(ids.size());
@@ -217,8 +278,8 @@ void SprModel::setQuery(const QString& sql, QueryBinder binder, const SprKey& ke
 }
 
 void SprModel::setStatement(const QString& sql, const SprKey& key) {
-    m_sql = withoutTrailingSemicolon(sql);
-    m_unorderedSql = withoutFinalOrderBy(m_sql);
+    m_sql = statementOnly(sql);
+    m_unorderedSql = statementOnly(withoutFinalOrderBy(m_sql));
     m_key = key;
 }
 
@@ -294,6 +355,10 @@ QList<QVariantList> SprModel::readRows(QSqlQuery& query) {
         }
         rows << values;
     }
+    // A statement that fails at a row ends next() as its end does: the rows before it are not the list.
+    if (query.lastError().isValid()) {
+        throw DbError(query.lastError().text().trimmed(), query.lastQuery(), Q_FUNC_INFO);
+    }
     query.finish();
     return rows;
 }
@@ -312,8 +377,9 @@ SprModel::Read SprModel::readList() {
     // Without an order of its own, the list's order is its plan's: the IDs are read by the same plan.
     const bool ordered = finalOrderByAt(m_sql) >= 0;
     const int id = ordered ? 0 : idColumn(read.fields);
-    readRawRows(m_binder((ordered ? IDS_SQL : WHOLE_SQL).arg(m_sql)),
-                [&read, id](const RawRow& row) { read.ids << row.integer(id); });
+    const QSqlQuery ids = m_binder((ordered ? IDS_SQL : WHOLE_SQL).arg(m_sql));
+    readRawRows(ids, [&read, id, &ids](const RawRow& row) { read.ids << rawId(row, id, ids.lastQuery()); });
+    requireUniqueIds(read.ids, ids.lastQuery());
     read.rows = readRowsOf(read.ids.mid(0, kPageRows));
     return read;
 }
@@ -329,8 +395,12 @@ SprModel::Read SprModel::readFirstPage() {
     read.rows = readRows(query);
     const int id = idColumn(read.fields);
     for (const QVariantList& row : read.rows) {
+        if (row.at(id).isNull() || !isInteger(row.at(id))) {
+            refuseIds(kIdNotInteger, query.lastQuery());
+        }
         read.ids << row.at(id).toLongLong();
     }
+    requireUniqueIds(read.ids, query.lastQuery());
     return read;
 }
 
@@ -350,12 +420,15 @@ void SprModel::readKeysetSlice() {
     const qint64 upTo = sliceEnd(from, m_keyset.sliceRows);
     const bool ordered = !m_key.orderColumn.isEmpty();
     std::vector<OrderedId> slice;
-    readRawRows(m_binder(SLICE_IDS_SQL.arg(ordered ? QStringLiteral(", ") + m_key.orderColumn : QString(),
-                                           m_unorderedSql, QString::number(from), QString::number(upTo))),
-                [&slice, ordered](const RawRow& row) {
-                    const qint64 id = row.integer(0);
-                    slice.push_back({ordered ? orderKey(row, 1) : id, id});
-                });
+    std::vector<qint64> ids;
+    const QSqlQuery query = m_binder(SLICE_IDS_SQL.arg(ordered ? QStringLiteral(", ") + m_key.orderColumn : QString(),
+                                                       m_unorderedSql, QString::number(from), QString::number(upTo)));
+    readRawRows(query, [&slice, &ids, ordered, &query](const RawRow& row) {
+        const qint64 id = rawId(row, 0, query.lastQuery());
+        slice.push_back({ordered ? orderKey(row, 1) : id, id});
+        ids.push_back(id);
+    });
+    requireUniqueIds(ids, query.lastQuery());
     addSlice(slice);
     const qint64 took = timer.nsecsElapsed();
     if (took < kQuickSliceNs) {
@@ -405,25 +478,50 @@ void SprModel::endKeyset() {
     emit countFinished();
 }
 
-// The keyset replaces the first page's IDs: the rows they share keep their place unless the file
-// changed in between.
+// The keyset replaces the first page's IDs. Rows added or dropped at the end hold no record a view points
+// at; the rest changes as a layout in which each persistent index (the current row, the selection)
+// follows its record, or is left invalid when the keyset lacks it.
 void SprModel::replaceIds(const QList<qint64>& ids) {
-    const int shared = int(qMin(ids.size(), m_ids.size()));
-    const bool samePrefix = std::equal(ids.cbegin(), ids.cbegin() + shared, m_ids.cbegin());
     if (ids.size() > m_ids.size()) {
         beginInsertRows(QModelIndex(), int(m_ids.size()), int(ids.size()) - 1);
-        m_ids = ids;
+        m_ids += ids.mid(m_ids.size());
         endInsertRows();
-    } else if (ids.size() < m_ids.size()) {
+    }
+    // m_ids is now at least as long as ids.
+    if (!std::equal(ids.cbegin(), ids.cend(), m_ids.cbegin())) {
+        moveRecords(ids);
+    }
+    if (ids.size() < m_ids.size()) {
         beginRemoveRows(QModelIndex(), int(ids.size()), int(m_ids.size()) - 1);
         m_ids = ids;
         endRemoveRows();
-    } else {
-        m_ids = ids;
     }
-    if (!samePrefix && shared > 0 && columnCount() > 0) {
-        emit dataChanged(index(0, 0), index(shared - 1, columnCount() - 1));
+}
+
+// The first rows take these IDs (no more than the list's rows); each persistent index goes with its ID.
+void SprModel::moveRecords(const QList<qint64>& ids) {
+    emit layoutAboutToBeChanged();
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    for (const QModelIndex& held : before) {
+        const qsizetype row = ids.indexOf(m_ids.at(held.row()));
+        after << (row < 0 ? QModelIndex() : index(int(row), held.column()));
     }
+    std::copy(ids.cbegin(), ids.cend(), m_ids.begin());
+    changePersistentIndexList(before, after);
+    emit layoutChanged();
+}
+
+bool SprModel::readRecord(int row) {
+    if (row < 0 || row >= rowCount()) {
+        return false;
+    }
+    if (!m_whole.isEmpty()) {
+        return true;
+    }
+    const qint64 id = m_ids.at(row);
+    m_rows.remove(id);
+    return fetch({id}).isEmpty();
 }
 
 void SprModel::finishCount() {

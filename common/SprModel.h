@@ -57,7 +57,8 @@ class SprModel : public QAbstractTableModel {
 
     explicit SprModel(QObject* parent = nullptr);
 
-    // A list's statement (a plain SELECT; a trailing ";" is dropped); reads its IDs and first page.
+    // A list's statement (a plain SELECT; a trailing ";" or comment is dropped); reads its IDs and first
+    // page. Its ID column must give unique integers: any other ID refuses the list (DbError).
     void setQuery(const QString& sql, QueryBinder binder, const SprKey& key = {});
     // Another text and key of the same list (another plan for the same rows), read at the next refresh.
     void setStatement(const QString& sql, const SprKey& key);
@@ -82,8 +83,12 @@ class SprModel : public QAbstractTableModel {
     void setTitles(const QList<SprColumn>& columns);
     // The column of a field, letter case ignored; -1 when the query has none.
     int fieldColumn(const QString& field) const;
-    // A stored value; an invalid value outside the list or for a row no longer found.
+    // A stored value of the record the row holds; an invalid value outside the list or for a record no
+    // longer found.
     QVariant value(int row, int column) const;
+    // Reads the row's record again by its ID, so that what is done with it takes the file's values;
+    // answers whether the list still holds it (a list read whole holds every row it shows).
+    bool readRecord(int row);
     // The number of rows held in memory now (a list read whole holds every row).
     int cachedRows() const { return int(m_whole.size() + m_rows.size()); }
 
@@ -130,6 +135,7 @@ class SprModel : public QAbstractTableModel {
     void addSlice(std::vector<OrderedId>& slice);
     void endKeyset();
     void replaceIds(const QList<qint64>& ids);
+    void moveRecords(const QList<qint64>& ids);
 
     // Reads the rows of these IDs into memory; answers the IDs no longer found.
     QList<qint64> fetch(const QList<qint64>& ids) const;

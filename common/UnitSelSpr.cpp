@@ -102,8 +102,12 @@ QString TfrmSelectSpr::currentText(const QString& field) const {
     return DBGridSpr->currentValue(field).toString();
 }
 
-// On an empty list the answer is ID 0 with the blanks between empty names.
+// On an empty list the answer is ID 0 with the blanks between empty names. A list with rows answers only
+// the record chosen, read again by its ID: one gone is said, and nothing is answered.
 void TfrmSelectSpr::btnSelectClick() {
+    if (DBGridSpr->hasCurrentRow() ? !DBGridSpr->currentRecordFound() : DBGridSpr->sprModel()->rowCount() > 0) {
+        return;
+    }
     FSelect.ID = DBGridSpr->currentValue(QStringLiteral("ID")).toInt();
     QStringList parts;
     if (const SelectList* list = findKind(kLists, FTypeSpr)) {

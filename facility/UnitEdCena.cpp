@@ -211,7 +211,7 @@ void TfrmSetCena::btnSetPeriodClick() {
 }
 
 void TfrmSetCena::btnDelPeriodClick() {
-    if (!DBGridPeriod->hasCurrentRow()) {
+    if (!DBGridPeriod->currentRecordFound()) {
         return;
     }
     const int row = DBGridPeriod->currentRowNumber();

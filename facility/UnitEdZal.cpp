@@ -260,6 +260,9 @@ void TfrmZal::btnEdSeansClick() {
         btnNewSeansClick();
         return;
     }
+    if (!DBGridSpr->currentRecordFound()) {
+        return;
+    }
     TfrmSeans editor(m_db, this);
     editor.LoadEdSeans(DBGridSpr->currentValue(QStringLiteral("ID")).toInt());
     if (execModal(editor) == QDialog::Accepted) {
@@ -268,7 +271,7 @@ void TfrmZal::btnEdSeansClick() {
 }
 
 void TfrmZal::btnDelSeansClick() {
-    if (!DBGridSpr->hasCurrentRow()) {
+    if (!DBGridSpr->currentRecordFound()) {
         return;
     }
     SqlQuery(m_db).exec(DELETE_SEANS_SQL.arg(DBGridSpr->currentValue(QStringLiteral("ID")).toInt()));

@@ -202,7 +202,7 @@ void TPriceDialog::btnSetCenaClick() {
 }
 
 void TPriceDialog::btndelCenaClick() {
-    if (selectedTypeId() == 0 || !DBGridSpr->hasCurrentRow()) {
+    if (selectedTypeId() == 0 || !DBGridSpr->currentRecordFound()) {
         return;
     }
     execScalar(m_db, DELETE_PRICE_SQL.arg(DBGridSpr->currentValue(QStringLiteral("ID")).toInt()));

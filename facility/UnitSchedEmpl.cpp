@@ -189,6 +189,9 @@ void TfrmRaspSan::btnDelClick() {
         btnDel->setEnabled(false);
         return;
     }
+    if (!DBGrid1->currentRecordFound()) {
+        return;
+    }
     // Any dated price of the sports type keeps every row of its timetable.
     const int prices = deleteUnlessKept(m_db, {COUNT_SPORT_PRICES_SQL.arg(FVidSportID)},
                                         DELETE_TIMETABLE_SQL.arg(DBGrid1->currentValue(QStringLiteral("ID")).toInt()));

@@ -558,6 +558,10 @@ qint64 RawRow::integer(int column) const {
     return sqlite3_column_int64(m_statement, column);
 }
 
+bool RawRow::isInteger(int column) const {
+    return sqlite3_column_type(m_statement, column) == SQLITE_INTEGER;
+}
+
 bool RawRow::isNull(int column) const {
     return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
 }

@@ -140,6 +140,7 @@ class RawRow {
   public:
     explicit RawRow(sqlite3_stmt* statement) : m_statement(statement) {}
     qint64 integer(int column) const;
+    bool isInteger(int column) const;
     bool isNull(int column) const;
     // The column's text in UTF-8.
     QByteArrayView text(int column) const;
@@ -167,8 +168,9 @@ class Transaction {
     bool m_done = false;
 };
 
-inline const QString kRecordGone =
-    QStringLiteral("Запись не найдена: возможно, её удалили на другом рабочем месте.\rИзменения не сохранены.");
+inline const QString kRecordNotFound =
+    QStringLiteral("Запись не найдена: возможно, её удалили на другом рабочем месте.");
+inline const QString kRecordGone = kRecordNotFound + QStringLiteral("\rИзменения не сохранены.");
 
 // A record open here that another workstation deleted meanwhile. Thrown inside the write's transaction,
 // so that nothing of the write stays; a save handler left by it keeps its dialog open, and the general

@@ -547,7 +547,7 @@ void TfrmRezOrg::leSearchStrChange() {
 
 // An empty list gives no organisation to take.
 void TfrmRezOrg::chooseCurrentOrg() {
-    if (FGridMode != 0 && DBGridSpr->hasCurrentRow()) {
+    if (FGridMode != 0 && DBGridSpr->currentRecordFound()) {
         FOrgID = DBGridSpr->currentValue(kFieldID).toInt();
         leOrg->setText(DBGridSpr->currentValue(kFieldName).toString());
     }

@@ -1,5 +1,6 @@
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QToolButton>
 
@@ -7,6 +8,7 @@
 #include "app/UnitSprTXT.h"
 #include "common/SprGrid.h"
 #include "common/UnitConst.h"
+#include "common/UnitSelSpr.h"
 #include "common/unitPeriod.h"
 #include "tests/support/TestSupport.h"
 
@@ -15,6 +17,7 @@ namespace {
 const QString kAskDelete = "Удалить запись?";
 const QString kCardsCaption = "Справочник: Карты клиентов [%1] - всего записей %2";
 const QString kMarch = "01.03.2024 - 31.03.2024";
+const QString kNotFound = "Запись не найдена: возможно, её удалили на другом рабочем месте.";
 
 }  // namespace
 
@@ -30,22 +33,35 @@ class TestSprTxt : public DatabaseCase {
     }
 
     // Long lists with orphan rows (cards without a client, entries of a deleted user), read from their
-    // last row back to the first: rows found from count slices, anchors and the end as a plain query.
+    // last row back to the first: rows found from count slices, anchors and the end as a plain query,
+    // after rows deleted elsewhere while the IDs were read.
     void longListsReadAsPlainQueries_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("period");
-        QTest::newRow("cards, a month") << int(lkCards) << "01.01.2021 - 31.01.2021";
-        QTest::newRow("cards, a year") << int(lkCards) << "01.01.2021 - 31.12.2021";
-        QTest::newRow("cards, every date") << int(lkCards) << "01.01.2000 - 31.12.2100";
-        QTest::newRow("event log") << int(lkActions) << "01.01.2000 - 31.12.2100";
+        QTest::addColumn<QString>("deleted");
+        QTest::newRow("cards, a month") << int(lkCards) << "01.01.2021 - 31.01.2021"
+                                        << "";
+        QTest::newRow("cards, a year") << int(lkCards) << "01.01.2021 - 31.12.2021"
+                                       << "";
+        QTest::newRow("cards, a year, most deleted during the ID read") << int(lkCards) << "01.01.2021 - 31.12.2021"
+                                                                        << "DELETE FROM tCard WHERE Num % 4 <> 0";
+        QTest::newRow("cards, every date") << int(lkCards) << "01.01.2000 - 31.12.2100"
+                                           << "";
+        QTest::newRow("event log") << int(lkActions) << "01.01.2000 - 31.12.2100"
+                                   << "";
     }
     void longListsReadAsPlainQueries() {
         QFETCH(int, kind);
         QFETCH(QString, period);
+        QFETCH(QString, deleted);
         fillLongLists();
         const QDate first = QDate::fromString(period.left(10), "dd.MM.yyyy");
         const QDate last = QDate::fromString(period.right(10), "dd.MM.yyyy");
         gPeriodCard = {first.startOfDay(), QDateTime(last, QTime(23, 59, 59))};
+        const auto window = openList(kind);
+        if (!deleted.isEmpty()) {
+            execElsewhere(*m_db, deleted);
+        }
         const QStringList expected =
             rows(db(), kind == lkActions
                            ? "SELECT LA.ID FROM tListActionUsers LA JOIN tUserApl U "
@@ -53,7 +69,6 @@ class TestSprTxt : public DatabaseCase {
                            : QString("SELECT tCard.ID FROM tCard JOIN tClient ON tCard.ID_Client=tClient.ID "
                                      "WHERE DateClose BETWEEN '%1 00:00:00' AND '%2 23:59:59' ORDER BY tCard.ID")
                                  .arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate)));
-        const auto window = openList(kind);
         window->DBGridSpr->sprModel()->finishCount();
         QStringList shown(window->DBGridSpr->rowCount());
         for (qsizetype row = shown.size() - 1; row >= 0; --row) {
@@ -168,6 +183,42 @@ class TestSprTxt : public DatabaseCase {
                  kind == lkCards ? kCardsCaption.arg(kMarch).arg(scalar(db(), "SELECT count(*) FROM tCard").toInt())
                                  : caption);
     }
+    // An action on a record deleted elsewhere, its page out of memory or its row still shown, acts on no
+    // other record: the person is told, and the list is read again with no current row, on which the
+    // action does nothing.
+    void actionsOnARecordGoneElsewhere_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("rowShown");
+        for (const char* action : {"Удалить", "Изменить", "Выбрать"}) {
+            QTest::addRow("%s, its page out of memory", action) << QString::fromUtf8(action) << false;
+            QTest::addRow("%s, its row still shown", action) << QString::fromUtf8(action) << true;
+        }
+    }
+    void actionsOnARecordGoneElsewhere() {
+        QFETCH(QString, action);
+        QFETCH(bool, rowShown);
+        exec(db(),
+             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2200) "
+             "INSERT INTO tClient (Family) SELECT printf('Клиент %04d', i) FROM n");
+        const auto window = openList(lkClients);
+        TfrmSelectSpr selector(db(), nullptr);
+        selector.LoadSpr(lkClients);
+        SprGrid& grid = action == "Выбрать" ? *selector.DBGridSpr : *window->DBGridSpr;
+        selectRow(grid, 1000);
+        if (rowShown) {
+            grid.sprModel()->prepareRows(1000, 1000);
+        }
+        execElsewhere(*m_db, "DELETE FROM tClient WHERE Family = 'Клиент 1001'");
+        QAbstractButton* button = action == "Выбрать" ? static_cast<QAbstractButton*>(selector.btnSelect)
+                                                      : (action == "Удалить" ? window->btnDel : window->btnEdit);
+        button->click();
+        button->click();  // with no current row: nothing
+        QCOMPARE(m_ui->messageTexts(), QStringList(kNotFound));
+        QVERIFY(m_ui->modalClasses.isEmpty() && selector.result() == QDialog::Rejected);
+        QCOMPARE(scalar(db(), "SELECT count(*) FROM tClient").toInt(), 2199);
+        QCOMPARE(grid.rowCount(), 2199);
+        QCOMPARE(grid.currentRowNumber(), -1);
+    }
     void cardDeleteIsAllOrNothing() {
         fillEveryKind();
         exec(db(), "CREATE TRIGGER keepCards BEFORE DELETE ON tCard BEGIN SELECT RAISE(ABORT, 'locked'); END;");
@@ -206,11 +257,7 @@ class TestSprTxt : public DatabaseCase {
     void usersListActionsAndTheRowTheyLeave() {
         exec(db(), "DELETE FROM tUserApl");
         const auto window = openList(lkUsers);
-        window->N_EditClick();
         QTest::keyClick(window->DBGridSpr, Qt::Key_Return);
-        window->DBGridSprCellClick();
-        window->DBGridSprDblClick();
-        window->N_DelClick();
         window->btnRefreshClick();
         QVERIFY(m_ui->modalClasses.isEmpty() && m_ui->questions.isEmpty() && m_ui->messages.isEmpty());
         QCOMPARE(window->DBGridSpr->currentRowNumber(), -1);
@@ -249,19 +296,21 @@ class TestSprTxt : public DatabaseCase {
 
   private:
     // 2000 cards, every tenth without a client, their IDs five apart and their dates rising with them;
-    // 20000 log entries in an order of their own with ties, every fiftieth of a deleted user.
+    // 20000 log entries in an order of their own, four a minute in seconds against their IDs, every
+    // fiftieth of a deleted user. The last card and entry are listed.
     void fillLongLists() {
         exec(db(), "INSERT INTO tClient (Family) VALUES ('Иванов'), ('Петров'), ('Сидоров')");
         exec(db(),
              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
              "INSERT INTO tCard (ID, Num, TypeCard, DateClose, ID_Client) SELECT i * 5, i, i % 2, "
              "datetime('2020-01-01', '+' || (i + (i % 7) * 20) || ' days'), "
-             "CASE WHEN i % 10 = 0 THEN 999 ELSE i % 3 + 1 END FROM n");
+             "CASE WHEN i % 10 = 5 THEN 999 ELSE i % 3 + 1 END FROM n");
         exec(db(),
              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
              "INSERT INTO tListActionUsers (dt_action, id_user, kod_action, ActionStr) SELECT "
-             "datetime('2024-01-01', '+' || (i * 7919 % 5000) || ' minutes'), "
-             "CASE WHEN i % 50 = 0 THEN 77 ELSE 1 END, 1, 'Вход' FROM n");
+             "datetime('2024-01-01', '+' || (i * 7919 % 5000) || ' minutes', '+' || ((20000 - i) / 5000) || ' "
+             "seconds'), "
+             "CASE WHEN i % 50 = 25 THEN 77 ELSE 1 END, 1, 'Вход' FROM n");
     }
     std::unique_ptr<TfrmSprTxt> openList(int kind) {
         auto window = std::make_unique<TfrmSprTxt>(db());

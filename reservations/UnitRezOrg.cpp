@@ -18,6 +18,7 @@
 #include "common/SprGrid.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
+#include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
 
@@ -63,7 +64,7 @@ const QString kFieldName = QStringLiteral("Name");
 
 // "Кол-во" narrows once the list has a scroll bar's worth of rows.
 constexpr int kCountWidthFew = 10;
-constexpr int kCountWidthMany = 8;
+constexpr int kCountWidthMany = 7;
 // "Время" in the reserved-slot list, after ID_Zal, ID_Card, NameZal and DWork.
 constexpr int kTimeSColumn = 4;
 // The day label cuts the year off the short date ("04.07.2026" -> "04.07").
@@ -77,7 +78,7 @@ QFrame* newPanel(QWidget* parent) {
 
 QList<SprColumn> tablWorkColumns(int rows) {
     return {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 18},
-            {QStringLiteral("DWork"), QStringLiteral("Дата"), 14},
+            {QStringLiteral("DWork"), QStringLiteral("Дата"), 10},
             {QStringLiteral("TimeS"), QStringLiteral("Время"), 8},
             {QStringLiteral("CountPos"), QStringLiteral("Кол-во"), rows < 2 ? kCountWidthFew : kCountWidthMany}};
 }
@@ -313,8 +314,8 @@ void TfrmRezOrg::LoadRezOrg(int id) {
         return;
     }
     setSlotInputsEnabled(true);
-    refreshPlaces();
     DBGridSpr->show();
+    refreshPlaces();
 }
 
 void TfrmRezOrg::setSlotInputsEnabled(bool enabled) {
@@ -342,6 +343,7 @@ void TfrmRezOrg::LoadTablWork(int slotCount) {
     DBGridSpr->load(
         SELECT_TABL_WORK_SQL.arg(idCard), [this](const QString& sql) { return SqlQuery(m_db).prepared(sql); },
         {QStringLiteral("ID_Zal"), QStringLiteral("ID_Card"), QStringLiteral("DateWork")}, tablWorkColumns(slotCount));
+    growToShowColumns(*DBGridSpr);
 }
 
 int TfrmRezOrg::reservedSlotCount() {

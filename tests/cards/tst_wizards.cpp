@@ -127,6 +127,7 @@ class TestWizards : public DatabaseCase {
         QCOMPARE(wizard.StrahSumma, 2000.0);
         QCOMPARE(shownRows(*wizard.DBGridSelect),
                  QStringList({"Бассейн|07.07.2026|18:00", "Бассейн|14.07.2026|18:00", "Бассейн|21.07.2026|18:00"}));
+        QCOMPARE(columnsCutOff(*wizard.DBGridSelect), QStringList());
         QCOMPARE(scalar(db(), "SELECT Cena FROM tWizardTMP WHERE Cena<>10 ORDER BY ID").toDouble(), 1000.0 / 3);
         QCOMPARE(wizard.StrahVosn, 70.0);
         selectRow(*wizard.DBGridSelect, 0);

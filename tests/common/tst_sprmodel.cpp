@@ -217,7 +217,6 @@ class TestSprModel : public DatabaseCase {
         QTest::addColumn<QString>("text");  // repeated up to the N characters of the cell
         QTest::newRow("card number") << "Номер" << 10 << "0123456789";
         QTest::newRow("card type") << "Тип" << 15 << "Клубная карта ";
-        QTest::newRow("capitals") << "Тип" << 15 << "КЛУБНАЯ КАРТА ";
         QTest::newRow("long title") << "Наименование организации" << 3 << "123";
     }
     void columnHoldsItsCharactersAndTitle() {

@@ -90,6 +90,7 @@ class TestPrices : public DatabaseCase {
         QTest::keyClick(dialog.DBGridPeriod, Qt::Key_Down);
         QCOMPARE(dialog.TimeBegin->time(), QTime(16, 0));
         QCOMPARE(shownRows(*dialog.DBGridSpr), QStringList("01.03.2026|300|5"));
+        QCOMPARE(columnsCutOff(*dialog.DBGridPeriod) + columnsCutOff(*dialog.DBGridSpr), QStringList());
         QCOMPARE(dialog.leCena->text(), "300");
         dialog.cbTypeCen->setCurrentIndex(1);
         emit dialog.cbTypeCen->activated(1);
@@ -285,6 +286,7 @@ class TestPrices : public DatabaseCase {
         QCOMPARE(typeNames(dialog), QStringList("Плавание 8"));
         setPrice(dialog, "120", "2", QDate(2026, 2, 1));
         QCOMPARE(shownRows(*dialog.DBGridSpr), QStringList({"01.02.2026|120|2", "01.03.2026|100|5"}));
+        QCOMPARE(columnsCutOff(*dialog.DBGridSpr), QStringList());
         dialog.edVznos->setText("9");
         dialog.DBGridSpr->selectRow(1);
         emit dialog.DBGridSpr->cellClick();

@@ -124,6 +124,7 @@ class TestRezOrg : public DatabaseCase {
         form.edCountPos->setText("2");
         form.btnNewSeansClick();
         QCOMPARE(shownRows(*form.DBGridSpr), QStringList({"Бассейн|04.07.2026|09:30|5", "Бассейн|04.07.2026|12:00|2"}));
+        QCOMPARE(columnsCutOff(*form.DBGridSpr), QStringList());
         QCOMPARE(
             rows(db(), QString("SELECT DateWork, Cena, ID_USER IS NULL, COUNT(*) FROM tWorkGurnal WHERE ID_Card=%1 "
                                "GROUP BY DateWork")

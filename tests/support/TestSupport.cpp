@@ -267,6 +267,21 @@ void selectRow(SprGrid& grid, int row) {
     grid.setCurrentIndex(grid.sprModel()->index(row, 1));
 }
 
+QStringList columnsCutOff(SprGrid& grid) {
+    grid.window()->show();
+    if (!QTest::qWaitForWindowExposed(grid.window())) {
+        return {"window not shown"};
+    }
+    QStringList cut;
+    for (int col = 0; col < grid.sprModel()->columnCount(); ++col) {
+        if (!grid.isColumnHidden(col) &&
+            grid.columnViewportPosition(col) + grid.columnWidth(col) > grid.viewport()->width()) {
+            cut << grid.sprModel()->headerData(col, Qt::Horizontal).toString();
+        }
+    }
+    return cut;
+}
+
 void doubleClickFirstRow(SprGrid& grid) {
     const QPoint cell = grid.visualRect(grid.sprModel()->index(0, 1)).center();
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell);

@@ -247,9 +247,7 @@ QWidget* TfrmRezOrg::newBottomPanel() {
     btnNewSel = newPictureButton(panel, "btnNewSel", QStringLiteral("Добавить нового клиента"), QStyle::SP_FileIcon);
     btnSave = newButton(panel, "btnSave", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
     btnClose = newButton(panel, "btnClose", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
-    lblSearchStr->hide();
-    leSearchStr->hide();
-    btnNewSel->hide();
+    showChoiceBar(false);
     auto* layout = new QHBoxLayout(panel);
     layout->addWidget(btnSelect);
     layout->addWidget(lblSearchStr);
@@ -519,9 +517,7 @@ void TfrmRezOrg::LoadOrg() {
 void TfrmRezOrg::SetGridMode(int mode) {
     FGridMode = mode;
     const bool choosing = mode != 0;
-    for (QWidget* widget : std::initializer_list<QWidget*>{lblSearchStr, leSearchStr, btnNewSel, btnSelect}) {
-        widget->setVisible(choosing);
-    }
+    showChoiceBar(choosing);
     btnSelOrg->setEnabled(!choosing);
     btnSave->setEnabled(!choosing && !m_loadFailed);
     btnClose->setEnabled(!choosing);
@@ -534,6 +530,12 @@ void TfrmRezOrg::SetGridMode(int mode) {
         DBGridSpr->hide();
     } else {
         refreshPlaces();
+    }
+}
+
+void TfrmRezOrg::showChoiceBar(bool shown) {
+    for (QWidget* widget : std::initializer_list<QWidget*>{lblSearchStr, leSearchStr, btnNewSel, btnSelect}) {
+        widget->setVisible(shown);
     }
 }
 

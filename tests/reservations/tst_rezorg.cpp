@@ -76,6 +76,7 @@ class TestRezOrg : public DatabaseCase {
         QCOMPARE(m_ui->messageTexts(), saved ? QStringList() : QStringList(message));
         QCOMPARE(rows(db(), kContracts), saved ? QStringList(QString("12|%1|10500.25").arg(m_org)) : QStringList());
         QCOMPARE(form.FRezOrgID, saved ? 1 : -1);  // the form goes on with the new contract
+        QVERIFY(form.btnSelect->isHidden());       // until an organisation is chosen
     }
 
     // A contract that is not there is told and locks the form; a number the organisation already has is told, and

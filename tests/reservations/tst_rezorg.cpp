@@ -119,8 +119,7 @@ class TestRezOrg : public DatabaseCase {
             form.edCountPos->setText(count);
             form.btnNewSeansClick();
         }
-        QCOMPARE(form.FLoadDay->CountCard(), 1);
-        QCOMPARE(form.FLoadDay->CountOrg(), 7);
+        QCOMPARE(QList<int>({form.FLoadDay->CountCard(), form.FLoadDay->CountOrg()}), QList<int>({1, 7}));
         choose(form, 1);
         form.edCountPos->setText("2");
         form.btnNewSeansClick();

@@ -86,15 +86,14 @@ void TfrmCard::LoadTabl() {
                         {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 30},
                          {QStringLiteral("Cena"), QStringLiteral("Цена"), cenaWidth}});
         centreColumns(kCentredHallColumns);
-        growToShowColumns(*DBGridSpr);
-        return;
+    } else {
+        DBGridSpr->load(SELECT_VISITS_SQL.arg(FIDCard), plain, {QStringLiteral("ID")},
+                        {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 20},
+                         {QStringLiteral("DateSeans"), QStringLiteral("Дата"), 10},
+                         {QStringLiteral("TimeSeans"), QStringLiteral("Время"), 6},
+                         {QStringLiteral("Cena"), QStringLiteral("Цена"), 6}});
+        centreColumns(kCentredVisitColumns);
     }
-    DBGridSpr->load(SELECT_VISITS_SQL.arg(FIDCard), plain, {QStringLiteral("ID")},
-                    {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 20},
-                     {QStringLiteral("DateSeans"), QStringLiteral("Дата"), 10},
-                     {QStringLiteral("TimeSeans"), QStringLiteral("Время"), 6},
-                     {QStringLiteral("Cena"), QStringLiteral("Цена"), 6}});
-    centreColumns(kCentredVisitColumns);
     growToShowColumns(*DBGridSpr);
 }
 

@@ -204,8 +204,8 @@ bool TfrmCard::loadSavedCard(int id) {
 void TfrmCard::showSavedState() {
     cbTypeCard->setEnabled(false);
     LoadTypeCen();
-    LoadTabl();
     DBGridSpr->show();
+    LoadTabl();
     enableAll({cbTypeCen, Label4, cbZal, Label11, cbSeans, Label5, btnPrintCard, btnAdd}, true);
     dtBeg->setEnabled(clubCard());
     dtEnd->setEnabled(clubCard());
@@ -247,8 +247,8 @@ void TfrmCard::SetModeSelect(int mode) {
     enableAll({btnSelClient, btnFisLico, btnSelOrg}, mode == msVisits);
     PanVidSporta->setVisible(mode == msVisits);
     if (mode == msVisits) {
-        LoadTabl();
         DBGridSpr->setVisible(FIDCard >= 0);
+        LoadTabl();
         PanText->setVisible(FIDCard < 0);
         return;
     }

@@ -9,6 +9,7 @@
 #include "common/UnitConst.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
+#include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
 
 namespace {
@@ -85,14 +86,15 @@ void TfrmCard::LoadTabl() {
                         {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 30},
                          {QStringLiteral("Cena"), QStringLiteral("Цена"), cenaWidth}});
         centreColumns(kCentredHallColumns);
-        return;
+    } else {
+        DBGridSpr->load(SELECT_VISITS_SQL.arg(FIDCard), plain, {QStringLiteral("ID")},
+                        {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 20},
+                         {QStringLiteral("DateSeans"), QStringLiteral("Дата"), 10},
+                         {QStringLiteral("TimeSeans"), QStringLiteral("Время"), 6},
+                         {QStringLiteral("Cena"), QStringLiteral("Цена"), 6}});
+        centreColumns(kCentredVisitColumns);
     }
-    DBGridSpr->load(SELECT_VISITS_SQL.arg(FIDCard), plain, {QStringLiteral("ID")},
-                    {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 24},
-                     {QStringLiteral("DateSeans"), QStringLiteral("Дата"), 13},
-                     {QStringLiteral("TimeSeans"), QStringLiteral("Время"), 8},
-                     {QStringLiteral("Cena"), QStringLiteral("Цена"), 10}});
-    centreColumns(kCentredVisitColumns);
+    growToShowColumns(*DBGridSpr);
 }
 
 // The client and organisation lists keep the grid's own alignment.

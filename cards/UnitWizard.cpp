@@ -17,6 +17,7 @@
 #include "common/UnitConst.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
+#include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -203,9 +204,10 @@ void TfrmWiz::cbTypeCenChange() {
 void TfrmWiz::LoadDataInView() {
     const auto plain = [this](const QString& sql) { return SqlQuery(m_db).prepared(sql); };
     DBGridSelect->load(SELECT_PROPOSALS_SQL.arg(scope()), plain, {QStringLiteral("ID"), QStringLiteral("Cena")},
-                       {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 26},
-                        {QStringLiteral("DateW"), QStringLiteral("Дата"), 13},
-                        {QStringLiteral("TimeS"), QStringLiteral("Время"), 8}});
+                       {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 22},
+                        {QStringLiteral("DateW"), QStringLiteral("Дата"), 10},
+                        {QStringLiteral("TimeS"), QStringLiteral("Время"), 7}});
+    growToShowColumns(*DBGridSelect);
     CalcSumma();
 }
 

@@ -10,12 +10,6 @@
 #include "platform/Database.h"
 #include "platform/UiSeam.h"
 
-namespace {
-
-const QString kRussianCapitals = QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ");
-
-}  // namespace
-
 SprGrid::SprGrid(QWidget* parent) : QTableView(parent), m_model(new SprModel(this)) {
     setModel(m_model);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -98,12 +92,12 @@ int SprGrid::charsWidth(int chars) const {
     return chars * charWidth() + cellPadding();
 }
 
-// The widest digit, and the Russian capitals on average, which are wider than the small letters: a
-// column of N characters holds N digits, or N letters of ordinary text even in capitals. A width for
-// the widest letters alone (Ж, Ш, Щ) would widen every column by half again.
+// The widest digit: a column of N characters holds N digits, and about as many letters of ordinary text.
+// Counting capitals or the widest letters instead would leave every column of numbers, dates and times
+// far wider than what it shows.
 int SprGrid::charWidth() const {
     const QFontMetricsF metrics(font());
-    qreal width = metrics.horizontalAdvance(kRussianCapitals) / kRussianCapitals.size();
+    qreal width = 0;
     for (char digit = '0'; digit <= '9'; ++digit) {
         width = qMax(width, metrics.horizontalAdvance(QLatin1Char(digit)));
     }

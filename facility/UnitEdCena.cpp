@@ -16,6 +16,7 @@
 #include "common/SprGrid.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
+#include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -81,13 +82,14 @@ void TfrmSetCena::setupUi() {
     rgVidCardItems->button(vcAbonement)->setChecked(true);
     rgVidCard->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     // The column keeps its width and the kinds stay at its foot while the band list is hidden.
+    QSizePolicy keptWhenHidden = DBGridPeriod->sizePolicy();
+    keptWhenHidden.setRetainSizeWhenHidden(true);
+    DBGridPeriod->setSizePolicy(keptWhenHidden);
     auto* bandsPanel = new QWidget(this);
     auto* bands = new QVBoxLayout(bandsPanel);
     bands->setContentsMargins(0, 0, 0, 0);
     bands->addWidget(DBGridPeriod, 1);
-    bands->addStretch();
     bands->addWidget(rgVidCard);
-    bandsPanel->setFixedWidth(rgVidCard->sizeHint().width() + 40);
 
     auto* lists = new QHBoxLayout;
     lists->addWidget(bandsPanel);
@@ -163,6 +165,7 @@ void TfrmSetCena::showBands(int row) {
     if (row > 0) {
         DBGridPeriod->requery(row);
     }
+    growToShowColumns(*DBGridPeriod);
 }
 
 void TfrmSetCena::showBandTimes() {

@@ -49,8 +49,6 @@ constexpr int kTimeBegWidth = 10;
 // The duration column is wider while the list is too short to need a scroll bar.
 constexpr int kDurationWidthFew = 13;
 constexpr int kDurationWidthMany = 11;
-// Both columns at their widest beside the row indicator, without a horizontal scroll bar.
-constexpr int kSlotListWidthChars = kTimeBegWidth + kDurationWidthFew + 4;
 
 }  // namespace
 
@@ -114,7 +112,6 @@ void TfrmZal::setupUi() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body);
     layout->addWidget(panel);
-    DBGridSpr->setFixedWidth(DBGridSpr->charsWidth(kSlotListWidthChars));
     setFixedSize(sizeHint().expandedTo(QSize(480, 260)));
 
     connect(btnSave, &QPushButton::clicked, this, &TfrmZal::btnSaveClick);
@@ -169,6 +166,7 @@ void TfrmZal::LoadSeansInTabl() {
                     {{QStringLiteral("TimeBeg"), QStringLiteral("Начало"), kTimeBegWidth},
                      {QStringLiteral("CountTime"), QStringLiteral("Длит-сть, мин"),
                       slotCount < 2 ? kDurationWidthFew : kDurationWidthMany}});
+    growToShowColumns(*DBGridSpr);
 }
 
 void TfrmZal::SetModified(bool value) {

@@ -16,6 +16,7 @@
 #include "facility/UnitEdTC.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
+#include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -154,6 +155,7 @@ void TPriceDialog::LoadCenaSeansInTabl() {
                     {{QStringLiteral("DateSet"), m_look.dateTitle, m_look.dateWidth},
                      {QStringLiteral("Cena"), m_look.cenaTitle, few ? m_look.cenaWidthFew : m_look.cenaWidthMany},
                      {QStringLiteral("StrahVosn"), QStringLiteral("Ст.взнос"), 8}});
+    growToShowColumns(*DBGridSpr);
     if (DBGridSpr->rowCount() > 0) {
         leCena->setText(moneyText(DBGridSpr->valueAt(0, QStringLiteral("Cena")).toDouble()));
         dtpDateCena->setDate(dateTimeFromStorage(DBGridSpr->valueAt(0, QStringLiteral("DateSet"))).date());

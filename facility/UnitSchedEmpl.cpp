@@ -14,6 +14,7 @@
 #include "facility/UnitEdCenaVS.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
+#include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
 namespace {
@@ -99,7 +100,7 @@ void TfrmRaspSan::setupUi() {
     layout->addLayout(inputs);
     layout->addLayout(buttons);
     layout->addWidget(DBGrid1);
-    resize(QSize(DBGrid1->charsWidth(31 + 25 + 22 + 8), 360));
+    resize(sizeHint().width(), 360);
 
     connect(btnAdd, &QToolButton::clicked, this, &TfrmRaspSan::btnAddClick);
     connect(btnDel, &QToolButton::clicked, this, &TfrmRaspSan::btnDelClick);
@@ -140,6 +141,7 @@ void TfrmRaspSan::LoadRasp(int vidSportId) {
                   {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 31},
                    {QStringLiteral("DayNed"), QStringLiteral("День"), 25},
                    {QStringLiteral("SeansTime"), QStringLiteral("Время"), 22}});
+    growToShowColumns(*DBGrid1);
     if (DBGrid1->hasCurrentRow()) {
         btnDel->setEnabled(true);
     }

@@ -6,6 +6,7 @@
 class QAction;
 class QLineEdit;
 class QMenu;
+class QTableView;
 class QVBoxLayout;
 class QWidget;
 
@@ -18,3 +19,7 @@ QLineEdit* addLabelledEdit(QVBoxLayout& layout, QWidget* parent, const QString& 
 bool showRecordState(QWidget* form, const QString& title, bool changed, bool isNew);
 // A password field that shows "*" for each character, whatever the style's own mask.
 void setPasswordEcho(QLineEdit* edit);
+// Grows the grid's window, within its screen's available area, until every visible column of the grid
+// shows whole beside a vertical scroll bar; the window never shrinks. Called once the grid holds its
+// columns, and again whenever they change.
+void growToShowColumns(QTableView& grid);

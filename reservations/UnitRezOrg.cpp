@@ -18,6 +18,7 @@
 #include "common/SprGrid.h"
 #include "platform/Database.h"
 #include "platform/FormWidgets.h"
+#include "platform/Forms.h"
 #include "platform/LocaleFormat.h"
 #include "platform/UiSeam.h"
 
@@ -63,7 +64,7 @@ const QString kFieldName = QStringLiteral("Name");
 
 // "Кол-во" narrows once the list has a scroll bar's worth of rows.
 constexpr int kCountWidthFew = 10;
-constexpr int kCountWidthMany = 8;
+constexpr int kCountWidthMany = 7;
 // "Время" in the reserved-slot list, after ID_Zal, ID_Card, NameZal and DWork.
 constexpr int kTimeSColumn = 4;
 // The day label cuts the year off the short date ("04.07.2026" -> "04.07").
@@ -77,7 +78,7 @@ QFrame* newPanel(QWidget* parent) {
 
 QList<SprColumn> tablWorkColumns(int rows) {
     return {{QStringLiteral("NameZal"), QStringLiteral("Зал"), 18},
-            {QStringLiteral("DWork"), QStringLiteral("Дата"), 14},
+            {QStringLiteral("DWork"), QStringLiteral("Дата"), 10},
             {QStringLiteral("TimeS"), QStringLiteral("Время"), 8},
             {QStringLiteral("CountPos"), QStringLiteral("Кол-во"), rows < 2 ? kCountWidthFew : kCountWidthMany}};
 }
@@ -246,9 +247,7 @@ QWidget* TfrmRezOrg::newBottomPanel() {
     btnNewSel = newPictureButton(panel, "btnNewSel", QStringLiteral("Добавить нового клиента"), QStyle::SP_FileIcon);
     btnSave = newButton(panel, "btnSave", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
     btnClose = newButton(panel, "btnClose", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
-    lblSearchStr->hide();
-    leSearchStr->hide();
-    btnNewSel->hide();
+    showChoiceBar(false);
     auto* layout = new QHBoxLayout(panel);
     layout->addWidget(btnSelect);
     layout->addWidget(lblSearchStr);
@@ -313,8 +312,8 @@ void TfrmRezOrg::LoadRezOrg(int id) {
         return;
     }
     setSlotInputsEnabled(true);
-    refreshPlaces();
     DBGridSpr->show();
+    refreshPlaces();
 }
 
 void TfrmRezOrg::setSlotInputsEnabled(bool enabled) {
@@ -342,6 +341,7 @@ void TfrmRezOrg::LoadTablWork(int slotCount) {
     DBGridSpr->load(
         SELECT_TABL_WORK_SQL.arg(idCard), [this](const QString& sql) { return SqlQuery(m_db).prepared(sql); },
         {QStringLiteral("ID_Zal"), QStringLiteral("ID_Card"), QStringLiteral("DateWork")}, tablWorkColumns(slotCount));
+    growToShowColumns(*DBGridSpr);
 }
 
 int TfrmRezOrg::reservedSlotCount() {
@@ -517,9 +517,7 @@ void TfrmRezOrg::LoadOrg() {
 void TfrmRezOrg::SetGridMode(int mode) {
     FGridMode = mode;
     const bool choosing = mode != 0;
-    for (QWidget* widget : std::initializer_list<QWidget*>{lblSearchStr, leSearchStr, btnNewSel, btnSelect}) {
-        widget->setVisible(choosing);
-    }
+    showChoiceBar(choosing);
     btnSelOrg->setEnabled(!choosing);
     btnSave->setEnabled(!choosing && !m_loadFailed);
     btnClose->setEnabled(!choosing);
@@ -532,6 +530,12 @@ void TfrmRezOrg::SetGridMode(int mode) {
         DBGridSpr->hide();
     } else {
         refreshPlaces();
+    }
+}
+
+void TfrmRezOrg::showChoiceBar(bool shown) {
+    for (QWidget* widget : std::initializer_list<QWidget*>{lblSearchStr, leSearchStr, btnNewSel, btnSelect}) {
+        widget->setVisible(shown);
     }
 }
 

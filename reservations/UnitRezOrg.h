@@ -108,6 +108,8 @@ class TfrmRezOrg : public QDialog {
     void FormCreate();
     void loadZals();
     void setSlotInputsEnabled(bool enabled);
+    // "Выбрать" and the search show exactly while the grid lists the organisations.
+    void showChoiceBar(bool shown);
     // False when the contract is not there.
     bool showContract(int id);
     bool readContract(int& num, double& summa);

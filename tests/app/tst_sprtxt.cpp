@@ -85,7 +85,7 @@ class TestSprTxt : public DatabaseCase {
         const int ivanov = addClient(db(), "Иванов", "Иван");
         const int petrova = addClient(db(), "Петрова", "Анна", "Ильинична");
         addCard(db(), 1, ctAbonement, "2024-03-01 09:59:59", ivanov);
-        addCard(db(), 1234567, ctAbonement, "2024-03-01 10:00:00", ivanov);
+        addCard(db(), 1234567890, ctAbonement, "2024-03-01 10:00:00", ivanov);
         addCard(db(), 3, ctClubCard, "2024-03-31 23:59:59", petrova);
         addCard(db(), 4, ctAbonement, "2024-04-01 00:00:00", petrova);
         addCard(db(), 5, ctAbonement, "2024-04-10 23:59:59", petrova);
@@ -107,9 +107,10 @@ class TestSprTxt : public DatabaseCase {
         QCOMPARE(offered.Beg, at("2024-03-01 10:00:00"));
         QCOMPARE(gPeriodCard.Beg, at("2025-01-01 00:00:00"));
         QCOMPARE(shownRows(*window->DBGridSpr),
-                 QStringList({"1234567|Абонемент|Иванов Иван |31.01.2024 10:00:00|01.03.2024 10:00:00",
+                 QStringList({"1234567890|Абонемент|Иванов Иван |31.01.2024 10:00:00|01.03.2024 10:00:00",
                               "3|Клубная карта|Петрова Анна Ильинична|01.03.2024 23:59:59|31.03.2024 23:59:59"}));
         QCOMPARE(window->windowTitle(), kCardsCaption.arg(kMarch).arg(2));
+        QCOMPARE(columnsCutOff(*window->DBGridSpr).filter(QRegularExpression("^(Номер|Тип)$")), QStringList());
         window->btnPeriod->click();
         QVERIFY(gPeriodCard.Beg == at("2024-04-01 00:00:00") && gPeriodCard.End == at("2024-04-10 23:59:59"));
         QCOMPARE(column(*window->DBGridSpr, "Num"), QStringList({"4", "5"}));

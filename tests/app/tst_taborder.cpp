@@ -155,8 +155,7 @@ class TestTabOrder : public MainWindowCase {
                      [](Database& db) {
                          return insert(db, kContract.arg(insert(db, "INSERT INTO tOrg (Name) VALUES ('Динамо')")));
                      }),
-            "leOrg btnSelOrg leDog leSumma cbZal cbSeans mcSelDates edCountPos btnNewSeans DBGridSpr btnSelect "
-            "btnSave btnClose");
+            "leOrg btnSelOrg leDog leSumma cbZal cbSeans mcSelDates edCountPos btnNewSeans DBGridSpr btnSave btnClose");
         row("sports type", onRecord(&TfrmEdVS::LoadEdVS), "leNameOrg leInfo btnSave btnClose");
         row("timetable", onRecord(&TfrmRaspSan::LoadRasp), "cbZal TimeSeans cbDay btnCost btnClose DBGrid1");
         row("sports-type prices", ofDatabase<TfrmSetCenaVS>(),

@@ -98,6 +98,7 @@ class TestCardVisits : public DatabaseCase {
                  QList<int>({1, 1, 20}));
         const QString period = "SELECT DateOpen, DateClose, SumCard FROM tCard";
         QCOMPARE(rows(db(), period), QStringList{"2026-07-06 00:00:00|2026-07-09 00:00:00|500"});
+        QCOMPARE(columnsCutOff(*form.DBGridSpr), QStringList());
         for (int i = 0; i < 2; ++i) {
             selectRow(*form.DBGridSpr, 0);
             form.btnDelClick();

@@ -76,6 +76,7 @@ class TestRezOrg : public DatabaseCase {
         QCOMPARE(m_ui->messageTexts(), saved ? QStringList() : QStringList(message));
         QCOMPARE(rows(db(), kContracts), saved ? QStringList(QString("12|%1|10500.25").arg(m_org)) : QStringList());
         QCOMPARE(form.FRezOrgID, saved ? 1 : -1);  // the form goes on with the new contract
+        QVERIFY(form.btnSelect->isHidden());       // until an organisation is chosen
     }
 
     // A contract that is not there is told and locks the form; a number the organisation already has is told, and
@@ -118,12 +119,12 @@ class TestRezOrg : public DatabaseCase {
             form.edCountPos->setText(count);
             form.btnNewSeansClick();
         }
-        QCOMPARE(form.FLoadDay->CountCard(), 1);
-        QCOMPARE(form.FLoadDay->CountOrg(), 7);
+        QCOMPARE(QList<int>({form.FLoadDay->CountCard(), form.FLoadDay->CountOrg()}), QList<int>({1, 7}));
         choose(form, 1);
         form.edCountPos->setText("2");
         form.btnNewSeansClick();
         QCOMPARE(shownRows(*form.DBGridSpr), QStringList({"Бассейн|04.07.2026|09:30|5", "Бассейн|04.07.2026|12:00|2"}));
+        QCOMPARE(columnsCutOff(*form.DBGridSpr), QStringList());
         QCOMPARE(
             rows(db(), QString("SELECT DateWork, Cena, ID_USER IS NULL, COUNT(*) FROM tWorkGurnal WHERE ID_Card=%1 "
                                "GROUP BY DateWork")

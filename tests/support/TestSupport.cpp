@@ -267,6 +267,21 @@ void selectRow(SprGrid& grid, int row) {
     grid.setCurrentIndex(grid.sprModel()->index(row, 1));
 }
 
+QStringList columnsCutOff(SprGrid& grid) {
+    grid.window()->show();
+    const QAbstractItemView& view = grid;  // the view's own widths, margins and grid line included
+    QStringList cut;
+    for (int col = 0; col < grid.sprModel()->columnCount(); ++col) {
+        const int width = grid.columnWidth(col);
+        if (!grid.isColumnHidden(col) &&
+            (width < qMax(view.sizeHintForColumn(col), grid.horizontalHeader()->sectionSizeHint(col)) ||
+             grid.columnViewportPosition(col) + width > grid.viewport()->width())) {
+            cut << grid.sprModel()->headerData(col, Qt::Horizontal).toString();
+        }
+    }
+    return cut;
+}
+
 void doubleClickFirstRow(SprGrid& grid) {
     const QPoint cell = grid.visualRect(grid.sprModel()->index(0, 1)).center();
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell);

@@ -85,6 +85,8 @@ QStringList shownRows(const SprGrid& grid);
 // One field of every row, as shown.
 QStringList column(const SprGrid& grid, const QString& field);
 void selectRow(SprGrid& grid, int row);
+// Shows the grid's window: the titles of visible columns narrower than their title or text, or past the view.
+QStringList columnsCutOff(SprGrid& grid);
 // Mouse double-clicks, each after a click as a real one comes: on the first row's cell, or on the
 // title of the second column after a cell click.
 void doubleClickTitleAfterCellClick(SprGrid& grid);

@@ -23,6 +23,17 @@ int widthOfColumns(const QTableView& grid) {
            2 * grid.frameWidth();
 }
 
+// A value longer than its column's characters (a price in thousands) widens the column, so that nothing
+// shown is cut. Only the rows in view are measured, or at most a thousand of a grid not yet shown.
+void widenToCells(QTableView& grid) {
+    const QAbstractItemView& view = grid;
+    for (int column = 0; column < grid.model()->columnCount(); ++column) {
+        if (!grid.isColumnHidden(column)) {
+            grid.setColumnWidth(column, qMax(grid.columnWidth(column), view.sizeHintForColumn(column)));
+        }
+    }
+}
+
 // Forgets what a layout and the layouts within it knew of their items' sizes.
 void invalidateWithin(QLayout& layout) {
     layout.invalidate();
@@ -77,6 +88,7 @@ void setPasswordEcho(QLineEdit* edit) {
 }
 
 void growToShowColumns(QTableView& grid) {
+    widenToCells(grid);
     QWidget* window = grid.window();
     const QRect screen = window->screen()->availableGeometry();
     grid.setMinimumWidth(widthOfColumns(grid));

@@ -84,7 +84,7 @@ class TestCardVisits : public DatabaseCase {
     // A visit is stored as date + slot start, seconds 0, and the panel counts it with a reserved place. The period
     // follows the first and last visit; deleting the last one leaves the period and stores 0.
     void sumPeriodAndLoadFollowTheVisits() {
-        addPrice(db(), m_band, addTypeCen(db(), "Абонемент", m_hall, 4), kPriceFrom, 1000);
+        addPrice(db(), m_band, addTypeCen(db(), "Абонемент", m_hall, 4), kPriceFrom, 53332.8);
         CardForm form(db(), newCard(ctAbonement));
         for (const int day : {5, 2}) {
             form.mcSelDates->setSelectedDate(kVisitDay.addDays(day));
@@ -97,7 +97,7 @@ class TestCardVisits : public DatabaseCase {
         QCOMPARE(QList<int>({form.FLoadDay->CountCard(), form.FLoadDay->CountOrg(), form.FLoadDay->MaxCount}),
                  QList<int>({1, 1, 20}));
         const QString period = "SELECT DateOpen, DateClose, SumCard FROM tCard";
-        QCOMPARE(rows(db(), period), QStringList{"2026-07-06 00:00:00|2026-07-09 00:00:00|500"});
+        QCOMPARE(rows(db(), period), QStringList{"2026-07-06 00:00:00|2026-07-09 00:00:00|26666.4"});
         QCOMPARE(columnsCutOff(*form.DBGridSpr), QStringList());
         for (int i = 0; i < 2; ++i) {
             selectRow(*form.DBGridSpr, 0);

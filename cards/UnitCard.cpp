@@ -22,6 +22,7 @@
 #include "common/UnitDopInfoCard.h"
 #include "common/UnitSelSpr.h"
 #include "platform/Database.h"
+#include "platform/Forms.h"
 #include "platform/UiSeam.h"
 
 int gModeWizard = 0;
@@ -134,6 +135,7 @@ void TfrmCard::LoadClient() {
         {QStringLiteral("ID"), QStringLiteral("Photo"), QStringLiteral("Birthday"), QStringLiteral("NoRGS")},
         {{QStringLiteral("fio"), QStringLiteral("Ф.И.О."), 70}});
     centreColumns({});
+    growToShowColumns(*DBGridSpr);
 }
 
 void TfrmCard::LoadOrg() {
@@ -144,6 +146,7 @@ void TfrmCard::LoadOrg() {
                     {QStringLiteral("ID"), QStringLiteral("info")},
                     {{QStringLiteral("Name"), QStringLiteral("Наименование"), 70}});
     centreColumns({});
+    growToShowColumns(*DBGridSpr);
 }
 
 void TfrmCard::LoadCard(int id) {

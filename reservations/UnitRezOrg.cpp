@@ -512,6 +512,7 @@ void TfrmRezOrg::LoadOrg() {
                         return query.prepared(sql);
                     },
                     {kFieldID, QStringLiteral("info")}, {{kFieldName, QStringLiteral("Наименование"), 80}});
+    growToShowColumns(*DBGridSpr);
 }
 
 void TfrmRezOrg::SetGridMode(int mode) {

@@ -115,6 +115,7 @@ class TestCard : public DatabaseCase {
         choose(form, TfrmCard::msClients, "ив");
         form.SetModeSelect(TfrmCard::msOrgs);
         form.leSearchStr->setText("РОМ");
+        QCOMPARE(columnsCutOff(*form.DBGridSpr), QStringList());
         doubleClickFirstRow(*form.DBGridSpr);
         QCOMPARE(form.leClient->text(), "Иванов Иван ");
         form.leNumCard->setText("007");

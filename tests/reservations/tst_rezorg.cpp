@@ -195,6 +195,7 @@ class TestRezOrg : public DatabaseCase {
         form.LoadRezOrg(-1);
         form.btnSelOrgClick();
         QCOMPARE(column(*form.DBGridSpr, "Name"), QStringList({"Альфа", "альянс", "Бета"}));
+        QCOMPARE(columnsCutOff(*form.DBGridSpr), QStringList());
         form.leSearchStr->setText("АЛ");
         m_ui->modalHandlers.push_back([](QDialog& editor) {
             static_cast<TfrmEdOrg&>(editor).leNameOrg->setText("Аллея");

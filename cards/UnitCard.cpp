@@ -255,13 +255,14 @@ void TfrmCard::SetModeSelect(int mode) {
         PanText->setVisible(FIDCard < 0);
         return;
     }
+    // Shown before it is loaded: only a grid shown widens the form for its columns.
+    PanText->hide();
+    DBGridSpr->show();
     if (mode == msClients) {
         LoadClient();
     } else {
         LoadOrg();
     }
-    PanText->hide();
-    DBGridSpr->show();
     DBGridSpr->setFocus();
 }
 

@@ -523,8 +523,9 @@ void TfrmRezOrg::SetGridMode(int mode) {
     btnSave->setEnabled(!choosing && !m_loadFailed);
     btnClose->setEnabled(!choosing);
     if (choosing) {
-        LoadOrg();
+        // Shown before it is loaded: only a grid shown widens the form for its columns.
         DBGridSpr->show();
+        LoadOrg();
         DBGridSpr->setFocus();
     } else if (FRezOrgID < 0 || m_loadFailed) {
         DBGridSpr->clearList();

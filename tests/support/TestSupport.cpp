@@ -268,14 +268,18 @@ void selectRow(SprGrid& grid, int row) {
 }
 
 QStringList columnsCutOff(SprGrid& grid) {
-    grid.window()->show();
+    QWidget* window = grid.window();
+    window->show();
     const QAbstractItemView& view = grid;  // the view's own widths, margins and grid line included
+    // A grid wider than its window is cut by the window's edge.
+    const int shownWidth =
+        qMin(grid.viewport()->width(), window->width() - grid.viewport()->mapTo(window, QPoint()).x());
     QStringList cut;
     for (int col = 0; col < grid.sprModel()->columnCount(); ++col) {
         const int width = grid.columnWidth(col);
         if (!grid.isColumnHidden(col) &&
             (width < qMax(view.sizeHintForColumn(col), grid.horizontalHeader()->sectionSizeHint(col)) ||
-             grid.columnViewportPosition(col) + width > grid.viewport()->width())) {
+             grid.columnViewportPosition(col) + width > shownWidth)) {
             cut << grid.sprModel()->headerData(col, Qt::Horizontal).toString();
         }
     }

@@ -113,6 +113,8 @@ void writePhotoTMP(const QImage& bitmap) {
     QDir().mkpath(QFileInfo(PhotoTMPFile()).absolutePath());
     try {
         replaceFile(PhotoTMPFile(), encoded.data());
+    } catch (const DiskFull&) {
+        throw;
     } catch (const AppError& e) {
         throw AppError(kPhotoUnwritable, e.details());
     }

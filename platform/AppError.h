@@ -17,3 +17,10 @@ class AppError : public std::runtime_error {
     QString m_text;
     QString m_details;
 };
+
+// A file write refused for want of space: its text says so, and a caller that words a failed write its own
+// way passes it on as it is.
+class DiskFull : public AppError {
+  public:
+    using AppError::AppError;
+};

@@ -36,9 +36,11 @@ using IniMap = QMap<QString, QVariant>;
 
 // The details name the file as the person knows it, whatever was written meanwhile.
 [[noreturn]] void failWrite(const QString& path, const QString& reason, int error = 0) {
-    const bool full = error == ENOSPC || error == EDQUOT || error == EFBIG;
-    throw AppError((full ? kDiskFull : kFileWriteError).arg(QFileInfo(path).fileName()),
-                   path + QLatin1Char('\n') + reason);
+    const QString details = path + QLatin1Char('\n') + reason;
+    if (error == ENOSPC || error == EDQUOT || error == EFBIG) {
+        throw DiskFull(kDiskFull.arg(QFileInfo(path).fileName()), details);
+    }
+    throw AppError(kFileWriteError.arg(QFileInfo(path).fileName()), details);
 }
 
 [[noreturn]] void failWrite(const QString& path, int error) {

@@ -168,6 +168,13 @@ class TestCardPrint : public MainWindowCase {
         }
     }
 
+    void tellsAFullDiskForTheTemporaryPhoto() {
+        QImage(30, 20, QImage::Format_RGB888).save(gPhotoDir + "client.bmp", "BMP");
+        QCOMPARE(messagesOnFullDisk([] { SavePhotoTMP("client.bmp"); }),
+                 QStringList{"Диск заполнен: не удается записать файл «PhotoTMP.bmp».\rОсвободите место на диске и "
+                             "повторите действие."});
+    }
+
     // A cancelled print and one that fails log nothing, and neither leaves its photo behind.
     void logsOnlyAfterOutput() {
         m_ui->reportOutputs.push_back({ReportOutput::Kind::Cancel, {}, {}});

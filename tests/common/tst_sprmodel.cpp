@@ -20,7 +20,6 @@ class TestSprModel : public DatabaseCase {
   private slots:
     void init() {
         startCase(m_ui, m_db);
-        m_statements = 0;
         exec(db(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
                                   "INSERT INTO tOrg (Name) SELECT printf('Орг %05d', i) FROM n")
                        .arg(kRows));
@@ -29,7 +28,7 @@ class TestSprModel : public DatabaseCase {
     // The pages read last stay in memory: reading them again runs no statement.
     void countsAndReadsPagesAtTheirEdgesKeepingTheLastRead() {
         SprGrid grid;
-        loadOrgs(grid, QStringLiteral("Орг 00003"));
+        load(grid, kOrgList, {}, QStringLiteral("Орг 00003"));
         const int rows = kRows - 2;
         QCOMPARE(grid.rowCount(), rows);
         const int page = SprModel::kPageRows;
@@ -52,7 +51,7 @@ class TestSprModel : public DatabaseCase {
     void currentRowAfterAnotherWorkstationWrote_data() {
         QTest::addColumn<QString>("list");
         QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("change");  // {current}: the current record's ID; {above}: one's above it
+        QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("read");
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("current");  // its ID; empty: no current row
@@ -71,9 +70,9 @@ class TestSprModel : public DatabaseCase {
         QTest::newRow("it leaves with rows above") << "orgs" << 300 << leaveAbove + " OR ID = 301"
                                                    << "pages" << kRows - 11 << "";
         QTest::newRow("the keyset moves a row above it back")
-            << log << 6 << "UPDATE tListActionUsers SET dt_action = '2099-01-01 00:00:00' WHERE ID = {above}"
-            << "pages" << logRows << "{current}";
-        QTest::newRow("the keyset lacks it") << log << 6 << "DELETE FROM tListActionUsers WHERE ID = {current}"
+            << log << 6 << "UPDATE tListActionUsers SET dt_action = '2099-01-01 00:00:00' WHERE ID = 1679"
+            << "pages" << logRows << "2395";
+        QTest::newRow("the keyset lacks it") << log << 6 << "DELETE FROM tListActionUsers WHERE ID = 2395"
                                              << "pages" << logRows - 1 << "";
     }
     void currentRowAfterAnotherWorkstationWrote() {
@@ -81,19 +80,12 @@ class TestSprModel : public DatabaseCase {
         QFETCH(int, row);
         QFETCH(QString, change);
         QFETCH(QString, read);
-        QFETCH(QString, current);
-        const QString logSql = eventListSql(QStringLiteral("by date"));
-        const auto idAt = [this, &logSql](int at) {
-            return rows(db(), QStringLiteral("SELECT ID FROM (%1) LIMIT 1 OFFSET %2").arg(logSql).arg(at)).value(0);
-        };
         SprGrid grid;
         if (list == QLatin1String("event log")) {
-            fillEventLog();
-            change.replace("{above}", idAt(row - 4)).replace("{current}", idAt(row));
-            current.replace("{current}", idAt(row));
-            load(grid, logSql, eventListKey(QStringLiteral("by date")));
+            fillEventLog();  // its row 2 is entry 1679, its row 6 entry 2395
+            load(grid, eventListSql(QStringLiteral("by date")), eventListKey(QStringLiteral("by date")));
         } else {
-            loadOrgs(grid, QString(), list == QLatin1String("keyed orgs") ? SprKey{QStringLiteral("tOrg")} : SprKey{});
+            load(grid, kOrgList, list == QLatin1String("keyed orgs") ? SprKey{QStringLiteral("tOrg")} : SprKey{});
             grid.sprModel()->finishCount();
         }
         selectRow(grid, row);
@@ -106,7 +98,7 @@ class TestSprModel : public DatabaseCase {
             grid.sprModel()->prepareRows(0, row);
         }
         QTEST(grid.rowCount(), "count");
-        QCOMPARE(grid.hasCurrentRow() ? grid.currentValue(QStringLiteral("ID")).toString() : QString(), current);
+        QTEST(grid.hasCurrentRow() ? grid.currentValue(QStringLiteral("ID")).toString() : QString(), "current");
         QVERIFY(!grid.sprModel()->value(grid.sprModel()->rowCount(), 0).isValid());
     }
     // Comments, quotes and subqueries are read where the grid wraps a list's statement; IDs that are not
@@ -114,7 +106,7 @@ class TestSprModel : public DatabaseCase {
     void statementsOfEveryShape_data() {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<bool>("keyed");
-        QTest::addColumn<QString>("ids");  // empty: refused
+        QTest::addColumn<QString>("ids");
         const QString few = QStringLiteral("SELECT ID, Name FROM tOrg WHERE ID <= 3 ");
         QTest::newRow("a trailing comment") << few + "ORDER BY Name DESC; -- the last first" << false << "3,2,1";
         QTest::newRow("ORDER BY in a subquery after a comment")
@@ -125,27 +117,25 @@ class TestSprModel : public DatabaseCase {
                                                      "FROM tOrg WHERE ID <= 3"
                                                   << false << "1,2,3";
         QTest::newRow("two rows per ID") << "SELECT o.ID, x.Name FROM tOrg o, tOrg x WHERE o.ID <= 2 AND x.ID <= 2"
-                                         << false << "";
+                                         << false << "refused";
         QTest::newRow("two rows per ID past the first page")
             << "SELECT o.ID, o.Name FROM tOrg o JOIN (SELECT 1 AS k UNION ALL SELECT 2) ON o.ID > 200 OR k = 1" << true
-            << "";
-        QTest::newRow("text or NULL IDs") << "SELECT iif(ID = 1, NULL, 'Орг' || ID) AS ID FROM tOrg" << false << "";
+            << "refused";
+        QTest::newRow("text or NULL IDs")
+            << "SELECT iif(ID = 1, NULL, 'Орг' || ID) AS ID FROM tOrg" << false << "refused";
     }
     void statementsOfEveryShape() {
         QFETCH(QString, sql);
         QFETCH(bool, keyed);
-        QFETCH(QString, ids);
         SprGrid grid;
-        const auto open = [this, &grid, &sql, keyed] {
+        QString ids = QStringLiteral("refused");
+        try {
             load(grid, sql, keyed ? SprKey{QStringLiteral("tOrg")} : SprKey{});
             grid.sprModel()->finishCount();
-        };
-        if (ids.isEmpty()) {
-            QVERIFY_THROWS_EXCEPTION(DbError, open());
-        } else {
-            open();
-            QCOMPARE(column(grid, QStringLiteral("ID")).join(QLatin1Char(',')), ids);
+            ids = column(grid, QStringLiteral("ID")).join(QLatin1Char(','));
+        } catch (const DbError&) {
         }
+        QTEST(ids, "ids");
     }
     // Another workstation writes while a list is open: after its IDs are read, or between
     // two slices of a long list's IDs. The list keeps the rows and the order of its read: a row edited
@@ -156,20 +146,19 @@ class TestSprModel : public DatabaseCase {
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("rowsChanged");
         QTest::addColumn<bool>("betweenSlices");
-        const QString moveTo = QStringLiteral("UPDATE tListActionUsers SET dt_action = '%1'");
-        const QString toFront = moveTo.arg(QStringLiteral("2000-01-01 00:00:00"));
-        const QString toBack = moveTo.arg(QStringLiteral("2099-01-01 00:00:00"));
+        const QString toFront = QStringLiteral("UPDATE tListActionUsers SET dt_action = '2000-01-01 00:00:00'");
+        const QString toBack = QStringLiteral("UPDATE tListActionUsers SET dt_action = '2099-01-01 00:00:00'");
         const QString swapKind = QStringLiteral("UPDATE tListActionUsers SET kod_action = 1 - kod_action");
         const QString toMeet = QStringLiteral("UPDATE tListActionUsers SET kod_action = 1");
         const QString remove = QStringLiteral("DELETE FROM tListActionUsers");
-        const QString deletedInPages = QStringLiteral("ID IN (-5, 0, 2500)");
         for (const char* list : {"short", "by ID", "by date"}) {
             const QByteArray name(list);
             QTest::newRow(name + ", a row moved to the front") << list << toFront << "ID = 2900" << false;
             QTest::newRow(name + ", a row moved to the back") << list << toBack << "ID = 7" << false;
             QTest::newRow(name + ", one in and one out") << list << swapKind << "ID IN (10, 11)" << false;
             QTest::newRow(name + ", rows come to meet the condition") << list << toMeet << "ID % 10 = 0" << false;
-            QTest::newRow(name + ", deleted in a page read and one not") << list << remove << deletedInPages << false;
+            QTest::newRow(name + ", deleted in a page read and one not")
+                << list << remove << "ID IN (-5, 0, 2500)" << false;
         }
         for (const char* list : {"by ID", "by date"}) {
             const QByteArray name(list);
@@ -269,8 +258,6 @@ class TestSprModel : public DatabaseCase {
             QTest::mouseClick(grid.verticalScrollBar(), Qt::LeftButton);
         } else if (act == QLatin1String("paint")) {
             grid.viewport()->grab();
-        } else if (act.size() == 1) {
-            QTest::keyClicks(&grid, act);
         } else if (act != QLatin1String("write")) {
             QTest::keySequence(&grid, QKeySequence(act));
         }
@@ -336,26 +323,17 @@ class TestSprModel : public DatabaseCase {
         return kept;
     }
     static QString orgName(int number) { return QStringLiteral("Орг %1").arg(number, 5, 10, QLatin1Char('0')); }
-    // A list whose statements are counted in m_statements.
-    void load(SprGrid& grid, const QString& sql, const SprKey& key) {
+    // A list whose statements are counted in m_statements, from bound to ":pFrom".
+    void load(SprGrid& grid, const QString& sql, const SprKey& key, const QString& from = QString()) {
         grid.load(
             sql,
-            [this](const QString& text) {
-                ++m_statements;
-                return SqlQuery(db()).prepared(text);
-            },
-            {}, {}, key);
-    }
-    void loadOrgs(SprGrid& grid, const QString& from, const SprKey& key = {}) {
-        grid.load(
-            kOrgList,
-            [this, from](const QString& sql) {
+            [this, from](const QString& text) {
                 ++m_statements;
                 SqlQuery query(db());
                 query.addParam(QStringLiteral("pFrom"), FieldType::String, from);
-                return query.prepared(sql);
+                return query.prepared(text);
             },
-            {QStringLiteral("ID")}, {{QStringLiteral("name"), QStringLiteral("Наименование"), 20}}, key);
+            {}, {}, key);
     }
 
     int m_statements = 0;

@@ -40,7 +40,6 @@ class TestSprTxt : public DatabaseCase {
         QTest::addColumn<QString>("period");
         QTest::addColumn<bool>("deleted");  // three cards in four
         QTest::newRow("cards, a month") << int(lkCards) << "01.01.2021 - 31.01.2021" << false;
-        QTest::newRow("cards, a year") << int(lkCards) << "01.01.2021 - 31.12.2021" << false;
         QTest::newRow("cards, a year, most deleted during the ID read")
             << int(lkCards) << "01.01.2021 - 31.12.2021" << true;
         QTest::newRow("cards, every date") << int(lkCards) << "01.01.2000 - 31.12.2100" << false;
@@ -65,7 +64,6 @@ class TestSprTxt : public DatabaseCase {
                            : QString("SELECT tCard.ID FROM tCard JOIN tClient ON tCard.ID_Client=tClient.ID "
                                      "WHERE DateClose BETWEEN '%1 00:00:00' AND '%2 23:59:59' ORDER BY tCard.ID")
                                  .arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate)));
-        window->DBGridSpr->sprModel()->finishCount();
         QStringList shown(window->DBGridSpr->rowCount());
         for (qsizetype row = shown.size() - 1; row >= 0; --row) {
             shown[row] = window->DBGridSpr->valueAt(int(row), "ID").toString();
@@ -178,9 +176,8 @@ class TestSprTxt : public DatabaseCase {
                  kind == lkCards ? kCardsCaption.arg(kMarch).arg(scalar(db(), "SELECT count(*) FROM tCard").toInt())
                                  : caption);
     }
-    // An action on a record deleted elsewhere, its page out of memory or its row still shown, acts on no
-    // other record: the person is told, and the list is read again with no current row, on which the
-    // action does nothing.
+    // An action on a record deleted elsewhere, its page out of memory or its row still shown, acts on no other record:
+    // the person is told, and the list is read again with no current row, on which the action does nothing.
     void actionsOnARecordGoneElsewhere_data() {
         QTest::addColumn<QString>("action");
         QTest::addColumn<bool>("rowShown");
@@ -225,9 +222,7 @@ class TestSprTxt : public DatabaseCase {
     void eachKindOpensItsEditors() {
         exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
         exec(db(), "INSERT INTO tVidSport (NameVidSp) VALUES ('Аквааэробика'), ('Плавание')");
-        const auto halls = openList(lkZal);
-        QTest::keyClick(halls->DBGridSpr, Qt::Key_Return);
-        halls->btnNew->click();
+        QTest::keyClick(openList(lkZal)->DBGridSpr, Qt::Key_Return);
         const auto sports = openList(lkVidSport);
         selectRow(*sports->DBGridSpr, 1);
         QStringList opened;
@@ -240,11 +235,11 @@ class TestSprTxt : public DatabaseCase {
         sports->DBGridSprDblClick();
         sports->N_OpenClick();
         sports->btnNew->click();
-        for (int kind : {lkClients, lkOrgs, lkRezOrg}) {
+        for (int kind : {lkZal, lkClients, lkOrgs, lkRezOrg}) {
             openList(kind)->btnNew->click();
         }
-        QCOMPARE(m_ui->modalClasses, QStringList({"TfrmZal", "TfrmZal", "TfrmEdVS", "TfrmRaspSan", "TfrmRaspSan",
-                                                  "TfrmEdVS", "TfrmClient", "TfrmEdOrg", "TfrmRezOrg"}));
+        QCOMPARE(m_ui->modalClasses, QStringList({"TfrmZal", "TfrmEdVS", "TfrmRaspSan", "TfrmRaspSan", "TfrmEdVS",
+                                                  "TfrmZal", "TfrmClient", "TfrmEdOrg", "TfrmRezOrg"}));
         QCOMPARE(opened.mid(1, 2), QStringList(2, "Расписание занятий: Плавание"));
     }
     // An empty list does nothing. Once filled, a refresh keeps the row number or takes the last row; a saved new
@@ -300,9 +295,8 @@ class TestSprTxt : public DatabaseCase {
              "CASE WHEN i % 10 = 5 THEN 999 ELSE i % 3 + 1 END FROM n");
         exec(db(),
              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
-             "INSERT INTO tListActionUsers (dt_action, id_user, kod_action, ActionStr) SELECT "
-             "datetime('2024-01-01', '+' || (i * 7919 % 5000) || ' minutes', '+' || ((20000 - i) / 5000) || ' "
-             "seconds'), "
+             "INSERT INTO tListActionUsers (dt_action, id_user, kod_action, ActionStr) SELECT datetime('2024-01-01', "
+             "'+' || (i * 7919 % 5000) || ' minutes', '+' || ((20000 - i) / 5000) || ' seconds'), "
              "CASE WHEN i % 50 = 25 THEN 77 ELSE 1 END, 1, 'Вход' FROM n");
     }
     std::unique_ptr<TfrmSprTxt> openList(int kind) {
@@ -322,10 +316,8 @@ class TestSprTxt : public DatabaseCase {
             exec(db(), QString("INSERT INTO %1 (ID_Card, ID_Zal) VALUES (1, 1), (2, 1), (2, 2)").arg(table));
         }
         exec(db(), "INSERT INTO tZal (NameZal) VALUES ('Бассейн')");
-        addUser(db(), "Петров");
-        addUser(db(), "Сидоров");
-        const int elsewhere = addUser(db(), "Кузнецов");
-        exec(db(), QString("INSERT INTO tWorkUser (id_user) VALUES (%1)").arg(elsewhere));
+        exec(db(), "INSERT INTO tUserApl (name, uroven) VALUES ('Петров', 2), ('Сидоров', 2)");
+        exec(db(), QString("INSERT INTO tWorkUser (id_user) VALUES (%1)").arg(addUser(db(), "Кузнецов")));
     }
     // Every table a delete may touch, as "table=values of one column".
     QStringList snapshot() {

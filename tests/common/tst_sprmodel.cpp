@@ -25,10 +25,13 @@ class TestSprModel : public DatabaseCase {
                        .arg(kRows));
     }
 
-    // The pages read last stay in memory: reading them again runs no statement.
+    // The pages read last stay in memory: reading them again runs no statement. A column is never narrower
+    // than its bold title.
     void countsAndReadsPagesAtTheirEdgesKeepingTheLastRead() {
         SprGrid grid;
-        load(grid, kOrgList, {}, QStringLiteral("Орг 00003"));
+        grid.resize(400, 300);
+        load(grid, kOrgList, {}, QStringLiteral("Орг 00003"),
+             {{QStringLiteral("Name"), QStringLiteral("Наименование организации"), 3}});
         const int rows = kRows - 2;
         QCOMPARE(grid.rowCount(), rows);
         const int page = SprModel::kPageRows;
@@ -44,6 +47,7 @@ class TestSprModel : public DatabaseCase {
             grid.valueAt(row, QStringLiteral("ID"));
         }
         QCOMPARE(m_statements, read);
+        QCOMPARE(columnsCutOff(grid), QStringList());
     }
     // Another workstation writes while a row is current; then the list is read again, or read where its
     // pages are painted or its IDs all read. The current row follows its record, and there is none once
@@ -57,8 +61,6 @@ class TestSprModel : public DatabaseCase {
         QTest::addColumn<QString>("current");  // its ID; empty: no current row
         const QString deleteBefore = QStringLiteral("DELETE FROM tOrg WHERE ID <= 10");
         const QString leaveAbove = QStringLiteral("DELETE FROM tOrg WHERE ID BETWEEN 151 AND 160");
-        const QString log = QStringLiteral("event log");
-        const int logRows = 2703;
         QTest::newRow("rows added after") << "orgs" << 300 << "INSERT INTO tOrg (Name) VALUES ('Яблоко'), ('Ягода')"
                                           << "requery" << kRows + 2 << "301";
         QTest::newRow("rows deleted before") << "orgs" << 300 << deleteBefore << "requery" << kRows - 10 << "311";
@@ -70,10 +72,10 @@ class TestSprModel : public DatabaseCase {
         QTest::newRow("it leaves with rows above") << "orgs" << 300 << leaveAbove + " OR ID = 301"
                                                    << "pages" << kRows - 11 << "";
         QTest::newRow("the keyset moves a row above it back")
-            << log << 6 << "UPDATE tListActionUsers SET dt_action = '2099-01-01 00:00:00' WHERE ID = 1679"
-            << "pages" << logRows << "2395";
-        QTest::newRow("the keyset lacks it") << log << 6 << "DELETE FROM tListActionUsers WHERE ID = 2395"
-                                             << "pages" << logRows - 1 << "";
+            << "event log" << 6 << "UPDATE tListActionUsers SET dt_action = '2099-01-01 00:00:00' WHERE ID = 1679"
+            << "pages" << 2703 << "2395";
+        QTest::newRow("the keyset lacks it") << "event log" << 6 << "DELETE FROM tListActionUsers WHERE ID = 2395"
+                                             << "pages" << 2702 << "";
     }
     void currentRowAfterAnotherWorkstationWrote() {
         QFETCH(QString, list);
@@ -221,8 +223,7 @@ class TestSprModel : public DatabaseCase {
         QTest::newRow("Page Down near row 128") << "PgDown" << 120 << false << true;
         QTest::newRow("the wheel near row 128") << "wheel" << 120 << false << true;
         QTest::newRow("the scroll bar") << "scroll bar" << 0 << false << true;
-        QTest::newRow("a letter while the IDs are read") << "z" << 0 << false << false;
-        QTest::newRow("a letter after") << "z" << 0 << true << false;
+        QTest::newRow("a letter") << "z" << 0 << true << false;
         QTest::newRow("Ctrl+End") << "Ctrl+End" << 0 << false << true;
         QTest::newRow("a write elsewhere") << "write" << 0 << true << false;
         QTest::newRow("painting rows deleted elsewhere") << "paint" << 1351 << true << true;  // entry 1500
@@ -272,26 +273,15 @@ class TestSprModel : public DatabaseCase {
         }
     }
     void measuresAFileWithoutStatistics() {
-        const QString statistics = QStringLiteral("SELECT count(*) FROM sqlite_stat1 WHERE tbl='tOrg'");
-        db().measureWhenUnmeasured();
-        QVERIFY(scalar(db(), statistics).toInt() > 0);
-        exec(db(), QStringLiteral("DELETE FROM sqlite_stat1"));
-        db().measureWhenUnmeasured();
-        QVERIFY(scalar(db(), statistics).toInt() > 0);
-    }
-
-    // A column is never narrower than its bold title.
-    void columnHoldsItsTitle() {
-        SprGrid grid;
-        grid.load(QStringLiteral("SELECT 1 AS ID, 2 AS Cell"),
-                  [this](const QString& sql) { return SqlQuery(db()).prepared(sql); }, {QStringLiteral("ID")},
-                  {{QStringLiteral("Cell"), QStringLiteral("Наименование организации"), 3}});
-        QCOMPARE(columnsCutOff(grid), QStringList());
+        for (int run = 0; run < 2; ++run) {  // on a new file, then with the statistics deleted
+            db().measureWhenUnmeasured();
+            QVERIFY(scalar(db(), QStringLiteral("SELECT count(*) FROM sqlite_stat1 WHERE tbl='tOrg'")).toInt() > 0);
+            exec(db(), QStringLiteral("DELETE FROM sqlite_stat1"));
+        }
     }
 
   private:
-    // Entries dated out of ID order, every tenth of another kind, and IDs of 0 and below and one far
-    // beyond the rest.
+    // Entries dated out of ID order, every tenth of another kind, and IDs of 0 and below and one far beyond the rest.
     void fillEventLog(int entries = 3000) {
         exec(db(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
                                   "INSERT INTO tListActionUsers (ID, dt_action, kod_action) SELECT i, "
@@ -324,7 +314,8 @@ class TestSprModel : public DatabaseCase {
     }
     static QString orgName(int number) { return QStringLiteral("Орг %1").arg(number, 5, 10, QLatin1Char('0')); }
     // A list whose statements are counted in m_statements, from bound to ":pFrom".
-    void load(SprGrid& grid, const QString& sql, const SprKey& key, const QString& from = QString()) {
+    void load(SprGrid& grid, const QString& sql, const SprKey& key, const QString& from = QString(),
+              const QList<SprColumn>& columns = {}) {
         grid.load(
             sql,
             [this, from](const QString& text) {
@@ -333,7 +324,7 @@ class TestSprModel : public DatabaseCase {
                 query.addParam(QStringLiteral("pFrom"), FieldType::String, from);
                 return query.prepared(text);
             },
-            {}, {}, key);
+            {}, columns, key);
     }
 
     int m_statements = 0;

@@ -188,8 +188,7 @@ class TestRezOrg : public DatabaseCase {
     }
 
     void choosesOrganisation() {
-        addOrg(db(), "Бета");
-        addOrg(db(), "альянс");
+        exec(db(), "INSERT INTO tOrg (Name) VALUES ('Бета'), ('альянс')");
         TfrmRezOrg form(db(), nullptr);
         form.LoadRezOrg(-1);
         form.btnSelOrgClick();

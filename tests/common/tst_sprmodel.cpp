@@ -265,9 +265,7 @@ class TestSprModel : public DatabaseCase {
         QCOMPARE(grid.sprModel()->counted(), reaches || readFirst);
         QCOMPARE(m_statements == read, !reaches);
         QCOMPARE(grid.currentIndex().column(), 0);
-        if (act == QLatin1String("Ctrl+End")) {
-            QCOMPARE(grid.currentRowNumber(), grid.rowCount() - 1);
-        }
+        QCOMPARE(grid.currentRowNumber() == grid.rowCount() - 1, act == QLatin1String("Ctrl+End"));
         for (int row = grid.rowAt(0); row <= grid.rowAt(grid.viewport()->height() - 1); ++row) {
             QVERIFY(grid.sprModel()->value(row, 0).isValid());
         }
@@ -285,12 +283,10 @@ class TestSprModel : public DatabaseCase {
     void fillEventLog(int entries = 3000) {
         exec(db(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
                                   "INSERT INTO tListActionUsers (ID, dt_action, kod_action) SELECT i, "
-                                  "datetime('2024-01-01', '+' || (i * 7919 % 3000) || ' minutes'), "
-                                  "i % 10 <> 0 FROM n")
+                                  "datetime('2024-01-01', '+' || (i * 7919 % 3000) || ' minutes'), i % 10 <> 0 FROM n")
                        .arg(entries));
         exec(db(), QStringLiteral("INSERT INTO tListActionUsers (ID, dt_action, kod_action) VALUES "
-                                  "(-5, '2024-01-02 00:00:00', 1), (0, NULL, 1), (%1, '2020-01-01 00:00:00', 1)")
-                       .arg(Q_INT64_C(1) << 40));
+                                  "(-5, '2024-01-02 00:00:00', 1), (0, NULL, 1), (1 << 40, '2020-01-01 00:00:00', 1)"));
     }
     static QString eventListSql(const QString& list) {
         return QStringLiteral("SELECT ID, dt_action FROM tListActionUsers WHERE kod_action = 1 ORDER BY %1")
@@ -303,14 +299,9 @@ class TestSprModel : public DatabaseCase {
         return {QStringLiteral("tListActionUsers"),
                 list == QLatin1String("by ID") ? QString() : QStringLiteral("dt_action")};
     }
-    static QStringList without(const QStringList& ids, const QStringList& left) {
-        QStringList kept;
-        for (const QString& id : ids) {
-            if (!left.contains(id)) {
-                kept << id;
-            }
-        }
-        return kept;
+    static QStringList without(QStringList ids, const QStringList& left) {
+        ids.removeIf([&left](const QString& id) { return left.contains(id); });
+        return ids;
     }
     static QString orgName(int number) { return QStringLiteral("Орг %1").arg(number, 5, 10, QLatin1Char('0')); }
     // A list whose statements are counted in m_statements, from bound to ":pFrom".

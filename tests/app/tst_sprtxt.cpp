@@ -69,9 +69,8 @@ class TestSprTxt : public DatabaseCase {
             shown[row] = window->DBGridSpr->valueAt(int(row), "ID").toString();
         }
         QCOMPARE(shown, expected);
-        if (kind == lkCards) {
-            QCOMPARE(window->windowTitle(), kCardsCaption.arg(period).arg(expected.size()));
-        }
+        QCOMPARE(window->windowTitle(),
+                 kind == lkCards ? kCardsCaption.arg(period).arg(expected.size()) : QString("Журнал событий"));
     }
     // The window keeps the period it was made with, its time of day included, and offers it for a change;
     // a cancelled change keeps it, a chosen one is taken in whole days and by every later list.
@@ -207,9 +206,8 @@ class TestSprTxt : public DatabaseCase {
         button->click();  // with no current row: nothing
         QCOMPARE(m_ui->messageTexts(), QStringList(kNotFound));
         QVERIFY(m_ui->modalClasses.isEmpty() && selector.result() == QDialog::Rejected);
-        QCOMPARE(QList<int>(
-                     {scalar(db(), "SELECT count(*) FROM tClient").toInt(), grid.rowCount(), grid.currentRowNumber()}),
-                 QList<int>({2199, 2199, -1}));
+        const int clients = scalar(db(), "SELECT count(*) FROM tClient").toInt();
+        QCOMPARE(QList<int>({clients, grid.rowCount(), grid.currentRowNumber()}), QList<int>({2199, 2199, -1}));
     }
     void cardDeleteIsAllOrNothing() {
         fillEveryKind();

@@ -40,6 +40,7 @@ class TestSprTxt : public DatabaseCase {
         QTest::addColumn<QString>("period");
         QTest::addColumn<bool>("deleted");  // three cards in four
         QTest::newRow("cards, a month") << int(lkCards) << "01.01.2021 - 31.01.2021" << false;
+        QTest::newRow("cards, a year") << int(lkCards) << "01.01.2021 - 31.12.2021" << false;
         QTest::newRow("cards, a year, most deleted during the ID read")
             << int(lkCards) << "01.01.2021 - 31.12.2021" << true;
         QTest::newRow("cards, every date") << int(lkCards) << "01.01.2000 - 31.12.2100" << false;

@@ -223,7 +223,8 @@ class TestSprModel : public DatabaseCase {
         QTest::newRow("Page Down near row 128") << "PgDown" << 120 << false << true;
         QTest::newRow("the wheel near row 128") << "wheel" << 120 << false << true;
         QTest::newRow("the scroll bar") << "scroll bar" << 0 << false << true;
-        QTest::newRow("a letter") << "z" << 0 << true << false;
+        QTest::newRow("a letter while the IDs are read") << "z" << 0 << false << false;
+        QTest::newRow("a letter after") << "z" << 0 << true << false;
         QTest::newRow("Ctrl+End") << "Ctrl+End" << 0 << false << true;
         QTest::newRow("a write elsewhere") << "write" << 0 << true << false;
         QTest::newRow("painting rows deleted elsewhere") << "paint" << 1351 << true << true;  // entry 1500

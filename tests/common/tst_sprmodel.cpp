@@ -20,16 +20,18 @@ class TestSprModel : public DatabaseCase {
   private slots:
     void init() {
         startCase(m_ui, m_db);
-        m_statements = 0;
         exec(db(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
                                   "INSERT INTO tOrg (Name) SELECT printf('Орг %05d', i) FROM n")
                        .arg(kRows));
     }
 
-    // The pages read last stay in memory: reading them again runs no statement.
+    // The pages read last stay in memory: reading them again runs no statement. A column is never narrower
+    // than its bold title.
     void countsAndReadsPagesAtTheirEdgesKeepingTheLastRead() {
         SprGrid grid;
-        loadOrgs(grid, QStringLiteral("Орг 00003"));
+        grid.resize(400, 300);
+        load(grid, kOrgList, {}, QStringLiteral("Орг 00003"),
+             {{QStringLiteral("Name"), QStringLiteral("Наименование организации"), 3}});
         const int rows = kRows - 2;
         QCOMPARE(grid.rowCount(), rows);
         const int page = SprModel::kPageRows;
@@ -45,6 +47,7 @@ class TestSprModel : public DatabaseCase {
             grid.valueAt(row, QStringLiteral("ID"));
         }
         QCOMPARE(m_statements, read);
+        QCOMPARE(columnsCutOff(grid), QStringList());
     }
     // Another workstation writes while a row is current; then the list is read again, or read where its
     // pages are painted or its IDs all read. The current row follows its record, and there is none once
@@ -52,14 +55,12 @@ class TestSprModel : public DatabaseCase {
     void currentRowAfterAnotherWorkstationWrote_data() {
         QTest::addColumn<QString>("list");
         QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("change");  // {current}: the current record's ID; {above}: one's above it
+        QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("read");
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("current");  // its ID; empty: no current row
         const QString deleteBefore = QStringLiteral("DELETE FROM tOrg WHERE ID <= 10");
         const QString leaveAbove = QStringLiteral("DELETE FROM tOrg WHERE ID BETWEEN 151 AND 160");
-        const QString log = QStringLiteral("event log");
-        const int logRows = 2703;
         QTest::newRow("rows added after") << "orgs" << 300 << "INSERT INTO tOrg (Name) VALUES ('Яблоко'), ('Ягода')"
                                           << "requery" << kRows + 2 << "301";
         QTest::newRow("rows deleted before") << "orgs" << 300 << deleteBefore << "requery" << kRows - 10 << "311";
@@ -71,29 +72,22 @@ class TestSprModel : public DatabaseCase {
         QTest::newRow("it leaves with rows above") << "orgs" << 300 << leaveAbove + " OR ID = 301"
                                                    << "pages" << kRows - 11 << "";
         QTest::newRow("the keyset moves a row above it back")
-            << log << 6 << "UPDATE tListActionUsers SET dt_action = '2099-01-01 00:00:00' WHERE ID = {above}"
-            << "pages" << logRows << "{current}";
-        QTest::newRow("the keyset lacks it") << log << 6 << "DELETE FROM tListActionUsers WHERE ID = {current}"
-                                             << "pages" << logRows - 1 << "";
+            << "event log" << 6 << "UPDATE tListActionUsers SET dt_action = '2099-01-01 00:00:00' WHERE ID = 1679"
+            << "pages" << 2703 << "2395";
+        QTest::newRow("the keyset lacks it") << "event log" << 6 << "DELETE FROM tListActionUsers WHERE ID = 2395"
+                                             << "pages" << 2702 << "";
     }
     void currentRowAfterAnotherWorkstationWrote() {
         QFETCH(QString, list);
         QFETCH(int, row);
         QFETCH(QString, change);
         QFETCH(QString, read);
-        QFETCH(QString, current);
-        const QString logSql = eventListSql(QStringLiteral("by date"));
-        const auto idAt = [this, &logSql](int at) {
-            return rows(db(), QStringLiteral("SELECT ID FROM (%1) LIMIT 1 OFFSET %2").arg(logSql).arg(at)).value(0);
-        };
         SprGrid grid;
         if (list == QLatin1String("event log")) {
-            fillEventLog();
-            change.replace("{above}", idAt(row - 4)).replace("{current}", idAt(row));
-            current.replace("{current}", idAt(row));
-            load(grid, logSql, eventListKey(QStringLiteral("by date")));
+            fillEventLog();  // its row 2 is entry 1679, its row 6 entry 2395
+            load(grid, eventListSql(QStringLiteral("by date")), eventListKey(QStringLiteral("by date")));
         } else {
-            loadOrgs(grid, QString(), list == QLatin1String("keyed orgs") ? SprKey{QStringLiteral("tOrg")} : SprKey{});
+            load(grid, kOrgList, list == QLatin1String("keyed orgs") ? SprKey{QStringLiteral("tOrg")} : SprKey{});
             grid.sprModel()->finishCount();
         }
         selectRow(grid, row);
@@ -106,7 +100,7 @@ class TestSprModel : public DatabaseCase {
             grid.sprModel()->prepareRows(0, row);
         }
         QTEST(grid.rowCount(), "count");
-        QCOMPARE(grid.hasCurrentRow() ? grid.currentValue(QStringLiteral("ID")).toString() : QString(), current);
+        QTEST(grid.hasCurrentRow() ? grid.currentValue(QStringLiteral("ID")).toString() : QString(), "current");
         QVERIFY(!grid.sprModel()->value(grid.sprModel()->rowCount(), 0).isValid());
     }
     // Comments, quotes and subqueries are read where the grid wraps a list's statement; IDs that are not
@@ -114,7 +108,7 @@ class TestSprModel : public DatabaseCase {
     void statementsOfEveryShape_data() {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<bool>("keyed");
-        QTest::addColumn<QString>("ids");  // empty: refused
+        QTest::addColumn<QString>("ids");
         const QString few = QStringLiteral("SELECT ID, Name FROM tOrg WHERE ID <= 3 ");
         QTest::newRow("a trailing comment") << few + "ORDER BY Name DESC; -- the last first" << false << "3,2,1";
         QTest::newRow("ORDER BY in a subquery after a comment")
@@ -125,27 +119,25 @@ class TestSprModel : public DatabaseCase {
                                                      "FROM tOrg WHERE ID <= 3"
                                                   << false << "1,2,3";
         QTest::newRow("two rows per ID") << "SELECT o.ID, x.Name FROM tOrg o, tOrg x WHERE o.ID <= 2 AND x.ID <= 2"
-                                         << false << "";
+                                         << false << "refused";
         QTest::newRow("two rows per ID past the first page")
             << "SELECT o.ID, o.Name FROM tOrg o JOIN (SELECT 1 AS k UNION ALL SELECT 2) ON o.ID > 200 OR k = 1" << true
-            << "";
-        QTest::newRow("text or NULL IDs") << "SELECT iif(ID = 1, NULL, 'Орг' || ID) AS ID FROM tOrg" << false << "";
+            << "refused";
+        QTest::newRow("text or NULL IDs")
+            << "SELECT iif(ID = 1, NULL, 'Орг' || ID) AS ID FROM tOrg" << false << "refused";
     }
     void statementsOfEveryShape() {
         QFETCH(QString, sql);
         QFETCH(bool, keyed);
-        QFETCH(QString, ids);
         SprGrid grid;
-        const auto open = [this, &grid, &sql, keyed] {
+        QString ids = QStringLiteral("refused");
+        try {
             load(grid, sql, keyed ? SprKey{QStringLiteral("tOrg")} : SprKey{});
             grid.sprModel()->finishCount();
-        };
-        if (ids.isEmpty()) {
-            QVERIFY_THROWS_EXCEPTION(DbError, open());
-        } else {
-            open();
-            QCOMPARE(column(grid, QStringLiteral("ID")).join(QLatin1Char(',')), ids);
+            ids = column(grid, QStringLiteral("ID")).join(QLatin1Char(','));
+        } catch (const DbError&) {
         }
+        QTEST(ids, "ids");
     }
     // Another workstation writes while a list is open: after its IDs are read, or between
     // two slices of a long list's IDs. The list keeps the rows and the order of its read: a row edited
@@ -156,20 +148,19 @@ class TestSprModel : public DatabaseCase {
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("rowsChanged");
         QTest::addColumn<bool>("betweenSlices");
-        const QString moveTo = QStringLiteral("UPDATE tListActionUsers SET dt_action = '%1'");
-        const QString toFront = moveTo.arg(QStringLiteral("2000-01-01 00:00:00"));
-        const QString toBack = moveTo.arg(QStringLiteral("2099-01-01 00:00:00"));
+        const QString toFront = QStringLiteral("UPDATE tListActionUsers SET dt_action = '2000-01-01 00:00:00'");
+        const QString toBack = QStringLiteral("UPDATE tListActionUsers SET dt_action = '2099-01-01 00:00:00'");
         const QString swapKind = QStringLiteral("UPDATE tListActionUsers SET kod_action = 1 - kod_action");
         const QString toMeet = QStringLiteral("UPDATE tListActionUsers SET kod_action = 1");
         const QString remove = QStringLiteral("DELETE FROM tListActionUsers");
-        const QString deletedInPages = QStringLiteral("ID IN (-5, 0, 2500)");
         for (const char* list : {"short", "by ID", "by date"}) {
             const QByteArray name(list);
             QTest::newRow(name + ", a row moved to the front") << list << toFront << "ID = 2900" << false;
             QTest::newRow(name + ", a row moved to the back") << list << toBack << "ID = 7" << false;
             QTest::newRow(name + ", one in and one out") << list << swapKind << "ID IN (10, 11)" << false;
             QTest::newRow(name + ", rows come to meet the condition") << list << toMeet << "ID % 10 = 0" << false;
-            QTest::newRow(name + ", deleted in a page read and one not") << list << remove << deletedInPages << false;
+            QTest::newRow(name + ", deleted in a page read and one not")
+                << list << remove << "ID IN (-5, 0, 2500)" << false;
         }
         for (const char* list : {"by ID", "by date"}) {
             const QByteArray name(list);
@@ -269,51 +260,34 @@ class TestSprModel : public DatabaseCase {
             QTest::mouseClick(grid.verticalScrollBar(), Qt::LeftButton);
         } else if (act == QLatin1String("paint")) {
             grid.viewport()->grab();
-        } else if (act.size() == 1) {
-            QTest::keyClicks(&grid, act);
         } else if (act != QLatin1String("write")) {
             QTest::keySequence(&grid, QKeySequence(act));
         }
         QCOMPARE(grid.sprModel()->counted(), reaches || readFirst);
         QCOMPARE(m_statements == read, !reaches);
         QCOMPARE(grid.currentIndex().column(), 0);
-        if (act == QLatin1String("Ctrl+End")) {
-            QCOMPARE(grid.currentRowNumber(), grid.rowCount() - 1);
-        }
+        QCOMPARE(grid.currentRowNumber() == grid.rowCount() - 1, act == QLatin1String("Ctrl+End"));
         for (int row = grid.rowAt(0); row <= grid.rowAt(grid.viewport()->height() - 1); ++row) {
             QVERIFY(grid.sprModel()->value(row, 0).isValid());
         }
     }
     void measuresAFileWithoutStatistics() {
-        const QString statistics = QStringLiteral("SELECT count(*) FROM sqlite_stat1 WHERE tbl='tOrg'");
-        db().measureWhenUnmeasured();
-        QVERIFY(scalar(db(), statistics).toInt() > 0);
-        exec(db(), QStringLiteral("DELETE FROM sqlite_stat1"));
-        db().measureWhenUnmeasured();
-        QVERIFY(scalar(db(), statistics).toInt() > 0);
-    }
-
-    // A column is never narrower than its bold title.
-    void columnHoldsItsTitle() {
-        SprGrid grid;
-        grid.load(QStringLiteral("SELECT 1 AS ID, 2 AS Cell"),
-                  [this](const QString& sql) { return SqlQuery(db()).prepared(sql); }, {QStringLiteral("ID")},
-                  {{QStringLiteral("Cell"), QStringLiteral("Наименование организации"), 3}});
-        QCOMPARE(columnsCutOff(grid), QStringList());
+        for (int run = 0; run < 2; ++run) {  // on a new file, then with the statistics deleted
+            db().measureWhenUnmeasured();
+            QVERIFY(scalar(db(), QStringLiteral("SELECT count(*) FROM sqlite_stat1 WHERE tbl='tOrg'")).toInt() > 0);
+            exec(db(), QStringLiteral("DELETE FROM sqlite_stat1"));
+        }
     }
 
   private:
-    // Entries dated out of ID order, every tenth of another kind, and IDs of 0 and below and one far
-    // beyond the rest.
+    // Entries dated out of ID order, every tenth of another kind, and IDs of 0 and below and one far beyond the rest.
     void fillEventLog(int entries = 3000) {
         exec(db(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
                                   "INSERT INTO tListActionUsers (ID, dt_action, kod_action) SELECT i, "
-                                  "datetime('2024-01-01', '+' || (i * 7919 % 3000) || ' minutes'), "
-                                  "i % 10 <> 0 FROM n")
+                                  "datetime('2024-01-01', '+' || (i * 7919 % 3000) || ' minutes'), i % 10 <> 0 FROM n")
                        .arg(entries));
         exec(db(), QStringLiteral("INSERT INTO tListActionUsers (ID, dt_action, kod_action) VALUES "
-                                  "(-5, '2024-01-02 00:00:00', 1), (0, NULL, 1), (%1, '2020-01-01 00:00:00', 1)")
-                       .arg(Q_INT64_C(1) << 40));
+                                  "(-5, '2024-01-02 00:00:00', 1), (0, NULL, 1), (1 << 40, '2020-01-01 00:00:00', 1)"));
     }
     static QString eventListSql(const QString& list) {
         return QStringLiteral("SELECT ID, dt_action FROM tListActionUsers WHERE kod_action = 1 ORDER BY %1")
@@ -326,36 +300,23 @@ class TestSprModel : public DatabaseCase {
         return {QStringLiteral("tListActionUsers"),
                 list == QLatin1String("by ID") ? QString() : QStringLiteral("dt_action")};
     }
-    static QStringList without(const QStringList& ids, const QStringList& left) {
-        QStringList kept;
-        for (const QString& id : ids) {
-            if (!left.contains(id)) {
-                kept << id;
-            }
-        }
-        return kept;
+    static QStringList without(QStringList ids, const QStringList& left) {
+        ids.removeIf([&left](const QString& id) { return left.contains(id); });
+        return ids;
     }
     static QString orgName(int number) { return QStringLiteral("Орг %1").arg(number, 5, 10, QLatin1Char('0')); }
-    // A list whose statements are counted in m_statements.
-    void load(SprGrid& grid, const QString& sql, const SprKey& key) {
+    // A list whose statements are counted in m_statements, from bound to ":pFrom".
+    void load(SprGrid& grid, const QString& sql, const SprKey& key, const QString& from = QString(),
+              const QList<SprColumn>& columns = {}) {
         grid.load(
             sql,
-            [this](const QString& text) {
-                ++m_statements;
-                return SqlQuery(db()).prepared(text);
-            },
-            {}, {}, key);
-    }
-    void loadOrgs(SprGrid& grid, const QString& from, const SprKey& key = {}) {
-        grid.load(
-            kOrgList,
-            [this, from](const QString& sql) {
+            [this, from](const QString& text) {
                 ++m_statements;
                 SqlQuery query(db());
                 query.addParam(QStringLiteral("pFrom"), FieldType::String, from);
-                return query.prepared(sql);
+                return query.prepared(text);
             },
-            {QStringLiteral("ID")}, {{QStringLiteral("name"), QStringLiteral("Наименование"), 20}}, key);
+            {}, columns, key);
     }
 
     int m_statements = 0;

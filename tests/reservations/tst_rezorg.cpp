@@ -90,8 +90,7 @@ class TestRezOrg : public DatabaseCase {
         QVERIFY(!lost.btnSave->isEnabled() && !lost.btnNewSeans->isEnabled());
         TfrmRezOrg form(db(), nullptr);
         form.LoadRezOrg(id);
-        QCOMPARE(form.leOrg->text(), "Альфа");
-        QCOMPARE(form.leSumma->text(), "10500,25");
+        QCOMPARE(QStringList({form.leOrg->text(), form.leSumma->text()}), QStringList({"Альфа", "10500,25"}));
         form.leDog->setText("7a");
         QCOMPARE(pressButton(form, "btnSave"), 0);
         form.leDog->setText("8");
@@ -189,8 +188,7 @@ class TestRezOrg : public DatabaseCase {
     }
 
     void choosesOrganisation() {
-        addOrg(db(), "Бета");
-        addOrg(db(), "альянс");
+        exec(db(), "INSERT INTO tOrg (Name) VALUES ('Бета'), ('альянс')");
         TfrmRezOrg form(db(), nullptr);
         form.LoadRezOrg(-1);
         form.btnSelOrgClick();

@@ -172,9 +172,7 @@ int addCard(Database& db, int num, int type, const QString& dateClose, int clien
         .addParam(QStringLiteral("pClose"), FieldType::DateTime, at(dateClose));
     command.exec(QStringLiteral("INSERT INTO tCard (Num, TypeCard, DateOpen, DateClose, ID_Client) "
                                 "VALUES (%1, %2, :pOpen, :pClose, %3)")
-                     .arg(num)
-                     .arg(type)
-                     .arg(clientId));
+                     .arg(QString::number(num), QString::number(type), QString::number(clientId)));
     return int(command.lastInsertId());
 }
 
